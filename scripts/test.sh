@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds from scratch and runs every test: a normal build, then the same
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DSC_BUILD_BENCH=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-asan -j "$jobs" --target sc_tests scenario-compiler
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"

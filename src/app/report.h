@@ -1,0 +1,29 @@
+// How a run tells the person who started it what went wrong.
+#ifndef SC_APP_REPORT_H_
+#define SC_APP_REPORT_H_
+
+#include <string>
+
+#include "model/run_state.h"
+
+namespace sc {
+
+// Exit statuses of the program.
+enum ExitStatus : int {
+  kExitClean = 0,
+  kExitUsageOrIo = 1,   // bad command line, or a file could not be read or written
+  kExitCheckFailed = 2, // a check failed; the compiled files were still written
+  kExitMessage = 3,     // " Errore n. 1250/1251": no compiled file written
+};
+
+// The one-line diagnostic for a non-zero error code:
+// "[<file>:<line>: ]error <code>: <text>[ (position <metres> m)]".
+// Empty when the error code is 0.
+std::string FormatDiagnostic(const RunState& state);
+
+// The text of the message case: " Errore n. " followed by `a`.
+std::string ErroreText(const std::string& a);
+
+}  // namespace sc
+
+#endif  // SC_APP_REPORT_H_

@@ -1,0 +1,158 @@
+#include "compiler/field_reader.h"
+
+#include <utility>
+
+namespace sc {
+
+FieldReader::FieldReader(std::string_view bytes, std::string name)
+    : bytes_(bytes), name_(std::move(name)) {}
+
+void FieldReader::Fail(const std::string& what) const { throw ReadFailure{what, field_line_}; }
+
+bool FieldReader::IsBlank(size_t at) const {
+  return at < bytes_.size() && (bytes_[at] == ' ' || bytes_[at] == '\t');
+}
+
+bool FieldReader::IsLineEnd(size_t at) const {
+  return at < bytes_.size() && (bytes_[at] == '\r' || bytes_[at] == '\n');
+}
+
+void FieldReader::SkipBlanks() {
+  while (IsBlank(pos_)) ++pos_;
+}
+
+void FieldReader::ConsumeLineEnd() {
+  if (bytes_[pos_] == '\r') {
+    ++pos_;
+    if (pos_ < bytes_.size() && bytes_[pos_] == '\n') ++pos_;
+  } else {
+    ++pos_;
+  }
+  ++line_;
+}
+
+void FieldReader::FinishField() {
+  SkipBlanks();
+  if (pos_ < bytes_.size() && bytes_[pos_] == ',') {
+    ++pos_;
+  } else if (IsLineEnd(pos_)) {
+    ConsumeLineEnd();
+  }
+}
+
+void FieldReader::StartField(const char* what) {
+  if (AtEnd()) {
+    field_line_ = line_;
+    Fail(std::string("the file ends where ") + what + " was expected");
+  }
+  SkipBlanks();
+  field_line_ = line_;
+}
+
+std::string FieldReader::ReadText() {
+  StartField("a text field");
+  std::string text;
+  if (pos_ < bytes_.size() && bytes_[pos_] == '"') {
+    size_t close = bytes_.find('"', pos_ + 1);
+    if (close == std::string_view::npos) close = bytes_.size();
+    text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
+    // A quoted field may span lines; keep the line count right.
+    for (char c : text) {
+      if (c == '\n') ++line_;
+    }
+    pos_ = close < bytes_.size() ? close + 1 : close;
+    // Anything between the closing quote and the field's end is dropped.
+    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;
+  } else {
+    size_t begin = pos_;
+    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;
+    size_t end = pos_;
+    while (end > begin && (bytes_[end - 1] == ' ' || bytes_[end - 1] == '\t')) --end;
+    text.assign(bytes_.substr(begin, end - begin));
+  }
+  FinishField();
+  return text;
+}
+
+int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
+  StartField("a number");
+  size_t begin = pos_;
+  while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_)) ++pos_;
+  std::string_view text = bytes_.substr(begin, pos_ - begin);
+  FinishField();
+  int64_t value = 0;
+  if (!ParseNumberField(text, &value)) {
+    Fail("\"" + std::string(text.substr(0, 40)) + "\" is not a number");
+  }
+  if (value < min || value > max) {
+    Fail(std::to_string(value) + " does not fit " + type + " (" + std::to_string(min) + " to " +
+         std::to_string(max) + ")");
+  }
+  return value;
+}
+
+int32_t FieldReader::ReadLong() {
+  return static_cast<int32_t>(ReadNumber(INT32_MIN, INT32_MAX, "a 32-bit number"));
+}
+
+int16_t FieldReader::ReadInteger() {
+  return static_cast<int16_t>(ReadNumber(INT16_MIN, INT16_MAX, "a 16-bit number"));
+}
+
+uint8_t FieldReader::ReadByte() {
+  return static_cast<uint8_t>(ReadNumber(0, 255, "a byte"));
+}
+
+bool ParseNumberField(std::string_view text, int64_t* value) {
+  if (text.empty()) {
+    *value = 0;
+    return true;
+  }
+  size_t i = 0;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') {
+    negative = text[i] == '-';
+    ++i;
+  }
+  constexpr int64_t kLimit = int64_t{1} << 40;
+  int64_t whole = 0;
+  size_t digits = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+    whole = whole * 10 + (text[i] - '0');
+    if (whole > kLimit) return false;
+  }
+  if (digits == 0) return false;
+  if (i < text.size()) {
+    if (text[i] != '.') return false;
+    ++i;
+    std::string_view fraction = text.substr(i);
+    if (fraction.empty()) return false;
+    for (char c : fraction) {
+      if (c < '0' || c > '9') return false;
+    }
+    // Half to even, decided on the digits: above one half rounds up, exactly
+    // one half rounds to the even neighbour.
+    char first = fraction[0];
+    bool rest_zero = fraction.find_first_not_of('0', 1) == std::string_view::npos;
+    if (first > '5' || (first == '5' && !rest_zero) || (first == '5' && rest_zero && whole % 2 == 1)) {
+      ++whole;
+    }
+  }
+  *value = negative ? -whole : whole;
+  return true;
+}
+
+bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle) {
+  auto fold = [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  if (needle.size() > haystack.size()) return false;
+  for (size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
+    size_t k = 0;
+    while (k < needle.size() && fold(haystack[start + k]) == fold(needle[k])) ++k;
+    if (k == needle.size()) return true;
+  }
+  return needle.empty();
+}
+
+}  // namespace sc

@@ -1,0 +1,81 @@
+// The field reader shared by the line description reader and the train and
+// service reader. It consumes a text file, held as bytes, one field at a time:
+//
+//  - blanks are space and tab; a line ends at CR LF, a lone LF or a lone CR;
+//  - leading blanks of a field are skipped;
+//  - a text field that starts with a double quote runs to the next double
+//    quote (quotes dropped); otherwise it runs to the next comma or line end,
+//    trailing blanks removed;
+//  - a numeric field runs to the next blank, comma or line end; an empty one
+//    is 0; it is an optional sign, digits, and optionally "." and digits; a
+//    fraction is rounded half to even;
+//  - after a field, blanks are skipped, then one comma is consumed if present,
+//    or else the line end if present ("8   0   0 " gives 8, 0, 0).
+//
+// Any read failure (no byte left, a malformed number, a value outside its
+// target's range) throws ReadFailure, which the readers' single failure
+// handler turns into error code 25.
+#ifndef SC_COMPILER_FIELD_READER_H_
+#define SC_COMPILER_FIELD_READER_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sc {
+
+struct ReadFailure {
+  std::string what;  // what went wrong, for the author
+  int line = 0;      // 1-based line where it went wrong
+};
+
+class FieldReader {
+ public:
+  // `bytes` must outlive the reader; `name` names the input in diagnostics.
+  FieldReader(std::string_view bytes, std::string name);
+
+  // True when no byte remains.
+  bool AtEnd() const { return pos_ >= bytes_.size(); }
+
+  std::string ReadText();
+  int32_t ReadLong();      // signed 32-bit
+  int16_t ReadInteger();   // signed 16-bit
+  uint8_t ReadByte();      // unsigned 8-bit
+
+  // The 1-based line on which the last field returned started.
+  int line() const { return field_line_; }
+  const std::string& name() const { return name_; }
+
+  // Throws a ReadFailure at the current field's line.
+  [[noreturn]] void Fail(const std::string& what) const;
+
+ private:
+  bool IsBlank(size_t at) const;
+  bool IsLineEnd(size_t at) const;
+  void SkipBlanks();
+  void ConsumeLineEnd();
+  void FinishField();
+  void StartField(const char* what);
+  int64_t ReadNumber(int64_t min, int64_t max, const char* type);
+
+  std::string_view bytes_;
+  std::string name_;
+  size_t pos_ = 0;
+  int line_ = 1;        // line of pos_
+  int field_line_ = 1;  // line of the last field
+};
+
+// Parses a numeric field's text: "" is 0; otherwise an optional sign, one or
+// more digits, optionally "." and one or more digits, rounded half to even.
+// Returns false for anything else or a magnitude above 2^40.
+bool ParseNumberField(std::string_view text, int64_t* value);
+
+// ASCII-only case folding ("ignoring case" folds A-Z only).
+bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle);
+inline bool Contains(std::string_view haystack, std::string_view needle) {
+  return haystack.find(needle) != std::string_view::npos;
+}
+
+}  // namespace sc
+
+#endif  // SC_COMPILER_FIELD_READER_H_

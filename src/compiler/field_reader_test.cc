@@ -1,0 +1,89 @@
+#include "compiler/field_reader.h"
+
+#include <gtest/gtest.h>
+
+namespace sc {
+namespace {
+
+TEST(FieldReader, NumbersSeparatedByBlanksAloneAndTrailingBlank) {
+  FieldReader r("orologio,    8   0   0 \r\nnext\r\n", "t");
+  EXPECT_EQ(r.ReadText(), "orologio");
+  EXPECT_EQ(r.ReadInteger(), 8);
+  EXPECT_EQ(r.ReadInteger(), 0);
+  EXPECT_EQ(r.ReadInteger(), 0);
+  EXPECT_EQ(r.ReadText(), "next");
+  EXPECT_EQ(r.line(), 2);
+  EXPECT_TRUE(r.AtEnd());
+}
+
+TEST(FieldReader, LineEndsCrLfLoneLfLoneCr) {
+  FieldReader r("a\nb\rc\r\nd", "t");
+  EXPECT_EQ(r.ReadText(), "a");
+  EXPECT_EQ(r.ReadText(), "b");
+  EXPECT_EQ(r.ReadText(), "c");
+  EXPECT_EQ(r.ReadText(), "d");
+  EXPECT_EQ(r.line(), 4);
+  EXPECT_TRUE(r.AtEnd());
+}
+
+TEST(FieldReader, TextFieldsTrimQuotedKeepCommas) {
+  FieldReader r("  cartello,  1100,   (GALLERIA   )(DELL'ANGELO)   \r\n\"a, b\" ,x\r\n", "t");
+  EXPECT_EQ(r.ReadText(), "cartello");
+  EXPECT_EQ(r.ReadLong(), 1100);
+  EXPECT_EQ(r.ReadText(), "(GALLERIA   )(DELL'ANGELO)");
+  EXPECT_EQ(r.ReadText(), "a, b");
+  EXPECT_EQ(r.ReadText(), "x");
+}
+
+TEST(FieldReader, EmptyNumberIsZeroAndRecordsSpanLines) {
+  FieldReader r("k,,5\r\n7\r\n", "t");
+  EXPECT_EQ(r.ReadText(), "k");
+  EXPECT_EQ(r.ReadLong(), 0);
+  EXPECT_EQ(r.ReadLong(), 5);
+  EXPECT_EQ(r.ReadLong(), 7);
+  EXPECT_EQ(r.line(), 2);
+}
+
+TEST(FieldReader, ReadFailures) {
+  struct Case {
+    const char* input;
+    int which;  // 0 long, 1 integer, 2 byte
+  } cases[] = {
+      {"abc", 0}, {"1x", 0}, {"1.", 0}, {"-", 0}, {".5", 0},
+      {"2147483648", 0}, {"32768", 1}, {"-32769", 1}, {"256", 2}, {"-1", 2},
+  };
+  for (const Case& c : cases) {
+    FieldReader r(c.input, "t");
+    auto read = [&] {
+      if (c.which == 0) r.ReadLong();
+      if (c.which == 1) r.ReadInteger();
+      if (c.which == 2) r.ReadByte();
+    };
+    EXPECT_THROW(read(), ReadFailure) << c.input;
+  }
+  FieldReader empty("", "t");
+  EXPECT_THROW(empty.ReadText(), ReadFailure);
+}
+
+TEST(FieldReader, FractionsRoundHalfToEven) {
+  struct Case {
+    const char* text;
+    int64_t value;
+  } cases[] = {{"2.5", 2}, {"3.5", 4}, {"2.51", 3}, {"-2.5", -2}, {"-3.5", -4},
+               {"0.49", 0}, {"+7", 7}, {"-2147483648", INT32_MIN}, {"", 0}};
+  for (const Case& c : cases) {
+    int64_t v = -99;
+    ASSERT_TRUE(ParseNumberField(c.text, &v)) << c.text;
+    EXPECT_EQ(v, c.value) << c.text;
+  }
+}
+
+TEST(FieldReader, CaseFoldingIsAsciiOnly) {
+  EXPECT_TRUE(ContainsIgnoringCase("STAZIONE", "stazione"));
+  EXPECT_TRUE(ContainsIgnoringCase("Lunghezza Percorso", "percorso"));
+  EXPECT_FALSE(ContainsIgnoringCase("\xC8", "\xE8"));
+  EXPECT_FALSE(Contains("Progressiva", "progressiva"));
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,60 @@
+// The cell encoders: they place signals, slowdowns, maximum-speed boards and
+// mountain ranges on the track grid. Each checks its target cells first, in a
+// fixed order, and at the first taken cell returns that check's error code
+// without further writes; 0 means placed. The caller records the error
+// position. A cell outside the grid counts as taken; writes that need no check
+// (countdown marks, mountain cells) are skipped outside the grid.
+#ifndef SC_MODEL_ENCODERS_H_
+#define SC_MODEL_ENCODERS_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "model/track_grid.h"
+
+namespace sc {
+
+// The mountain ranges placed so far; index 0 is never used. Grows without
+// limit.
+struct MountainRanges {
+  std::vector<int32_t> starts{0};
+  std::vector<int32_t> ends{0};
+  int32_t count() const { return static_cast<int32_t>(starts.size()) - 1; }
+  void Reset() {
+    starts.assign(1, 0);
+    ends.assign(1, 0);
+  }
+};
+
+// memo_montagna: a mountain range from `inizio` to `fine` of type `tipo`
+// (above 10: a tunnel range, which marks every 4th cell with kind 11).
+// Returns 0, or 25 when the 32-bit arithmetic overflows.
+int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
+                     int32_t tipo);
+
+// memo_rallentamento: a slowdown starting at x of length l with speed v.
+// Returns 0, 17, 18, 19 or 20 (steps before an approach-board failure stay
+// done), or 25 when the 32-bit arithmetic overflows.
+int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
+                          int32_t f_ta, int32_t d_v);
+
+// memo_segnale: a signal at `posizione`. May raise `tempo` to 101 (1..100).
+// Returns 0 or 16.
+int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
+                    int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
+                    int32_t& tempo);
+
+// memo_indicatori_v_max: a maximum-speed board at `posizione`. Returns 0 or 21.
+int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
+                           int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
+                           int16_t strisced);
+
+// minimo: y when x > y, otherwise x.
+template <typename T>
+T Minimo(T x, T y) {
+  return x > y ? y : x;
+}
+
+}  // namespace sc
+
+#endif  // SC_MODEL_ENCODERS_H_

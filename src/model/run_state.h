@@ -1,0 +1,77 @@
+// The state of one run: who the scenario is, and the outcome of its checks.
+// Passed explicitly to every step that reads or sets it.
+#ifndef SC_MODEL_RUN_STATE_H_
+#define SC_MODEL_RUN_STATE_H_
+
+#include <cstdint>
+#include <string>
+
+namespace sc {
+
+// Error codes left by a compile. 0 is clean; a later failure overwrites an
+// earlier one. There is no code 14 or 23.
+enum ErrorCode : int32_t {
+  kErrNone = 0,
+  kErrRouteTooLong = 1,
+  kErrKmReference = 2,
+  kErrRepetitionFirst = 3,
+  kErrRepetitionLast = 4,
+  kErrRepetitionCodes = 5,
+  kErrSignCellTaken = 6,
+  kErrAbbattimentoCellTaken = 7,
+  kErrStationPosition = 8,
+  kErrStationLength = 9,
+  kErrStationTableFull = 10,
+  kErrNoRoomSignalMarker = 11,
+  kErrNoRoomStartMarker = 12,
+  kErrNoRoomRunMarker = 13,
+  kErrBeyondGrid = 15,
+  kErrSignalCellTaken = 16,
+  kErrWarningCellTaken = 17,
+  kErrSlowdownStartTaken = 18,
+  kErrSlowdownEndTaken = 19,
+  kErrApproachBoardsTaken = 20,
+  kErrMaxSpeedBoardTaken = 21,
+  kErrStationsTooClose = 22,
+  kErrStationTooEarly = 24,
+  kErrReadFailure = 25,
+  kErrNoLineFile = 101,
+  kErrNoGeneralSection = 102,
+  kErrCurve = 103,
+};
+
+// A short English text for an error code ("" for 0, a generic text for an
+// unknown code).
+const char* ErrorText(int32_t code);
+
+// Whether a failure with this code records an error position.
+bool ErrorRecordsPosition(int32_t code);
+
+struct RunState {
+  std::string line_name;
+  std::string train_number;
+  int32_t error_code = 0;
+  int32_t error_position = 0;
+  // Non-zero: also build and write the route plan.
+  int32_t compile_flag = 1;
+
+  // Where the record that set the error code stands, when a reader set it:
+  // the input's name and its 1-based line; empty/0 otherwise.
+  std::string error_file;
+  int error_line = 0;
+
+  // Sets the code (and clears any earlier source location).
+  void Fail(int32_t code) {
+    error_code = code;
+    error_file.clear();
+    error_line = 0;
+  }
+  void Fail(int32_t code, int32_t position) {
+    Fail(code);
+    error_position = position;
+  }
+};
+
+}  // namespace sc
+
+#endif  // SC_MODEL_RUN_STATE_H_

@@ -1,0 +1,82 @@
+// The track grid: one cell per 50 m of track, from the route start to 7000 m
+// beyond its end, index 0 to U with U = round((route length + 7000) / 50).
+// Each cell says which trackside object stands there and carries the
+// per-position profiles.
+#ifndef SC_MODEL_TRACK_GRID_H_
+#define SC_MODEL_TRACK_GRID_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace sc {
+
+// What stands in a cell (the cell's `kind`).
+enum CellKind : uint8_t {
+  kKindFree = 0,
+  kKindSignal = 1,
+  kKindSlowdownEnd = 2,
+  kKindSlowdownStart = 3,
+  kKindSlowdownWarning = 4,
+  kKindApproachBoard = 5,
+  kKindMaxSpeedBoard = 6,
+  kKindStationEnd = 10,
+  kKindMountainMarker = 11,  // overwritable: counts as free
+  kKindMarker = 12,          // finalisation marker or "abbattimento" record
+  kKindAbbattimentoZero = 13,
+  kKindSign = 14,
+};
+
+// One track cell, fields in the order they are stored in the grid file.
+struct TrackCell {
+  uint8_t kind = 0;
+  int16_t value_a = 0;
+  int16_t value_b = 0;
+  int16_t value_c = 0;
+  int16_t value_d = 0;
+  uint8_t timing = 0;
+  uint8_t countdown = 0;
+  uint8_t mountain = 0;
+  uint8_t speed_code = 0;
+  uint8_t gradient_code = 0;
+  uint8_t adhesion = 0;
+
+  bool operator==(const TrackCell&) const = default;
+};
+
+class TrackGrid {
+ public:
+  // A grid of cells 0..upper, all zero. `upper` must be >= 0.
+  explicit TrackGrid(int32_t upper) : cells_(static_cast<size_t>(upper) + 1) {}
+
+  // The grid's upper bound U.
+  int32_t upper() const { return static_cast<int32_t>(cells_.size()) - 1; }
+  bool contains(int64_t index) const { return index >= 0 && index <= upper(); }
+
+  // Cell `index`; the caller guarantees contains(index).
+  TrackCell& at(int64_t index) { return cells_[static_cast<size_t>(index)]; }
+  const TrackCell& at(int64_t index) const { return cells_[static_cast<size_t>(index)]; }
+
+  // A cell is free when its kind is 0 or 11. A cell outside the grid is never
+  // free, so every placement check fails there instead of writing outside.
+  bool is_free(int64_t index) const {
+    if (!contains(index)) return false;
+    uint8_t k = at(index).kind;
+    return k == kKindFree || k == kKindMountainMarker;
+  }
+
+  const std::vector<TrackCell>& cells() const { return cells_; }
+
+ private:
+  std::vector<TrackCell> cells_;
+};
+
+// U for a route length: round((route_length + 7000) / 50), halves to even.
+int64_t GridUpperFor(int64_t route_length);
+
+// The cell of a position in metres: round(p / 50 + 1), halves to even.
+int64_t CellOf(int64_t position);
+
+}  // namespace sc
+
+#endif  // SC_MODEL_TRACK_GRID_H_
