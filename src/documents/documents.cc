@@ -1,5 +1,7 @@
-// Placeholder until the embedded texts land.
+// Writing the embedded document tables and naming the scenario's files.
 #include "documents/documents.h"
+
+#include "documents/document_texts.h"
 
 namespace sc {
 
@@ -19,6 +21,27 @@ std::string TrainServiceFileName(const std::string& line_name, const std::string
   return line_name + "_" + train_number + "-.txt";
 }
 
-std::vector<Document> ScenarioDocuments(const std::string&, const std::string&) { return {}; }
+namespace {
+
+// Name of a train-specific driver document: "<line>_<train>_<suffix>".
+std::string TrainDocumentName(const std::string& line_name, const std::string& train_number,
+                              std::string_view suffix) {
+  return line_name + "_" + train_number + "_" + std::string(suffix);
+}
+
+}  // namespace
+
+std::vector<Document> ScenarioDocuments(const std::string& line_name,
+                                        const std::string& train_number) {
+  return {
+      {LineDescriptionFileName(line_name), RenderDocument(LineDescriptionTable())},
+      {TrainServiceFileName(line_name, train_number), RenderDocument(TrainServiceTable())},
+      {TrainDocumentName(line_name, train_number, "note.txt"), RenderDocument(NotesTable())},
+      {TrainDocumentName(line_name, train_number, "rallentamenti.txt"),
+       RenderDocument(SlowdownOrderTable())},
+      {TrainDocumentName(line_name, train_number, "scheda_treno.txt"),
+       RenderDocument(TimetableCardTable())},
+  };
+}
 
 }  // namespace sc
