@@ -131,7 +131,7 @@ TEST(DocumentContent, TrailingBlanksAreKept) {
       {kNotes, 31, 1},         {kNotes, 34, 1},         {kNotes, 37, 1},         {kNotes, 38, 4},
   };
   for (const Case& c : cases) {
-    const std::string& line = LineAt(DocumentLines(c.index), c.line);
+    const std::string line = LineAt(DocumentLines(c.index), c.line);
     const size_t last = line.find_last_not_of(' ');
     ASSERT_NE(last, std::string::npos);
     EXPECT_EQ(line.size() - last - 1, c.trailing_blanks) << "document " << c.index << " line " << c.line;
