@@ -10,9 +10,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kBuiltInLineName = "Vastro - Dreo";
-constexpr const char* kBuiltInTrainNumber = "2001";
-
 // Reads a text description; nullopt when it does not exist or cannot be read.
 std::optional<std::string> ReadIfPresent(Env& env, const std::string& path) {
   if (!env.FileExists(path)) return std::nullopt;

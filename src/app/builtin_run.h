@@ -11,6 +11,9 @@
 
 namespace sc {
 
+inline constexpr const char* kBuiltInLineName = "Vastro - Dreo";
+inline constexpr const char* kBuiltInTrainNumber = "2001";
+
 // Runs the whole sequence into `folder` and returns the exit status.
 // Diagnostics go to `err`; the waiting indicator and the message to `ui`.
 int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err);

@@ -3,36 +3,82 @@
 #include <CLI/CLI.hpp>
 
 #include "app/builtin_run.h"
+#include "app/compile_command.h"
+#include "app/emit_command.h"
 #include "app/report.h"
 
 namespace sc {
+namespace {
+
+constexpr const char* kDescription =
+    "Compiles a train-driving scenario into the files the simulator loads.\n"
+    "Without a command: writes the built-in scenario \"Vastro - Dreo\", train 2001,\n"
+    "into the program's own folder (or --out DIR) and compiles it.";
+
+struct Arguments {
+  std::string out_dir;
+  CompileOptions compile;
+  std::string emit_dir = ".";
+  bool emit_force = false;
+  std::string dump_file;
+  bool dump_json = false;
+  std::string dump_kind;
+};
+
+void DefineCompile(CLI::App& app, Arguments& a) {
+  CLI::App* c = app.add_subcommand("compile", "Compile your own line and train files");
+  c->add_option("LINE_FILE", a.compile.line_file, "Line description (<line>_linea.txt)")->required();
+  c->add_option("TRAIN_FILE", a.compile.train_file, "Train and service file (<line>_<train>-.txt)")
+      ->required();
+  c->add_option("--out", a.compile.out_dir, "Output folder (default: the line file's folder)")
+      ->option_text("DIR");
+  c->add_option("--line", a.compile.line_name, "Line name (default: from LINE_FILE's name)")
+      ->option_text("NAME");
+  c->add_option("--train", a.compile.train_number, "Train number (default: from TRAIN_FILE's name)")
+      ->option_text("NUMBER");
+  c->add_flag("--no-plan", a.compile.no_plan, "Do not build or write the route plan");
+  c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
+}
+
+void DefineEmit(CLI::App& app, Arguments& a) {
+  CLI::App* e = app.add_subcommand("emit", "Write the built-in scenario's documents as a starting point");
+  e->add_option("--out", a.emit_dir, "Output folder (default: the current folder)")->option_text("DIR");
+  e->add_flag("--force", a.emit_force, "Replace files that already exist");
+}
+
+}  // namespace
 
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
                    std::ostream& err) {
-  CLI::App app{
-      "Compiles a train-driving scenario into the files the simulator loads.\n"
-      "Without arguments: writes the built-in scenario \"Vastro - Dreo\", train 2001,\n"
-      "into the program's own folder and compiles it."};
-  app.name("scenario-compiler");
-  std::string out_dir;
-  app.add_option("--out", out_dir, "Write the built-in scenario into DIR instead")
-      ->option_text("DIR");
+  CLI::App app{kDescription, "scenario-compiler"};
+  app.require_subcommand(0, 1);
+  Arguments a;
+  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
   app.set_version_flag("--version", std::string("scenario-compiler ") + SC_VERSION);
+  DefineCompile(app, a);
+  DefineEmit(app, a);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     out << app.help();
     return kExitClean;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return kExitClean;
   } catch (const CLI::CallForVersion&) {
     out << "scenario-compiler " << SC_VERSION << "\n";
     return kExitClean;
   } catch (const CLI::ParseError& e) {
-    err << "scenario-compiler: " << e.what() << "\n" << app.help();
+    err << "scenario-compiler: " << e.what() << "\n"
+        << "Run 'scenario-compiler --help' for usage.\n";
     return kExitUsageOrIo;
   }
 
-  std::string folder = out_dir;
+  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
+  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
+
+  std::string folder = a.out_dir;
   if (folder.empty()) {
     Status s = Env::ProgramFolder(&folder);
     if (!s.ok()) {

@@ -1,0 +1,113 @@
+#include "app/compile_command.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "app/report.h"
+#include "app/scenario_names.h"
+#include "compiler/compile.h"
+#include "compiler/compiled_files.h"
+
+namespace sc {
+namespace {
+
+constexpr const char* kProgram = "scenario-compiler: ";
+
+// Resolves the line name and train number; on failure writes a usage error.
+bool ResolveNames(const CompileOptions& options, RunState& state, std::ostream& err) {
+  std::optional<std::string> line = options.line_name.empty()
+                                        ? LineNameFromFile(options.line_file)
+                                        : std::optional<std::string>(options.line_name);
+  std::optional<std::string> train = options.train_number.empty()
+                                         ? TrainNumberFromFile(options.train_file, line)
+                                         : std::optional<std::string>(options.train_number);
+  if (!line) {
+    err << kProgram << "no line name: " << options.line_file
+        << " is not named <line>_linea.txt; give one with --line NAME\n";
+    return false;
+  }
+  if (!train) {
+    err << kProgram << "no train number: " << options.train_file
+        << " is not named <line>_<train>-.txt; give one with --train NUMBER\n";
+    return false;
+  }
+  for (auto [what, value] : {std::pair{"line name", *line}, std::pair{"train number", *train}}) {
+    std::string problem = NamePartProblem(value);
+    if (!problem.empty()) {
+      err << kProgram << "the " << what << " \"" << value << "\" " << problem
+          << "; it must be usable as part of a file name\n";
+      return false;
+    }
+  }
+  state.line_name = *line;
+  state.train_number = *train;
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+bool ReadInput(Env& env, const std::string& path, std::string* bytes, std::ostream& err) {
+  Status s = env.ReadFile(path, bytes);
+  if (!s.ok()) err << kProgram << s.message() << "\n";
+  return s.ok();
+}
+
+}  // namespace
+
+int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err) {
+  RunState state;
+  if (!ResolveNames(options, state, err)) return kExitUsageOrIo;
+  state.compile_flag = options.no_plan ? 0 : 1;
+  const std::string folder = options.out_dir.empty() ? FolderOf(options.line_file) : options.out_dir;
+  if (!env.FolderExists(folder)) {
+    err << kProgram << folder << ": not a folder\n";
+    return kExitUsageOrIo;
+  }
+
+  CompileInput input;
+  input.line_file_name = options.line_file;
+  input.train_file_name = options.train_file;
+  std::string line_bytes, train_bytes;
+  if (!ReadInput(env, options.line_file, &line_bytes, err) ||
+      !ReadInput(env, options.train_file, &train_bytes, err)) {
+    return kExitUsageOrIo;
+  }
+  input.line_text = std::move(line_bytes);
+  input.train_text = std::move(train_bytes);
+
+  // The compiled files must never land on an input file.
+  for (const std::string& name :
+       {RoutePlanFileName(state), StationFileName(state), GridFileName(state)}) {
+    std::string target = JoinPath(folder, name);
+    if (SameFile(target, options.line_file) || SameFile(target, options.train_file)) {
+      err << kProgram << target << ": would overwrite an input file; choose another --out\n";
+      return kExitUsageOrIo;
+    }
+  }
+
+  Compilation compilation;
+  CompileOutcome outcome = CompileScenario(input, state, compilation);
+  if (outcome.message) {
+    err << ErroreText(*outcome.message) << "\n";
+    return kExitMessage;
+  }
+  if (!options.dry_run && HasCompiledOutput(outcome, compilation)) {
+    Status s = WriteCompiledFiles(env, folder, state, compilation);
+    if (!s.ok()) {
+      err << kProgram << s.message() << "\n";
+      return kExitUsageOrIo;
+    }
+  }
+  if (state.error_code != 0) {
+    err << FormatDiagnostic(state) << "\n";
+    if (!compilation.grid) err << kProgram << "no track grid was built; no compiled file written\n";
+    return kExitCheckFailed;
+  }
+  return kExitClean;
+}
+
+}  // namespace sc

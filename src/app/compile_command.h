@@ -1,0 +1,28 @@
+// `scenario-compiler compile`: the compiler on an author's own two files.
+// The input files are never deleted or changed.
+#ifndef SC_APP_COMPILE_COMMAND_H_
+#define SC_APP_COMPILE_COMMAND_H_
+
+#include <ostream>
+#include <string>
+
+#include "platform/env.h"
+
+namespace sc {
+
+struct CompileOptions {
+  std::string line_file;
+  std::string train_file;
+  std::string out_dir;       // "" = the folder of line_file
+  std::string line_name;     // "" = from the line file's name
+  std::string train_number;  // "" = from the train file's name
+  bool no_plan = false;      // compile flag 0: no route plan
+  bool dry_run = false;      // check and report, write nothing
+};
+
+// Returns the exit status; diagnostics and the message go to `err`.
+int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err);
+
+}  // namespace sc
+
+#endif  // SC_APP_COMPILE_COMMAND_H_

@@ -1,0 +1,38 @@
+#include "app/emit_command.h"
+
+#include "app/builtin_run.h"
+#include "app/report.h"
+#include "documents/documents.h"
+
+namespace sc {
+
+int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream& out,
+                   std::ostream& err) {
+  if (!env.FolderExists(folder)) {
+    err << "scenario-compiler: " << folder << ": not a folder\n";
+    return kExitUsageOrIo;
+  }
+  std::vector<Document> documents = ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber);
+  if (!force) {
+    for (const Document& document : documents) {
+      std::string path = JoinPath(folder, document.file_name);
+      if (env.FileExists(path) || env.FolderExists(path)) {
+        err << "scenario-compiler: " << path
+            << " already exists; nothing written (use --force to replace it)\n";
+        return kExitUsageOrIo;
+      }
+    }
+  }
+  for (const Document& document : documents) {
+    std::string path = JoinPath(folder, document.file_name);
+    Status s = env.WriteFile(path, document.bytes);
+    if (!s.ok()) {
+      err << "scenario-compiler: " << s.message() << "\n";
+      return kExitUsageOrIo;
+    }
+    out << path << "\n";
+  }
+  return kExitClean;
+}
+
+}  // namespace sc

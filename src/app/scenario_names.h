@@ -1,0 +1,31 @@
+// Line names and train numbers given by authors: where they come from and
+// what makes them safe to use inside file names.
+#ifndef SC_APP_SCENARIO_NAMES_H_
+#define SC_APP_SCENARIO_NAMES_H_
+
+#include <optional>
+#include <string>
+
+namespace sc {
+
+// The last component of a path ("dir/a_linea.txt" gives "a_linea.txt").
+std::string BaseName(const std::string& path);
+// The folder part of a path, "." when there is none.
+std::string FolderOf(const std::string& path);
+
+// The line name from a line description file named "<line>_linea.txt".
+std::optional<std::string> LineNameFromFile(const std::string& path);
+// The train number from a train and service file named
+// "<line>_<train>-.txt". When `line_name` is known and the file name starts
+// with it and "_", the rest is the train number; otherwise the part after
+// the last "_".
+std::optional<std::string> TrainNumberFromFile(const std::string& path,
+                                               const std::optional<std::string>& line_name);
+
+// Empty when `name` can be used as part of a file name; otherwise why not
+// (empty, contains "/" or "\", is "." or "..", contains a control character).
+std::string NamePartProblem(const std::string& name);
+
+}  // namespace sc
+
+#endif  // SC_APP_SCENARIO_NAMES_H_
