@@ -1,0 +1,144 @@
+// The program run as a user runs it, in temporary folders.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace sc::testing {
+namespace {
+
+const char* const kLineFile = "Vastro - Dreo_linea.txt";
+const char* const kTrainFile = "Vastro - Dreo_2001-.txt";
+const char* const kCompiled[] = {"Vastro - Dreo_linea.dat", "Vastro - Dreo_2001.sim",
+                                 "Vastro - Dreo_2001.dat"};
+const char* const kDocuments[] = {"Vastro - Dreo_2001_note.txt",
+                                  "Vastro - Dreo_2001_rallentamenti.txt",
+                                  "Vastro - Dreo_2001_scheda_treno.txt"};
+
+TEST(Cli, UsageHelpAndVersion) {
+  ProgramRun bad = RunProgram("--bogus");
+  EXPECT_EQ(bad.exit_status, 1);
+  EXPECT_NE(bad.err.find("--bogus"), std::string::npos);
+  EXPECT_NE(bad.err.find("--help"), std::string::npos);
+
+  ProgramRun help = RunProgram("--help");
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_NE(help.out.find("compile"), std::string::npos);
+
+  ProgramRun version = RunProgram("--version");
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_EQ(version.out.rfind("scenario-compiler ", 0), 0u);
+
+  EXPECT_EQ(RunProgram("--out /nonexistent-folder-xyz").exit_status, 1);
+}
+
+TEST(Cli, BuiltInRunLeavesDocumentsAndCompiledFilesOnly) {
+  TempFolder dir;
+  ProgramRun run = RunProgram("--out " + ShellQuote(dir.path()));
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(run.err, "Attendere\n");
+  for (const char* name : kDocuments) EXPECT_TRUE(PathExists(dir.File(name))) << name;
+  for (const char* name : kCompiled) EXPECT_TRUE(PathExists(dir.File(name))) << name;
+  EXPECT_FALSE(PathExists(dir.File(kLineFile)));
+  EXPECT_FALSE(PathExists(dir.File(kTrainFile)));
+}
+
+TEST(Cli, EmitThenCompileEqualsTheBuiltInRun) {
+  TempFolder builtin, authored;
+  ASSERT_EQ(RunProgram("--out " + ShellQuote(builtin.path())).exit_status, 0);
+  ProgramRun emit = RunProgram("emit --out " + ShellQuote(authored.path()));
+  ASSERT_EQ(emit.exit_status, 0) << emit.err;
+  std::string line_before = ReadFileOrDie(authored.File(kLineFile));
+  std::string train_before = ReadFileOrDie(authored.File(kTrainFile));
+
+  ProgramRun compile = RunProgram("compile " + ShellQuote(authored.File(kLineFile)) + " " +
+                                  ShellQuote(authored.File(kTrainFile)));
+  EXPECT_EQ(compile.exit_status, 0) << compile.err;
+  for (const char* name : kCompiled) {
+    EXPECT_EQ(ReadFileOrDie(authored.File(name)), ReadFileOrDie(builtin.File(name))) << name;
+  }
+  for (const char* name : kDocuments) {
+    EXPECT_EQ(ReadFileOrDie(authored.File(name)), ReadFileOrDie(builtin.File(name))) << name;
+  }
+  // The author's inputs are untouched.
+  EXPECT_EQ(ReadFileOrDie(authored.File(kLineFile)), line_before);
+  EXPECT_EQ(ReadFileOrDie(authored.File(kTrainFile)), train_before);
+}
+
+TEST(Cli, EmitRefusesToOverwriteUnlessForced) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File(kLineFile), "my own work");
+  ProgramRun refused = RunProgram("emit --out " + ShellQuote(dir.path()));
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_NE(refused.err.find(kLineFile), std::string::npos);
+  EXPECT_EQ(ReadFileOrDie(dir.File(kLineFile)), "my own work");
+  EXPECT_FALSE(PathExists(dir.File(kTrainFile)));
+  EXPECT_EQ(RunProgram("emit --force --out " + ShellQuote(dir.path())).exit_status, 0);
+  EXPECT_NE(ReadFileOrDie(dir.File(kLineFile)), "my own work");
+}
+
+// A small scenario an author might write.
+const char* const kSmallLine =
+    "[generale]\r\nlunghezza percorso, 10000\r\n[curve]\r\ncurvad2, 1000, 500\r\n[fine]\r\n";
+
+TEST(Cli, CompileNamesAndRefusals) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("line.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("train.txt"), "[generale]\r\n[fine]\r\n");
+  std::string files = ShellQuote(dir.File("line.txt")) + " " + ShellQuote(dir.File("train.txt"));
+
+  ProgramRun no_names = RunProgram("compile " + files);
+  EXPECT_EQ(no_names.exit_status, 1);
+  EXPECT_NE(no_names.err.find("--line"), std::string::npos);
+
+  for (const char* bad : {"..", "a/b", ""}) {
+    ProgramRun refused = RunProgram("compile " + files + " --train 1 --line " + ShellQuote(bad));
+    EXPECT_EQ(refused.exit_status, 1) << bad;
+  }
+
+  ProgramRun dry = RunProgram("compile " + files + " --line L --train 1 --dry-run");
+  EXPECT_EQ(dry.exit_status, 0) << dry.err;
+  EXPECT_FALSE(PathExists(dir.File("L_1.dat")));
+
+  ProgramRun ok = RunProgram("compile " + files + " --line L --train 1 --no-plan");
+  EXPECT_EQ(ok.exit_status, 0) << ok.err;
+  EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
+  EXPECT_TRUE(PathExists(dir.File("L_1.sim")));
+  EXPECT_FALSE(PathExists(dir.File("L_linea.dat")));
+  EXPECT_TRUE(PathExists(dir.File("line.txt")));
+  EXPECT_TRUE(PathExists(dir.File("train.txt")));
+
+  ProgramRun missing = RunProgram("compile " + ShellQuote(dir.File("nope_linea.txt")) + " " +
+                                  ShellQuote(dir.File("train.txt")) + " --train 1");
+  EXPECT_EQ(missing.exit_status, 1);
+  EXPECT_NE(missing.err.find("nope_linea.txt"), std::string::npos);
+}
+
+TEST(Cli, CompileReportsFileLineAndPosition) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("L_1-.txt"),
+                 "[generale]\r\n[segnali]\r\nsegnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n"
+                 "segnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n[fine]\r\n");
+  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.err,
+            "L_1-.txt:4: error 16: the signal's cell is already taken (position 2800 m)\n");
+  // A failed check still writes the compiled files.
+  EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
+}
+
+TEST(Cli, ReservedPlaceAlreadySetEndsWithTheMessageAndWritesNothing) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+  // An "abbattimento" at 50 m lands in cell 1, whose value is reserved.
+  WriteFileOrDie(dir.File("L_1-.txt"), "[generale]\r\nabbattimento, 50, 7\r\n[fine]\r\n");
+  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
+  EXPECT_EQ(run.exit_status, 3);
+  EXPECT_EQ(run.err, " Errore n. 1250\n");
+  for (const char* name : {"L_linea.dat", "L_1.sim", "L_1.dat"}) {
+    EXPECT_FALSE(PathExists(dir.File(name))) << name;
+  }
+}
+
+}  // namespace
+}  // namespace sc::testing
