@@ -1,13 +1,171 @@
-// Placeholder: the encoders land with the track grid work.
 #include "model/encoders.h"
 
-namespace sc {
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
-int32_t MemoMontagna(TrackGrid&, MountainRanges&, int32_t, int32_t, int32_t) { return 0; }
-int32_t MemoRallentamento(TrackGrid&, int32_t, int16_t, int32_t, int16_t, int32_t, int32_t) { return 0; }
-int32_t MemoSegnale(TrackGrid&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                    int32_t, int32_t, int32_t, int32_t&) { return 0; }
-int32_t MemoIndicatoriVMax(TrackGrid&, int32_t, int32_t, int32_t, int32_t, int16_t, int32_t,
-                           int32_t, int32_t, int16_t) { return 0; }
+#include "model/rounding.h"
+
+namespace sc {
+namespace {
+
+constexpr int32_t kOverflow = 25;
+constexpr int32_t kSignalTaken = 16;
+constexpr int32_t kWarningTaken = 17;
+constexpr int32_t kStartTaken = 18;
+constexpr int32_t kEndTaken = 19;
+constexpr int32_t kApproachTaken = 20;
+constexpr int32_t kMaxSpeedTaken = 21;
+
+// The slowdown warning stands this far before the slowdown start; a start at
+// or before kNoWarningLimit gets neither warning nor approach boards.
+constexpr int32_t kWarningDistance = 1200;
+constexpr int32_t kNoWarningLimit = 1500;
+constexpr int kApproachBoards = 4;
+
+// Ranges starting this close after the previous one's end get type 3.
+constexpr int64_t kJoinDistance = 150;
+constexpr int32_t kJoinedType = 3;
+constexpr int32_t kTunnelOffset = 10;
+constexpr int64_t kTunnelMarkerStep = 4;
+
+bool FitsLong(int64_t v) {
+  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// A speed pair packed as round(d / 5 + s * 20), kept to 16 bits.
+int16_t PackSpeeds(int32_t s, int32_t d) {
+  return Wrap16(RoundToInt(static_cast<double>(d) / 5.0 + static_cast<double>(s) * 20.0));
+}
+
+// The mountain cells first..last, visited in order with n counting from 1;
+// cells outside the grid are skipped but still counted.
+void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t type, bool tunnel) {
+  int64_t from = std::max<int64_t>(first, 0);
+  int64_t to = std::min<int64_t>(last, grid.upper());
+  for (int64_t i = from; i <= to; ++i) {
+    TrackCell& cell = grid.at(i);
+    cell.mountain = type;
+    int64_t n = i - first + 1;
+    if (tunnel && n % kTunnelMarkerStep == 0 && cell.kind == kKindFree) {
+      cell.kind = kKindMountainMarker;
+    }
+  }
+}
+
+}  // namespace
+
+int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
+                     int32_t tipo) {
+  bool joined = false;
+  if (ranges.count() >= 1) {
+    int64_t gap = static_cast<int64_t>(inizio) - ranges.ends.back();
+    if (!FitsLong(gap)) return kOverflow;
+    joined = gap <= kJoinDistance;
+  }
+  bool tunnel = false;
+  if (tipo > kTunnelOffset) {
+    tunnel = true;
+    tipo -= kTunnelOffset;
+  }
+  ranges.starts.push_back(inizio);
+  ranges.ends.push_back(fine);
+  // A joined range keeps the tunnel flag but takes type 3.
+  if (joined) tipo = kJoinedType;
+
+  int64_t first = RoundToInt(static_cast<double>(inizio) / 50.0);
+  int64_t last = RoundToInt(static_cast<double>(fine) / 50.0 - 1.0);
+  if (first > last) return 0;
+  MarkMountainCells(grid, first, last, Low8(tipo), tunnel);
+  return 0;
+}
+
+int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
+                          int32_t f_ta, int32_t d_v) {
+  int64_t warning_pos = static_cast<int64_t>(x) - kWarningDistance;
+  int64_t end_pos = static_cast<int64_t>(x) + l;
+  if (!FitsLong(warning_pos) || !FitsLong(end_pos)) return kOverflow;
+
+  int64_t a = CellOf(warning_pos);
+  int64_t s = CellOf(x);
+  int64_t e = CellOf(end_pos);
+  int64_t h = RoundToInt(static_cast<double>(warning_pos) / 50.0);
+  bool warning = x > kNoWarningLimit;
+  if (!warning) f_ta = 0;
+
+  if (warning && !grid.is_free(a)) return kWarningTaken;
+  if (!grid.is_free(s)) return kStartTaken;
+  if (!grid.is_free(e)) return kEndTaken;
+
+  const int16_t dv16 = Wrap16(d_v);
+  grid.at(e).kind = kKindSlowdownEnd;
+  if (d_v != 0) grid.at(e).value_b = dv16;
+  grid.at(s).kind = kKindSlowdownStart;
+  if (d_v != 0) grid.at(s).value_b = dv16;
+  if (warning) {
+    TrackCell& cell = grid.at(a);
+    cell.kind = kKindSlowdownWarning;
+    if (d_v != 0) cell.value_b = dv16;
+    cell.value_a = v;
+  }
+  for (int64_t i : {s, e}) {
+    grid.at(i).value_a = v;
+    grid.at(i).value_c = f_tt;
+  }
+
+  if (f_ta == 0) return 0;
+  for (int i = 0; i < kApproachBoards; ++i) {
+    if (!grid.is_free(h - i)) return kApproachTaken;
+  }
+  for (int i = 0; i < kApproachBoards; ++i) {
+    TrackCell& cell = grid.at(h - i);
+    cell.kind = kKindApproachBoard;
+    cell.value_a = static_cast<int16_t>(i + 1);
+    if (d_v != 0) cell.value_b = static_cast<int16_t>(i + 1);
+  }
+  return 0;
+}
+
+int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
+                    int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
+                    int32_t& tempo) {
+  int64_t c = CellOf(posizione);
+  if (!grid.is_free(c)) return kSignalTaken;
+
+  // Computed wide and cut to 16 bits: the same low bits as 16-bit wrapping
+  // arithmetic on the low 16 bits of each value.
+  TrackCell& cell = grid.at(c);
+  cell.kind = kKindSignal;
+  cell.value_d = Wrap16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
+  cell.value_a = Wrap16(int64_t{s1} * 10 + d1);
+  cell.value_b = Wrap16(int64_t{s2} * 10 + d2);
+  cell.value_c = Wrap16(int64_t{s3} * 10 + d3);
+
+  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  cell.timing = sx == 2 ? Low8(tempo) : 0;
+
+  const int64_t aspect = int64_t{sx} * 3 + dx;
+  for (int k = 1; k <= 4; ++k) {
+    int64_t mark = c - 2 * k;
+    if (!grid.contains(mark)) continue;  // before the route start: nothing to mark
+    grid.at(mark).countdown = Low8(aspect * 10 + k);
+  }
+  return 0;
+}
+
+int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
+                           int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
+                           int16_t strisced) {
+  int64_t c = CellOf(posizione);
+  if (!grid.is_free(c)) return kMaxSpeedTaken;
+
+  TrackCell& cell = grid.at(c);
+  cell.kind = kKindMaxSpeedBoard;
+  cell.value_a = PackSpeeds(vas, vad);
+  cell.value_b = PackSpeeds(vbs, vbd);
+  cell.value_c = PackSpeeds(vcs, vcd);
+  cell.value_d = Wrap16(int32_t{strisces} * 10 + strisced);
+  return 0;
+}
 
 }  // namespace sc
