@@ -1,0 +1,371 @@
+#include "app/dump.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "compiler/compiled_decoders.h"
+#include "model/station_table.h"
+#include "model/track_grid.h"
+
+namespace sc {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+enum class FileKind { kPlan, kStations, kGrid };
+
+constexpr int64_t kCellMetres = 50;
+
+// ---- Kind of file -------------------------------------------------------
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  std::string_view tail = text.substr(text.size() - suffix.size());
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != suffix[i]) return false;
+  }
+  return true;
+}
+
+bool KindFromName(const std::string& path, FileKind* kind) {
+  if (EndsWithIgnoringCase(path, "_linea.dat")) *kind = FileKind::kPlan;
+  else if (EndsWithIgnoringCase(path, ".sim")) *kind = FileKind::kStations;
+  else if (EndsWithIgnoringCase(path, ".dat")) *kind = FileKind::kGrid;
+  else return false;
+  return true;
+}
+
+bool KindFromOption(const std::string& option, FileKind* kind) {
+  if (option == "plan") *kind = FileKind::kPlan;
+  else if (option == "stations") *kind = FileKind::kStations;
+  else if (option == "grid") *kind = FileKind::kGrid;
+  else return false;
+  return true;
+}
+
+// ---- Text helpers -------------------------------------------------------
+
+// Windows-1252 bytes 0x80 to 0x9F as code points; the five unassigned bytes
+// keep their own value so that no byte is lost.
+constexpr std::array<uint16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(uint32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::string Utf8From1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    auto b = static_cast<uint8_t>(c);
+    uint32_t cp = (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : b;
+    AppendUtf8(cp, &out);
+  }
+  return out;
+}
+
+// The shortest text that reads back as the same double.
+std::string FormatDouble(double v) {
+  char buffer[64];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
+}
+
+// ---- Grid ---------------------------------------------------------------
+
+std::string CellKindName(uint8_t kind) {
+  switch (kind) {
+    case kKindFree: return "free";
+    case kKindSignal: return "signal";
+    case kKindSlowdownEnd: return "slowdown end";
+    case kKindSlowdownStart: return "slowdown start";
+    case kKindSlowdownWarning: return "slowdown warning";
+    case kKindApproachBoard: return "slowdown approach board";
+    case kKindMaxSpeedBoard: return "maximum-speed board";
+    case kKindStationEnd: return "station end marker";
+    case kKindMountainMarker: return "mountain marker";
+    case kKindMarker: return "marker (abbattimento)";
+    case kKindAbbattimentoZero: return "abbattimento (below 1)";
+    case kKindSign: return "sign";
+    default: return "kind " + std::to_string(kind);
+  }
+}
+
+struct NamedNumber {
+  const char* name;
+  int64_t value;
+};
+
+// The fields after `kind`, in stored order.
+std::array<NamedNumber, 10> CellFields(const TrackCell& c) {
+  return {{{"value_a", c.value_a},
+           {"value_b", c.value_b},
+           {"value_c", c.value_c},
+           {"value_d", c.value_d},
+           {"timing", c.timing},
+           {"countdown", c.countdown},
+           {"mountain", c.mountain},
+           {"speed_code", c.speed_code},
+           {"gradient_code", c.gradient_code},
+           {"adhesion", c.adhesion}}};
+}
+
+int64_t CellCentre(size_t index) { return (static_cast<int64_t>(index) - 1) * kCellMetres; }
+
+void WriteGridText(const std::vector<TrackCell>& cells, std::ostream& out) {
+  out << "grid: " << cells.size() << " cells, index 0 to " << cells.size() - 1
+      << "; \"at M m\" is the cell centre, (index - 1) * 50 m\n";
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& c = cells[i];
+    if (c == TrackCell{}) continue;
+    out << "cell " << i << " at " << CellCentre(i) << " m: kind " << int{c.kind} << " ("
+        << CellKindName(c.kind) << ")";
+    for (const NamedNumber& f : CellFields(c)) out << ", " << f.name << ' ' << f.value;
+    out << '\n';
+  }
+}
+
+void WriteGridJson(const std::vector<TrackCell>& cells, std::ostream& out) {
+  Json doc = {{"file", "grid"}, {"cell_count", cells.size()}, {"cell_metres", kCellMetres}};
+  Json rows = Json::array();
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& c = cells[i];
+    if (c == TrackCell{}) continue;
+    Json row = {{"index", i}, {"centre_m", CellCentre(i)}, {"kind", c.kind},
+                {"kind_name", CellKindName(c.kind)}};
+    for (const NamedNumber& f : CellFields(c)) row[f.name] = f.value;
+    rows.push_back(std::move(row));
+  }
+  doc["cells"] = std::move(rows);
+  out << doc.dump(2) << '\n';
+}
+
+// ---- Stations -----------------------------------------------------------
+
+// One stored field of a station record: a number, or the name's bytes.
+struct RecordField {
+  const char* name;
+  int64_t number = 0;
+  const std::string* text = nullptr;
+  bool empty() const { return text ? text->empty() : number == 0; }
+};
+
+std::vector<RecordField> RecordFields(const StationRecord& r) {
+  return {{"kind", r.kind},       {"start", r.start},     {"end", r.end},
+          {"position", r.position}, {"byte_1", r.byte_1}, {"name", 0, &r.name},
+          {"word_1", r.word_1},   {"word_2", r.word_2},   {"word_3", r.word_3},
+          {"word_4", r.word_4},   {"word_5", r.word_5},   {"byte_2", r.byte_2},
+          {"byte_3", r.byte_3},   {"byte_4", r.byte_4},   {"byte_5", r.byte_5},
+          {"time_s", r.time_s}};
+}
+
+// What a slot holds and the meaning of its fields. A field without a label
+// is shown by its stored name, and only when it is not empty; labelled
+// fields are always shown.
+struct SlotRole {
+  const char* key;
+  const char* title;
+  std::vector<std::pair<std::string_view, const char*>> labels;
+};
+
+bool OnlyNameSet(const StationRecord& r) {
+  StationRecord numbers = r;
+  numbers.name.clear();
+  return !r.name.empty() && numbers == StationRecord{};
+}
+
+SlotRole RoleOf(int slot, const StationRecord& r) {
+  switch (slot) {
+    case 0:
+      return {"unused", "unused slot", {}};
+    case kSlotKmRefTre:
+    case kSlotKmRefDue:
+    case kSlotKmRefUno:
+      return {"kilometre_reference", "kilometre reference",
+              {{"start", "first"}, {"end", "second"}, {"position", "third"}}};
+    case kSlotTrainRoute:
+      return {"train_and_route", "train and route data",
+              {{"start", "braked_mass_percent"}, {"end", "route_length_m"}, {"position", "cars"}}};
+    case kSlotBackgrounds:
+      return {"backgrounds_line_marker_code", "backgrounds, line name, marker, competition code",
+              {{"start", "background_one"}, {"end", "background_three"},
+               {"position", "background_two"}, {"name", "line_name"}, {"word_1", "marker"},
+               {"time_s", "competition_code"}}};
+    case kSlotRepetition:
+      return {"repetition_train_sand_clock", "signal repetition, train number, sand, clock",
+              {{"start", "repetition_first_m"}, {"end", "repetition_last_m"},
+               {"position", "repetition_codes"}, {"name", "train_number"}, {"word_1", "sand"},
+               {"word_3", "clock_hours"}, {"word_4", "clock_minutes"},
+               {"word_5", "clock_seconds"}}};
+    default:
+      if (OnlyNameSet(r)) return {"sign", "sign", {{"name", "text"}}};
+      return {"station", "station", {}};
+  }
+}
+
+const char* LabelOf(const SlotRole& role, std::string_view field) {
+  for (const auto& [stored, label] : role.labels) {
+    if (stored == field) return label;
+  }
+  return nullptr;
+}
+
+// The fields to show for a slot, each with the name it is shown under.
+// Stations show every field; other slots their labelled and non-empty ones.
+std::vector<std::pair<const char*, RecordField>> ShownFields(const SlotRole& role,
+                                                             const StationRecord& r) {
+  const bool all = std::string_view(role.key) == "station";
+  std::vector<std::pair<const char*, RecordField>> shown;
+  for (const RecordField& f : RecordFields(r)) {
+    const char* label = LabelOf(role, f.name);
+    if (label || all || !f.empty()) shown.emplace_back(label ? label : f.name, f);
+  }
+  return shown;
+}
+
+void WriteStationsText(const StationTable& table, std::ostream& out) {
+  out << "stations: " << kStationSlots << " slots, non-empty ones shown\n";
+  for (int slot = 0; slot < kStationSlots; ++slot) {
+    const StationRecord& r = table.slots[static_cast<size_t>(slot)];
+    if (r == StationRecord{}) continue;
+    const SlotRole role = RoleOf(slot, r);
+    out << "slot " << slot << ' ' << role.title << ':';
+    const char* separator = " ";
+    for (const auto& [label, f] : ShownFields(role, r)) {
+      out << separator << label << ' ';
+      if (f.text) out << '"' << *f.text << '"';
+      else out << f.number;
+      separator = ", ";
+    }
+    out << '\n';
+  }
+}
+
+void WriteStationsJson(const StationTable& table, std::ostream& out) {
+  Json slots = Json::array();
+  for (int slot = 0; slot < kStationSlots; ++slot) {
+    const StationRecord& r = table.slots[static_cast<size_t>(slot)];
+    if (r == StationRecord{}) continue;
+    const SlotRole role = RoleOf(slot, r);
+    Json fields = Json::object();
+    for (const auto& [label, f] : ShownFields(role, r)) {
+      if (f.text) fields[label] = Utf8From1252(*f.text);
+      else fields[label] = f.number;
+    }
+    slots.push_back({{"slot", slot}, {"role", role.key}, {"fields", std::move(fields)}});
+  }
+  Json doc = {{"file", "stations"}, {"slot_count", kStationSlots}, {"slots", std::move(slots)}};
+  out << doc.dump(2) << '\n';
+}
+
+// ---- Route plan ---------------------------------------------------------
+
+std::string ElementText(const PlanElement& e) {
+  if (e.type == kPlanEmpty) return "empty";
+  return FormatDouble(e.value) + " (" + PlanElementTypeName(e.type) + ")";
+}
+
+void WritePlanText(const DecodedPlan& plan, std::ostream& out) {
+  out << "route plan: " << plan.x.size() << " metres, 0 to " << plan.x.size() - 1
+      << "; element types int16, double, empty\n";
+  for (size_t m = 0; m < plan.x.size(); ++m) {
+    out << "metre " << m << ": x " << ElementText(plan.x[m]) << ", y " << ElementText(plan.y[m])
+        << '\n';
+  }
+}
+
+Json ElementJson(const PlanElement& e) {
+  Json j = {{"type", PlanElementTypeName(e.type)}};
+  if (e.type == kPlanInt16) j["value"] = static_cast<int64_t>(e.value);
+  if (e.type == kPlanDouble) j["value"] = std::isfinite(e.value) ? Json(e.value) : Json(nullptr);
+  return j;
+}
+
+// One point per line, so that a plan of a million metres is written as it
+// goes instead of as one document in memory.
+void WritePlanJson(const DecodedPlan& plan, std::ostream& out) {
+  out << "{\"file\": \"plan\", \"metre_count\": " << plan.x.size() << ", \"points\": [\n";
+  for (size_t m = 0; m < plan.x.size(); ++m) {
+    Json point = {{"metre", m}, {"x", ElementJson(plan.x[m])}, {"y", ElementJson(plan.y[m])}};
+    out << point.dump() << (m + 1 < plan.x.size() ? ",\n" : "\n");
+  }
+  out << "]}\n";
+}
+
+// ---- Driver -------------------------------------------------------------
+
+bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out,
+               std::string* error) {
+  switch (kind) {
+    case FileKind::kGrid: {
+      std::vector<TrackCell> cells;
+      if (!DecodeGridFile(bytes, &cells, error)) return false;
+      json ? WriteGridJson(cells, out) : WriteGridText(cells, out);
+      return true;
+    }
+    case FileKind::kStations: {
+      StationTable table;
+      if (!DecodeStationFile(bytes, &table, error)) return false;
+      json ? WriteStationsJson(table, out) : WriteStationsText(table, out);
+      return true;
+    }
+    case FileKind::kPlan: {
+      DecodedPlan plan;
+      if (!DecodeRoutePlan(bytes, &plan, error)) return false;
+      json ? WritePlanJson(plan, out) : WritePlanText(plan, out);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int RunDump(Env& env, const std::string& path, bool json, const std::string& kind,
+            std::ostream& out, std::ostream& err) {
+  FileKind file_kind;
+  if (!kind.empty() && !KindFromOption(kind, &file_kind)) {
+    err << "scenario-compiler: unknown --kind \"" << kind << "\" (use plan, stations or grid)\n";
+    return 1;
+  }
+  if (kind.empty() && !KindFromName(path, &file_kind)) {
+    err << "scenario-compiler: " << path
+        << ": cannot tell the file kind from the name; use --kind plan|stations|grid\n";
+    return 1;
+  }
+  std::string bytes;
+  Status read = env.ReadFile(path, &bytes);
+  if (!read.ok()) {
+    err << "scenario-compiler: " << read.message() << '\n';
+    return 1;
+  }
+  std::string error;
+  if (!DumpBytes(file_kind, bytes, json, out, &error)) {
+    err << "scenario-compiler: " << path << ": " << error << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace sc
