@@ -6,23 +6,28 @@
 #include <string>
 
 #include "compiler/compilation.h"
+#include "compiler/competition_codes.h"
 #include "model/run_state.h"
 
 namespace sc {
 
-// The main pass over the grid: markers before signals near slowdown warnings,
-// before and through slowdowns and before the next signal (codes 11 to 13,
-// the last failure winning). Needs a grid.
+// The main pass over cells 1 to U - 2: places markers (kind 12, value_a 180)
+// before the signals up to 20 cells before a slowdown warning (code 11),
+// 5-7, 11-13 and 18-20 cells before a slowdown start (code 12), every 8
+// cells through a slowdown slower than 110 (code 13) and before the first
+// signal within 12 cells after a slowdown's end (code 13). The error
+// position is the cell concerned times 50. A failure does not stop the
+// pass; the last one wins. Markers placed earlier are seen by later steps.
+// Never reads or writes a cell outside 0..U.
 void FinaliseGrid(TrackGrid& grid, RunState& state);
 
-// The reserved places and the competition codes. Returns "1250" or "1251"
-// when a reserved place is already set; the run must then show
-// " Errore n. " and that text and end without writing a compiled file.
+// The reserved places and the competition codes: slot 85's word_1 = 610 and
+// cell 1's value_a = 5121, then slot 85's time_s = CodiceGaraSt and cell 1's
+// value_b = CodiceGaraOg. Returns "1250" (nothing written) when word_1 or
+// value_a is already non-zero, or "1251" when time_s or value_b is; the run
+// must then show " Errore n. " and that text and end without writing a
+// compiled file. A grid without a cell 1 only gets the station-table writes.
 std::optional<std::string> FillReservedPlaces(TrackGrid& grid, StationTable& stations);
-
-// codice_gara_st and codice_gara_og from slot 86's and slot 85's names.
-int32_t CodiceGaraSt(const StationTable& stations);
-int16_t CodiceGaraOg(const StationTable& stations);
 
 }  // namespace sc
 
