@@ -1,0 +1,183 @@
+#include "compiler/compiled_decoders.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+namespace sc {
+namespace {
+
+// Little-endian builders for hand-made files.
+std::string U8(uint8_t v) { return std::string(1, static_cast<char>(v)); }
+std::string Le(uint64_t v, int width) {
+  std::string out;
+  for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  return out;
+}
+std::string I16(int16_t v) { return Le(static_cast<uint16_t>(v), 2); }
+std::string I32(int32_t v) { return Le(static_cast<uint32_t>(v), 4); }
+std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
+std::string Text(const std::string& s) { return Le(s.size(), 2) + s; }
+
+std::string RecordBytes(const StationRecord& r) {
+  return U8(r.kind) + I32(r.start) + I32(r.end) + I32(r.position) + U8(r.byte_1) + Text(r.name) +
+         I16(r.word_1) + I16(r.word_2) + I16(r.word_3) + I16(r.word_4) + I16(r.word_5) +
+         U8(r.byte_2) + U8(r.byte_3) + U8(r.byte_4) + U8(r.byte_5) + I32(r.time_s);
+}
+
+std::string TableBytes(const StationTable& t) {
+  std::string out;
+  for (const StationRecord& r : t.slots) out += RecordBytes(r);
+  return out;
+}
+
+std::string Variant(uint16_t code, const std::string& value = "") { return Le(code, 2) + value; }
+
+void ExpectFailsAt(bool ok, const std::string& error, size_t offset, const std::string& what) {
+  EXPECT_FALSE(ok);
+  const std::string tail = " at byte offset " + std::to_string(offset);
+  EXPECT_TRUE(error.size() >= tail.size() && error.ends_with(tail)) << error;
+  EXPECT_NE(error.find(what), std::string::npos) << error;
+}
+
+TEST(DecodeGrid, ReadsEveryFieldOfEveryCellInOrder) {
+  // Cell 0 empty; cell 1 with every field distinct, negative words included.
+  const std::string bytes = std::string(15, '\0') + U8(12) + I16(5121) + I16(-2) + I16(300) +
+                            I16(-32768) + U8(101) + U8(71) + U8(2) + U8(20) + U8(255) + U8(3);
+  std::vector<TrackCell> cells;
+  std::string error;
+  ASSERT_TRUE(DecodeGridFile(bytes, &cells, &error)) << error;
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_EQ(cells[0], TrackCell{});
+  const TrackCell expected{12, 5121, -2, 300, -32768, 101, 71, 2, 20, 255, 3};
+  EXPECT_EQ(cells[1], expected);
+}
+
+TEST(DecodeGrid, RejectsSizesThatAreNotWholeCells) {
+  struct Case {
+    size_t size;
+    size_t offset;
+  };
+  for (const Case c : {Case{0, 0}, Case{14, 0}, Case{31, 30}, Case{44, 30}}) {
+    std::vector<TrackCell> cells;
+    std::string error;
+    bool ok = DecodeGridFile(std::string(c.size, '\0'), &cells, &error);
+    ExpectFailsAt(ok, error, c.offset, "grid");
+  }
+}
+
+StationTable SampleTable() {
+  StationTable t;
+  t.slots[1] = {12, -400, 10150, 9850, 7, "Vastro \xE8", -1, 2, 3, 4, -32768, 9, 13, 1, 255,
+                86399};
+  t.slots[80] = {0, 0, 0, 0, 0, "Galleria", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  t.slots[85].name = "Vastro - Dreo";
+  t.slots[85].word_1 = 610;
+  t.slots[85].time_s = -123456789;
+  return t;
+}
+
+TEST(DecodeStations, ReadsAllSlotsWithNamesAndSignedFields) {
+  const StationTable t = SampleTable();
+  StationTable decoded;
+  std::string error;
+  ASSERT_TRUE(DecodeStationFile(TableBytes(t), &decoded, &error)) << error;
+  for (int slot = 0; slot < kStationSlots; ++slot) {
+    EXPECT_EQ(decoded.slots[slot], t.slots[slot]) << "slot " << slot;
+  }
+}
+
+TEST(DecodeStations, EmptyTableIs2958Bytes) {
+  StationTable decoded;
+  std::string error;
+  EXPECT_TRUE(DecodeStationFile(std::string(2958, '\0'), &decoded, &error)) << error;
+  EXPECT_FALSE(DecodeStationFile(std::string(2957, '\0'), &decoded, &error));
+}
+
+TEST(DecodeStations, MalformedFilesGiveTheOffsetOfTheFault) {
+  const std::string good = TableBytes(SampleTable());
+  // Slot 0 takes bytes 0..33; slot 1 starts at 34 and its name count sits at
+  // 34 + 14 = 48.
+  std::string count_past_end = good.substr(0, 48) + Le(500, 2) + "abc";
+  std::string huge_count = good;
+  huge_count.replace(48, 2, Le(0xFFFF, 2));
+  struct Case {
+    const char* label;
+    std::string bytes;
+    size_t offset;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"empty", "", 0, "station record 0 (field kind)"},
+      {"cut inside slot 1 end", good.substr(0, 34 + 7), 34 + 5, "station record 1 (field end)"},
+      {"cut before time_s of last slot", good.substr(0, good.size() - 2), good.size() - 4,
+       "station record 86 (field time_s)"},
+      {"count past end", count_past_end, 48, "name count 500"},
+      {"count 65535", huge_count, 48, "name count 65535"},
+      {"byte left over", good + "x", good.size(), "1 bytes left over"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    StationTable decoded;
+    std::string error;
+    bool ok = DecodeStationFile(c.bytes, &decoded, &error);
+    ExpectFailsAt(ok, error, c.offset, c.what);
+  }
+}
+
+TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
+  const double minus_zero = -0.0;
+  const std::string bytes =
+      // column 0 (x), metres 0..3
+      Variant(2, I16(0)) + Variant(2, I16(-7)) + Variant(5, F64(0.1)) + Variant(0) +
+      // column 1 (y), metres 0..3
+      Variant(2, I16(1)) + Variant(2, I16(32767)) + Variant(5, F64(minus_zero)) + Variant(0);
+  DecodedPlan plan;
+  std::string error;
+  ASSERT_TRUE(DecodeRoutePlan(bytes, &plan, &error)) << error;
+  ASSERT_EQ(plan.x.size(), 4u);
+  ASSERT_EQ(plan.y.size(), 4u);
+  const uint16_t types[] = {kPlanInt16, kPlanInt16, kPlanDouble, kPlanEmpty};
+  for (size_t m = 0; m < 4; ++m) {
+    EXPECT_EQ(plan.x[m].type, types[m]) << m;
+    EXPECT_EQ(plan.y[m].type, types[m]) << m;
+  }
+  EXPECT_EQ(plan.x[1].value, -7);
+  EXPECT_EQ(std::bit_cast<uint64_t>(plan.x[2].value), std::bit_cast<uint64_t>(0.1));
+  EXPECT_EQ(plan.y[0].value, 1);
+  EXPECT_EQ(plan.y[1].value, 32767);
+  EXPECT_TRUE(std::signbit(plan.y[2].value));
+  EXPECT_EQ(plan.x[3].value, 0);
+}
+
+TEST(DecodeRoutePlan, MalformedFilesGiveTheOffsetOfTheFault) {
+  const std::string two = Variant(2, I16(0)) + Variant(2, I16(1));  // 8 bytes
+  struct Case {
+    const char* label;
+    std::string bytes;
+    size_t offset;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"empty", "", 0, "empty route plan"},
+      {"unknown code", two + Variant(7, F64(1)), 8, "unknown plan element type code 7"},
+      {"code 3 is not a type", two + Variant(3, I32(1)), 8, "type code 3"},
+      {"truncated double", two + Variant(5, "1234567"), 10, "truncated double"},
+      {"truncated int16", two + Variant(2, "x"), 10, "truncated int16"},
+      {"one byte of a code", two + "\x05", 8, "truncated plan element type code"},
+      {"odd count", two + Variant(0), 10, "odd number of plan elements (3)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    DecodedPlan plan;
+    std::string error;
+    bool ok = DecodeRoutePlan(c.bytes, &plan, &error);
+    ExpectFailsAt(ok, error, c.offset, c.what);
+  }
+}
+
+}  // namespace
+}  // namespace sc
