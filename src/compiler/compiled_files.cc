@@ -1,16 +1,213 @@
-// Placeholder: the compiled files land with the line description work.
 #include "compiler/compiled_files.h"
 
-namespace sc {
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
-std::string EncodeStationFile(const StationTable&) { return {}; }
-std::string EncodeGridFile(const TrackGrid&) { return {}; }
-Status WriteRoutePlan(const RoutePlan&, ReplacingFile&) { return Status::Ok(); }
+#include "model/rounding.h"
+
+namespace sc {
+namespace {
+
+// Texts carry a 16-bit byte count.
+constexpr size_t kMaxTextBytes = 65535;
+// The route plan goes to the file in blocks of this size.
+constexpr size_t kPlanBlock = size_t{1} << 20;
+// The largest plan element: a 2-byte type code and an 8-byte double.
+constexpr size_t kMaxElementBytes = 10;
+
+// Variant type codes of the route plan's elements.
+constexpr uint16_t kVariantEmpty = 0;
+constexpr uint16_t kVariantInteger = 2;
+constexpr uint16_t kVariantDouble = 5;
+// Metres 0 and 1 hold the 16-bit starting points.
+constexpr int64_t kStartingPoints = 2;
+
+// Little-endian writers into a byte buffer.
+void PutU8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
+
+void PutU16(std::string& out, uint16_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>(v >> 8));
+}
+
+void PutI16(std::string& out, int16_t v) { PutU16(out, static_cast<uint16_t>(v)); }
+
+void PutI32(std::string& out, int32_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((u >> shift) & 0xFF));
+}
+
+void PutText(std::string& out, const std::string& text) {
+  const size_t n = text.size() < kMaxTextBytes ? text.size() : kMaxTextBytes;
+  PutU16(out, static_cast<uint16_t>(n));
+  out.append(text, 0, n);
+}
+
+void PutStation(std::string& out, const StationRecord& r) {
+  PutU8(out, r.kind);
+  PutI32(out, r.start);
+  PutI32(out, r.end);
+  PutI32(out, r.position);
+  PutU8(out, r.byte_1);
+  PutText(out, r.name);
+  PutI16(out, r.word_1);
+  PutI16(out, r.word_2);
+  PutI16(out, r.word_3);
+  PutI16(out, r.word_4);
+  PutI16(out, r.word_5);
+  PutU8(out, r.byte_2);
+  PutU8(out, r.byte_3);
+  PutU8(out, r.byte_4);
+  PutU8(out, r.byte_5);
+  PutI32(out, r.time_s);
+}
+
+void PutCell(std::string& out, const TrackCell& c) {
+  PutU8(out, c.kind);
+  PutI16(out, c.value_a);
+  PutI16(out, c.value_b);
+  PutI16(out, c.value_c);
+  PutI16(out, c.value_d);
+  PutU8(out, c.timing);
+  PutU8(out, c.countdown);
+  PutU8(out, c.mountain);
+  PutU8(out, c.speed_code);
+  PutU8(out, c.gradient_code);
+  PutU8(out, c.adhesion);
+}
+
+// Fills a fixed block with plan elements and hands each full block to the
+// file, so the plan is never held a second time in memory. Each Put returns
+// false once handing a block over has failed; status() then says why.
+class PlanStream {
+ public:
+  explicit PlanStream(ReplacingFile& file) : file_(file), block_(new char[kPlanBlock]) {}
+
+  bool PutEmpty() {
+    if (!Reserve()) return false;
+    PutLittle(kVariantEmpty, 2);
+    return true;
+  }
+  bool PutInteger(int16_t v) {
+    if (!Reserve()) return false;
+    PutLittle(kVariantInteger, 2);
+    PutLittle(static_cast<uint16_t>(v), 2);
+    return true;
+  }
+  bool PutDouble(double v) {
+    if (!Reserve()) return false;
+    PutLittle(kVariantDouble, 2);
+    PutLittle(std::bit_cast<uint64_t>(v), 8);
+    return true;
+  }
+  bool Flush() {
+    if (used_ == 0) return status_.ok();
+    status_ = file_.Append(std::string_view(block_.get(), used_));
+    used_ = 0;
+    return status_.ok();
+  }
+  const Status& status() const { return status_; }
+
+ private:
+  bool Reserve() {
+    if (!status_.ok()) return false;
+    return used_ + kMaxElementBytes <= kPlanBlock || Flush();
+  }
+  void PutLittle(uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) block_[used_++] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+
+  ReplacingFile& file_;
+  std::unique_ptr<char[]> block_;
+  size_t used_ = 0;
+  Status status_;
+};
+
+// One column of the plan, metres 0 to the last: the starting points as
+// 16-bit integers, computed metres as doubles, the rest empty.
+bool WritePlanColumn(const std::vector<double>& column, int64_t filled, PlanStream& out) {
+  const int64_t metres = static_cast<int64_t>(column.size());
+  for (int64_t m = 0; m < metres; ++m) {
+    const double v = column[static_cast<size_t>(m)];
+    bool ok = m >= filled                ? out.PutEmpty()
+              : m < kStartingPoints ? out.PutInteger(Wrap16(RoundToInt(v)))
+                                    : out.PutDouble(v);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// Writes `bytes` as the whole new content of `path`.
+Status ReplaceWith(Env& env, const std::string& path, std::string_view bytes) {
+  std::unique_ptr<ReplacingFile> file;
+  Status s = env.NewReplacingFile(path, &file);
+  if (!s.ok()) return s;
+  s = file->Append(bytes);
+  if (!s.ok()) return s;
+  return file->Commit();
+}
+
+Status WritePlanFile(Env& env, const std::string& path, const RoutePlan& plan) {
+  std::unique_ptr<ReplacingFile> file;
+  Status s = env.NewReplacingFile(path, &file);
+  if (!s.ok()) return s;
+  s = WriteRoutePlan(plan, *file);
+  if (!s.ok()) return s;
+  return file->Commit();
+}
+
+}  // namespace
+
+std::string EncodeStationFile(const StationTable& stations) {
+  std::string out;
+  for (const StationRecord& r : stations.slots) PutStation(out, r);
+  return out;
+}
+
+std::string EncodeGridFile(const TrackGrid& grid) {
+  std::string out;
+  out.reserve(grid.cells().size() * 15);
+  for (const TrackCell& c : grid.cells()) PutCell(out, c);
+  return out;
+}
+
+Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
+  PlanStream out(file);
+  if (WritePlanColumn(plan.x, plan.filled, out) && WritePlanColumn(plan.y, plan.filled, out)) {
+    out.Flush();
+  }
+  return out.status();
+}
+
 std::string RoutePlanFileName(const RunState& s) { return s.line_name + "_linea.dat"; }
-std::string StationFileName(const RunState& s) { return s.line_name + "_" + s.train_number + ".sim"; }
+std::string StationFileName(const RunState& s) {
+  return s.line_name + "_" + s.train_number + ".sim";
+}
 std::string GridFileName(const RunState& s) { return s.line_name + "_" + s.train_number + ".dat"; }
-Status WriteCompiledFiles(Env&, const std::string&, const RunState&, const Compilation&) {
-  return Status::Ok();
+
+Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& state,
+                          const Compilation& compilation) {
+  const std::string station_path = JoinPath(folder, StationFileName(state));
+  const std::string grid_path = JoinPath(folder, GridFileName(state));
+  if (!compilation.grid) return Status::IoError(grid_path + ": no track grid to write");
+  for (const StationRecord& r : compilation.stations.slots) {
+    if (r.name.size() > kMaxTextBytes) {
+      return Status::IoError(station_path + ": a text is longer than 65535 bytes");
+    }
+  }
+
+  if (state.compile_flag != 0 && compilation.plan) {
+    Status s = WritePlanFile(env, JoinPath(folder, RoutePlanFileName(state)), *compilation.plan);
+    if (!s.ok()) return s;
+  }
+  Status s = ReplaceWith(env, station_path, EncodeStationFile(compilation.stations));
+  if (!s.ok()) return s;
+  return ReplaceWith(env, grid_path, EncodeGridFile(*compilation.grid));
 }
 
 }  // namespace sc
