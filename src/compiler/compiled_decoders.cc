@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstddef>
+#include <utility>
 
 namespace sc {
 namespace {
@@ -199,9 +200,10 @@ bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* erro
                     "): the two columns differ in length",
                 bytes.size());
   }
-  const auto half = static_cast<std::ptrdiff_t>(elements.size() / 2);
-  out->x.assign(elements.begin(), elements.begin() + half);
-  out->y.assign(elements.begin() + half, elements.end());
+  const size_t half = elements.size() / 2;
+  out->y.assign(elements.begin() + static_cast<std::ptrdiff_t>(half), elements.end());
+  elements.resize(half);
+  out->x = std::move(elements);
   return true;
 }
 
