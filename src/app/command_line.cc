@@ -4,6 +4,7 @@
 
 #include "app/builtin_run.h"
 #include "app/compile_command.h"
+#include "app/dump.h"
 #include "app/emit_command.h"
 #include "app/report.h"
 
@@ -46,6 +47,15 @@ void DefineEmit(CLI::App& app, Arguments& a) {
   e->add_flag("--force", a.emit_force, "Replace files that already exist");
 }
 
+void DefineDump(CLI::App& app, Arguments& a) {
+  CLI::App* d = app.add_subcommand("dump", "Decode a compiled file (route plan, station table or track grid)");
+  d->add_option("FILE", a.dump_file, "The compiled file")->required();
+  d->add_flag("--json", a.dump_json, "JSON for programs instead of text");
+  d->add_option("--kind", a.dump_kind, "File kind (default: from the name)")
+      ->check(CLI::IsMember({"plan", "stations", "grid"}))
+      ->option_text("plan|stations|grid");
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
@@ -57,6 +67,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   app.set_version_flag("--version", std::string("scenario-compiler ") + SC_VERSION);
   DefineCompile(app, a);
   DefineEmit(app, a);
+  DefineDump(app, a);
 
   try {
     app.parse(argc, argv);
@@ -77,6 +88,9 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
 
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
+  if (app.got_subcommand("dump")) {
+    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
+  }
 
   std::string folder = a.out_dir;
   if (folder.empty()) {
