@@ -261,6 +261,17 @@ TEST(TrainReaderTest, StationMarksByKind) {
   }
 }
 
+TEST(TrainReaderTest, StationNearTheStartMarksNothingBeforeCellTwo) {
+  // Kind 12 at 100 of length 100 ends at 150: marker in cell 2; the first
+  // countdown cell would be 1 (q = 1, not above 1), the others lie lower.
+  TrainFixture f;
+  f.Read(StationLine(100, 12, 100));
+  EXPECT_EQ(f.state.error_code, 0);
+  EXPECT_EQ(f.cell(2).kind, kKindStationEnd);
+  EXPECT_EQ(f.cell(1).countdown, 0);
+  EXPECT_EQ(f.cell(0).countdown, 0);
+}
+
 TEST(TrainReaderTest, StationSpacing) {
   // The first station (kind 12 at 2800, length 600) ends at 3100; the next
   // must start at 3450 or later.
@@ -321,14 +332,14 @@ TEST(TrainReaderTest, StationsStopBeforeTheSignSlots) {
   EXPECT_EQ(f.slot(2).position, 9850);
   EXPECT_EQ(f.slot(kSlotRepetition).word_1, 0);
 
-  // With signs in every slot down to 1, a station is not stored at all.
+  // With signs in slots 80 down to 2, a station is not stored at all: its
+  // slot would meet the sign slots.
   TrainFixture g;
-  g.c.next_sign_slot = 0;
-  g.c.stations.slots[1].name = "(GALLERIA)";
+  g.c.next_sign_slot = 1;
   g.Read(StationLine(2800, 12, 600));
   EXPECT_EQ(g.state.error_code, kErrStationTableFull);
-  EXPECT_EQ(g.slot(1).name, "(GALLERIA)");
   EXPECT_EQ(g.slot(1).position, 0);
+  EXPECT_EQ(g.cell(62).kind, kKindFree);
 }
 
 TEST(TrainReaderTest, BeyondTheGridEndsWithEndProcessing) {
