@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "compiler/field_reader.h"
 #include "model/encoders.h"
@@ -348,8 +349,10 @@ Flow TrainReader::Station(int line) {
   const int64_t hours = in_.ReadLong();
   const int64_t minutes = in_.ReadLong();
   const int64_t seconds = in_.ReadLong();
-  station.name = in_.ReadText();
-  if (station.name.size() > kMaxTextBytes) in_.Fail("a station name is longer than 65535 bytes");
+  // Checked before storing: the station file holds a name with a 16-bit count.
+  std::string name = in_.ReadText();
+  if (name.size() > kMaxTextBytes) in_.Fail("a station name is longer than 65535 bytes");
+  station.name = std::move(name);
   const int64_t time_s = (hours * 60 + minutes) * 60 + seconds;
   if (!FitsLong(time_s)) in_.Fail("the station time overflows");
   station.time_s = static_cast<int32_t>(time_s);

@@ -1,5 +1,6 @@
 // The platform seam on POSIX systems (Linux).
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +84,12 @@ class PosixReplacingFile : public ReplacingFile {
 
 class PosixEnv : public Env {
  public:
+  PosixEnv() {
+    // A write past the file size limit must fail as an error that removes the
+    // temporary file, not kill the program and leave it behind.
+    ::signal(SIGXFSZ, SIG_IGN);
+  }
+
   bool FileExists(const std::string& path) override {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
