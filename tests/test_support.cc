@@ -1,18 +1,37 @@
 #include "test_support.h"
 
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
 
 namespace sc::testing {
 
+#ifdef _WIN32
+// Windows has no mkdtemp: try fresh random names until one can be created.
+TempFolder::TempFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() / ("sc-test-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+#else
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "sc-test-XXXXXX").string();
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -20,6 +39,7 @@ TempFolder::TempFolder() {
   if (!::mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
   path_ = name.data();
 }
+#endif
 
 TempFolder::~TempFolder() {
   std::error_code ignored;
@@ -40,6 +60,9 @@ std::string ShellQuote(const std::string& arg) {
   return out + "'";
 }
 
+// Runs the program through a POSIX shell; Windows builds test the program
+// from scripts instead.
+#ifndef _WIN32
 ProgramRun RunProgram(const std::string& args, const std::string& cwd) {
   TempFolder capture;
   std::string out_path = capture.File("out");
@@ -53,6 +76,7 @@ ProgramRun RunProgram(const std::string& args, const std::string& cwd) {
   run.err = ReadFileOrDie(err_path);
   return run;
 }
+#endif
 
 std::string ReadFileOrDie(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

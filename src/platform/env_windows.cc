@@ -1,0 +1,262 @@
+// The platform seam on Windows. Paths are Windows-1252 bytes everywhere else
+// in the program; here they become UTF-16 for the wide file functions.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// <windows.h> maps DeleteFile to DeleteFileA/W, which would rename our method.
+#undef DeleteFile
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/codepage_windows.h"
+#include "platform/env.h"
+
+namespace sc {
+namespace {
+
+// The system's text for `error`, without the trailing full stop and line end.
+std::string SystemMessage(DWORD error) {
+  wchar_t* buffer = nullptr;
+  DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer ? buffer : L"", length);
+  if (buffer) ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' ||
+                           text.back() == L' ' || text.back() == L'.')) {
+    text.pop_back();
+  }
+  std::string bytes;
+  if (text.empty() || !WideToCp1252(text, &bytes)) {
+    char number[32];
+    std::snprintf(number, sizeof number, "system error %lu", static_cast<unsigned long>(error));
+    return number;
+  }
+  return bytes;
+}
+
+Status WindowsError(const std::string& path, DWORD error) {
+  return Status::IoError(path + ": " + SystemMessage(error));
+}
+
+// The attributes of `path`, or INVALID_FILE_ATTRIBUTES when it does not exist.
+DWORD Attributes(const std::string& path) {
+  return ::GetFileAttributesW(Cp1252ToWide(path).c_str());
+}
+
+// Writes into a temporary file beside the target, in blocks of kBlock bytes.
+class WindowsReplacingFile : public ReplacingFile {
+ public:
+  static constexpr size_t kBlock = 1 << 20;
+
+  WindowsReplacingFile(std::string path, std::wstring temp_path, HANDLE handle)
+      : path_(std::move(path)), temp_path_(std::move(temp_path)), handle_(handle) {
+    buffer_.reserve(kBlock);
+  }
+  ~WindowsReplacingFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    if (!committed_) ::DeleteFileW(temp_path_.c_str());
+  }
+
+  Status Append(std::string_view bytes) override {
+    if (bytes.size() >= kBlock) {
+      Status s = Flush();
+      if (!s.ok()) return s;
+      return WriteAll(bytes);
+    }
+    if (buffer_.size() + bytes.size() > kBlock) {
+      Status s = Flush();
+      if (!s.ok()) return s;
+    }
+    buffer_.append(bytes);
+    return Status::Ok();
+  }
+
+  Status Commit() override {
+    Status s = Flush();
+    if (!s.ok()) return s;
+    if (!::FlushFileBuffers(handle_)) return WindowsError(path_, ::GetLastError());
+    HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!::CloseHandle(handle)) return WindowsError(path_, ::GetLastError());
+    if (!::MoveFileExW(temp_path_.c_str(), Cp1252ToWide(path_).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return WindowsError(path_, ::GetLastError());
+    }
+    committed_ = true;
+    return Status::Ok();
+  }
+
+ private:
+  Status Flush() {
+    Status s = WriteAll(buffer_);
+    buffer_.clear();
+    return s;
+  }
+  Status WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      constexpr size_t kMaxWrite = 1u << 30;
+      DWORD chunk = static_cast<DWORD>(bytes.size() < kMaxWrite ? bytes.size() : kMaxWrite);
+      DWORD written = 0;
+      if (!::WriteFile(handle_, bytes.data(), chunk, &written, nullptr)) {
+        return WindowsError(path_, ::GetLastError());
+      }
+      bytes.remove_prefix(written);
+    }
+    return Status::Ok();
+  }
+
+  std::string path_;
+  std::wstring temp_path_;
+  HANDLE handle_;
+  bool committed_ = false;
+  std::string buffer_;
+};
+
+// Creates a new, empty temporary file beside `path`; a name already taken is
+// skipped, never opened.
+Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, HANDLE* handle) {
+  const std::wstring base = Cp1252ToWide(path) + L".tmp-";
+  const unsigned long seed = ::GetCurrentProcessId() ^ static_cast<unsigned long>(::GetTickCount64());
+  for (unsigned long attempt = 0; attempt < 100; ++attempt) {
+    wchar_t suffix[16];
+    std::swprintf(suffix, 16, L"%06lx", (seed + attempt * 7919ul) & 0xfffffful);
+    std::wstring candidate = base + suffix;
+    HANDLE h = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      *temp_path = std::move(candidate);
+      *handle = h;
+      return Status::Ok();
+    }
+    DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return WindowsError(path, error);
+  }
+  return WindowsError(path, ERROR_FILE_EXISTS);
+}
+
+class WindowsEnv : public Env {
+ public:
+  bool FileExists(const std::string& path) override {
+    DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool FolderExists(const std::string& path) override {
+    DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  Status ReadFile(const std::string& path, std::string* contents) override {
+    if (FolderExists(path)) return Status::IoError(path + ": Is a folder");
+    HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, ::GetLastError());
+    contents->clear();
+    char block[1 << 16];
+    for (;;) {
+      DWORD n = 0;
+      if (!::ReadFile(handle, block, sizeof block, &n, nullptr)) {
+        DWORD error = ::GetLastError();
+        ::CloseHandle(handle);
+        return WindowsError(path, error);
+      }
+      if (n == 0) break;
+      contents->append(block, n);
+    }
+    ::CloseHandle(handle);
+    return Status::Ok();
+  }
+
+  Status NewReplacingFile(const std::string& path,
+                          std::unique_ptr<ReplacingFile>* file) override {
+    if (FolderExists(path)) return Status::IoError(path + ": Is a folder");
+    std::wstring temp_path;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    Status s = CreateTemporaryBeside(path, &temp_path, &handle);
+    if (!s.ok()) return s;
+    *file = std::make_unique<WindowsReplacingFile>(path, std::move(temp_path), handle);
+    return Status::Ok();
+  }
+
+  Status DeleteFile(const std::string& path) override {
+    if (!::DeleteFileW(Cp1252ToWide(path).c_str())) {
+      DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        return WindowsError(path, error);
+      }
+    }
+    return Status::Ok();
+  }
+};
+
+// The full name of the running program, as the system reports it.
+Status ModuleFileName(std::wstring* name) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return WindowsError("the program's file name", ::GetLastError());
+    if (n < buffer.size()) {
+      name->assign(buffer.data(), n);
+      return Status::Ok();
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The folder part of a full file name; a drive's root keeps its "\".
+std::wstring FolderOf(const std::wstring& file_name) {
+  size_t separator = file_name.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return L".";
+  if (separator == 0 || (separator == 2 && file_name[1] == L':')) {
+    return file_name.substr(0, separator + 1);
+  }
+  return file_name.substr(0, separator);
+}
+
+// The short (8.3) form of `path`, which is plain ASCII on every volume that
+// keeps short names; empty when the system cannot give one.
+std::wstring ShortPath(const std::wstring& path) {
+  DWORD size = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return std::wstring();
+  std::wstring short_path(size, L'\0');
+  DWORD n = ::GetShortPathNameW(path.c_str(), short_path.data(), size);
+  if (n == 0 || n >= size) return std::wstring();
+  short_path.resize(n);
+  return short_path;
+}
+
+}  // namespace
+
+Env* Env::Default() {
+  static WindowsEnv env;
+  return &env;
+}
+
+Status Env::ProgramFolder(std::string* folder) {
+  std::wstring module;
+  Status s = ModuleFileName(&module);
+  if (!s.ok()) return s;
+  std::wstring wide = FolderOf(module);
+  // A folder name outside Windows-1252 cannot travel as the program's text;
+  // its short form usually can, and names the same folder.
+  if (WideToCp1252(wide, folder)) return Status::Ok();
+  if (WideToCp1252(ShortPath(wide), folder) && !folder->empty()) return Status::Ok();
+  return Status::IoError("the program's folder has a name that Windows-1252 cannot write");
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  if (last == '\\' || last == '/') return folder + name;
+  // "C:" means the current folder of drive C; "C:\name" would be its root.
+  if (folder.size() == 2 && last == ':') return folder + name;
+  return folder + "\\" + name;
+}
+
+}  // namespace sc
