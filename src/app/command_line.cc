@@ -6,6 +6,7 @@
 #include "app/compile_command.h"
 #include "app/dump.h"
 #include "app/emit_command.h"
+#include "app/preview_command.h"
 #include "app/report.h"
 
 namespace sc {
@@ -24,6 +25,7 @@ struct Arguments {
   std::string dump_file;
   bool dump_json = false;
   std::string dump_kind;
+  PreviewOptions preview;
 };
 
 void DefineCompile(CLI::App& app, Arguments& a) {
@@ -56,6 +58,28 @@ void DefineDump(CLI::App& app, Arguments& a) {
       ->option_text("plan|stations|grid");
 }
 
+void DefinePreview(CLI::App& app, Arguments& a) {
+  CLI::App* p = app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
+  CLI::Option* compiled =
+      p->add_option("--from-compiled", a.preview.compiled,
+                    "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
+          ->expected(2, 3)
+          ->option_text("[LINE_DAT] SIM DAT");
+  CLI::Option* line = p->add_option("LINE_FILE", a.preview.line_file, "Line description (<line>_linea.txt)");
+  CLI::Option* train =
+      p->add_option("TRAIN_FILE", a.preview.train_file, "Train and service file (<line>_<train>-.txt)");
+  compiled->excludes(line)->excludes(train);
+  line->needs(train);
+  train->needs(line);
+  p->add_option("-o", a.preview.output, "Output file (default: <line>_<train>_preview.svg beside the inputs)")
+      ->option_text("FILE.svg");
+  p->callback([compiled, line]() {
+    if (compiled->count() == 0 && line->count() == 0) {
+      throw CLI::RequiredError("give LINE_FILE TRAIN_FILE or --from-compiled [LINE_DAT] SIM DAT");
+    }
+  });
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
@@ -68,6 +92,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   DefineCompile(app, a);
   DefineEmit(app, a);
   DefineDump(app, a);
+  DefinePreview(app, a);
 
   try {
     app.parse(argc, argv);
@@ -88,6 +113,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
 
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
+  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }

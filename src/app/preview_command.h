@@ -1,0 +1,37 @@
+// `scenario-compiler preview`: draws a compiled scenario as one SVG file,
+// either from the three compiled files or by compiling the two text files in
+// memory first (nothing but the picture is written).
+#ifndef SC_APP_PREVIEW_COMMAND_H_
+#define SC_APP_PREVIEW_COMMAND_H_
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace sc {
+
+struct PreviewOptions {
+  // From compiled files: {route plan, station file, grid file}, or
+  // {station file, grid file} when there is no route plan. The route plan may
+  // also be given as "-" for none.
+  std::vector<std::string> compiled;
+  // Otherwise: the two text descriptions.
+  std::string line_file;
+  std::string train_file;
+  // "" = "<line>_<train>_preview.svg" beside the compiled files or the line
+  // file. Never an input file.
+  std::string output;
+};
+
+// Returns the exit status: 0 drawn; 1 usage or a file not read or written;
+// 2 the text files failed a check (what was compiled is still drawn when a
+// grid was built); 3 the reserved-place message (nothing drawn).
+// The name of the written picture goes to `out`, diagnostics to `err`.
+int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out,
+                      std::ostream& err);
+
+}  // namespace sc
+
+#endif  // SC_APP_PREVIEW_COMMAND_H_

@@ -1,0 +1,129 @@
+#include "app/preview_data.h"
+
+#include <cmath>
+#include <set>
+
+#include "compiler/compiled_decoders.h"
+
+namespace sc {
+namespace {
+
+constexpr int64_t kCellMetres = 50;
+
+bool IsValue(const PlanElement& e) { return e.type != kPlanEmpty && std::isfinite(e.value); }
+
+// The plan's points from metre 0 up to the first metre that is empty or not
+// finite in either column.
+std::vector<PlanPoint> PointsOf(const DecodedPlan& plan) {
+  std::vector<PlanPoint> points;
+  for (size_t m = 0; m < plan.x.size() && m < plan.y.size(); ++m) {
+    if (!IsValue(plan.x[m]) || !IsValue(plan.y[m])) break;
+    points.push_back({plan.x[m].value, plan.y[m].value});
+  }
+  return points;
+}
+
+std::vector<PlanPoint> PointsOf(const RoutePlan& plan) {
+  std::vector<PlanPoint> points;
+  size_t filled = static_cast<size_t>(std::max<int64_t>(plan.filled, 0));
+  for (size_t m = 0; m < filled && m < plan.x.size(); ++m) {
+    if (!std::isfinite(plan.x[m]) || !std::isfinite(plan.y[m])) break;
+    points.push_back({plan.x[m], plan.y[m]});
+  }
+  return points;
+}
+
+// The route length from slot 84; when that is not positive, the length the
+// grid was made for.
+int64_t RouteLength(const StationTable& stations, size_t cell_count) {
+  int64_t length = stations.slots[kSlotTrainRoute].end;
+  if (length > 0) return length;
+  int64_t from_grid = (static_cast<int64_t>(cell_count) - 1) * kCellMetres - 7000;
+  return std::max<int64_t>(from_grid, kCellMetres);
+}
+
+std::set<int> SignSlots(const std::vector<TrackCell>& cells) {
+  std::set<int> slots;
+  for (const TrackCell& c : cells) {
+    if (c.kind == kKindSign) slots.insert(c.value_a);
+  }
+  return slots;
+}
+
+void CollectStations(const PreviewData& data, PreviewObjects* out) {
+  std::set<int> sign_slots = SignSlots(data.cells);
+  for (int slot = 1; slot < kFirstSignSlot + 1; ++slot) {
+    const StationRecord& r = data.stations.slots[slot];
+    if (r == StationRecord{} || sign_slots.count(slot)) break;
+    out->stations.push_back({slot, &r});
+  }
+}
+
+void CollectCells(const PreviewData& data, PreviewObjects* out) {
+  size_t unclosed = 0;  // slowdowns from here on wait for their end board
+  for (size_t i = 0; i < data.cells.size(); ++i) {
+    const TrackCell& c = data.cells[i];
+    int64_t metre = ObjectMetre(i);
+    switch (c.kind) {
+      case kKindSignal: out->signals.push_back({metre, &c}); break;
+      case kKindMaxSpeedBoard: out->max_speed_boards.push_back({metre, &c}); break;
+      case kKindSlowdownStart: out->slowdowns.push_back({metre, metre, c.value_a}); break;
+      case kKindSlowdownEnd:
+        for (; unclosed < out->slowdowns.size(); ++unclosed) out->slowdowns[unclosed].end = metre;
+        break;
+      case kKindSign: {
+        std::string text;
+        if (c.value_a >= 0 && c.value_a < kStationSlots) text = data.stations.slots[c.value_a].name;
+        out->signs.push_back({metre, text});
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+}  // namespace
+
+int64_t ObjectMetre(size_t index) { return (static_cast<int64_t>(index) - 1) * kCellMetres; }
+
+std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
+                                                    std::string_view station_bytes,
+                                                    std::string_view grid_bytes,
+                                                    std::string* error) {
+  PreviewData data;
+  auto fail = [error](const char* what) {
+    *error = what + (": " + *error);
+    return std::nullopt;
+  };
+  if (!DecodeStationFile(station_bytes, &data.stations, error)) return fail("station file");
+  if (!DecodeGridFile(grid_bytes, &data.cells, error)) return fail("grid file");
+  if (plan_bytes) {
+    DecodedPlan plan;
+    if (!DecodeRoutePlan(*plan_bytes, &plan, error)) return fail("route plan");
+    data.plan = PointsOf(plan);
+  }
+  data.route_length = RouteLength(data.stations, data.cells.size());
+  return data;
+}
+
+PreviewData PreviewFromCompilation(const Compilation& compilation) {
+  PreviewData data;
+  data.stations = compilation.stations;
+  if (compilation.grid) data.cells = compilation.grid->cells();
+  if (compilation.plan) data.plan = PointsOf(*compilation.plan);
+  data.route_length = RouteLength(data.stations, data.cells.size());
+  return data;
+}
+
+PreviewObjects CollectObjects(const PreviewData& data) {
+  PreviewObjects out;
+  CollectStations(data, &out);
+  CollectCells(data, &out);
+  for (int slot : {kSlotKmRefUno, kSlotKmRefDue, kSlotKmRefTre}) {
+    const StationRecord& r = data.stations.slots[slot];
+    if (r.start != 0 || r.end != 0 || r.position != 0) out.km_references.push_back({slot, &r});
+  }
+  return out;
+}
+
+}  // namespace sc
