@@ -477,7 +477,7 @@ void DrawStations(Svg& svg, const PreviewObjects& objects, const AxisMap& axis, 
     double centre = std::clamp(x, kLeft - 60 + w / 2, kWidth - 4 - w / 2);
     int row = labels.Place(centre - w / 2, centre + w / 2);
     if (row >= 0) {
-      svg.Text(centre, rows.label0 + 11 * row, XmlFrom1252(label),
+      svg.Text(centre, rows.label0 + 13 * row, XmlFrom1252(label),
                std::string(" class=\"label\" text-anchor=\"middle\" fill=\"") + kStationColour + "\"");
     }
     svg.Title(XmlFrom1252(label) + ": " + Int(r.start) + " m to " + Int(r.end) + " m, at " + Int(r.position) + " m");
