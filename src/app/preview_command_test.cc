@@ -1,0 +1,170 @@
+#include "app/preview_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/builtin_run.h"
+#include "app/command_line.h"
+#include "compiler/compiled_files.h"
+#include "documents/documents.h"
+#include "platform/mem_env.h"
+
+namespace sc {
+namespace {
+
+class NoUi : public Ui {
+ public:
+  void ShowWaiting() override {}
+  void ShowMessage(const std::string&) override {}
+};
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class PreviewCommandTest : public ::testing::Test {
+ protected:
+  PreviewCommandTest() {
+    state_.line_name = kBuiltInLineName;
+    state_.train_number = kBuiltInTrainNumber;
+    line_file_ = JoinPath("in", LineDescriptionFileName(state_.line_name));
+    train_file_ = JoinPath("in", TrainServiceFileName(state_.line_name, state_.train_number));
+    for (const Document& d : ScenarioDocuments(state_.line_name, state_.train_number)) {
+      env_.files[JoinPath("in", d.file_name)] = d.bytes;
+    }
+  }
+
+  int FromTexts(const std::string& output = "") {
+    PreviewOptions options;
+    options.line_file = line_file_;
+    options.train_file = train_file_;
+    options.output = output;
+    return RunPreviewCommand(env_, options, out_, err_);
+  }
+
+  // Inserts `line` into the train and service file before its "[fine]".
+  void AddTrainLine(const std::string& line) {
+    std::string& text = env_.files[train_file_];
+    text.insert(text.find("[fine]"), line + "\r\n");
+  }
+
+  std::string DefaultPicture() const { return JoinPath("in", "Vastro - Dreo_2001_preview.svg"); }
+
+  MemEnv env_;
+  RunState state_;
+  std::string line_file_, train_file_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(PreviewCommandTest, CompilesTheTextFilesAndLeavesThemAlone) {
+  const std::map<std::string, std::string> before = env_.files;
+  EXPECT_EQ(FromTexts(), 0) << err_.str();
+  ASSERT_TRUE(env_.FileExists(DefaultPicture()));
+  EXPECT_EQ(Count(env_.files[DefaultPicture()], "class=\"signal\""), 24u);
+  // Only the picture was added: no compiled file, no input changed or deleted.
+  EXPECT_EQ(env_.files.size(), before.size() + 1);
+  for (const auto& [path, bytes] : before) EXPECT_EQ(env_.files[path], bytes) << path;
+}
+
+TEST_F(PreviewCommandTest, AFailedCheckStillDrawsWhatWasCompiled) {
+  AddTrainLine("segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0");  // the cell is taken
+  EXPECT_EQ(FromTexts(), 2);
+  EXPECT_NE(err_.str().find("error 16"), std::string::npos) << err_.str();
+  EXPECT_TRUE(env_.FileExists(DefaultPicture()));
+}
+
+TEST_F(PreviewCommandTest, TheReservedPlaceMessageDrawsNothing) {
+  AddTrainLine("abbattimento,   50,   7");  // sets cell 1's value
+  EXPECT_EQ(FromTexts(), 3);
+  EXPECT_NE(err_.str().find("Errore n. 1250"), std::string::npos) << err_.str();
+  EXPECT_FALSE(env_.FileExists(DefaultPicture()));
+}
+
+TEST_F(PreviewCommandTest, NeverOverwritesAnInput) {
+  const std::string line_bytes = env_.files[line_file_];
+  EXPECT_EQ(FromTexts(line_file_), 1);
+  EXPECT_EQ(env_.files[line_file_], line_bytes);
+  EXPECT_NE(err_.str().find("would overwrite an input file"), std::string::npos);
+}
+
+// ---- From compiled files, through the command line -------------------------
+
+class PreviewCompiledTest : public ::testing::Test {
+ protected:
+  PreviewCompiledTest() {
+    NoUi ui;
+    std::ostringstream err;
+    EXPECT_EQ(RunBuiltInScenario(env_, ui, "out", err), 0);
+    state_.line_name = kBuiltInLineName;
+    state_.train_number = kBuiltInTrainNumber;
+    plan_ = JoinPath("out", RoutePlanFileName(state_));
+    sim_ = JoinPath("out", StationFileName(state_));
+    dat_ = JoinPath("out", GridFileName(state_));
+  }
+
+  int Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "scenario-compiler");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    NoUi ui;
+    return RunCommandLine(static_cast<int>(argv.size()), argv.data(), env_, ui, out_, err_);
+  }
+
+  MemEnv env_;
+  RunState state_;
+  std::string plan_, sim_, dat_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(PreviewCompiledTest, DrawsWithAndWithoutTheRoutePlan) {
+  struct Case {
+    std::vector<std::string> files;
+    bool plan;
+  };
+  const Case cases[] = {{{plan_, sim_, dat_}, true}, {{"-", sim_, dat_}, false}, {{sim_, dat_}, false}};
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"preview", "--from-compiled"};
+    args.insert(args.end(), c.files.begin(), c.files.end());
+    args.insert(args.end(), {"-o", "pic.svg"});
+    ASSERT_EQ(Run(args), 0) << err_.str();
+    const std::string& svg = env_.files["pic.svg"];
+    EXPECT_EQ(Count(svg, "class=\"plan-station\""), c.plan ? 10u : 0u) << c.files.size();
+    EXPECT_EQ(Count(svg, "class=\"no-plan-note\""), c.plan ? 0u : 1u) << c.files.size();
+    EXPECT_EQ(Count(svg, "class=\"station\""), 10u);
+  }
+}
+
+TEST_F(PreviewCompiledTest, DefaultNameIsBesideTheCompiledFiles) {
+  EXPECT_EQ(Run({"preview", "--from-compiled", plan_, sim_, dat_}), 0) << err_.str();
+  EXPECT_TRUE(env_.FileExists(JoinPath("out", "Vastro - Dreo_2001_preview.svg")));
+}
+
+TEST_F(PreviewCompiledTest, RefusesBadInput) {
+  env_.files["short.dat"] = env_.files[dat_].substr(0, 20);
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"preview"}, "LINE_FILE TRAIN_FILE or --from-compiled"},
+      {{"preview", "a_linea.txt", "a_1-.txt", "--from-compiled", sim_, dat_}, "excludes"},
+      {{"preview", "--from-compiled", plan_, sim_, "short.dat"}, "grid file"},
+      {{"preview", "--from-compiled", plan_, sim_, "missing.dat"}, "missing.dat"},
+      {{"preview", "--from-compiled", plan_, sim_, dat_, "-o", sim_}, "would overwrite an input file"},
+  };
+  const std::string sim_bytes = env_.files[sim_];
+  for (const Case& c : cases) {
+    err_.str("");
+    EXPECT_EQ(Run(c.args), 1) << c.message;
+    EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
+  }
+  EXPECT_EQ(env_.files[sim_], sim_bytes);
+}
+
+}  // namespace
+}  // namespace sc
