@@ -206,11 +206,12 @@ struct PlanContext {
   LabelSpace labels;
 };
 
-// A label right of its marker, or left of it when the right is taken.
+// A label right of its marker, or left of it when the right is taken or
+// outside the picture.
 void PlanLabel(PlanContext& c, double x, double y, const std::string& bytes, const char* colour) {
   double w = TextWidth(bytes);
   std::string style = std::string(" class=\"label\" fill=\"") + colour + "\"";
-  if (c.labels.Take({x + 6, y - 11, x + 6 + w, y + 3})) {
+  if (x + 6 + w <= kWidth - 2 && c.labels.Take({x + 6, y - 11, x + 6 + w, y + 3})) {
     c.svg.Text(x + 6, y, XmlFrom1252(bytes), style);
   } else if (x - 6 - w >= 0 && c.labels.Take({x - 6 - w, y - 11, x - 6, y + 3})) {
     c.svg.Text(x - 6, y, XmlFrom1252(bytes), style + " text-anchor=\"end\"");

@@ -257,6 +257,20 @@ TEST(PreviewSvg, CrowdedLabelsDoNotOverlapAndEveryMarkerStays) {
   }
 }
 
+TEST(PreviewSvg, LabelsStayInsideThePicture) {
+  PreviewData data = MadeUpRoute(40000);
+  for (size_t m = 0; m < data.plan->size(); ++m) (*data.plan)[m] = {static_cast<double>(m), 0};  // due east
+  data.stations.slots[2] = {.kind = 6, .start = 39300, .end = 40150, .position = 40000,
+                            .name = "A rather long name for the last station"};
+  std::string svg = RenderPreviewSvg(data);
+  std::vector<LabelBox> boxes = LabelBoxes(svg);
+  EXPECT_EQ(Count(svg, "the last station (kind 6)</text>"), 2u);  // in the plan and in the profile
+  for (const LabelBox& b : boxes) {
+    EXPECT_GE(b.x0, 0);
+    EXPECT_LE(b.x1, 1200);  // the picture's width
+  }
+}
+
 TEST(PreviewSvg, EmptyPlanGivesANoteInstead) {
   PreviewData data = MadeUpRoute(1000);
   data.plan->clear();
