@@ -56,13 +56,16 @@ std::string FieldReader::ReadText() {
     size_t close = bytes_.find('"', pos_ + 1);
     if (close == std::string_view::npos) close = bytes_.size();
     text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
-    // A quoted field may span lines; keep the line count right.
-    for (char c : text) {
-      if (c == '\n') ++line_;
+    // A quoted field may span lines (CR LF, lone LF or lone CR); keep the
+    // line count right.
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+        ++line_;
+      }
     }
+    // The field ends at the closing quote: whatever follows it, up to a
+    // comma or line end, is the next field.
     pos_ = close < bytes_.size() ? close + 1 : close;
-    // Anything between the closing quote and the field's end is dropped.
-    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;
   } else {
     size_t begin = pos_;
     while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;

@@ -35,6 +35,23 @@ TEST(FieldReader, TextFieldsTrimQuotedKeepCommas) {
   EXPECT_EQ(r.ReadText(), "x");
 }
 
+TEST(FieldReader, QuotedFieldEndsAtItsClosingQuote) {
+  // What follows the closing quote is not dropped: blanks and one comma are
+  // skipped, anything else starts the next field.
+  FieldReader r("\"AB\"CD, 5\r\n\"x\"  ,y\r\n\"l1\rl2\nl3\r\nl4\"\r\nz", "t");
+  EXPECT_EQ(r.ReadText(), "AB");
+  EXPECT_EQ(r.ReadText(), "CD");
+  EXPECT_EQ(r.ReadLong(), 5);
+  EXPECT_EQ(r.ReadText(), "x");
+  EXPECT_EQ(r.ReadText(), "y");
+  EXPECT_EQ(r.ReadText(), "l1\rl2\nl3\r\nl4");
+  EXPECT_EQ(r.line(), 3);
+  // The quoted field held three line ends of its own.
+  EXPECT_EQ(r.ReadText(), "z");
+  EXPECT_EQ(r.line(), 7);
+  EXPECT_TRUE(r.AtEnd());
+}
+
 TEST(FieldReader, EmptyNumberIsZeroAndRecordsSpanLines) {
   FieldReader r("k,,5\r\n7\r\n", "t");
   EXPECT_EQ(r.ReadText(), "k");

@@ -130,10 +130,10 @@ LineReadResult LineReader::Run() {
   }
 }
 
-// Skips the preamble. False when the file ends first (an empty file too).
+// Skips the preamble. False when the file ends first. There is no test
+// before the first read: an empty file is a read failure.
 bool LineReader::FindHeader() {
   for (;;) {
-    if (in_.AtEnd()) return false;
     std::string field = in_.ReadText();
     if (in_.AtEnd()) return false;
     if (ContainsIgnoringCase(field, "[generale]")) return true;

@@ -84,8 +84,28 @@ TEST(LineReader, NoPlanWhenNotRequested) {
   EXPECT_FALSE(o.c.plan);
 }
 
+TEST(LineReader, CurveNumbersAreStrayFieldsWithoutPlan) {
+  // Without a plan the curve reads nothing, so the field after its keyword
+  // is the next keyword field; with a plan that field must be a number.
+  const std::string body = Body("curvas3, pendenza, 1000, 5\r\n");
+  Outcome o = Read(body, 0);
+  ExpectCode(o, LineReadResult::kContinue, 0, 0);
+  EXPECT_EQ(o.c.grid->at(19).gradient_code, 100);
+  EXPECT_EQ(o.c.grid->at(20).gradient_code, 105);
+  o = Read(body, 1);
+  ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 5);
+}
+
+TEST(LineReader, CurveRangeIsTestedBeforeItsRadius) {
+  // A digitless curve beyond the grid ends the body with code 15, not 103.
+  Outcome o = Read(Body("curva, 46901, 10\r\n"));
+  ExpectCode(o, LineReadResult::kContinue, kErrBeyondGrid, 5);
+  EXPECT_EQ(o.state.error_position, 46901);
+  EXPECT_EQ(o.c.plan->filled, 46999);
+}
+
 TEST(LineReader, MissingGeneralSection) {
-  for (const char* text : {"", "a\r\nb\r\n", "commento\r\n[Generale]"}) {
+  for (const char* text : {"a\r\nb\r\n", "commento\r\n[Generale]", "  "}) {
     SCOPED_TRACE(text);
     Outcome o = Read(text);
     EXPECT_EQ(o.result, LineReadResult::kStopped);
@@ -93,6 +113,44 @@ TEST(LineReader, MissingGeneralSection) {
     EXPECT_EQ(o.state.error_file, "linea.txt");
     EXPECT_FALSE(o.c.grid);
   }
+}
+
+TEST(LineReader, EmptyFileIsAReadFailure) {
+  // The search for "[generale]" reads before it tests for the end.
+  Outcome o = Read("");
+  ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 1);
+  EXPECT_FALSE(o.c.grid);
+}
+
+TEST(LineReader, HeaderEndsAtBracketedFieldAfterItsRecords) {
+  // Ten dashed fields are skipped; the eleventh is tested as it is. A
+  // bracketed field that begins with a dash, leading blanks aside, does not
+  // end the block, so the route length after it is still read. One whose
+  // dash is elsewhere does end it, and the body then has no grid.
+  const std::string skipped = "-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n-a\r\n";
+  struct Case {
+    const char* eleventh;
+    bool ends_header;
+  } cases[] = {{"-[x]", false}, {"\"  -[x]\"", false}, {"\"\t-[x]\"", false}, {"a-[x]", true}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.eleventh);
+    Outcome o = Read("[generale]\r\n" + skipped + k.eleventh +
+                     "\r\nlunghezza percorso, 1000\r\n[curve]\r\npendenza, 100, 7\r\nend\r\n");
+    if (k.ends_header) {
+      ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 15);
+      EXPECT_FALSE(o.c.grid);
+    } else {
+      ExpectCode(o, LineReadResult::kContinue, 0, 0);
+      ASSERT_TRUE(o.c.grid);
+      EXPECT_EQ(o.c.grid->at(2).gradient_code, 107);
+    }
+  }
+  // The field that ends the block is first offered to the header records.
+  Outcome o = Read("[generale]\r\n[lunghezza percorso], 1000\r\npendenza, 100, 7\r\nend\r\n");
+  ExpectCode(o, LineReadResult::kContinue, 0, 0);
+  ASSERT_TRUE(o.c.grid);
+  EXPECT_EQ(o.c.grid->upper(), 160);
+  EXPECT_EQ(o.c.grid->at(2).gradient_code, 107);
 }
 
 TEST(LineReader, SignalRepetition) {
@@ -320,6 +378,21 @@ TEST(LineReader, LastFieldIsNeverProcessed) {
       "cartello_indicatore");
   ExpectCode(o, LineReadResult::kContinue, 0, 0);
   EXPECT_EQ(o.c.next_sign_slot, 79);
+
+  // Only the keyword field is tested for the end: a record on the last line
+  // reads its values up to the last field and is processed, with or without
+  // a final line end.
+  for (const char* end : {"", "\r\n", "   "}) {
+    SCOPED_TRACE(testing::PrintToString(end));
+    o = Read(std::string("[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n"
+                         "cartello_indicatore, 2000, A\r\npendenza, 1000, 5") + end);
+    ExpectCode(o, LineReadResult::kContinue, 0, 0);
+    EXPECT_EQ(o.c.grid->at(41).kind, kKindSign);
+    EXPECT_EQ(o.c.grid->at(19).gradient_code, 100);
+    EXPECT_EQ(o.c.grid->at(20).gradient_code, 105);
+    EXPECT_EQ(o.c.grid->at(157).gradient_code, 105);
+    EXPECT_EQ(o.c.grid->at(158).gradient_code, 0);
+  }
 }
 
 TEST(LineReader, ReadFailures) {
