@@ -19,8 +19,8 @@ constexpr int kDashSkips = 2;
 constexpr double kCellLength = 50.0;
 // A record's position plus this margin must still lie on the grid; a
 // station needs room for its area and markers.
-constexpr double kRangeMargin = 100.0;
-constexpr double kStationRangeMargin = 800.0;
+constexpr int32_t kRangeMargin = 100;
+constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
 constexpr double kSpeedUnit = 5.0;
 // Profile tails leave the grid's last three cells alone.
@@ -42,6 +42,12 @@ constexpr size_t kMaxTextBytes = 65535;
 
 bool FitsLong(int64_t v) {
   return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// 32-bit record arithmetic: a result outside a Long is a read failure.
+int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
+  if (!FitsLong(v)) in.Fail(std::string(what) + " overflows");
+  return static_cast<int32_t>(v);
 }
 
 bool FitsInteger(int32_t v) {
@@ -85,7 +91,7 @@ class TrainReader {
   void EndProcessing();
 
   TrackGrid& Grid();
-  bool InRange(int32_t position, double margin, int line);
+  bool InRange(int32_t position, int32_t margin, int line);
   uint8_t SpeedCode(int32_t speed);
   void FillSpeed(int64_t until);
   void FillAdhesion(int64_t until);
@@ -193,9 +199,10 @@ TrackGrid& TrainReader::Grid() {
 
 // False (code 15 set at `position`) when position + margin lies beyond the
 // grid.
-bool TrainReader::InRange(int32_t position, double margin, int line) {
+bool TrainReader::InRange(int32_t position, int32_t margin, int line) {
   const TrackGrid& grid = Grid();
-  if ((static_cast<double>(position) + margin) / kCellLength > grid.upper()) {
+  const int32_t reach = CheckedLong(in_, int64_t{position} + margin, "a record's position");
+  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
     SetCodeAt(kErrBeyondGrid, position, line);
     return false;
   }
@@ -224,26 +231,28 @@ void TrainReader::FillSpeed(int64_t until) {
   } while (speed_fill_ < until);
 }
 
-// As FillSpeed, for the low byte of the current adhesion.
+// Writes the low byte of the current adhesion from the fill index on, at
+// least once and then while the index is below `until`. Unlike the speed
+// fill it does not stop short of the grid's last cell; cells past it are
+// skipped.
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
   do {
-    if (adhesion_fill_ >= grid.upper()) return;
-    grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
+    if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
     ++adhesion_fill_;
   } while (adhesion_fill_ < until);
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
-// the current one.
+// the current one. The speed is only looked at once the line has passed the
+// range test and the previous speed has been written.
 Flow TrainReader::Velocity(int line) {
   const int32_t position = in_.ReadLong();
   const int32_t speed = in_.ReadLong();
-  const uint8_t code = SpeedCode(speed);
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillSpeed(cell);
-  current_speed_code_ = code;
+  current_speed_code_ = SpeedCode(speed);
   return Flow::kNext;
 }
 
@@ -353,9 +362,13 @@ Flow TrainReader::Station(int line) {
   std::string name = in_.ReadText();
   if (name.size() > kMaxTextBytes) in_.Fail("a station name is longer than 65535 bytes");
   station.name = std::move(name);
-  const int64_t time_s = (hours * 60 + minutes) * 60 + seconds;
-  if (!FitsLong(time_s)) in_.Fail("the station time overflows");
-  station.time_s = static_cast<int32_t>(time_s);
+  // Each step in 32 bits: an intermediate overflow fails even when the
+  // whole time would fit.
+  const char* time_what = "the station time";
+  int32_t time_s = CheckedLong(in_, hours * 60, time_what);
+  time_s = CheckedLong(in_, int64_t{time_s} + minutes, time_what);
+  time_s = CheckedLong(in_, int64_t{time_s} * 60, time_what);
+  station.time_s = CheckedLong(in_, int64_t{time_s} + seconds, time_what);
   if (!ComputeStationArea(station, length, slot == kFirstStationSlot)) {
     in_.Fail("the station area overflows");
   }
@@ -364,7 +377,8 @@ Flow TrainReader::Station(int line) {
   if (flow != Flow::kNext) return flow;
 
   if (slot > kFirstStationSlot &&
-      int64_t{station.start} - kStationGap < c_.stations.slots[static_cast<size_t>(slot) - 1].end) {
+      CheckedLong(in_, int64_t{station.start} - kStationGap, "the station spacing") <
+          c_.stations.slots[static_cast<size_t>(slot) - 1].end) {
     SetCodeAt(kErrStationsTooClose, station.position, line);
     return Flow::kStop;
   }

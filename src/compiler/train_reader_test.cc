@@ -85,6 +85,42 @@ TEST(TrainReaderTest, SpeedThatDoesNotFitAByteIsAReadFailure) {
   TrainFixture f;  // 1277 / 5 = 255.4 still fits
   EXPECT_EQ(f.Read("velocita, 0, 1277\r\n"), TrainReadResult::kDone);
   EXPECT_EQ(f.cell(0).speed_code, 255);
+
+  // The previous speed still runs up to the failing line's cell.
+  TrainFixture g;
+  g.Read("velocita, 0, 100\r\nvelocita, 900, 1278\r\n");
+  ExpectSpeedCodes(g, 0, 17, 20);
+  EXPECT_EQ(g.cell(18).speed_code, 0);
+
+  // A line beyond the grid ends the reading before its speed is looked at.
+  TrainFixture h;
+  EXPECT_EQ(h.Read("velocita, 0, 100\r\nvelocita, 46950, 1278\r\n"), TrainReadResult::kDone);
+  EXPECT_EQ(h.state.error_code, kErrBeyondGrid);
+  ExpectSpeedCodes(h, 0, kUpper - 3, 20);
+}
+
+// Lines at 50 m each push a fill index on by one cell, so twelve of them on
+// a grid of cells 0..10 run both indexes past U. The speed fill stops below
+// U; the adhesion fill writes U itself and skips what lies beyond it.
+TEST(TrainReaderTest, ProfileFillsStopAtTheGridEnd) {
+  constexpr int32_t kSmallUpper = 10;
+  TrainFixture f;
+  f.c.grid.emplace(kSmallUpper);
+  std::string body;
+  for (int k = 1; k <= 12; ++k) {
+    body += "velocita, 50, " + std::to_string(5 * k) + "\r\naderenza, 50, " + std::to_string(k) +
+            "\r\n";
+  }
+  ASSERT_EQ(f.Read(body), TrainReadResult::kDone);
+  EXPECT_EQ(f.state.error_code, 0);
+  for (int64_t n = 0; n < kSmallUpper; ++n) {
+    EXPECT_EQ(f.cell(n).speed_code, n) << n;
+    EXPECT_EQ(f.cell(n).adhesion, n) << n;
+  }
+  // Line 11 writes the adhesion of line 10 into U; the speed tail of End
+  // processing writes the last speed there (its one cell).
+  EXPECT_EQ(f.cell(kSmallUpper).adhesion, 10);
+  EXPECT_EQ(f.cell(kSmallUpper).speed_code, 12);
 }
 
 TEST(TrainReaderTest, AdhesionFillUsesTheLowByte) {
@@ -172,6 +208,8 @@ TEST(TrainReaderTest, Abbattimento) {
       {"value 5", kKindFree, "abbattimento, 500, 5", kKindMarker, 5, 0},
       {"value wraps to 16 bits", kKindFree, "abbattimento, 500, 70000", kKindMarker, 4464, 0},
       {"mountain marker is free", kKindMountainMarker, "abbattimento, 500, 5", kKindMarker, 5, 0},
+      // 525 / 50 = 10.5 goes to the even 10 (the signal rule would give 12).
+      {"half a cell rounds to even", kKindFree, "abbattimento, 525, 5", kKindMarker, 5, 0},
       {"station marker", kKindStationEnd, "abbattimento, 500, 5", kKindStationEnd, 0,
        kErrAbbattimentoCellTaken},
   };
@@ -232,6 +270,35 @@ TEST(TrainReaderTest, StationFieldsAreaAndMarks) {
   EXPECT_EQ(f.cell(7).kind, kKindStationEnd);
   EXPECT_EQ(f.cell(7).value_a, 1);
   EXPECT_EQ(f.cell(3).countdown, 84);
+}
+
+TEST(TrainReaderTest, StationMarkCellsFollowTheEnd) {
+  struct Case {
+    const char* name;
+    std::string line;
+    int32_t start, end;
+    int64_t marker_cell;
+  };
+  // Each behind a first station at 2800 (ends 3100), so byte_4 is kept.
+  const Case cases[] = {
+      {"kind 12 length 700", StationLine(9850, 12, 700), 9500, 10200, 203},
+      {"kind 2 lengthened",
+       "stazione, 22200, 2, 700, 1, 0, 1, 4,1,1, 2,1,1, 1, 8, 1, 0, Nome\r\n", 21850, 22600,
+       451},
+      {"kind 7 reaches L", StationLine(9850, 7, 700), 9150, 10550, 210},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrainFixture f;
+    f.Read(StationLine(2800, 12, 600) + c.line);
+    ASSERT_EQ(f.state.error_code, 0);
+    EXPECT_EQ(f.slot(2).start, c.start);
+    EXPECT_EQ(f.slot(2).end, c.end);
+    EXPECT_EQ(f.cell(c.marker_cell).kind, kKindStationEnd);
+    EXPECT_EQ(f.cell(c.marker_cell).value_a, 2);
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(f.cell(c.marker_cell - i).countdown, 80 + i) << i;
+    EXPECT_EQ(f.cell(c.marker_cell - 5).countdown, 0);
+  }
 }
 
 TEST(TrainReaderTest, StationMarksByKind) {
@@ -476,6 +543,16 @@ TEST(TrainReaderTest, ReadFailures) {
       {"slowdown end overflows", "rallentamento, 16100, 100, 2147483000, 1, 1, 10\r\n", 3},
       {"station time overflows",
        "stazione, 9850, 12, 600, 1,0,0, 4,1,1, 2,1,1, 1, 900000, 0, 0, X\r\n", 3},
+      // Hours x 60 overflows though the whole time would fit.
+      {"station hours overflow on the way",
+       "stazione, 9850, 12, 600, 1,0,0, 4,1,1, 2,1,1, 1, 35791395, -2147483000, 0, X\r\n", 3},
+      // So does the minutes' product, brought back by negative seconds.
+      {"station minutes overflow on the way",
+       "stazione, 9850, 12, 600, 1,0,0, 4,1,1, 2,1,1, 1, 0, 35791395, -100, X\r\n", 3},
+      {"position + 100 overflows", "velocita, 2147483600, 100\r\n", 3},
+      {"station position + 800 overflows", "stazione, 2147483000\r\n", 3},
+      {"station start - 350 overflows",
+       StationLine(2800, 12, 600) + StationLine(-2147483600, 30, 0), 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
