@@ -167,9 +167,9 @@ Scenario SmallScenario() {
 TEST(CompiledFiles, ReplacesLongerFilesInMemory) {
   Scenario s = SmallScenario();
   MemEnv env;
-  const std::string plan = "/out/Vastro - Dreo_linea.dat";
-  const std::string sim = "/out/Vastro - Dreo_2001.sim";
-  const std::string grid = "/out/Vastro - Dreo_2001.dat";
+  const std::string plan = JoinPath("/out", "Vastro - Dreo_linea.dat");
+  const std::string sim = JoinPath("/out", "Vastro - Dreo_2001.sim");
+  const std::string grid = JoinPath("/out", "Vastro - Dreo_2001.dat");
   for (const std::string& p : {plan, sim, grid}) env.files[p] = std::string(100000, 'x');
   ASSERT_TRUE(WriteCompiledFiles(env, "/out", s.state, s.c).ok());
   EXPECT_EQ(env.files[plan].size(), 2u * (4 + 4 + 10 + 2));
@@ -187,9 +187,9 @@ TEST(CompiledFiles, ReplacesLongerFilesInMemory) {
 TEST(CompiledFiles, FailedReplacementKeepsOldFileAndStops) {
   Scenario s = SmallScenario();
   MemEnv env;
-  const std::string plan = "/out/Vastro - Dreo_linea.dat";
-  const std::string sim = "/out/Vastro - Dreo_2001.sim";
-  const std::string grid = "/out/Vastro - Dreo_2001.dat";
+  const std::string plan = JoinPath("/out", "Vastro - Dreo_linea.dat");
+  const std::string sim = JoinPath("/out", "Vastro - Dreo_2001.sim");
+  const std::string grid = JoinPath("/out", "Vastro - Dreo_2001.dat");
   for (const std::string& p : {plan, sim, grid}) env.files[p] = "old";
   env.failing_paths.insert(sim);
   Status st = WriteCompiledFiles(env, "/out", s.state, s.c);

@@ -300,6 +300,11 @@ RoutePlan& LineReader::Plan() {
 // False (code 15 set) when position + 100 m lies beyond the grid.
 bool LineReader::InRange(int32_t position, int line) {
   const TrackGrid& grid = Grid();
+  // position + 100 is 32-bit arithmetic: a position that overflows it cannot
+  // be read, like any other overflow.
+  if (!FitsLong(int64_t{position} + static_cast<int64_t>(kRangeMargin))) {
+    in_.Fail("the position " + std::to_string(position) + " is out of range");
+  }
   if (grid.upper() < (static_cast<double>(position) + kRangeMargin) / kCellLength) {
     StopAt(kErrBeyondGrid, position, line);
     return false;

@@ -364,10 +364,9 @@ TEST(LineReader, BeyondGridEndsBodyAndRunsEndSteps) {
   EXPECT_EQ(o.c.grid->at(21).kind, kKindFree);
   EXPECT_EQ(o.c.grid->at(937).gradient_code, 105);
   EXPECT_EQ(o.c.plan->filled, 46999);
-  // The position + 100 is computed without overflow.
+  // A position whose + 100 overflows 32 bits cannot be read at all.
   o = Read(Body("montagna, 2147483647, 0, 1\r\n"));
-  ExpectCode(o, LineReadResult::kContinue, kErrBeyondGrid, 5);
-  EXPECT_EQ(o.state.error_position, 2147483647);
+  ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 5);
 }
 
 TEST(LineReader, LastFieldIsNeverProcessed) {
