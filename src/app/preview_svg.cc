@@ -507,6 +507,8 @@ double DrawObjectsLane(Svg& svg, const PreviewObjects& objects, const AxisMap& a
   svg.Text(10, rows.board + 4, "max-speed boards", " class=\"lane-title\"");
   svg.Text(10, rows.sign + 4, "signs", " class=\"lane-title\"");
   svg.Text(10, rows.slowdown + 8, "slowdowns", " class=\"lane-title\"");
+  svg.Text(10, rows.km_ref, "km references", " class=\"lane-title\"");
+  if (objects.km_references.empty()) svg.Text(kLeft, rows.km_ref, "none set", " font-size=\"10\" fill=\"#777\"");
   LabelRows km_labels(1);
   for (const PreviewKmReference& k : objects.km_references) {
     const StationRecord& r = *k.record;

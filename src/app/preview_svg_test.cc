@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <sstream>
@@ -183,6 +184,8 @@ PreviewData MadeUpRoute(int64_t length) {
   data.cells[static_cast<size_t>(CellOf(length / 2))].kind = kKindSignal;
   data.cells[5] = {.kind = kKindSign, .value_a = 80};
   data.stations.slots[80].name = "TUNNEL";
+  data.stations.slots[kSlotKmRefUno].start = 500;
+  data.stations.slots[kSlotKmRefUno].end = 12300;
   return data;
 }
 
@@ -193,6 +196,7 @@ TEST(PreviewSvg, AxisSpansTheRouteAndSizeStaysBounded) {
     EXPECT_EQ(Count(svg, "class=\"axis\" data-from=\"0\" data-to=\"" + std::to_string(length) + "\""), 1u);
     EXPECT_EQ(Count(svg, ClassOf("signal")), 1u) << length;
     EXPECT_EQ(Count(svg, ClassOf("plan-sign")), 1u) << length;
+    EXPECT_EQ(Count(svg, "class=\"km-reference\" data-m=\"500\""), 1u) << length;
     EXPECT_LT(svg.size(), 300000u) << length;
     // The plan line is thinned to a few thousand points.
     size_t track = svg.find(ClassOf("track"));
