@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/text_1252.h"
 #include "compiler/compiled_decoders.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
@@ -52,38 +53,6 @@ bool KindFromOption(const std::string& option, FileKind* kind) {
 }
 
 // ---- Text helpers -------------------------------------------------------
-
-// Windows-1252 bytes 0x80 to 0x9F as code points; the five unassigned bytes
-// keep their own value so that no byte is lost.
-constexpr std::array<uint16_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-std::string Utf8From1252(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) {
-    auto b = static_cast<uint8_t>(c);
-    uint32_t cp = (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : b;
-    AppendUtf8(cp, &out);
-  }
-  return out;
-}
 
 // The shortest text that reads back as the same double.
 std::string FormatDouble(double v) {
