@@ -86,6 +86,7 @@ class TrainReader {
   Flow Slowdown(int line);
   Flow Abbattimento(int line);
   Flow Station(int line);
+  void ReadStationDetails(StationRecord& station);
   Flow StationMarks(const StationRecord& station, int32_t slot, int line);
   Flow EncoderOutcome(int32_t code, int32_t position, int line);
   void EndProcessing();
@@ -325,26 +326,9 @@ Flow TrainReader::Abbattimento(int line) {
 
 // A station goes into the next station slot, its fields stored as they are
 // read; then its area, its marks on the grid and the spacing checks.
-Flow TrainReader::Station(int line) {
-  const int32_t slot = next_station_;
-  // Station slots must stay below the sign texts.
-  if (slot >= c_.next_sign_slot) {
-    SetCode(kErrStationTableFull, line);
-    return Flow::kStop;
-  }
-  StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
-  station.position = in_.ReadLong();
-  if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
-  if (station.position % kStationStep != 0) {
-    SetCodeAt(kErrStationPosition, station.position, line);
-    return Flow::kStop;
-  }
-  station.kind = in_.ReadByte();
-  const int32_t length = in_.ReadLong();
-  if (length % kStationLengthStep != 0) {
-    SetCodeAt(kErrStationLength, station.position, line);
-    return Flow::kStop;
-  }
+// The station's numbers after its length, its time of day and its name, in
+// file order.
+void TrainReader::ReadStationDetails(StationRecord& station) {
   station.byte_1 = in_.ReadByte();
   station.byte_5 = in_.ReadByte();
   station.byte_4 = in_.ReadByte();
@@ -369,6 +353,29 @@ Flow TrainReader::Station(int line) {
   time_s = CheckedLong(in_, int64_t{time_s} + minutes, time_what);
   time_s = CheckedLong(in_, int64_t{time_s} * 60, time_what);
   station.time_s = CheckedLong(in_, int64_t{time_s} + seconds, time_what);
+}
+
+Flow TrainReader::Station(int line) {
+  const int32_t slot = next_station_;
+  // Station slots must stay below the sign texts.
+  if (slot >= c_.next_sign_slot) {
+    SetCode(kErrStationTableFull, line);
+    return Flow::kStop;
+  }
+  StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
+  station.position = in_.ReadLong();
+  if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
+  if (station.position % kStationStep != 0) {
+    SetCodeAt(kErrStationPosition, station.position, line);
+    return Flow::kStop;
+  }
+  station.kind = in_.ReadByte();
+  const int32_t length = in_.ReadLong();
+  if (length % kStationLengthStep != 0) {
+    SetCodeAt(kErrStationLength, station.position, line);
+    return Flow::kStop;
+  }
+  ReadStationDetails(station);
   if (!ComputeStationArea(station, length, slot == kFirstStationSlot)) {
     in_.Fail("the station area overflows");
   }
