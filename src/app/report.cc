@@ -10,7 +10,12 @@ std::string FormatDiagnostic(const RunState& state) {
     if (state.error_line > 0) out += ":" + std::to_string(state.error_line);
     out += ": ";
   }
-  out += "error " + std::to_string(state.error_code) + ": " + ErrorText(state.error_code);
+  out += "error " + std::to_string(state.error_code) + ": ";
+  if (state.error_code == kErrReadFailure && !state.error_detail.empty()) {
+    out += "the file could not be read: " + state.error_detail;
+  } else {
+    out += ErrorText(state.error_code);
+  }
   if (ErrorRecordsPosition(state.error_code)) {
     out += " (position " + std::to_string(state.error_position) + " m)";
   }

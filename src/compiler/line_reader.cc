@@ -126,6 +126,7 @@ LineReadResult LineReader::Run() {
     state_.Fail(kErrReadFailure);
     state_.error_file = name_;
     state_.error_line = failure.line;
+    state_.error_detail = failure.what;
     return LineReadResult::kFailed;
   }
 }

@@ -128,6 +128,7 @@ TrainReadResult TrainReader::Run() {
     state_.Fail(kErrReadFailure);
     state_.error_file = name_;
     state_.error_line = failure.line;
+    state_.error_detail = failure.what;
     return TrainReadResult::kFailed;
   }
 }

@@ -59,12 +59,15 @@ struct RunState {
   // the input's name and its 1-based line; empty/0 otherwise.
   std::string error_file;
   int error_line = 0;
+  // What exactly went wrong, for a read failure ("\"mille\" is not a number").
+  std::string error_detail;
 
-  // Sets the code (and clears any earlier source location).
+  // Sets the code (and clears any earlier source location and detail).
   void Fail(int32_t code) {
     error_code = code;
     error_file.clear();
     error_line = 0;
+    error_detail.clear();
   }
   void Fail(int32_t code, int32_t position) {
     Fail(code);
