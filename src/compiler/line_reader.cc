@@ -1,7 +1,6 @@
 #include "compiler/line_reader.h"
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -37,9 +36,6 @@ constexpr struct {
 } kCurvatures[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
                    {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
 
-bool FitsLong(int64_t v) {
-  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
-}
 
 // What the body loop does after a record.
 enum class Flow {

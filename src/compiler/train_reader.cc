@@ -40,9 +40,6 @@ constexpr int32_t kFirstStationSlot = 1;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
 
-bool FitsLong(int64_t v) {
-  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
-}
 
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {

@@ -2,20 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "model/rounding.h"
+#include "model/run_state.h"
 
 namespace sc {
 namespace {
 
-constexpr int32_t kOverflow = 25;
-constexpr int32_t kSignalTaken = 16;
-constexpr int32_t kWarningTaken = 17;
-constexpr int32_t kStartTaken = 18;
-constexpr int32_t kEndTaken = 19;
-constexpr int32_t kApproachTaken = 20;
-constexpr int32_t kMaxSpeedTaken = 21;
 
 // The slowdown warning stands this far before the slowdown start; a start at
 // or before kNoWarningLimit gets neither warning nor approach boards.
@@ -29,9 +22,6 @@ constexpr int32_t kJoinedType = 3;
 constexpr int32_t kTunnelOffset = 10;
 constexpr int64_t kTunnelMarkerStep = 4;
 
-bool FitsLong(int64_t v) {
-  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
-}
 
 // A speed pair packed as round(d / 5 + s * 20), kept to 16 bits.
 int16_t PackSpeeds(int32_t s, int32_t d) {
@@ -60,7 +50,7 @@ int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, in
   bool joined = false;
   if (ranges.count() >= 1) {
     int64_t gap = static_cast<int64_t>(inizio) - ranges.ends.back();
-    if (!FitsLong(gap)) return kOverflow;
+    if (!FitsLong(gap)) return kErrReadFailure;
     joined = gap <= kJoinDistance;
   }
   bool tunnel = false;
@@ -84,7 +74,7 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
                           int32_t f_ta, int32_t d_v) {
   int64_t warning_pos = static_cast<int64_t>(x) - kWarningDistance;
   int64_t end_pos = static_cast<int64_t>(x) + l;
-  if (!FitsLong(warning_pos) || !FitsLong(end_pos)) return kOverflow;
+  if (!FitsLong(warning_pos) || !FitsLong(end_pos)) return kErrReadFailure;
 
   int64_t a = CellOf(warning_pos);
   int64_t s = CellOf(x);
@@ -93,9 +83,9 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
   bool warning = x > kNoWarningLimit;
   if (!warning) f_ta = 0;
 
-  if (warning && !grid.is_free(a)) return kWarningTaken;
-  if (!grid.is_free(s)) return kStartTaken;
-  if (!grid.is_free(e)) return kEndTaken;
+  if (warning && !grid.is_free(a)) return kErrWarningCellTaken;
+  if (!grid.is_free(s)) return kErrSlowdownStartTaken;
+  if (!grid.is_free(e)) return kErrSlowdownEndTaken;
 
   const int16_t dv16 = Wrap16(d_v);
   grid.at(e).kind = kKindSlowdownEnd;
@@ -115,7 +105,7 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
 
   if (f_ta == 0) return 0;
   for (int i = 0; i < kApproachBoards; ++i) {
-    if (!grid.is_free(h - i)) return kApproachTaken;
+    if (!grid.is_free(h - i)) return kErrApproachBoardsTaken;
   }
   for (int i = 0; i < kApproachBoards; ++i) {
     TrackCell& cell = grid.at(h - i);
@@ -130,7 +120,7 @@ int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, 
                     int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
                     int32_t& tempo) {
   int64_t c = CellOf(posizione);
-  if (!grid.is_free(c)) return kSignalTaken;
+  if (!grid.is_free(c)) return kErrSignalCellTaken;
 
   // Computed wide and cut to 16 bits: the same low bits as 16-bit wrapping
   // arithmetic on the low 16 bits of each value.
@@ -157,7 +147,7 @@ int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int3
                            int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
                            int16_t strisced) {
   int64_t c = CellOf(posizione);
-  if (!grid.is_free(c)) return kMaxSpeedTaken;
+  if (!grid.is_free(c)) return kErrMaxSpeedBoardTaken;
 
   TrackCell& cell = grid.at(c);
   cell.kind = kKindMaxSpeedBoard;

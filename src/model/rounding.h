@@ -5,6 +5,7 @@
 #define SC_MODEL_ROUNDING_H_
 
 #include <cmath>
+#include <climits>
 #include <cstdint>
 
 namespace sc {
@@ -13,6 +14,9 @@ inline double RoundHalfEven(double x) { return std::nearbyint(x); }
 
 // Rounded to a 64-bit integer; callers keep x well inside that range.
 inline int64_t RoundToInt(double x) { return static_cast<int64_t>(std::nearbyint(x)); }
+
+// Whether a value fits a signed 32-bit Long; wider results are overflows.
+inline bool FitsLong(int64_t x) { return x >= INT32_MIN && x <= INT32_MAX; }
 
 // The low 16 bits as a signed 16-bit value (two's complement wrap).
 inline int16_t Wrap16(int64_t x) { return static_cast<int16_t>(static_cast<uint16_t>(x & 0xFFFF)); }

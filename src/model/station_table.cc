@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <optional>
 
 #include "model/rounding.h"
@@ -21,9 +20,7 @@ constexpr int32_t kRefBonusFlag = 1;
 constexpr int32_t kRefBonus = 100;
 
 std::optional<int32_t> ToLong(int64_t v) {
-  if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-    return std::nullopt;
-  }
+  if (!FitsLong(v)) return std::nullopt;
   return static_cast<int32_t>(v);
 }
 
