@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/block_buffer.h"
 #include "platform/env.h"
 
 namespace sc {
@@ -17,36 +18,22 @@ Status PosixError(const std::string& path, int error_number) {
   return Status::IoError(path + ": " + std::strerror(error_number));
 }
 
-// Writes into a temporary file beside the target, in blocks of kBlock bytes.
+// Writes into a temporary file beside the target, in large blocks.
 class PosixReplacingFile : public ReplacingFile {
  public:
-  static constexpr size_t kBlock = 1 << 20;
-
   PosixReplacingFile(std::string path, std::string temp_path, int fd)
-      : path_(std::move(path)), temp_path_(std::move(temp_path)), fd_(fd) {
-    buffer_.reserve(kBlock);
-  }
+      : path_(std::move(path)), temp_path_(std::move(temp_path)), fd_(fd) {}
   ~PosixReplacingFile() override {
     if (fd_ >= 0) ::close(fd_);
     if (!committed_) ::unlink(temp_path_.c_str());
   }
 
   Status Append(std::string_view bytes) override {
-    if (bytes.size() >= kBlock) {
-      Status s = Flush();
-      if (!s.ok()) return s;
-      return WriteAll(bytes);
-    }
-    if (buffer_.size() + bytes.size() > kBlock) {
-      Status s = Flush();
-      if (!s.ok()) return s;
-    }
-    buffer_.append(bytes);
-    return Status::Ok();
+    return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
   Status Commit() override {
-    Status s = Flush();
+    Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });
     if (!s.ok()) return s;
     if (::fsync(fd_) != 0) return PosixError(path_, errno);
     int fd = fd_;
@@ -58,11 +45,6 @@ class PosixReplacingFile : public ReplacingFile {
   }
 
  private:
-  Status Flush() {
-    Status s = WriteAll(buffer_);
-    buffer_.clear();
-    return s;
-  }
   Status WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
       ssize_t n = ::write(fd_, bytes.data(), bytes.size());
@@ -79,7 +61,7 @@ class PosixReplacingFile : public ReplacingFile {
   std::string temp_path_;
   int fd_;
   bool committed_ = false;
-  std::string buffer_;
+  BlockBuffer buffer_;
 };
 
 class PosixEnv : public Env {

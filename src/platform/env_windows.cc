@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/codepage_windows.h"
+#include "platform/block_buffer.h"
 #include "platform/env.h"
 
 namespace sc {
@@ -48,36 +49,22 @@ DWORD Attributes(const std::string& path) {
   return ::GetFileAttributesW(Cp1252ToWide(path).c_str());
 }
 
-// Writes into a temporary file beside the target, in blocks of kBlock bytes.
+// Writes into a temporary file beside the target, in large blocks.
 class WindowsReplacingFile : public ReplacingFile {
  public:
-  static constexpr size_t kBlock = 1 << 20;
-
   WindowsReplacingFile(std::string path, std::wstring temp_path, HANDLE handle)
-      : path_(std::move(path)), temp_path_(std::move(temp_path)), handle_(handle) {
-    buffer_.reserve(kBlock);
-  }
+      : path_(std::move(path)), temp_path_(std::move(temp_path)), handle_(handle) {}
   ~WindowsReplacingFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
     if (!committed_) ::DeleteFileW(temp_path_.c_str());
   }
 
   Status Append(std::string_view bytes) override {
-    if (bytes.size() >= kBlock) {
-      Status s = Flush();
-      if (!s.ok()) return s;
-      return WriteAll(bytes);
-    }
-    if (buffer_.size() + bytes.size() > kBlock) {
-      Status s = Flush();
-      if (!s.ok()) return s;
-    }
-    buffer_.append(bytes);
-    return Status::Ok();
+    return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
   Status Commit() override {
-    Status s = Flush();
+    Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });
     if (!s.ok()) return s;
     if (!::FlushFileBuffers(handle_)) return WindowsError(path_, ::GetLastError());
     HANDLE handle = handle_;
@@ -92,11 +79,6 @@ class WindowsReplacingFile : public ReplacingFile {
   }
 
  private:
-  Status Flush() {
-    Status s = WriteAll(buffer_);
-    buffer_.clear();
-    return s;
-  }
   Status WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
       constexpr size_t kMaxWrite = 1u << 30;
@@ -114,7 +96,7 @@ class WindowsReplacingFile : public ReplacingFile {
   std::wstring temp_path_;
   HANDLE handle_;
   bool committed_ = false;
-  std::string buffer_;
+  BlockBuffer buffer_;
 };
 
 // Creates a new, empty temporary file beside `path`; a name already taken is
