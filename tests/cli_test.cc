@@ -113,6 +113,25 @@ TEST(Cli, CompileNamesAndRefusals) {
   EXPECT_NE(missing.err.find("nope_linea.txt"), std::string::npos);
 }
 
+TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
+  TempFolder dir, out;
+  // An author who named the line file like the route plan it produces.
+  WriteFileOrDie(dir.File("L_linea.dat"), kSmallLine);
+  WriteFileOrDie(dir.File("L_1-.txt"), "[generale]\r\n[fine]\r\n");
+  ProgramRun refused = RunProgram("compile L_linea.dat L_1-.txt --line L", dir.path());
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_NE(refused.err.find("would overwrite an input file"), std::string::npos) << refused.err;
+  EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
+  EXPECT_FALSE(PathExists(dir.File("L_1.dat")));
+
+  ProgramRun elsewhere =
+      RunProgram("compile L_linea.dat L_1-.txt --line L --out " + ShellQuote(out.path()), dir.path());
+  EXPECT_EQ(elsewhere.exit_status, 0) << elsewhere.err;
+  EXPECT_TRUE(PathExists(out.File("L_linea.dat")));
+  EXPECT_TRUE(PathExists(out.File("L_1.sim")));
+  EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
+}
+
 TEST(Cli, CompileReportsFileLineAndPosition) {
   TempFolder dir;
   WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
