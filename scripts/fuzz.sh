@@ -8,10 +8,15 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 scripts/deps.sh
+missing=()
 for p in clang-14 libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p"
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DSC_FUZZ=ON -DSC_SANITIZE=ON \
   -DSC_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 harnesses=("$@")
