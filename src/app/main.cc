@@ -9,13 +9,8 @@
 #include <string>
 #include <vector>
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 #include <shellapi.h>
-#undef DeleteFile
 
 #include "app/report.h"
 #include "platform/codepage_windows.h"

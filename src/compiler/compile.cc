@@ -27,8 +27,8 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
   } else if (line == LineReadResult::kContinue) {
     outcome.train_file_read = true;
     if (!input.train_text) {
-      state.Fail(kErrReadFailure);
-      state.error_file = input.train_file_name;
+      state.FailAt(kErrReadFailure, input.train_file_name, 0);
+      state.error_detail = "the file does not exist";
       outcome.read_failed = true;
     } else if (ReadTrainService(*input.train_text, input.train_file_name, state, compilation) ==
                TrainReadResult::kFailed) {

@@ -106,6 +106,11 @@ uint8_t FieldReader::ReadByte() {
   return static_cast<uint8_t>(ReadNumber(0, 255, "a byte"));
 }
 
+void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state) {
+  state.FailAt(kErrReadFailure, name, failure.line);
+  state.error_detail = failure.what;
+}
+
 bool ParseNumberField(std::string_view text, int64_t* value) {
   if (text.empty()) {
     *value = 0;

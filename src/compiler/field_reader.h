@@ -22,6 +22,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/run_state.h"
+
 namespace sc {
 
 struct ReadFailure {
@@ -64,6 +66,10 @@ class FieldReader {
   int line_ = 1;        // line of pos_
   int field_line_ = 1;  // line of the last field
 };
+
+// Records a read failure of the input `name` in `state`: code 25 with the
+// failure's line and what went wrong.
+void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state);
 
 // Parses a numeric field's text: "" is 0; otherwise an optional sign, one or
 // more digits, optionally "." and one or more digits, rounded half to even.

@@ -95,9 +95,7 @@ class LineReader {
 };
 
 void LineReader::Stop(int32_t code, int line) {
-  state_.Fail(code);
-  state_.error_file = name_;
-  state_.error_line = line;
+  state_.FailAt(code, name_, line);
 }
 
 void LineReader::StopAt(int32_t code, int32_t position, int line) {
@@ -119,10 +117,7 @@ LineReadResult LineReader::Run() {
     EndSteps();
     return LineReadResult::kContinue;
   } catch (const ReadFailure& failure) {
-    state_.Fail(kErrReadFailure);
-    state_.error_file = name_;
-    state_.error_line = failure.line;
-    state_.error_detail = failure.what;
+    RecordReadFailure(failure, name_, state_);
     return LineReadResult::kFailed;
   }
 }

@@ -106,9 +106,7 @@ class TrainReader {
 };
 
 void TrainReader::SetCode(int32_t code, int line) {
-  state_.Fail(code);
-  state_.error_file = name_;
-  state_.error_line = line;
+  state_.FailAt(code, name_, line);
 }
 
 void TrainReader::SetCodeAt(int32_t code, int32_t position, int line) {
@@ -122,10 +120,7 @@ TrainReadResult TrainReader::Run() {
     ReadBody();
     return TrainReadResult::kDone;
   } catch (const ReadFailure& failure) {
-    state_.Fail(kErrReadFailure);
-    state_.error_file = name_;
-    state_.error_line = failure.line;
-    state_.error_detail = failure.what;
+    RecordReadFailure(failure, name_, state_);
     return TrainReadResult::kFailed;
   }
 }

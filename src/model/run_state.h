@@ -69,6 +69,12 @@ struct RunState {
     error_line = 0;
     error_detail.clear();
   }
+  // Sets the code and where the record that set it stands.
+  void FailAt(int32_t code, const std::string& file, int line) {
+    Fail(code);
+    error_file = file;
+    error_line = line;
+  }
   void Fail(int32_t code, int32_t position) {
     Fail(code);
     error_position = position;

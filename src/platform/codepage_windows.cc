@@ -1,6 +1,6 @@
 #include "platform/codepage_windows.h"
 
-#include <windows.h>
+#include "platform/windows_api.h"
 
 namespace sc {
 

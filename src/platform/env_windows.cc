@@ -1,12 +1,6 @@
 // The platform seam on Windows. Paths are Windows-1252 bytes everywhere else
 // in the program; here they become UTF-16 for the wide file functions.
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// <windows.h> maps DeleteFile to DeleteFileA/W, which would rename our method.
-#undef DeleteFile
+#include "platform/windows_api.h"
 
 #include <cstdio>
 #include <vector>

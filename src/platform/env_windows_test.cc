@@ -2,8 +2,7 @@
 // the program's folder and "\" joins.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#undef DeleteFile
+#include "platform/windows_api.h"
 
 #include <filesystem>
 #include <memory>

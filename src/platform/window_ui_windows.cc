@@ -1,11 +1,6 @@
 #include "platform/window_ui.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef DeleteFile
+#include "platform/windows_api.h"
 
 #include "platform/codepage_windows.h"
 
