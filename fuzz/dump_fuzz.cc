@@ -6,7 +6,7 @@
 #include <streambuf>
 #include <string>
 
-#include "app/dump.h"
+#include "present/dump.h"
 #include "platform/mem_env.h"
 
 namespace {

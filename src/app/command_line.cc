@@ -3,10 +3,10 @@
 #include <CLI/CLI.hpp>
 
 #include "app/builtin_run.h"
-#include "app/compile_command.h"
-#include "app/dump.h"
-#include "app/emit_command.h"
-#include "app/preview_command.h"
+#include "commands/compile_command.h"
+#include "present/dump.h"
+#include "commands/emit_command.h"
+#include "commands/preview_command.h"
 #include "app/report.h"
 
 namespace sc {

@@ -1,4 +1,4 @@
-#include "app/preview_xml.h"
+#include "present/preview_xml.h"
 
 #include <gtest/gtest.h>
 

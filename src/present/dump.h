@@ -1,8 +1,8 @@
 // `scenario-compiler dump FILE [--json] [--kind plan|stations|grid]`: decodes
 // a compiled file and shows its content, as text for people or as JSON for
 // programs.
-#ifndef SC_APP_DUMP_H_
-#define SC_APP_DUMP_H_
+#ifndef SC_PRESENT_DUMP_H_
+#define SC_PRESENT_DUMP_H_
 
 #include <ostream>
 #include <string>
@@ -38,4 +38,4 @@ int RunDump(Env& env, const std::string& path, bool json, const std::string& kin
 
 }  // namespace sc
 
-#endif  // SC_APP_DUMP_H_
+#endif  // SC_PRESENT_DUMP_H_

@@ -1,7 +1,7 @@
 // `scenario-compiler compile`: the compiler on an author's own two files.
 // The input files are never deleted or changed.
-#ifndef SC_APP_COMPILE_COMMAND_H_
-#define SC_APP_COMPILE_COMMAND_H_
+#ifndef SC_COMMANDS_COMPILE_COMMAND_H_
+#define SC_COMMANDS_COMPILE_COMMAND_H_
 
 #include <ostream>
 #include <string>
@@ -25,4 +25,4 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
 
 }  // namespace sc
 
-#endif  // SC_APP_COMPILE_COMMAND_H_
+#endif  // SC_COMMANDS_COMPILE_COMMAND_H_

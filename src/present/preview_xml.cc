@@ -1,9 +1,9 @@
-#include "app/preview_xml.h"
+#include "present/preview_xml.h"
 
 #include <array>
 #include <cstdint>
 
-#include "app/text_1252.h"
+#include "present/text_1252.h"
 
 namespace sc {
 namespace {

@@ -1,7 +1,7 @@
 // Text for the preview's XML: Windows-1252 bytes converted to UTF-8 by table,
 // with the XML special characters escaped.
-#ifndef SC_APP_PREVIEW_XML_H_
-#define SC_APP_PREVIEW_XML_H_
+#ifndef SC_PRESENT_PREVIEW_XML_H_
+#define SC_PRESENT_PREVIEW_XML_H_
 
 #include <string>
 #include <string_view>
@@ -15,4 +15,4 @@ std::string XmlFrom1252(std::string_view bytes);
 
 }  // namespace sc
 
-#endif  // SC_APP_PREVIEW_XML_H_
+#endif  // SC_PRESENT_PREVIEW_XML_H_

@@ -1,4 +1,4 @@
-#include "app/emit_command.h"
+#include "commands/emit_command.h"
 
 #include "app/builtin_run.h"
 #include "app/report.h"

@@ -13,12 +13,12 @@
 // Labels that would overlap are left out (the marker stays, with its text as
 // a tooltip), and the plan line is thinned, so the size of the document
 // depends on the number of objects, not on the route length.
-#ifndef SC_APP_PREVIEW_SVG_H_
-#define SC_APP_PREVIEW_SVG_H_
+#ifndef SC_PRESENT_PREVIEW_SVG_H_
+#define SC_PRESENT_PREVIEW_SVG_H_
 
 #include <string>
 
-#include "app/preview_data.h"
+#include "present/preview_data.h"
 
 namespace sc {
 
@@ -26,4 +26,4 @@ std::string RenderPreviewSvg(const PreviewData& data);
 
 }  // namespace sc
 
-#endif  // SC_APP_PREVIEW_SVG_H_
+#endif  // SC_PRESENT_PREVIEW_SVG_H_

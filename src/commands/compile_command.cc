@@ -1,4 +1,4 @@
-#include "app/compile_command.h"
+#include "commands/compile_command.h"
 
 #include <filesystem>
 #include <optional>

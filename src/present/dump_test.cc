@@ -1,4 +1,4 @@
-#include "app/dump.h"
+#include "present/dump.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "app/preview_command.h"
+#include "commands/preview_command.h"
 
 #include <filesystem>
 #include <optional>
 #include <system_error>
 
-#include "app/preview_data.h"
-#include "app/preview_svg.h"
+#include "present/preview_data.h"
+#include "present/preview_svg.h"
 #include "app/report.h"
 #include "app/scenario_names.h"
 #include "compiler/compile.h"

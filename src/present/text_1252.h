@@ -1,7 +1,7 @@
 // Windows-1252 text shown to programs and pictures as Unicode: the one table
 // that maps the scenario's bytes to code points, and UTF-8 encoding.
-#ifndef SC_APP_TEXT_1252_H_
-#define SC_APP_TEXT_1252_H_
+#ifndef SC_PRESENT_TEXT_1252_H_
+#define SC_PRESENT_TEXT_1252_H_
 
 #include <cstdint>
 #include <string>
@@ -24,4 +24,4 @@ std::string Utf8From1252(std::string_view bytes);
 
 }  // namespace sc
 
-#endif  // SC_APP_TEXT_1252_H_
+#endif  // SC_PRESENT_TEXT_1252_H_

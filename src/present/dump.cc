@@ -1,4 +1,4 @@
-#include "app/dump.h"
+#include "present/dump.h"
 
 #include <array>
 #include <charconv>
@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/text_1252.h"
+#include "present/text_1252.h"
 #include "compiler/compiled_decoders.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"

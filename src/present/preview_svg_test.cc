@@ -1,4 +1,4 @@
-#include "app/preview_svg.h"
+#include "present/preview_svg.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/builtin_run.h"
-#include "app/preview_data.h"
+#include "present/preview_data.h"
 #include "compiler/compiled_files.h"
 #include "platform/mem_env.h"
 

@@ -1,4 +1,4 @@
-#include "app/preview_data.h"
+#include "present/preview_data.h"
 
 #include <cmath>
 #include <set>

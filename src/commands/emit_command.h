@@ -1,7 +1,7 @@
 // `scenario-compiler emit`: writes the built-in scenario's five documents,
 // the line and train descriptions included, as an author's starting point.
-#ifndef SC_APP_EMIT_COMMAND_H_
-#define SC_APP_EMIT_COMMAND_H_
+#ifndef SC_COMMANDS_EMIT_COMMAND_H_
+#define SC_COMMANDS_EMIT_COMMAND_H_
 
 #include <ostream>
 #include <string>
@@ -17,4 +17,4 @@ int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream
 
 }  // namespace sc
 
-#endif  // SC_APP_EMIT_COMMAND_H_
+#endif  // SC_COMMANDS_EMIT_COMMAND_H_

@@ -1,4 +1,4 @@
-#include "app/preview_svg.h"
+#include "present/preview_svg.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/preview_xml.h"
+#include "present/preview_xml.h"
 
 namespace sc {
 namespace {

@@ -1,8 +1,8 @@
 // `scenario-compiler preview`: draws a compiled scenario as one SVG file,
 // either from the three compiled files or by compiling the two text files in
 // memory first (nothing but the picture is written).
-#ifndef SC_APP_PREVIEW_COMMAND_H_
-#define SC_APP_PREVIEW_COMMAND_H_
+#ifndef SC_COMMANDS_PREVIEW_COMMAND_H_
+#define SC_COMMANDS_PREVIEW_COMMAND_H_
 
 #include <ostream>
 #include <string>
@@ -34,4 +34,4 @@ int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out
 
 }  // namespace sc
 
-#endif  // SC_APP_PREVIEW_COMMAND_H_
+#endif  // SC_COMMANDS_PREVIEW_COMMAND_H_

@@ -1,4 +1,4 @@
-#include "app/text_1252.h"
+#include "present/text_1252.h"
 
 #include <gtest/gtest.h>
 

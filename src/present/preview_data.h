@@ -2,8 +2,8 @@
 // the ground plan points, the track cells and the station table, built either
 // from the three compiled files or from a compilation in memory, and the
 // trackside objects read out of it.
-#ifndef SC_APP_PREVIEW_DATA_H_
-#define SC_APP_PREVIEW_DATA_H_
+#ifndef SC_PRESENT_PREVIEW_DATA_H_
+#define SC_PRESENT_PREVIEW_DATA_H_
 
 #include <cstdint>
 #include <optional>
@@ -86,4 +86,4 @@ PreviewObjects CollectObjects(const PreviewData& data);
 
 }  // namespace sc
 
-#endif  // SC_APP_PREVIEW_DATA_H_
+#endif  // SC_PRESENT_PREVIEW_DATA_H_

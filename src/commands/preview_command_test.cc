@@ -1,4 +1,4 @@
-#include "app/preview_command.h"
+#include "commands/preview_command.h"
 
 #include <gtest/gtest.h>
 
