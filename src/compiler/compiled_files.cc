@@ -184,11 +184,11 @@ Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
   return out.status();
 }
 
-std::string RoutePlanFileName(const RunState& s) { return s.line_name + "_linea.dat"; }
+std::string RoutePlanFileName(const RunState& s) { return s.LineFilePart() + "_linea.dat"; }
 std::string StationFileName(const RunState& s) {
-  return s.line_name + "_" + s.train_number + ".sim";
+  return s.LineFilePart() + "_" + s.TrainFilePart() + ".sim";
 }
-std::string GridFileName(const RunState& s) { return s.line_name + "_" + s.train_number + ".dat"; }
+std::string GridFileName(const RunState& s) { return s.LineFilePart() + "_" + s.TrainFilePart() + ".dat"; }
 
 Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& state,
                           const Compilation& compilation) {
