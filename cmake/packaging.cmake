@@ -85,6 +85,8 @@ if(SC_BUILD_TESTS AND NOT WIN32)
     COMMAND ${PROJECT_SOURCE_DIR}/tests/help_coverage_test.sh $<TARGET_FILE:scenario-compiler>
             ${PROJECT_SOURCE_DIR}/doc/scenario-compiler.1
             ${PROJECT_SOURCE_DIR}/completion/scenario-compiler.bash)
+  add_test(NAME version_from_git
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/version_test.sh ${PROJECT_SOURCE_DIR}/cmake/version.cmake)
   add_test(NAME bash_completion
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/completion_test.sh
             ${PROJECT_SOURCE_DIR}/completion/scenario-compiler.bash)

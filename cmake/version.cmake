@@ -1,6 +1,7 @@
 # The program's version and the platform it is built for.
 #
-# The version comes from the nearest tag vMAJOR.MINOR.PATCH (git describe),
+# The version comes from the nearest tag vMAJOR.MINOR.PATCH (git describe;
+# tags with a suffix such as v1.1.0-rc1 are not releases and are skipped),
 # without the "v":
 #   on the tag                      1.0.0
 #   3 commits after it              1.0.0-3-g1a2b3c4
@@ -32,7 +33,7 @@ function(sc_describe_version source_dir fallback out_var)
     endif()
     if(status EQUAL 0 AND top STREQUAL source_real)
       execute_process(COMMAND ${SC_GIT} -C ${source_dir} describe --tags --dirty
-                              --match "v[0-9]*.[0-9]*.[0-9]*"
+                              --match "v[0-9]*.[0-9]*.[0-9]*" --exclude "v*-*"
         OUTPUT_VARIABLE described RESULT_VARIABLE status ERROR_QUIET
         OUTPUT_STRIP_TRAILING_WHITESPACE)
       if(status EQUAL 0 AND described MATCHES "^v([0-9]+\\.[0-9]+\\.[0-9]+.*)$")
@@ -50,8 +51,10 @@ function(sc_describe_version source_dir fallback out_var)
   set(${out_var} ${version} PARENT_SCOPE)
 endfunction()
 
-# Debian orders "1.0.0+3.g1a2b3c4" after 1.0.0 and "1.0.0~untagged..." before
-# it, as a build after a release and a build before the first one should be.
+# The program version in Debian's form: "1.0.0+3.g1a2b3c4" sorts after 1.0.0
+# and "1.0.0~untagged.g1a2b3c4" before it, as a build after a release and one
+# before the first release should; a changed tree adds ".dirty" ("+0.dirty"
+# on a release, so that it still sorts before the next commit).
 function(sc_package_version program_version out_var)
   set(v ${program_version})
   string(REGEX REPLACE "-dirty$" "" clean ${v})
@@ -66,7 +69,7 @@ function(sc_package_version program_version out_var)
     if(v MATCHES "[+~]")
       string(APPEND v ".dirty")
     else()
-      string(APPEND v "+dirty")
+      string(APPEND v "+0.dirty")
     endif()
   endif()
   set(${out_var} ${v} PARENT_SCOPE)
@@ -94,9 +97,13 @@ const char kBuildPlatform[] = \"${platform}\";
   endif()
 endfunction()
 
+# In script mode: write the source when run itself, only define the functions
+# when included by another script (tests/version_test.sh).
 if(CMAKE_SCRIPT_MODE_FILE)
-  sc_describe_version(${SOURCE_DIR} ${FALLBACK} version)
-  sc_write_version_source(${OUTPUT} ${version} "${PLATFORM}")
+  if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+    sc_describe_version(${SOURCE_DIR} ${FALLBACK} version)
+    sc_write_version_source(${OUTPUT} ${version} "${PLATFORM}")
+  endif()
   return()
 endif()
 
