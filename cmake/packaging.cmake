@@ -1,10 +1,12 @@
 # Installation and packages.
 #
 # Linux (cmake --install, or the .deb from cpack): the program in bin/, the
-# man page, the bash completion, and README, CHANGELOG, the licence and an
-# example scenario under share/doc/scenario-compiler/.
+# man page, the bash completion, and README, CHANGELOG, the licence, the
+# notices of the libraries compiled in and an example scenario under
+# share/doc/scenario-compiler/.
 # Windows (the .zip from cpack in the cross-build): scenario-compiler.exe,
-# README.txt, CHANGELOG.txt and LICENSE.txt with CR LF line ends, and
+# README.txt, CHANGELOG.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt with
+# CR LF line ends, and
 # example/ with the built-in scenario's line description and train file.
 #
 # The example is the program's own `emit` output, written at build time. In
@@ -13,6 +15,44 @@
 # (scripts/release.sh does).
 
 include(GNUInstallDirs)
+
+# The notices of the libraries compiled into the program: CLI11 and
+# nlohmann/json (header-only), and in the static Windows .exe the mingw-w64
+# runtime and winpthreads. (libstdc++ and libgcc need none: the GCC runtime
+# library exception.)
+set(SC_NOTICES)
+set(SC_NOTICE_FILES)
+set(sc_notice_packages
+  "CLI11, command line parsing|libcli11-dev"
+  "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev")
+if(WIN32)
+  list(APPEND sc_notice_packages "mingw-w64 runtime and winpthreads, in the .exe|mingw-w64-x86-64-dev")
+endif()
+foreach(entry IN LISTS sc_notice_packages)
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 title)
+  list(GET entry 1 package)
+  set(file /usr/share/doc/${package}/copyright)
+  if(EXISTS ${file})
+    list(APPEND SC_NOTICES "${title} (Debian package ${package})|${file}")
+    list(APPEND SC_NOTICE_FILES ${file})
+  else()
+    message(WARNING "${file} is missing: the packages will lack the notice of ${title}")
+  endif()
+endforeach()
+if(WIN32)
+  set(SC_NOTICES_FILE ${CMAKE_BINARY_DIR}/package-text/THIRD-PARTY-NOTICES.txt)
+  set(sc_crlf ON)
+else()
+  set(SC_NOTICES_FILE ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES)
+  set(sc_crlf OFF)
+endif()
+add_custom_command(OUTPUT ${SC_NOTICES_FILE}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${SC_NOTICES_FILE} "-DNOTICES=${SC_NOTICES}" -DCRLF=${sc_crlf}
+          -P ${CMAKE_CURRENT_LIST_DIR}/third_party_notices.cmake
+  DEPENDS ${SC_NOTICE_FILES} ${CMAKE_CURRENT_LIST_DIR}/third_party_notices.cmake
+  VERBATIM)
+add_custom_target(sc_notices ALL DEPENDS ${SC_NOTICES_FILE})
 
 # The built-in scenario's two text descriptions, as `emit` writes them.
 set(SC_EXAMPLE_DIR ${CMAKE_BINARY_DIR}/example)
@@ -53,12 +93,12 @@ if(WIN32)
   add_custom_target(sc_package_text ALL DEPENDS ${SC_TEXT_FILES})
 
   install(TARGETS scenario-compiler RUNTIME DESTINATION .)
-  install(FILES ${SC_TEXT_FILES} DESTINATION .)
+  install(FILES ${SC_TEXT_FILES} ${SC_NOTICES_FILE} DESTINATION .)
   install(FILES ${SC_EXAMPLE_FILES} DESTINATION example)
 else()
   set(SC_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/scenario-compiler)
   install(TARGETS scenario-compiler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES README.md CHANGELOG.md DESTINATION ${SC_DOC_DIR})
+  install(FILES README.md CHANGELOG.md ${SC_NOTICES_FILE} DESTINATION ${SC_DOC_DIR})
   # Debian keeps a package's licence as doc/<package>/copyright.
   install(FILES LICENSE DESTINATION ${SC_DOC_DIR} RENAME copyright)
   install(FILES ${SC_EXAMPLE_FILES} DESTINATION ${SC_DOC_DIR}/examples)

@@ -122,7 +122,7 @@ echo "dpkg -r: nothing left behind ($(wc -l < "$work/new-paths") paths removed)"
 echo "== Windows zip: $zip"
 unzip -q "$zip" -d "$work/zip"
 top="$work/zip/$(basename "$zip" .zip)"
-expected=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
+expected=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
 if [ "$(cd "$top" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)" != "$expected" ]; then
   echo "the zip holds other files than expected:" >&2
   (cd "$top" && find . -mindepth 1) >&2
