@@ -9,7 +9,7 @@
 # build-release/windows (scripts/package_test.sh compares with them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh dpkg-dev g++-mingw-w64-x86-64-posix wine wine64
+scripts/deps.sh dpkg-dev file g++-mingw-w64-x86-64-posix wine wine64
 jobs=${JOBS:-$(nproc)}
 root=$PWD
 work=$root/build-release
