@@ -58,6 +58,7 @@ bool KindFromOption(const std::string& option, FileKind* kind) {
 std::string FormatDouble(double v) {
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  if (result.ec != std::errc()) return "?";  // cannot happen: the shortest form is under 30 bytes
   return std::string(buffer, result.ptr);
 }
 

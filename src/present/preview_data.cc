@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 
 #include "compiler/compiled_decoders.h"
 
@@ -9,6 +10,10 @@ namespace sc {
 namespace {
 
 constexpr int64_t kCellMetres = 50;
+// The plan advances one metre per point, so no point of a real route lies
+// farther from its start than the plan is long; this bound is far beyond any
+// file the compiler writes and keeps every drawn number small.
+constexpr double kMaxPlanDistance = 1e8;  // metres (100,000 km)
 
 bool IsValue(const PlanElement& e) { return e.type != kPlanEmpty && std::isfinite(e.value); }
 
@@ -101,6 +106,14 @@ std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::str
     DecodedPlan plan;
     if (!DecodeRoutePlan(*plan_bytes, &plan, error)) return fail("route plan");
     data.plan = PointsOf(plan);
+    for (size_t m = 0; m < data.plan->size(); ++m) {
+      const PlanPoint& p = (*data.plan)[m];
+      if (std::abs(p.x) > kMaxPlanDistance || std::abs(p.y) > kMaxPlanDistance) {
+        *error = "route plan: the point at metre " + std::to_string(m) +
+                 " lies more than 100000 km from the route start; the file is damaged";
+        return std::nullopt;
+      }
+    }
   }
   data.route_length = RouteLength(data.stations, data.cells.size());
   return data;
