@@ -19,6 +19,7 @@ constexpr const char* kDescription =
 
 struct Arguments {
   std::string out_dir;
+  bool no_wait = false;
   CompileOptions compile;
   std::string emit_dir = ".";
   bool emit_force = false;
@@ -41,6 +42,8 @@ void DefineCompile(CLI::App& app, Arguments& a) {
       ->option_text("NUMBER");
   c->add_flag("--no-plan", a.compile.no_plan, "Do not build or write the route plan");
   c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
+  c->add_flag("--no-wait", a.compile.no_wait,
+              "Fail at once when another run is writing into the output folder");
 }
 
 void DefineEmit(CLI::App& app, Arguments& a) {
@@ -88,6 +91,8 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   app.require_subcommand(0, 1);
   Arguments a;
   app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
+  app.add_flag("--no-wait", a.no_wait,
+               "Fail at once when another run is writing into the same folder");
   app.set_version_flag("--version", std::string("scenario-compiler ") + SC_VERSION);
   DefineCompile(app, a);
   DefineEmit(app, a);
@@ -129,7 +134,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
     err << "scenario-compiler: " << folder << ": not a folder\n";
     return kExitUsageOrIo;
   }
-  return RunBuiltInScenario(env, ui, folder, err);
+  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
 }
 
 }  // namespace sc

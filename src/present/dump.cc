@@ -11,6 +11,7 @@
 
 #include "present/text_1252.h"
 #include "compiler/compiled_decoders.h"
+#include "compiler/input_limits.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -325,7 +326,7 @@ int RunDump(Env& env, const std::string& path, bool json, const std::string& kin
     return 1;
   }
   std::string bytes;
-  Status read = env.ReadFile(path, &bytes);
+  Status read = env.ReadFile(path, kMaxCompiledFileBytes, &bytes);
   if (!read.ok()) {
     err << "scenario-compiler: " << read.message() << '\n';
     return 1;
