@@ -8,6 +8,7 @@
 #include "commands/emit_command.h"
 #include "commands/preview_command.h"
 #include "app/report.h"
+#include "present/terminal_text.h"
 
 namespace sc {
 namespace {
@@ -85,8 +86,12 @@ void DefinePreview(CLI::App& app, Arguments& a) {
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
-                   std::ostream& err) {
+int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
+                   std::ostream& raw_err) {
+  // Everything shown goes through the escaping of control bytes; JSON output
+  // has none left to escape.
+  ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
+  std::ostream out(&out_buffer), err(&err_buffer);
   CLI::App app{kDescription, "scenario-compiler"};
   app.require_subcommand(0, 1);
   Arguments a;
