@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <new>
+#include <string>
+
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
 #include "present/dump.h"
@@ -84,6 +87,41 @@ void DefinePreview(CLI::App& app, Arguments& a) {
   });
 }
 
+// Runs the command the arguments name, or the built-in run.
+int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& out,
+               std::ostream& err) {
+  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
+  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
+  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
+  if (app.got_subcommand("dump")) {
+    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
+  }
+
+  std::string folder = a.out_dir;
+  if (folder.empty()) {
+    Status s = Env::ProgramFolder(&folder);
+    if (!s.ok()) {
+      err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
+      return kExitUsageOrIo;
+    }
+  } else if (!env.FolderExists(folder)) {
+    err << "scenario-compiler: " << folder << ": not a folder\n";
+    return kExitUsageOrIo;
+  }
+  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
+}
+
+// The file a command works on, for a message about the whole run.
+std::string MainInput(CLI::App& app, const Arguments& a) {
+  if (app.got_subcommand("compile")) return a.compile.line_file;
+  if (app.got_subcommand("dump")) return a.dump_file;
+  if (app.got_subcommand("preview")) {
+    return a.preview.compiled.empty() ? a.preview.line_file : a.preview.compiled.back();
+  }
+  if (app.got_subcommand("emit")) return a.emit_dir;
+  return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
@@ -121,25 +159,15 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_ou
     return kExitUsageOrIo;
   }
 
-  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
-  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
-  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
-  if (app.got_subcommand("dump")) {
-    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
-  }
-
-  std::string folder = a.out_dir;
-  if (folder.empty()) {
-    Status s = Env::ProgramFolder(&folder);
-    if (!s.ok()) {
-      err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
-      return kExitUsageOrIo;
-    }
-  } else if (!env.FolderExists(folder)) {
-    err << "scenario-compiler: " << folder << ": not a folder\n";
+  try {
+    return RunCommand(app, a, env, ui, out, err);
+  } catch (const std::bad_alloc&) {
+    // Inputs are bounded, but the machine may still have less memory than a
+    // large scenario needs: end like any other failure, naming the input.
+    out.flush();
+    err << "scenario-compiler: " << MainInput(app, a) << ": not enough memory to process it\n";
     return kExitUsageOrIo;
   }
-  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
 }
 
 }  // namespace sc
