@@ -116,6 +116,31 @@ TEST_F(WindowsEnvTest, FilesFoldersAndFailures) {
   EXPECT_NE(no_folder.message().find("missing\\out.dat"), std::string::npos);
 }
 
+TEST_F(WindowsEnvTest, LocksNamesAndDevices) {
+  std::unique_ptr<FileLock> first, second;
+  bool busy = true;
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &first, &busy).ok());
+  EXPECT_FALSE(busy);
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &second, &busy).ok());
+  EXPECT_TRUE(busy);  // a second handle is another holder
+  first.reset();
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &second, &busy).ok());
+  EXPECT_FALSE(busy);
+
+  EXPECT_TRUE(env_.CheckNewFileName(File(std::string(255, 'n'))).ok());
+  EXPECT_FALSE(env_.CheckNewFileName(File(std::string(256, 'n'))).ok());
+  // A 255-character name is written although ".tmp-XXXXXX" would not fit.
+  Status long_name = env_.WriteFile(File(std::string(240, 'n')), "x");
+  EXPECT_TRUE(long_name.ok()) << long_name.message();
+
+  std::string read;
+  Status device = env_.ReadFile("NUL", kAnySize, &read);
+  EXPECT_FALSE(device.ok());
+  EXPECT_NE(device.message().find("not a regular file"), std::string::npos) << device.message();
+  ASSERT_TRUE(env_.WriteFile(File("big"), std::string(100, 'x')).ok());
+  EXPECT_FALSE(env_.ReadFile(File("big"), 99, &read).ok());
+}
+
 TEST(WindowsPaths, JoinPathUsesBackslash) {
   struct Case {
     const char* folder;
