@@ -257,12 +257,12 @@ std::string ElementText(const PlanElement& e) {
   return FormatDouble(e.value) + " (" + PlanElementTypeName(e.type) + ")";
 }
 
-void WritePlanText(const DecodedPlan& plan, std::ostream& out) {
-  out << "route plan: " << plan.x.size() << " metres, 0 to " << plan.x.size() - 1
+void WritePlanText(RoutePlanReader& plan, std::ostream& out) {
+  out << "route plan: " << plan.metres() << " metres, 0 to " << plan.metres() - 1
       << "; element types int16, double, empty\n";
-  for (size_t m = 0; m < plan.x.size(); ++m) {
-    out << "metre " << m << ": x " << ElementText(plan.x[m]) << ", y " << ElementText(plan.y[m])
-        << '\n';
+  PlanElement x, y;
+  for (size_t m = 0; plan.Next(&x, &y); ++m) {
+    out << "metre " << m << ": x " << ElementText(x) << ", y " << ElementText(y) << '\n';
   }
 }
 
@@ -275,11 +275,12 @@ Json ElementJson(const PlanElement& e) {
 
 // One point per line, so that a plan of a million metres is written as it
 // goes instead of as one document in memory.
-void WritePlanJson(const DecodedPlan& plan, std::ostream& out) {
-  out << "{\"file\": \"plan\", \"metre_count\": " << plan.x.size() << ", \"points\": [\n";
-  for (size_t m = 0; m < plan.x.size(); ++m) {
-    Json point = {{"metre", m}, {"x", ElementJson(plan.x[m])}, {"y", ElementJson(plan.y[m])}};
-    out << point.dump() << (m + 1 < plan.x.size() ? ",\n" : "\n");
+void WritePlanJson(RoutePlanReader& plan, std::ostream& out) {
+  out << "{\"file\": \"plan\", \"metre_count\": " << plan.metres() << ", \"points\": [\n";
+  PlanElement x, y;
+  for (size_t m = 0; plan.Next(&x, &y); ++m) {
+    Json point = {{"metre", m}, {"x", ElementJson(x)}, {"y", ElementJson(y)}};
+    out << point.dump() << (m + 1 < plan.metres() ? ",\n" : "\n");
   }
   out << "]}\n";
 }
@@ -302,8 +303,9 @@ bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& o
       return true;
     }
     case FileKind::kPlan: {
-      DecodedPlan plan;
-      if (!DecodeRoutePlan(bytes, &plan, error)) return false;
+      // Walked in place: a plan of millions of elements is never held.
+      RoutePlanReader plan;
+      if (!plan.Open(bytes, error)) return false;
       json ? WritePlanJson(plan, out) : WritePlanText(plan, out);
       return true;
     }
