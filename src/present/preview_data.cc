@@ -19,12 +19,10 @@ bool IsValue(const PlanElement& e) { return e.type != kPlanEmpty && std::isfinit
 
 // The plan's points from metre 0 up to the first metre that is empty or not
 // finite in either column.
-std::vector<PlanPoint> PointsOf(const DecodedPlan& plan) {
+std::vector<PlanPoint> PointsOf(RoutePlanReader& plan) {
   std::vector<PlanPoint> points;
-  for (size_t m = 0; m < plan.x.size() && m < plan.y.size(); ++m) {
-    if (!IsValue(plan.x[m]) || !IsValue(plan.y[m])) break;
-    points.push_back({plan.x[m].value, plan.y[m].value});
-  }
+  PlanElement x, y;
+  while (plan.Next(&x, &y) && IsValue(x) && IsValue(y)) points.push_back({x.value, y.value});
   return points;
 }
 
@@ -103,8 +101,8 @@ std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::str
   if (!DecodeStationFile(station_bytes, &data.stations, error)) return fail("station file");
   if (!DecodeGridFile(grid_bytes, &data.cells, error)) return fail("grid file");
   if (plan_bytes) {
-    DecodedPlan plan;
-    if (!DecodeRoutePlan(*plan_bytes, &plan, error)) return fail("route plan");
+    RoutePlanReader plan;  // read in place: only the drawn points are held
+    if (!plan.Open(*plan_bytes, error)) return fail("route plan");
     data.plan = PointsOf(plan);
     for (size_t m = 0; m < data.plan->size(); ++m) {
       const PlanPoint& p = (*data.plan)[m];
