@@ -47,11 +47,11 @@ _scenario_compiler() {
 
   local options
   case $command in
-    compile) options="--out --line --train --no-plan --dry-run --help" ;;
+    compile) options="--out --line --train --no-plan --dry-run --no-wait --help" ;;
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
     preview) options="--from-compiled -o --help" ;;
-    *) options="--out --help --version" ;;
+    *) options="--out --no-wait --help --version" ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "$options" -- "$cur"))

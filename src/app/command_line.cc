@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <new>
+#include <string>
+
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
 #include "present/dump.h"
@@ -9,6 +12,7 @@
 #include "commands/preview_command.h"
 #include "app/report.h"
 #include "app/version.h"
+#include "present/terminal_text.h"
 
 namespace sc {
 namespace {
@@ -25,6 +29,7 @@ constexpr const char* kDescription =
 
 struct Arguments {
   std::string out_dir;
+  bool no_wait = false;
   CompileOptions compile;
   std::string emit_dir = ".";
   bool emit_force = false;
@@ -47,6 +52,8 @@ void DefineCompile(CLI::App& app, Arguments& a) {
       ->option_text("NUMBER");
   c->add_flag("--no-plan", a.compile.no_plan, "Do not build or write the route plan");
   c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
+  c->add_flag("--no-wait", a.compile.no_wait,
+              "Fail at once when another run is writing into the output folder");
 }
 
 void DefineEmit(CLI::App& app, Arguments& a) {
@@ -86,14 +93,55 @@ void DefinePreview(CLI::App& app, Arguments& a) {
   });
 }
 
+// Runs the command the arguments name, or the built-in run.
+int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& out,
+               std::ostream& err) {
+  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
+  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
+  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
+  if (app.got_subcommand("dump")) {
+    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
+  }
+
+  std::string folder = a.out_dir;
+  if (folder.empty()) {
+    Status s = Env::ProgramFolder(&folder);
+    if (!s.ok()) {
+      err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
+      return kExitUsageOrIo;
+    }
+  } else if (!env.FolderExists(folder)) {
+    err << "scenario-compiler: " << folder << ": not a folder\n";
+    return kExitUsageOrIo;
+  }
+  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
+}
+
+// The file a command works on, for a message about the whole run.
+std::string MainInput(CLI::App& app, const Arguments& a) {
+  if (app.got_subcommand("compile")) return a.compile.line_file;
+  if (app.got_subcommand("dump")) return a.dump_file;
+  if (app.got_subcommand("preview")) {
+    return a.preview.compiled.empty() ? a.preview.line_file : a.preview.compiled.back();
+  }
+  if (app.got_subcommand("emit")) return a.emit_dir;
+  return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
+}
+
 }  // namespace
 
-int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
-                   std::ostream& err) {
+int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
+                   std::ostream& raw_err) {
+  // Everything shown goes through the escaping of control bytes; JSON output
+  // has none left to escape.
+  ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
+  std::ostream out(&out_buffer), err(&err_buffer);
   CLI::App app{kDescription, "scenario-compiler"};
   app.require_subcommand(0, 1);
   Arguments a;
   app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
+  app.add_flag("--no-wait", a.no_wait,
+               "Fail at once when another run is writing into the same folder");
   app.set_version_flag("--version", VersionLine());
   DefineCompile(app, a);
   DefineEmit(app, a);
@@ -117,25 +165,15 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
     return kExitUsageOrIo;
   }
 
-  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
-  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
-  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
-  if (app.got_subcommand("dump")) {
-    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
-  }
-
-  std::string folder = a.out_dir;
-  if (folder.empty()) {
-    Status s = Env::ProgramFolder(&folder);
-    if (!s.ok()) {
-      err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
-      return kExitUsageOrIo;
-    }
-  } else if (!env.FolderExists(folder)) {
-    err << "scenario-compiler: " << folder << ": not a folder\n";
+  try {
+    return RunCommand(app, a, env, ui, out, err);
+  } catch (const std::bad_alloc&) {
+    // Inputs are bounded, but the machine may still have less memory than a
+    // large scenario needs: end like any other failure, naming the input.
+    out.flush();
+    err << "scenario-compiler: " << MainInput(app, a) << ": not enough memory to process it\n";
     return kExitUsageOrIo;
   }
-  return RunBuiltInScenario(env, ui, folder, err);
 }
 
 }  // namespace sc
