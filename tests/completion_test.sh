@@ -30,8 +30,8 @@ expect() {
 
 expect "compile|dump|emit|preview" ""
 expect "compile" "co"
-expect "--help|--out|--version" "--"
-expect "--dry-run|--help|--line|--no-plan|--out|--train" compile --
+expect "--help|--no-wait|--out|--version" "--"
+expect "--dry-run|--help|--line|--no-plan|--no-wait|--out|--train" compile --
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
 expect "--from-compiled|--help|-o" preview -
