@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compiler/field_reader.h"
+#include "compiler/record_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "model/track_grid.h"
@@ -21,7 +22,7 @@ constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
 // A record's position plus this margin must still lie on the grid.
-constexpr double kRangeMargin = 100.0;
+constexpr int32_t kRangeMargin = 100;
 constexpr double kCellLength = 50.0;
 constexpr int64_t kGradientOffset = 100;
 constexpr int32_t kRepetitionStep = 50;
@@ -36,29 +37,17 @@ constexpr struct {
 } kCurvatures[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
                    {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
 
-
-// What the body loop does after a record.
-enum class Flow {
-  kNext,     // read the next record
-  kEndBody,  // leave the body; the end steps run (code 0 or 15)
-  kStop,     // the reader stopped with an error code; no end steps
-};
-
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
-class LineReader {
+class LineReader : RecordReader {
  public:
   LineReader(std::string_view bytes, const std::string& name, RunState& state,
              Compilation& compilation)
-      : in_(bytes, name), name_(name), state_(state), c_(compilation) {}
+      : RecordReader(bytes, name, state, compilation, "no route length came before it") {}
 
   LineReadResult Run();
 
  private:
-  // Stops with `code`, locating it at the keyword field's `line`.
-  void Stop(int32_t code, int line);
-  void StopAt(int32_t code, int32_t position, int line);
-
   bool FindHeader();
   bool ReadHeader();
   bool HeaderRecord(const std::string& field, int line);
@@ -74,52 +63,39 @@ class LineReader {
   Flow Mountain(int line);
   Flow MaxSpeedBoard(int line);
   Flow Sign(std::string& field, int line);
-  Flow EncoderOutcome(int32_t code, int32_t position, int line);
   void EndSteps();
 
-  TrackGrid& Grid();
   RoutePlan& Plan();
-  bool InRange(int32_t position, int line);
   void FillGradient(int64_t until);
   bool StepStraight(RoutePlan& plan, int line);
   bool StepTurn(RoutePlan& plan, double k, int line);
   void WriteStraight(RoutePlan& plan);
 
-  FieldReader in_;
-  const std::string& name_;
-  RunState& state_;
-  Compilation& c_;
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
   int32_t sign_slot_ = kFirstSignSlot;
 };
 
-void LineReader::Stop(int32_t code, int line) {
-  state_.FailAt(code, name_, line);
-}
-
-void LineReader::StopAt(int32_t code, int32_t position, int line) {
-  Stop(code, line);
-  state_.error_position = position;
-}
-
 LineReadResult LineReader::Run() {
   c_.stations.slots[kSlotBackgrounds].name = state_.line_name;
   c_.stations.slots[kSlotRepetition].name = state_.train_number;
-  try {
+  LineReadResult result = LineReadResult::kContinue;
+  const bool read = Guarded([&] {
     if (!FindHeader()) {
       Stop(kErrNoGeneralSection, in_.line());
-      return LineReadResult::kStopped;
+      result = LineReadResult::kStopped;
+    } else if (!ReadHeader()) {
+      result = LineReadResult::kStopped;
+    } else {
+      PrepareBody();
+      if (ReadBody() == Flow::kStop) {
+        result = LineReadResult::kStopped;
+      } else {
+        EndSteps();
+      }
     }
-    if (!ReadHeader()) return LineReadResult::kStopped;
-    PrepareBody();
-    if (ReadBody() == Flow::kStop) return LineReadResult::kStopped;
-    EndSteps();
-    return LineReadResult::kContinue;
-  } catch (const ReadFailure& failure) {
-    RecordReadFailure(failure, name_, state_);
-    return LineReadResult::kFailed;
-  }
+  });
+  return read ? result : LineReadResult::kFailed;
 }
 
 // Skips the preamble. False when the file ends first. There is no test
@@ -134,12 +110,10 @@ bool LineReader::FindHeader() {
 
 // The header block. False when a record stopped the reader with a code.
 bool LineReader::ReadHeader() {
-  for (;;) {
-    if (in_.AtEnd()) return true;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) return true;
-    // No end-of-file test here: reading past the end is a read failure.
-    for (int i = 0; i < kHeaderDashSkips && Contains(field, "-"); ++i) field = in_.ReadText();
+  std::string field;
+  // No end-of-file test among the dashed fields: reading past the end is a
+  // read failure.
+  while (NextKeyword(kHeaderDashSkips, false, &field)) {
     if (!HeaderRecord(field, in_.line())) return false;
 
     // The block ends at a bracketed field that does not begin with a dash.
@@ -147,6 +121,7 @@ bool LineReader::ReadHeader() {
     bool dash_first = first != std::string::npos && field[first] == '-';
     if (Contains(field, "[") && Contains(field, "]") && !dash_first) return true;
   }
+  return true;
 }
 
 bool LineReader::HeaderRecord(const std::string& field, int line) {
@@ -247,17 +222,12 @@ void LineReader::PrepareBody() {
 }
 
 Flow LineReader::ReadBody() {
-  for (;;) {
-    if (in_.AtEnd()) return Flow::kEndBody;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) return Flow::kEndBody;
-    for (int i = 0; i < kBodyDashSkips && Contains(field, "-"); ++i) {
-      field = in_.ReadText();
-      if (in_.AtEnd()) return Flow::kEndBody;
-    }
+  std::string field;
+  while (NextKeyword(kBodyDashSkips, true, &field)) {
     Flow flow = BodyRecord(field, in_.line());
     if (flow != Flow::kNext) return flow;
   }
+  return Flow::kEnd;
 }
 
 // Offers the field to every record test in turn; one field may match more
@@ -279,29 +249,9 @@ Flow LineReader::BodyRecord(std::string& field, int line) {
   return flow;
 }
 
-TrackGrid& LineReader::Grid() {
-  if (!c_.grid) in_.Fail("a record needs the track grid, but no route length came before it");
-  return *c_.grid;
-}
-
 RoutePlan& LineReader::Plan() {
   if (!c_.plan) in_.Fail("a curve needs the route plan, but no route length came before it");
   return *c_.plan;
-}
-
-// False (code 15 set) when position + 100 m lies beyond the grid.
-bool LineReader::InRange(int32_t position, int line) {
-  const TrackGrid& grid = Grid();
-  // position + 100 is 32-bit arithmetic: a position that overflows it cannot
-  // be read, like any other overflow.
-  if (!FitsLong(int64_t{position} + static_cast<int64_t>(kRangeMargin))) {
-    in_.Fail("the position " + std::to_string(position) + " is out of range");
-  }
-  if (grid.upper() < (static_cast<double>(position) + kRangeMargin) / kCellLength) {
-    StopAt(kErrBeyondGrid, position, line);
-    return false;
-  }
-  return true;
 }
 
 // Writes the previous gradient + 100 into the cell at the cursor and
@@ -313,16 +263,14 @@ void LineReader::FillGradient(int64_t until) {
   const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
   if (!FitsLong(shifted)) in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
-  do {
-    grid.at(gradient_cursor_).gradient_code = code;
-    ++gradient_cursor_;
-  } while (gradient_cursor_ < until && gradient_cursor_ <= grid.upper());
+  FillFrom(gradient_cursor_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).gradient_code = code; });
 }
 
 Flow LineReader::Gradient(int line) {
   const int32_t position = in_.ReadLong();
   const int32_t value = in_.ReadLong();
-  if (!InRange(position, line)) return Flow::kEndBody;
+  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
@@ -379,7 +327,7 @@ bool LineReader::StepTurn(RoutePlan& plan, double k, int line) {
 Flow LineReader::Curve(const std::string& field, int line) {
   const int32_t start = in_.ReadLong();
   const int32_t length = in_.ReadLong();
-  if (!InRange(start, line)) return Flow::kEndBody;
+  if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   std::optional<double> k;
   for (const auto& entry : kCurvatures) {
     if (Contains(field, entry.digit)) {
@@ -405,19 +353,12 @@ Flow LineReader::Curve(const std::string& field, int line) {
   return Flow::kNext;
 }
 
-Flow LineReader::EncoderOutcome(int32_t code, int32_t position, int line) {
-  if (code == kErrNone) return Flow::kNext;
-  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
-  StopAt(code, position, line);
-  return Flow::kStop;
-}
-
 Flow LineReader::Mountain(int line) {
   const int32_t start = in_.ReadLong();
   const int32_t end = in_.ReadLong();
   const int32_t type = in_.ReadLong();
   // Only the start is tested; the encoder skips cells beyond the grid.
-  if (!InRange(start, line)) return Flow::kEndBody;
+  if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   return EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
 }
 
@@ -431,7 +372,7 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vbd = in_.ReadLong();
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
-  if (!InRange(position, line)) return Flow::kEndBody;
+  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
       MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
   return EncoderOutcome(code, position, line);
@@ -442,7 +383,7 @@ Flow LineReader::Sign(std::string& field, int line) {
   const int32_t position = in_.ReadLong();
   field = in_.ReadText();
   if (field.size() > kMaxTextBytes) in_.Fail("a sign text is longer than 65535 bytes");
-  if (!InRange(position, line)) return Flow::kEndBody;
+  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
   const int64_t cell = CellOf(position);
   if (!grid.is_free(cell)) {

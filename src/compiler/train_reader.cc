@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "compiler/field_reader.h"
+#include "compiler/record_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "model/station_table.h"
@@ -51,29 +52,17 @@ bool FitsInteger(int32_t v) {
   return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
 }
 
-// What the body loop does after a record.
-enum class Flow {
-  kNext,  // read the next record
-  kEnd,   // go to End processing (end of file, or code 15)
-  kStop,  // stop reading at once: no End processing
-};
-
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
-class TrainReader {
+class TrainReader : RecordReader {
  public:
   TrainReader(std::string_view bytes, const std::string& name, RunState& state,
               Compilation& compilation)
-      : in_(bytes, name), name_(name), state_(state), c_(compilation) {}
+      : RecordReader(bytes, name, state, compilation, "the line description made none") {}
 
   TrainReadResult Run();
 
  private:
-  // Sets `code`, located at the keyword field's `line`; `position` too when
-  // given.
-  void SetCode(int32_t code, int line);
-  void SetCodeAt(int32_t code, int32_t position, int line);
-
   void FindGeneral();
   void ReadBody();
   Flow Record(const std::string& field, int line);
@@ -85,19 +74,12 @@ class TrainReader {
   Flow Station(int line);
   void ReadStationDetails(StationRecord& station);
   Flow StationMarks(const StationRecord& station, int32_t slot, int line);
-  Flow EncoderOutcome(int32_t code, int32_t position, int line);
   void EndProcessing();
 
-  TrackGrid& Grid();
-  bool InRange(int32_t position, int32_t margin, int line);
   uint8_t SpeedCode(int32_t speed);
-  void FillSpeed(int64_t until);
+  void FillSpeed(int64_t until, int64_t last);
   void FillAdhesion(int64_t until);
 
-  FieldReader in_;
-  const std::string& name_;
-  RunState& state_;
-  Compilation& c_;
   int64_t speed_fill_ = 0;
   int64_t adhesion_fill_ = 0;
   uint8_t current_speed_code_ = 0;
@@ -105,24 +87,12 @@ class TrainReader {
   int32_t next_station_ = kFirstStationSlot;
 };
 
-void TrainReader::SetCode(int32_t code, int line) {
-  state_.FailAt(code, name_, line);
-}
-
-void TrainReader::SetCodeAt(int32_t code, int32_t position, int line) {
-  SetCode(code, line);
-  state_.error_position = position;
-}
-
 TrainReadResult TrainReader::Run() {
-  try {
+  const bool read = Guarded([&] {
     FindGeneral();
     ReadBody();
-    return TrainReadResult::kDone;
-  } catch (const ReadFailure& failure) {
-    RecordReadFailure(failure, name_, state_);
-    return TrainReadResult::kFailed;
-  }
+  });
+  return read ? TrainReadResult::kDone : TrainReadResult::kFailed;
 }
 
 // Skips everything up to and including the first field holding
@@ -137,19 +107,8 @@ void TrainReader::FindGeneral() {
 // record that ends the reading. The last field of the file is never
 // interpreted.
 void TrainReader::ReadBody() {
-  for (;;) {
-    if (in_.AtEnd()) break;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) break;
-    bool at_end = false;
-    for (int i = 0; i < kDashSkips && Contains(field, "-"); ++i) {
-      field = in_.ReadText();
-      if (in_.AtEnd()) {
-        at_end = true;
-        break;
-      }
-    }
-    if (at_end) break;
+  std::string field;
+  while (NextKeyword(kDashSkips, true, &field)) {
     const Flow flow = Record(field, in_.line());
     if (flow == Flow::kStop) return;
     if (flow == Flow::kEnd) break;
@@ -186,23 +145,6 @@ Flow TrainReader::Record(const std::string& field, int line) {
   return flow;
 }
 
-TrackGrid& TrainReader::Grid() {
-  if (!c_.grid) in_.Fail("a record needs the track grid, but the line description made none");
-  return *c_.grid;
-}
-
-// False (code 15 set at `position`) when position + margin lies beyond the
-// grid.
-bool TrainReader::InRange(int32_t position, int32_t margin, int line) {
-  const TrackGrid& grid = Grid();
-  const int32_t reach = CheckedLong(in_, int64_t{position} + margin, "a record's position");
-  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
-    SetCodeAt(kErrBeyondGrid, position, line);
-    return false;
-  }
-  return true;
-}
-
 // The profile code of a speed in km/h; one that does not fit a byte is a
 // read failure.
 uint8_t TrainReader::SpeedCode(int32_t speed) {
@@ -214,27 +156,21 @@ uint8_t TrainReader::SpeedCode(int32_t speed) {
 }
 
 // Writes the current speed code from the fill index on, at least once and
-// then while the index is below `until`, never into the grid's last cell
-// nor beyond it.
-void TrainReader::FillSpeed(int64_t until) {
+// then while the index is below `until`, never beyond cell `last`.
+void TrainReader::FillSpeed(int64_t until, int64_t last) {
   TrackGrid& grid = Grid();
-  do {
-    if (speed_fill_ >= grid.upper()) return;
-    grid.at(speed_fill_).speed_code = current_speed_code_;
-    ++speed_fill_;
-  } while (speed_fill_ < until);
+  FillFrom(speed_fill_, until, last,
+           [&](int64_t cell) { grid.at(cell).speed_code = current_speed_code_; });
 }
 
 // Writes the low byte of the current adhesion from the fill index on, at
-// least once and then while the index is below `until`. Unlike the speed
-// fill it does not stop short of the grid's last cell; cells past it are
-// skipped.
+// least once and then while the index is below `until`, up to the grid's
+// last cell.
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
-  do {
-    if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
-    ++adhesion_fill_;
-  } while (adhesion_fill_ < until);
+  const uint8_t adhesion = Low8(current_adhesion_);
+  FillFrom(adhesion_fill_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).adhesion = adhesion; });
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
@@ -245,7 +181,8 @@ Flow TrainReader::Velocity(int line) {
   const int32_t speed = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
-  if (cell > 0) FillSpeed(cell);
+  // A speed line never writes the grid's last cell.
+  if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_code_ = SpeedCode(speed);
   return Flow::kNext;
 }
@@ -258,15 +195,6 @@ Flow TrainReader::Adhesion(int line) {
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
   return Flow::kNext;
-}
-
-// Stops on the encoder's own failure only: a code left by an earlier reader
-// does not count.
-Flow TrainReader::EncoderOutcome(int32_t code, int32_t position, int line) {
-  if (code == kErrNone) return Flow::kNext;
-  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
-  SetCodeAt(code, position, line);
-  return Flow::kStop;
 }
 
 Flow TrainReader::Signal(int line) {
@@ -305,7 +233,7 @@ Flow TrainReader::Abbattimento(int line) {
   TrackGrid& grid = Grid();
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (!grid.is_free(cell)) {
-    SetCodeAt(kErrAbbattimentoCellTaken, position, line);
+    StopAt(kErrAbbattimentoCellTaken, position, line);
     return Flow::kStop;
   }
   if (value > 0) {
@@ -352,20 +280,20 @@ Flow TrainReader::Station(int line) {
   const int32_t slot = next_station_;
   // Station slots must stay below the sign texts.
   if (slot >= c_.next_sign_slot) {
-    SetCode(kErrStationTableFull, line);
+    Stop(kErrStationTableFull, line);
     return Flow::kStop;
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
   station.position = in_.ReadLong();
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
-    SetCodeAt(kErrStationPosition, station.position, line);
+    StopAt(kErrStationPosition, station.position, line);
     return Flow::kStop;
   }
   station.kind = in_.ReadByte();
   const int32_t length = in_.ReadLong();
   if (length % kStationLengthStep != 0) {
-    SetCodeAt(kErrStationLength, station.position, line);
+    StopAt(kErrStationLength, station.position, line);
     return Flow::kStop;
   }
   ReadStationDetails(station);
@@ -379,12 +307,12 @@ Flow TrainReader::Station(int line) {
   if (slot > kFirstStationSlot &&
       CheckedLong(in_, int64_t{station.start} - kStationGap, "the station spacing") <
           c_.stations.slots[static_cast<size_t>(slot) - 1].end) {
-    SetCodeAt(kErrStationsTooClose, station.position, line);
+    StopAt(kErrStationsTooClose, station.position, line);
     return Flow::kStop;
   }
   next_station_ = slot + 1;
   if (next_station_ >= c_.next_sign_slot) {
-    SetCode(kErrStationTableFull, line);
+    Stop(kErrStationTableFull, line);
     return Flow::kStop;
   }
   return Flow::kNext;
@@ -407,12 +335,12 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
   }
   const double q = end_cell - 1;
   if (q <= 1) {
-    SetCode(kErrStationTooEarly, line);
+    Stop(kErrStationTooEarly, line);
     return Flow::kStop;
   }
   const int64_t cell = RoundToInt(q);
   if (!grid.contains(cell)) {
-    SetCodeAt(kErrBeyondGrid, station.position, line);
+    StopAt(kErrBeyondGrid, station.position, line);
     return Flow::kEnd;
   }
   grid.at(cell).kind = kKindStationEnd;
@@ -425,16 +353,9 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
 // kilometre references must lie on the 50 m grid: code 2 replaces any code.
 void TrainReader::EndProcessing() {
   if (c_.grid) {
-    TrackGrid& grid = *c_.grid;
-    const int64_t until = int64_t{grid.upper()} - kTailGap;
-    do {
-      if (grid.contains(speed_fill_)) grid.at(speed_fill_).speed_code = current_speed_code_;
-      ++speed_fill_;
-    } while (speed_fill_ < until);
-    do {
-      if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
-      ++adhesion_fill_;
-    } while (adhesion_fill_ < until);
+    const int64_t until = int64_t{c_.grid->upper()} - kTailGap;
+    FillSpeed(until, c_.grid->upper());
+    FillAdhesion(until);
   }
   for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
     const StationRecord& ref = c_.stations.slots[static_cast<size_t>(slot)];
