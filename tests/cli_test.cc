@@ -132,7 +132,7 @@ TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
   EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
 }
 
-TEST(Cli, CompileReportsFileLineAndPosition) {
+TEST(Cli, CompileReportsFileLineColumnAndPositionWithTheRecordThatTookTheCell) {
   TempFolder dir;
   WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
   WriteFileOrDie(dir.File("L_1-.txt"),
@@ -141,7 +141,8 @@ TEST(Cli, CompileReportsFileLineAndPosition) {
   ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
   EXPECT_EQ(run.exit_status, 2);
   EXPECT_EQ(run.err,
-            "L_1-.txt:4: error 16: the signal's cell is already taken (position 2800 m)\n");
+            "L_1-.txt:4:1: error 16: the signal's cell is already taken (position 2800 m)\n"
+            "L_1-.txt:3:1: note: cell 57 was taken here by the signal at 2800 m\n");
   // A failed check still writes the compiled files.
   EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
 }

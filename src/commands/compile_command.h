@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "commands/diagnostic_options.h"
 #include "platform/env.h"
 
 namespace sc {
@@ -18,6 +19,7 @@ struct CompileOptions {
   std::string train_number;  // "" = from the train file's name
   bool no_plan = false;      // compile flag 0: no route plan
   bool dry_run = false;      // check and report, write nothing
+  DiagnosticOptions diagnostics;
 };
 
 // Returns the exit status; diagnostics and the message go to `err`.

@@ -25,6 +25,9 @@ constexpr int64_t kCurveCursorLimit = 1000000;
 constexpr int32_t kRangeMargin = 100;
 constexpr double kCellLength = 50.0;
 constexpr int64_t kGradientOffset = 100;
+// A mountain type above this marks a tunnel range; the type stored is less
+// this offset.
+constexpr int32_t kTunnelTypeOffset = 10;
 constexpr int32_t kRepetitionStep = 50;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
@@ -39,28 +42,55 @@ constexpr struct {
 
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
+// The header's record tests, in the order they are tried.
+enum HeaderTest { kRouteLength, kKmRefTre, kKmRefDue, kKmRefUno, kBackgroundUno, kBackgroundDue,
+                  kBackgroundTre, kRepetition };
+constexpr KeywordTest kHeaderTests[] = {
+    {"lunghezza percorso", {"lunghezza", "percorso"}, true, true},
+    {"progressiva chilometrica tre", {"progressiva", "tre"}, false, true},
+    {"progressiva chilometrica due", {"progressiva", "due"}, false, true},
+    {"progressiva chilometrica uno", {"progressiva", "uno"}, false, true},
+    {"sfondo uno", {"sfondo", "uno"}, false, true},
+    {"sfondo due", {"sfondo", "due"}, false, true},
+    {"sfondo tre", {"sfondo", "tre"}, false, true},
+    {"ripetizione segnali", {"segnali", "ripetizione"}, false, true},
+};
+
+// The body's record tests, in the order they are tried.
+enum BodyTest { kGradient, kCurve, kMountain, kMaxSpeedBoard, kSign };
+constexpr KeywordTest kBodyTests[] = {
+    {"pendenza", {"pendenza", nullptr}, true, false},
+    {"curva", {"curva", nullptr}, true, false},
+    {"montagna", {"montagna", nullptr}, true, false},
+    {"indicatori_vmax", {"indicatori_v", nullptr}, true, false},
+    {"cartello_indicatore", {"indicat", "cartello"}, true, false},
+};
+
+constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
+
 class LineReader : RecordReader {
  public:
   LineReader(std::string_view bytes, const std::string& name, RunState& state,
-             Compilation& compilation)
-      : RecordReader(bytes, name, state, compilation, "no route length came before it") {}
+             Compilation& compilation, DiagnosticSink* sink)
+      : RecordReader(bytes, name, state, compilation, "no route length came before it", sink) {}
 
   LineReadResult Run();
 
  private:
   bool FindHeader();
   bool ReadHeader();
-  bool HeaderRecord(const std::string& field, int line);
+  bool HeaderRecord(const std::string& field, uint32_t matched, int line);
   bool RouteLength(int line);
   bool Repetition(const std::string& field, int line);
   void ReadKmReference(int slot);
   void PrepareBody();
 
   Flow ReadBody();
-  Flow BodyRecord(std::string& field, int line);
+  Flow BodyRecord(std::string& field, uint32_t matched, int line);
   Flow Gradient(int line);
   Flow Curve(const std::string& field, int line);
   Flow Mountain(int line);
+  void CheckMountain(int32_t end, int32_t type);
   Flow MaxSpeedBoard(int line);
   Flow Sign(std::string& field, int line);
   void EndSteps();
@@ -113,8 +143,11 @@ bool LineReader::ReadHeader() {
   std::string field;
   // No end-of-file test among the dashed fields: reading past the end is a
   // read failure.
-  while (NextKeyword(kHeaderDashSkips, false, &field)) {
-    if (!HeaderRecord(field, in_.line())) return false;
+  while (NextKeyword(kHeaderDashSkips, false, kHeaderTests, &field)) {
+    const uint32_t matched = MatchKeyword(field, kHeaderTests);
+    const bool go_on = HeaderRecord(field, matched, in_.line());
+    CheckRecord(field, matched, kHeaderTests, go_on ? Flow::kNext : Flow::kStop);
+    if (!go_on) return false;
 
     // The block ends at a bracketed field that does not begin with a dash.
     size_t first = field.find_first_not_of(" \t");
@@ -124,24 +157,18 @@ bool LineReader::ReadHeader() {
   return true;
 }
 
-bool LineReader::HeaderRecord(const std::string& field, int line) {
-  if (ContainsIgnoringCase(field, "lunghezza") && ContainsIgnoringCase(field, "percorso")) {
-    if (!RouteLength(line)) return false;
-  }
-  if (Contains(field, "progressiva")) {
-    if (Contains(field, "tre")) ReadKmReference(kSlotKmRefTre);
-    if (Contains(field, "due")) ReadKmReference(kSlotKmRefDue);
-    if (Contains(field, "uno")) ReadKmReference(kSlotKmRefUno);
-  }
-  if (Contains(field, "sfondo")) {
-    StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
-    if (Contains(field, "uno")) backgrounds.start = in_.ReadLong();
-    if (Contains(field, "due")) backgrounds.position = in_.ReadLong();
-    if (Contains(field, "tre")) backgrounds.end = in_.ReadLong();
-  }
-  if (Contains(field, "segnali") && Contains(field, "ripetizione")) {
-    if (!Repetition(field, line)) return false;
-  }
+// The field's records, in the order of kHeaderTests. False when one stopped
+// the reader with a code.
+bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
+  if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
+  if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
+  if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
+  if (Has(matched, kKmRefUno)) ReadKmReference(kSlotKmRefUno);
+  StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
+  if (Has(matched, kBackgroundUno)) backgrounds.start = in_.ReadLong();
+  if (Has(matched, kBackgroundDue)) backgrounds.position = in_.ReadLong();
+  if (Has(matched, kBackgroundTre)) backgrounds.end = in_.ReadLong();
+  if (Has(matched, kRepetition) && !Repetition(field, line)) return false;
   return true;
 }
 
@@ -164,6 +191,7 @@ bool LineReader::RouteLength(int line) {
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
+  StartProvenance();
   c_.plan.reset();
   if (plan_requested) c_.plan.emplace(static_cast<int32_t>(plan_last));
   return true;
@@ -223,29 +251,37 @@ void LineReader::PrepareBody() {
 
 Flow LineReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kBodyDashSkips, true, &field)) {
-    Flow flow = BodyRecord(field, in_.line());
+  while (NextKeyword(kBodyDashSkips, true, kBodyTests, &field)) {
+    const std::string keyword = sink_.on() ? field : std::string();
+    uint32_t matched = MatchKeyword(field, kBodyTests);
+    const Flow flow = BodyRecord(field, matched, in_.line());
+    CheckRecord(keyword, matched, kBodyTests, flow);
     if (flow != Flow::kNext) return flow;
   }
   return Flow::kEnd;
 }
 
-// Offers the field to every record test in turn; one field may match more
-// than one.
-Flow LineReader::BodyRecord(std::string& field, int line) {
+// The field's records, in the order of kBodyTests; one field may match more
+// than one. A sign record replaces `field` with its text.
+Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
   Flow flow = Flow::kNext;
-  if (ContainsIgnoringCase(field, "pendenza")) flow = Gradient(line);
+  if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
-  // Without a plan a curve's numbers are left to be skipped as stray fields.
-  if (state_.compile_flag != 0 && ContainsIgnoringCase(field, "curva")) flow = Curve(field, line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "montagna")) flow = Mountain(line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "indicatori_v")) flow = MaxSpeedBoard(line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "indicat") && ContainsIgnoringCase(field, "cartello")) {
-    flow = Sign(field, line);
+  if (Has(matched, kCurve)) {
+    if (state_.compile_flag != 0) {
+      flow = Curve(field, line);
+    } else {
+      // Without a plan a curve's numbers are left to be skipped as stray
+      // fields, on purpose: nothing to warn about on this line.
+      QuietLine();
+    }
   }
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kMountain)) flow = Mountain(line);
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kMaxSpeedBoard)) flow = MaxSpeedBoard(line);
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kSign)) flow = Sign(field, line);
   return flow;
 }
 
@@ -274,6 +310,14 @@ Flow LineReader::Gradient(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
+  const int64_t shifted = int64_t{value} + kGradientOffset;
+  if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the gradient " + std::to_string(value) + " is outside -100 to 155; its profile code " +
+                   std::to_string(shifted) + " is stored as its low 8 bits, " +
+                   std::to_string(Low8(shifted)) + " (gradient " +
+                   std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
+  }
   return Flow::kNext;
 }
 
@@ -359,7 +403,26 @@ Flow LineReader::Mountain(int line) {
   const int32_t type = in_.ReadLong();
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
-  return EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+  const Flow flow =
+      EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+  if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
+  return flow;
+}
+
+// What the mountain encoder left out or stored other than written.
+void LineReader::CheckMountain(int32_t end, int32_t type) {
+  const int64_t last = RoundToInt(static_cast<double>(end) / kCellLength - 1.0);
+  if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
+    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+               "the mountain range ends at " + std::to_string(end) + " m, beyond the track grid (last cell " +
+                   std::to_string(Grid().upper()) + "); its cells past the grid are left out");
+  }
+  const int64_t stored_type = type > kTunnelTypeOffset ? int64_t{type} - kTunnelTypeOffset : type;
+  if (Low8(stored_type) != stored_type && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the mountain type " + std::to_string(type) + " does not fit a byte; it is stored as " +
+                   std::to_string(Low8(stored_type)));
+  }
 }
 
 Flow LineReader::MaxSpeedBoard(int line) {
@@ -375,7 +438,10 @@ Flow LineReader::MaxSpeedBoard(int line) {
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
       MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
-  return EncoderOutcome(code, position, line);
+  const int64_t cell = CellOf(position);
+  const Flow flow = EncoderOutcome(code, position, line, cell);
+  if (flow == Flow::kNext) MarkPlaced("maximum-speed board", position, {cell});
+  return flow;
 }
 
 // A sign: its cell points at the next sign slot, which holds its text.
@@ -388,6 +454,7 @@ Flow LineReader::Sign(std::string& field, int line) {
   const int64_t cell = CellOf(position);
   if (!grid.is_free(cell)) {
     StopAt(kErrSignCellTaken, position, line);
+    NoteTakenCell(cell);
     return Flow::kStop;
   }
   if (sign_slot_ < kFirstUsableSlot) in_.Fail("more signs than the station table has slots for");
@@ -396,6 +463,7 @@ Flow LineReader::Sign(std::string& field, int line) {
   c_.stations.slots[static_cast<size_t>(sign_slot_)].name = field;
   --sign_slot_;
   c_.next_sign_slot = sign_slot_;
+  MarkPlaced("sign", position, {cell});
   return Flow::kNext;
 }
 
@@ -412,8 +480,9 @@ void LineReader::EndSteps() {
 }  // namespace
 
 LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name,
-                                   RunState& state, Compilation& compilation) {
-  LineReader reader(bytes, name, state, compilation);
+                                   RunState& state, Compilation& compilation,
+                                   DiagnosticSink* diagnostics) {
+  LineReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }
 

@@ -6,10 +6,14 @@
 #define SC_COMPILER_RECORD_READER_H_
 
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/compilation.h"
+#include "compiler/diagnostic.h"
 #include "compiler/field_reader.h"
 #include "model/run_state.h"
 
@@ -34,18 +38,68 @@ void FillFrom(int64_t& cursor, int64_t until, int64_t last, Write write) {
   } while (cursor < until);
 }
 
+// A record test on a keyword field: every word must be in the field.
+struct KeywordTest {
+  const char* keyword;  // the keyword as authors write it (for suggestions)
+  const char* words[2];  // the second may be null
+  bool ignore_case;
+  bool once;  // a record that sets one value: given twice, the later wins
+};
+using KeywordTests = std::span<const KeywordTest>;
+
+// Bit i is set when test i takes `field`.
+uint32_t MatchKeyword(std::string_view field, KeywordTests tests);
+
+// A keyword within edit distance 2 of `field`, or one that differs only in
+// case from a case-sensitive test; "" when none is close.
+std::string SuggestKeyword(std::string_view field, KeywordTests tests);
+
 class RecordReader {
  protected:
   // `grid_missing` says, in a read failure, why a record found no grid.
+  // `sink` (may be null: nothing collected) must outlive the reader.
   RecordReader(std::string_view bytes, const std::string& name, RunState& state,
-               Compilation& compilation, const char* grid_missing)
-      : in_(bytes, name), name_(name), state_(state), c_(compilation), grid_missing_(grid_missing) {}
+               Compilation& compilation, const char* grid_missing, DiagnosticSink* sink)
+      : in_(bytes, name, sink),
+        name_(name),
+        state_(state),
+        c_(compilation),
+        sink_(sink ? *sink : off_),
+        grid_missing_(grid_missing) {
+    keyword_.file = name;
+  }
 
   // Reads the next keyword field into `field`, skipping up to `dash_skips`
   // fields that hold a dash. False at the end of the file: the file's last
-  // field is read but never a keyword. With `end_in_skips` false the skipped
-  // fields are read without that test (reading past the end then fails).
-  bool NextKeyword(int dash_skips, bool end_in_skips, std::string* field);
+  // field is read but never a keyword (a warning when `tests` take it). With
+  // `end_in_skips` false the skipped fields are read without that test
+  // (reading past the end then fails).
+  bool NextKeyword(int dash_skips, bool end_in_skips, KeywordTests tests, std::string* field);
+
+  // The diagnostics of one keyword field, after its records were read:
+  // `matched` as MatchKeyword gave it; `flow` what the records said.
+  // Warns about a field no test takes (unless it is a section marker, a
+  // dash field or empty), one that several take, a record that read on
+  // into the following lines and fields left on its line.
+  void CheckRecord(const std::string& field, uint32_t matched, KeywordTests tests, Flow flow);
+
+  // No unknown-keyword warning for the rest of the keyword's line.
+  void QuietLine() { last_warned_line_ = keyword_.line; }
+
+  // The place of the current record's keyword field.
+  const SourcePlace& keyword_place() const { return keyword_; }
+
+  // Adds a taken-cell note to the error just set: what stands in `cell`
+  // and which record put it there.
+  void NoteTakenCell(int64_t cell);
+  // Records that the current record placed `object` at `position` in
+  // `cells` (when provenance is kept).
+  void MarkPlaced(const char* object, int32_t position, std::initializer_list<int64_t> cells);
+  // Warns, with a note at the record that placed it, before the current
+  // record's `object` overwrites the object in `cell`.
+  void WarnOverwrite(int64_t cell, const std::string& object);
+  // Starts the provenance for a new grid (when diagnostics are collected).
+  void StartProvenance();
 
   // Sets `code`, located at the keyword field's `line` (and `position`).
   void Stop(int32_t code, int line);
@@ -59,8 +113,9 @@ class RecordReader {
   bool InRange(int32_t position, int32_t margin, int line);
 
   // kNext for 0; a read failure for code 25; otherwise the code is set at
-  // `position` and the reading stops.
-  Flow EncoderOutcome(int32_t code, int32_t position, int line);
+  // `position` and the reading stops, with a note on what took
+  // `taken_cell` when one is given.
+  Flow EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell = -1);
 
   // Runs `read`; a read failure becomes code 25. False on a read failure.
   template <typename Read>
@@ -78,9 +133,19 @@ class RecordReader {
   const std::string& name_;
   RunState& state_;
   Compilation& c_;
+  DiagnosticSink off_ = DiagnosticSink::Off();
+  DiagnosticSink& sink_;
 
  private:
+  void WarnUnknown(const std::string& field, KeywordTests tests);
+  void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
+
   const char* grid_missing_;
+  SourcePlace keyword_;
+  int64_t keyword_field_count_ = 0;
+  int last_warned_line_ = 0;
+  // The first place of each `once` record given so far (by test index).
+  std::vector<SourcePlace> once_seen_;
 };
 
 }  // namespace sc

@@ -37,6 +37,10 @@ constexpr int kPlatformEndKindA = 5;
 constexpr int kPlatformEndKindB = 6;
 constexpr int kCountdownMarks = 4;
 constexpr int kCountdownBase = 80;
+// A signal marks every second cell of the four before it.
+constexpr int kSignalCountdownMarks = 4;
+// A slowdown's warning stands this far before its start.
+constexpr int64_t kSlowdownWarningDistance = 1200;
 constexpr int32_t kFirstStationSlot = 1;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
@@ -54,18 +58,36 @@ bool FitsInteger(int32_t v) {
 
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
+// The record tests, in the order they are tried.
+enum Test { kBraking, kCars, kVelocity, kAdhesion, kClock, kSand, kSignal, kSlowdown,
+            kAbbattimento, kStation };
+constexpr KeywordTest kTests[] = {
+    {"percentuale massa frenata", {"frenata", "massa"}, true, true},
+    {"numero vetture", {"vetture", nullptr}, true, true},
+    {"velocita", {"velocit", nullptr}, true, false},
+    {"aderenza", {"aderenza", nullptr}, true, false},
+    {"orologio", {"orologio", nullptr}, true, true},
+    {"sabbia", {"sabbia", nullptr}, true, true},
+    {"segnale", {"segnale", nullptr}, true, false},
+    {"rallentamento", {"rallentamento", nullptr}, true, false},
+    {"abbattimento", {"abbattimento", nullptr}, true, false},
+    {"stazione", {"stazione", nullptr}, true, false},
+};
+
+constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
+
 class TrainReader : RecordReader {
  public:
   TrainReader(std::string_view bytes, const std::string& name, RunState& state,
-              Compilation& compilation)
-      : RecordReader(bytes, name, state, compilation, "the line description made none") {}
+              Compilation& compilation, DiagnosticSink* sink)
+      : RecordReader(bytes, name, state, compilation, "the line description made none", sink) {}
 
   TrainReadResult Run();
 
  private:
   void FindGeneral();
   void ReadBody();
-  Flow Record(const std::string& field, int line);
+  Flow Record(uint32_t matched, int line);
   Flow Velocity(int line);
   Flow Adhesion(int line);
   Flow Signal(int line);
@@ -108,40 +130,41 @@ void TrainReader::FindGeneral() {
 // interpreted.
 void TrainReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kDashSkips, true, &field)) {
-    const Flow flow = Record(field, in_.line());
+  while (NextKeyword(kDashSkips, true, kTests, &field)) {
+    const uint32_t matched = MatchKeyword(field, kTests);
+    const Flow flow = Record(matched, in_.line());
+    CheckRecord(field, matched, kTests, flow);
     if (flow == Flow::kStop) return;
     if (flow == Flow::kEnd) break;
   }
   EndProcessing();
 }
 
-// Offers the field to every keyword test in turn; one field may match more
-// than one.
-Flow TrainReader::Record(const std::string& field, int line) {
-  auto has = [&field](const char* word) { return ContainsIgnoringCase(field, word); };
+// The keyword field's records, in the order of kTests; one field may match
+// more than one.
+Flow TrainReader::Record(uint32_t matched, int line) {
   StationRecord& train = c_.stations.slots[kSlotTrainRoute];
   StationRecord& extra = c_.stations.slots[kSlotRepetition];
-  if (has("frenata") && has("massa")) train.start = in_.ReadLong();
-  if (has("vetture")) train.position = in_.ReadLong();
+  if (Has(matched, kBraking)) train.start = in_.ReadLong();
+  if (Has(matched, kCars)) train.position = in_.ReadLong();
   Flow flow = Flow::kNext;
-  if (has("velocit")) flow = Velocity(line);
+  if (Has(matched, kVelocity)) flow = Velocity(line);
   if (flow != Flow::kNext) return flow;
-  if (has("aderenza")) flow = Adhesion(line);
+  if (Has(matched, kAdhesion)) flow = Adhesion(line);
   if (flow != Flow::kNext) return flow;
-  if (has("orologio")) {
+  if (Has(matched, kClock)) {
     extra.word_3 = in_.ReadInteger();
     extra.word_4 = in_.ReadInteger();
     extra.word_5 = in_.ReadInteger();
   }
-  if (has("sabbia")) extra.word_1 = in_.ReadInteger();
-  if (has("segnale")) flow = Signal(line);
+  if (Has(matched, kSand)) extra.word_1 = in_.ReadInteger();
+  if (Has(matched, kSignal)) flow = Signal(line);
   if (flow != Flow::kNext) return flow;
-  if (has("rallentamento")) flow = Slowdown(line);
+  if (Has(matched, kSlowdown)) flow = Slowdown(line);
   if (flow != Flow::kNext) return flow;
-  if (has("abbattimento")) flow = Abbattimento(line);
+  if (Has(matched, kAbbattimento)) flow = Abbattimento(line);
   if (flow != Flow::kNext) return flow;
-  if (has("stazione")) flow = Station(line);
+  if (Has(matched, kStation)) flow = Station(line);
   return flow;
 }
 
@@ -184,6 +207,12 @@ Flow TrainReader::Velocity(int line) {
   // A speed line never writes the grid's last cell.
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_code_ = SpeedCode(speed);
+  if (speed % static_cast<int32_t>(kSpeedUnit) != 0 && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the speed " + std::to_string(speed) +
+                   " km/h is not a multiple of 5; the speed profile stores " +
+                   std::to_string(int{current_speed_code_} * static_cast<int>(kSpeedUnit)) + " km/h");
+  }
   return Flow::kNext;
 }
 
@@ -194,6 +223,11 @@ Flow TrainReader::Adhesion(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
+  if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the adhesion " + std::to_string(value) + " is outside 0 to 255; it is stored as its low 8 bits, " +
+                   std::to_string(Low8(value)));
+  }
   return Flow::kNext;
 }
 
@@ -204,7 +238,17 @@ Flow TrainReader::Signal(int line) {
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
       MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  return EncoderOutcome(code, posizione, line);
+  const int64_t cell = CellOf(posizione);
+  const Flow flow = EncoderOutcome(code, posizione, line, cell);
+  if (flow != Flow::kNext) return flow;
+  MarkPlaced("signal", posizione, {cell});
+  if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
+    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+               "the signal at " + std::to_string(posizione) +
+                   " m is too close to the route start for its countdown marks (every second cell "
+                   "before it); those before cell 0 are left out");
+  }
+  return flow;
 }
 
 Flow TrainReader::Slowdown(int line) {
@@ -221,7 +265,29 @@ Flow TrainReader::Slowdown(int line) {
   }
   const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
                                          static_cast<int16_t>(f_tt), f_ta, d_v);
-  return EncoderOutcome(code, x, line);
+  if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
+  // The cells the slowdown uses, in the order the encoder checks them.
+  const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
+  const int64_t start = CellOf(x);
+  const int64_t end = CellOf(int64_t{x} + l);
+  const int64_t boards = RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
+  int64_t taken = -1;
+  if (code == kErrWarningCellTaken) taken = warning;
+  if (code == kErrSlowdownStartTaken) taken = start;
+  if (code == kErrSlowdownEndTaken) taken = end;
+  for (int i = 0; code == kErrApproachBoardsTaken && taken < 0 && i < 4; ++i) {
+    if (!Grid().is_free(boards - i)) taken = boards - i;
+  }
+  const Flow flow = EncoderOutcome(code, x, line, taken);
+  if (flow == Flow::kNext) {
+    MarkPlaced("slowdown", x, {warning, start, end, boards, boards - 1, boards - 2, boards - 3});
+  }
+  if (Wrap16(d_v) != d_v && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the slowdown's last value " + std::to_string(d_v) +
+                   " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(d_v)));
+  }
+  return flow;
 }
 
 // Marks the cell at position / 50 (no +1): a positive value as kind 12
@@ -234,14 +300,21 @@ Flow TrainReader::Abbattimento(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (!grid.is_free(cell)) {
     StopAt(kErrAbbattimentoCellTaken, position, line);
+    NoteTakenCell(cell);
     return Flow::kStop;
   }
   if (value > 0) {
     grid.at(cell).kind = kKindMarker;
     grid.at(cell).value_a = Wrap16(value);
+    if (Wrap16(value) != value && sink_.wants(WarningClass::kStoredValue)) {
+      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+                 "the abbattimento value " + std::to_string(value) +
+                     " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(value)));
+    }
   } else {
     grid.at(cell).kind = kKindAbbattimentoZero;
   }
+  MarkPlaced("abbattimento", position, {cell});
   return Flow::kNext;
 }
 
@@ -330,7 +403,14 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
       const double q = end_cell - i - 1;
       if (q <= 1) continue;
       const int64_t cell = RoundToInt(q);
-      if (grid.contains(cell)) grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      if (grid.contains(cell)) {
+        grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      } else if (sink_.wants(WarningClass::kOffGrid)) {
+        sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+                   "the countdown mark " + std::to_string(kCountdownBase + i) + " of the station '" +
+                       station.name + "' falls in cell " + std::to_string(cell) +
+                       ", beyond the track grid; it is left out");
+      }
     }
   }
   const double q = end_cell - 1;
@@ -343,8 +423,10 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
     StopAt(kErrBeyondGrid, station.position, line);
     return Flow::kEnd;
   }
+  WarnOverwrite(cell, "end marker of the station '" + station.name + "'");
   grid.at(cell).kind = kKindStationEnd;
   grid.at(cell).value_a = static_cast<int16_t>(slot);
+  MarkPlaced("station end marker", station.position, {cell});
   return Flow::kNext;
 }
 
@@ -366,8 +448,9 @@ void TrainReader::EndProcessing() {
 }  // namespace
 
 TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
-                                 RunState& state, Compilation& compilation) {
-  TrainReader reader(bytes, name, state, compilation);
+                                 RunState& state, Compilation& compilation,
+                                 DiagnosticSink* diagnostics) {
+  TrainReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }
 
