@@ -8,6 +8,7 @@
 #include "present/preview_svg.h"
 #include "app/report.h"
 #include "app/scenario_names.h"
+#include "present/text_1252.h"
 #include "compiler/compile.h"
 
 namespace sc {
@@ -55,8 +56,10 @@ Source FromCompiled(Env& env, const std::vector<std::string>& paths, std::ostrea
   }
   source.inputs.insert(source.inputs.end(), {sim, dat});
   source.folder = FolderOf(sim);
-  source.line_name = source.data->stations.slots[kSlotBackgrounds].name;
-  source.train_number = source.data->stations.slots[kSlotRepetition].name;
+  // The names inside the files are Windows-1252; the picture's file name
+  // spells them the platform's way.
+  source.line_name = NativeText(source.data->stations.slots[kSlotBackgrounds].name);
+  source.train_number = NativeText(source.data->stations.slots[kSlotRepetition].name);
   source.status = kExitClean;
   return source;
 }
@@ -78,8 +81,13 @@ Source FromTexts(Env& env, const PreviewOptions& options, std::ostream& err) {
     return source;
   }
   RunState state;
-  state.line_name = source.line_name = *line;
-  state.train_number = source.train_number = *train;
+  source.line_name = *line;
+  source.train_number = *train;
+  std::string problem = SetScenarioNames(*line, *train, state);
+  if (!problem.empty()) {
+    err << kProgram << problem << "\n";
+    return source;
+  }
   state.compile_flag = 1;
   DiagnosticSink sink;
   if (!MakeDiagnosticSink(options.diagnostics, &sink, err)) return source;

@@ -98,13 +98,14 @@ class TrainReader : RecordReader {
   Flow StationMarks(const StationRecord& station, int32_t slot, int line);
   void EndProcessing();
 
-  uint8_t SpeedCode(int32_t speed);
+  uint8_t SpeedCode();
   void FillSpeed(int64_t until, int64_t last);
+  void WarnSpeedStored(int32_t speed);
   void FillAdhesion(int64_t until);
 
   int64_t speed_fill_ = 0;
   int64_t adhesion_fill_ = 0;
-  uint8_t current_speed_code_ = 0;
+  int32_t current_speed_ = 0;
   int32_t current_adhesion_ = 0;
   int32_t next_station_ = kFirstStationSlot;
 };
@@ -168,12 +169,14 @@ Flow TrainReader::Record(uint32_t matched, int line) {
   return flow;
 }
 
-// The profile code of a speed in km/h; one that does not fit a byte is a
-// read failure.
-uint8_t TrainReader::SpeedCode(int32_t speed) {
-  const int64_t code = RoundToInt(static_cast<double>(speed) / kSpeedUnit);
+// The profile code of the current speed in km/h, taken when a cell is
+// written: one that does not fit a byte is a read failure there, so a speed
+// that is never written never fails.
+uint8_t TrainReader::SpeedCode() {
+  const int64_t code = RoundToInt(static_cast<double>(current_speed_) / kSpeedUnit);
   if (code < 0 || code > std::numeric_limits<uint8_t>::max()) {
-    in_.Fail("the speed " + std::to_string(speed) + " km/h does not fit the speed profile");
+    in_.Fail("the speed " + std::to_string(current_speed_) +
+             " km/h does not fit the speed profile");
   }
   return static_cast<uint8_t>(code);
 }
@@ -183,7 +186,20 @@ uint8_t TrainReader::SpeedCode(int32_t speed) {
 void TrainReader::FillSpeed(int64_t until, int64_t last) {
   TrackGrid& grid = Grid();
   FillFrom(speed_fill_, until, last,
-           [&](int64_t cell) { grid.at(cell).speed_code = current_speed_code_; });
+           [&](int64_t cell) { grid.at(cell).speed_code = SpeedCode(); });
+}
+
+// A speed the profile cannot hold as written: stored to the nearest 5 km/h.
+void TrainReader::WarnSpeedStored(int32_t speed) {
+  const int64_t code = RoundToInt(static_cast<double>(speed) / kSpeedUnit);
+  if (speed % static_cast<int32_t>(kSpeedUnit) == 0 || code < 0 ||
+      code > std::numeric_limits<uint8_t>::max()) {
+    return;
+  }
+  sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+             "the speed " + std::to_string(speed) +
+                 " km/h is not a multiple of 5; the speed profile stores " +
+                 std::to_string(code * static_cast<int64_t>(kSpeedUnit)) + " km/h");
 }
 
 // Writes the low byte of the current adhesion from the fill index on, at
@@ -197,8 +213,7 @@ void TrainReader::FillAdhesion(int64_t until) {
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
-// the current one. The speed is only looked at once the line has passed the
-// range test and the previous speed has been written.
+// the current one, to be coded when the next fill or the tail writes it.
 Flow TrainReader::Velocity(int line) {
   const int32_t position = in_.ReadLong();
   const int32_t speed = in_.ReadLong();
@@ -206,13 +221,8 @@ Flow TrainReader::Velocity(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   // A speed line never writes the grid's last cell.
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
-  current_speed_code_ = SpeedCode(speed);
-  if (speed % static_cast<int32_t>(kSpeedUnit) != 0 && sink_.wants(WarningClass::kStoredValue)) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the speed " + std::to_string(speed) +
-                   " km/h is not a multiple of 5; the speed profile stores " +
-                   std::to_string(int{current_speed_code_} * static_cast<int>(kSpeedUnit)) + " km/h");
-  }
+  current_speed_ = speed;
+  if (sink_.wants(WarningClass::kStoredValue)) WarnSpeedStored(speed);
   return Flow::kNext;
 }
 
@@ -351,8 +361,9 @@ void TrainReader::ReadStationDetails(StationRecord& station) {
 
 Flow TrainReader::Station(int line) {
   const int32_t slot = next_station_;
-  // Station slots must stay below the sign texts.
-  if (slot >= c_.next_sign_slot) {
+  // A station never goes into a slot above the sign texts' (slot 1 with the
+  // next sign slot 1 is stored, and the check after storing fails).
+  if (slot > c_.next_sign_slot) {
     Stop(kErrStationTableFull, line);
     return Flow::kStop;
   }

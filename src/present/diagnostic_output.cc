@@ -46,14 +46,14 @@ std::string Plural(int n, const char* what) {
 std::string DiagnosticText(const Diagnostic& d) {
   std::string out = PlacePrefix(d.place);
   if (d.severity == Severity::kError) {
-    out += "error " + std::to_string(d.code) + ": " + d.message + "\n";
+    out += "error " + std::to_string(d.code) + ": " + NativeText(d.message) + "\n";
   } else if (d.severity == Severity::kWarning) {
-    out += "warning: " + d.message + " [-W" + WarningClassName(d.warning_class) + "]\n";
+    out += "warning: " + NativeText(d.message) + " [-W" + WarningClassName(d.warning_class) + "]\n";
   } else {
-    out += "note: " + d.message + "\n";
+    out += "note: " + NativeText(d.message) + "\n";
   }
   for (const DiagnosticNote& note : d.notes) {
-    out += PlacePrefix(note.place) + "note: " + note.message + "\n";
+    out += PlacePrefix(note.place) + "note: " + NativeText(note.message) + "\n";
   }
   return out;
 }

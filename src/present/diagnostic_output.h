@@ -17,7 +17,8 @@ namespace sc {
 
 enum class DiagnosticFormat { kText, kJson };
 
-// A diagnostic and its notes as text lines, each ending in "\n".
+// A diagnostic and its notes as text lines, each ending in "\n"; the
+// messages' Windows-1252 text in the terminal's encoding.
 std::string DiagnosticText(const Diagnostic& d);
 
 // A diagnostic as one JSON object (no line end): file, line, column,
