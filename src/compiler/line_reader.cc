@@ -21,8 +21,6 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-// A record's position plus this margin must still lie on the grid.
-constexpr int32_t kRangeMargin = 100;
 constexpr double kCellLength = 50.0;
 constexpr int64_t kGradientOffset = 100;
 // A mountain type above this marks a tunnel range; the type stored is less
@@ -65,8 +63,6 @@ constexpr KeywordTest kBodyTests[] = {
     {"indicatori_vmax", {"indicatori_v", nullptr}, true, false},
     {"cartello_indicatore", {"indicat", "cartello"}, true, false},
 };
-
-constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
 
 class LineReader : RecordReader {
  public:
@@ -302,10 +298,9 @@ void LineReader::FillGradient(int64_t until) {
 }
 
 Flow LineReader::Gradient(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
-  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  int32_t value = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
   const int64_t shifted = int64_t{value} + kGradientOffset;

@@ -225,6 +225,14 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
   return true;
 }
 
+bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
+  const int32_t position = in_.ReadLong();
+  *value = in_.ReadLong();
+  if (!InRange(position, kRangeMargin, line)) return false;
+  *cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  return true;
+}
+
 Flow RecordReader::EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell) {
   if (code == kErrNone) return Flow::kNext;
   if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");

@@ -54,6 +54,12 @@ uint32_t MatchKeyword(std::string_view field, KeywordTests tests);
 // case from a case-sensitive test; "" when none is close.
 std::string SuggestKeyword(std::string_view field, KeywordTests tests);
 
+// A record's position plus this margin must still lie on the grid.
+inline constexpr int32_t kRangeMargin = 100;
+
+// Whether test number `test` is set in `matched`.
+constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
+
 class RecordReader {
  protected:
   // `grid_missing` says, in a read failure, why a record found no grid.
@@ -111,6 +117,12 @@ class RecordReader {
   // False (code 15 set at `position`) when position + margin lies beyond
   // the grid; a sum that overflows 32 bits is a read failure.
   bool InRange(int32_t position, int32_t margin, int line);
+
+  // A profile record (gradient, speed, adhesion): reads its position and
+  // value; false (code 15 set) when the position is beyond the grid.
+  // `cell` is the position's cell, round(position / 50), where the previous
+  // value's fill ends.
+  bool ReadProfilePoint(int line, int32_t* value, int64_t* cell);
 
   // kNext for 0; a read failure for code 25; otherwise the code is set at
   // `position` and the reading stops, with a note on what took

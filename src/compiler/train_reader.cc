@@ -18,9 +18,7 @@ namespace {
 // Dashed fields skipped in a row before a field is tested anyway.
 constexpr int kDashSkips = 2;
 constexpr double kCellLength = 50.0;
-// A record's position plus this margin must still lie on the grid; a
-// station needs room for its area and markers.
-constexpr int32_t kRangeMargin = 100;
+// A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
 constexpr double kSpeedUnit = 5.0;
@@ -73,8 +71,6 @@ constexpr KeywordTest kTests[] = {
     {"abbattimento", {"abbattimento", nullptr}, true, false},
     {"stazione", {"stazione", nullptr}, true, false},
 };
-
-constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
 
 class TrainReader : RecordReader {
  public:
@@ -215,10 +211,9 @@ void TrainReader::FillAdhesion(int64_t until) {
 // The previous speed runs up to this line's cell; this line's speed becomes
 // the current one, to be coded when the next fill or the tail writes it.
 Flow TrainReader::Velocity(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t speed = in_.ReadLong();
-  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  int32_t speed = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &speed, &cell)) return Flow::kEnd;
   // A speed line never writes the grid's last cell.
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_ = speed;
@@ -227,10 +222,9 @@ Flow TrainReader::Velocity(int line) {
 }
 
 Flow TrainReader::Adhesion(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
-  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  int32_t value = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
   if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
