@@ -12,6 +12,7 @@
 
 #include "compiler/compilation.h"
 #include "compiler/compiled_files.h"
+#include "compiler/diagnostic.h"
 #include "compiler/input_limits.h"
 #include "compiler/line_reader.h"
 #include "model/run_state.h"
@@ -45,12 +46,14 @@ std::string TempPath(const char* name) {
 }
 
 // Reads the line and writes its plan to `path`; aborts the run on failure.
-void CompileToFile(const std::string& text, const std::string& path, benchmark::State& state) {
+// Diagnostics are collected into `sink` when given.
+void CompileToFile(const std::string& text, const std::string& path, benchmark::State& state,
+                   DiagnosticSink* sink = nullptr) {
   RunState run;
   run.line_name = "Linea";
   run.train_number = "1";
   Compilation compilation;
-  if (ReadLineDescription(text, "linea.txt", run, compilation) != LineReadResult::kContinue ||
+  if (ReadLineDescription(text, "linea.txt", run, compilation, sink) != LineReadResult::kContinue ||
       run.error_code != 0 || !compilation.plan) {
     state.SkipWithError("the line did not compile");
     return;
@@ -70,6 +73,19 @@ void BM_CompileLongestLine(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_CompileLongestLine)->Unit(benchmark::kMillisecond);
+
+// The same with every diagnostic collected, as `compile` does.
+void BM_CompileLongestLineWithDiagnostics(benchmark::State& state) {
+  const std::string text = LongestLine();
+  const std::string path = TempPath("linea_diagnostics.dat");
+  for (auto _ : state) {
+    DiagnosticSink sink;
+    CompileToFile(text, path, state, &sink);
+    if (!sink.diagnostics().empty()) state.SkipWithError("the line gave a diagnostic");
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_CompileLongestLineWithDiagnostics)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPlanSizedFile(benchmark::State& state) {
   const std::string text = LongestLine();

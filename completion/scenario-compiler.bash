@@ -20,7 +20,7 @@ _scenario_compiler() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --out | --line | --train | --kind | -o) ((i++)) ;;
+      --out | --line | --train | --kind | --diagnostics | -o | -W) ((i++)) ;;
       --from-compiled) from_compiled=1 ;;
       -*) ;;
       *)
@@ -42,15 +42,21 @@ _scenario_compiler() {
       ;;
     --line | --train) COMPREPLY=(); return ;;
     --kind) COMPREPLY=($(compgen -W "plan stations grid" -- "$cur")); return ;;
+    --diagnostics) COMPREPLY=($(compgen -W "text json" -- "$cur")); return ;;
+    -W)
+      COMPREPLY=($(compgen -W "no-unknown-keyword no-short-line no-extra-fields no-ambiguous-keyword
+        no-fraction no-stored-value no-off-grid no-overwrite no-last-field no-header-repeat" -- "$cur"))
+      return
+      ;;
     -o) _scenario_compiler_files '*.svg'; return ;;
   esac
 
   local options
   case $command in
-    compile) options="--out --line --train --no-plan --dry-run --no-wait --help" ;;
+    compile) options="--out --line --train --no-plan --dry-run --no-wait -W -w --strict --diagnostics --help" ;;
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
-    preview) options="--from-compiled -o --help" ;;
+    preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
     *) options="--out --no-wait --help --version" ;;
   esac
   if [[ $cur == -* ]]; then

@@ -27,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.train_number = "1";
   state.compile_flag = size % 2;  // half the runs build the route plan
   sc::Compilation compilation;
-  sc::CompileOutcome outcome = sc::CompileScenario(input, state, compilation);
+  // Every diagnostic collected, so that the warnings' code runs on the input
+  // too.
+  sc::DiagnosticSink sink;
+  sc::CompileOutcome outcome = sc::CompileScenario(input, state, compilation, &sink);
   if (sc::HasCompiledOutput(outcome, compilation)) {
     // Encoding must work on whatever the readers left.
     sc::EncodeStationFile(compilation.stations);

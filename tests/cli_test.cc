@@ -174,7 +174,7 @@ TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
   EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
 }
 
-TEST(Cli, CompileReportsFileLineAndPosition) {
+TEST(Cli, CompileReportsFileLineColumnAndPositionWithTheRecordThatTookTheCell) {
   TempFolder dir;
   WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
   WriteFileOrDie(dir.File("L_1-.txt"),
@@ -183,8 +183,72 @@ TEST(Cli, CompileReportsFileLineAndPosition) {
   ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
   EXPECT_EQ(run.exit_status, 2);
   EXPECT_EQ(run.err,
-            "L_1-.txt:4: error 16: the signal's cell is already taken (position 2800 m)\n");
+            "L_1-.txt:4:1: error 16: the signal's cell is already taken (position 2800 m)\n"
+            "L_1-.txt:3:1: note: cell 57 was taken here by the signal at 2800 m\n");
   // A failed check still writes the compiled files.
+  EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
+}
+
+// A misspelt keyword and a speed the profile rounds: two warnings.
+const char* const kWarnedTrain =
+    "[generale]\r\nvelocita, 0, 132\r\n[segnali]\r\nsegnal, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n"
+    "[fine]\r\n";
+
+TEST(Cli, WarningsOnStandardErrorWithTheirOptions) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("L_1-.txt"), kWarnedTrain);
+
+  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err,
+            "L_1-.txt:2:1: warning: the speed 132 km/h is not a multiple of 5; the speed profile "
+            "stores 130 km/h [-Wstored-value]\n"
+            "L_1-.txt:4:1: warning: 'segnal' is not a record keyword; it is skipped; did you mean "
+            "'segnale'? [-Wunknown-keyword]\n"
+            "2 warnings generated.\n");
+  const std::string grid = ReadFileOrDie(dir.File("L_1.dat"));
+
+  ProgramRun one_off = RunProgram("compile L_linea.txt L_1-.txt -Wno-unknown-keyword", dir.path());
+  EXPECT_EQ(one_off.exit_status, 0);
+  EXPECT_EQ(one_off.err.find("segnal"), std::string::npos) << one_off.err;
+  EXPECT_NE(one_off.err.find("[-Wstored-value]"), std::string::npos) << one_off.err;
+
+  ProgramRun none = RunProgram("compile L_linea.txt L_1-.txt -w", dir.path());
+  EXPECT_EQ(none.exit_status, 0);
+  EXPECT_EQ(none.err, "");
+  EXPECT_EQ(ReadFileOrDie(dir.File("L_1.dat")), grid);
+
+  ProgramRun json = RunProgram("compile L_linea.txt L_1-.txt --diagnostics=json -Wno-stored-value",
+                               dir.path());
+  EXPECT_EQ(json.err,
+            "{\"file\":\"L_1-.txt\",\"line\":4,\"column\":1,\"end_column\":7,\"severity\":"
+            "\"warning\",\"class\":\"unknown-keyword\",\"code\":0,\"message\":\"'segnal' is not a "
+            "record keyword; it is skipped; did you mean 'segnale'?\",\"notes\":[]}\n");
+
+  ProgramRun bad = RunProgram("compile L_linea.txt L_1-.txt -Wno-nonsense", dir.path());
+  EXPECT_EQ(bad.exit_status, 1);
+  EXPECT_NE(bad.err.find("unknown-keyword"), std::string::npos) << bad.err;
+}
+
+TEST(Cli, StrictFailsOnAWarningAndWritesNothing) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("L_1-.txt"), kWarnedTrain);
+  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt --strict", dir.path());
+  EXPECT_EQ(run.exit_status, 4);
+  EXPECT_NE(run.err.find("--strict"), std::string::npos) << run.err;
+  EXPECT_FALSE(PathExists(dir.File("L_1.dat")));
+  EXPECT_FALSE(PathExists(dir.File("L_1.sim")));
+  EXPECT_FALSE(PathExists(dir.File("L_linea.dat")));
+
+  ProgramRun preview = RunProgram("preview L_linea.txt L_1-.txt --strict", dir.path());
+  EXPECT_EQ(preview.exit_status, 4);
+  EXPECT_FALSE(PathExists(dir.File("L_1_preview.svg")));
+
+  // Without a warning --strict changes nothing.
+  WriteFileOrDie(dir.File("L_1-.txt"), "[generale]\r\nvelocita, 0, 130\r\n[fine]\r\n");
+  EXPECT_EQ(RunProgram("compile L_linea.txt L_1-.txt --strict", dir.path()).exit_status, 0);
   EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
 }
 

@@ -31,10 +31,11 @@ expect() {
 expect "compile|dump|emit|preview" ""
 expect "compile" "co"
 expect "--help|--no-wait|--out|--version" "--"
-expect "--dry-run|--help|--line|--no-plan|--no-wait|--out|--train" compile --
+expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict|--train" compile --
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
-expect "--from-compiled|--help|-o" preview -
+expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
+expect "json|text" compile --diagnostics ""
 expect "grid|plan|stations" dump x.dat --kind ""
 expect "stations" dump --kind st
 expect "my scenario" --out ""

@@ -88,7 +88,7 @@ TEST(Robustness, HostileInputFilesGiveACodeOrAMessage) {
   // The 65536-byte name is refused as a read failure, not truncated.
   ProgramRun huge = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
   EXPECT_EQ(huge.exit_status, 2);
-  EXPECT_NE(huge.err.find("L_1-.txt:2: error 25"), std::string::npos) << huge.err;
+  EXPECT_NE(huge.err.find("L_1-.txt:2:57: error 25"), std::string::npos) << huge.err;
 
   ProgramRun missing = RunProgram("compile nope_linea.txt L_1-.txt --train 1", dir.path());
   EXPECT_EQ(missing.exit_status, 1);

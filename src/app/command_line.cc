@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <map>
 #include <new>
 #include <string>
 
@@ -39,6 +40,21 @@ struct Arguments {
   PreviewOptions preview;
 };
 
+// -Wno-CLASS, -w, --strict and --diagnostics, for compile and preview.
+void DefineDiagnosticOptions(CLI::App& command, DiagnosticOptions& d) {
+  command.add_option("-W", d.w_options, "-Wno-CLASS: do not show warnings of CLASS")
+      ->option_text("no-CLASS")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  command.add_flag("-w", d.no_warnings, "Show no warnings");
+  command.add_flag("--strict", d.strict, "Fail (exit status 4, nothing written) on any warning");
+  command.add_option("--diagnostics", d.format, "Diagnostics as text (default) or JSON lines")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, DiagnosticFormat>{{"text", DiagnosticFormat::kText},
+                                                  {"json", DiagnosticFormat::kJson}}))
+      ->option_text("text|json");
+}
+
 void DefineCompile(CLI::App& app, Arguments& a) {
   CLI::App* c = app.add_subcommand("compile", "Compile your own line and train files");
   c->add_option("LINE_FILE", a.compile.line_file, "Line description (<line>_linea.txt)")->required();
@@ -54,6 +70,7 @@ void DefineCompile(CLI::App& app, Arguments& a) {
   c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
   c->add_flag("--no-wait", a.compile.no_wait,
               "Fail at once when another run is writing into the output folder");
+  DefineDiagnosticOptions(*c, a.compile.diagnostics);
 }
 
 void DefineEmit(CLI::App& app, Arguments& a) {
@@ -86,6 +103,7 @@ void DefinePreview(CLI::App& app, Arguments& a) {
   train->needs(line);
   p->add_option("-o", a.preview.output, "Output file (default: <line>_<train>_preview.svg beside the inputs)")
       ->option_text("FILE.svg");
+  DefineDiagnosticOptions(*p, a.preview.diagnostics);
   p->callback([compiled, line]() {
     if (compiled->count() == 0 && line->count() == 0) {
       throw CLI::RequiredError("give LINE_FILE TRAIN_FILE or --from-compiled [LINE_DAT] SIM DAT");

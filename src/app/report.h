@@ -14,10 +14,11 @@ enum ExitStatus : int {
   kExitUsageOrIo = 1,   // bad command line, or a file could not be read or written
   kExitCheckFailed = 2, // a check failed; the compiled files were still written
   kExitMessage = 3,     // " Errore n. 1250/1251": no compiled file written
+  kExitStrict = 4,      // --strict and a warning: no compiled file written
 };
 
 // The one-line diagnostic for a non-zero error code:
-// "[<file>:<line>: ]error <code>: <text>[ (position <metres> m)]".
+// "[<file>:<line>[:<column>]: ]error <code>: <text>[ (position <metres> m)]".
 // Empty when the error code is 0.
 std::string FormatDiagnostic(const RunState& state);
 

@@ -12,8 +12,9 @@ TEST(Report, DiagnosticLines) {
   state.Fail(kErrSignalCellTaken, 2800);
   state.error_file = "L_1-.txt";
   state.error_line = 33;
+  state.error_column = 3;
   EXPECT_EQ(FormatDiagnostic(state),
-            "L_1-.txt:33: error 16: the signal's cell is already taken (position 2800 m)");
+            "L_1-.txt:33:3: error 16: the signal's cell is already taken (position 2800 m)");
 
   // Codes that record no position print none, even when an old one is left.
   state.Fail(kErrStationTableFull);

@@ -63,6 +63,8 @@ bool ReadInput(Env& env, const std::string& path, std::string* bytes, std::ostre
 
 int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err) {
   RunState state;
+  DiagnosticSink sink;
+  if (!MakeDiagnosticSink(options.diagnostics, &sink, err)) return kExitUsageOrIo;
   if (!ResolveNames(options, state, err)) return kExitUsageOrIo;
   state.compile_flag = options.no_plan ? 0 : 1;
   const std::string folder = options.out_dir.empty() ? FolderOf(options.line_file) : options.out_dir;
@@ -104,10 +106,16 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   }
 
   Compilation compilation;
-  CompileOutcome outcome = CompileScenario(input, state, compilation);
+  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
   if (outcome.message) {
+    WriteDiagnostics(sink.diagnostics(), options.diagnostics.format, err);
     err << ErroreText(*outcome.message) << "\n";
     return kExitMessage;
+  }
+  ReportDiagnostics(options.diagnostics, sink, state, err);
+  if (StrictFails(options.diagnostics, sink)) {
+    err << kProgram << "warnings with --strict: no compiled file written\n";
+    return kExitStrict;
   }
   if (!options.dry_run && HasCompiledOutput(outcome, compilation)) {
     Status s = WriteCompiledFiles(env, folder, state, compilation);
@@ -117,7 +125,6 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
     }
   }
   if (state.error_code != 0) {
-    err << FormatDiagnostic(state) << "\n";
     if (!compilation.grid) err << kProgram << "no track grid was built; no compiled file written\n";
     return kExitCheckFailed;
   }

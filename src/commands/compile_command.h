@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "commands/diagnostic_options.h"
 #include "platform/env.h"
 
 namespace sc {
@@ -19,6 +20,7 @@ struct CompileOptions {
   bool no_plan = false;      // compile flag 0: no route plan
   bool dry_run = false;      // check and report, write nothing
   bool no_wait = false;      // fail instead of waiting for another run's lock
+  DiagnosticOptions diagnostics;
 };
 
 // Every output name is checked before anything is read or written. Unless

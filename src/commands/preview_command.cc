@@ -92,18 +92,24 @@ Source FromTexts(Env& env, const PreviewOptions& options, std::ostream& err) {
     return source;
   }
   state.compile_flag = 1;
+  DiagnosticSink sink;
+  if (!MakeDiagnosticSink(options.diagnostics, &sink, err)) return source;
   Compilation compilation;
-  CompileOutcome outcome = CompileScenario(input, state, compilation);
+  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
   if (outcome.message) {
+    WriteDiagnostics(sink.diagnostics(), options.diagnostics.format, err);
     err << ErroreText(*outcome.message) << "\n";
     source.status = kExitMessage;
     return source;
   }
-  source.status = kExitClean;
-  if (state.error_code != 0) {
-    err << FormatDiagnostic(state) << "\n";
-    source.status = kExitCheckFailed;
+  ReportDiagnostics(options.diagnostics, sink, state, err);
+  if (StrictFails(options.diagnostics, sink)) {
+    err << kProgram << "warnings with --strict: nothing drawn\n";
+    source.status = kExitStrict;
+    return source;
   }
+  source.status = kExitClean;
+  if (state.error_code != 0) source.status = kExitCheckFailed;
   if (compilation.grid) {
     source.data = PreviewFromCompilation(compilation);
   } else {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/diagnostic_options.h"
 #include "platform/env.h"
 
 namespace sc {
@@ -23,11 +24,14 @@ struct PreviewOptions {
   // "" = "<line>_<train>_preview.svg" beside the compiled files or the line
   // file. Never an input file.
   std::string output;
+  // For the two text descriptions.
+  DiagnosticOptions diagnostics;
 };
 
 // Returns the exit status: 0 drawn; 1 usage or a file not read or written;
 // 2 the text files failed a check (what was compiled is still drawn when a
-// grid was built); 3 the reserved-place message (nothing drawn).
+// grid was built); 3 the reserved-place message (nothing drawn); 4 warnings
+// with --strict (nothing drawn).
 // The name of the written picture goes to `out`, diagnostics to `err`.
 int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out,
                       std::ostream& err);

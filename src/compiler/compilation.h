@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "compiler/provenance.h"
 #include "model/encoders.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
@@ -63,6 +64,8 @@ struct Compilation {
   MountainRanges mountains;
   // The next free sign slot (80 down); the train reader stops stations below it.
   int32_t next_sign_slot = kFirstSignSlot;
+  // Which record placed each cell's object; kept only with diagnostics on.
+  CellProvenance provenance;
 };
 
 }  // namespace sc

@@ -7,7 +7,7 @@
 namespace sc {
 
 CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
-                               Compilation& compilation) {
+                               Compilation& compilation, DiagnosticSink* diagnostics) {
   CompileOutcome outcome;
   state.Fail(kErrNone);
   compilation.stations.Clear();
@@ -21,7 +21,7 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
   }
   outcome.line_file_read = true;
   LineReadResult line = ReadLineDescription(*input.line_text, input.line_file_name, state,
-                                            compilation);
+                                            compilation, diagnostics);
   if (line == LineReadResult::kFailed) {
     outcome.read_failed = true;
   } else if (line == LineReadResult::kContinue) {
@@ -30,8 +30,8 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
       state.FailAt(kErrReadFailure, input.train_file_name, 0);
       state.error_detail = "the file does not exist";
       outcome.read_failed = true;
-    } else if (ReadTrainService(*input.train_text, input.train_file_name, state, compilation) ==
-               TrainReadResult::kFailed) {
+    } else if (ReadTrainService(*input.train_text, input.train_file_name, state, compilation,
+                                diagnostics) == TrainReadResult::kFailed) {
       outcome.read_failed = true;
     }
   }

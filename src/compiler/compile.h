@@ -7,6 +7,7 @@
 #include <string>
 
 #include "compiler/compilation.h"
+#include "compiler/diagnostic.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -30,8 +31,9 @@ struct CompileOutcome {
 // Sets the error code to 0 (the compile flag is taken from `state`), clears
 // the station table, reads both descriptions, and when a grid exists
 // finalises it and fills the reserved places and competition codes.
+// Warnings, and notes to the error, go to `diagnostics` when given.
 CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
-                               Compilation& compilation);
+                               Compilation& compilation, DiagnosticSink* diagnostics = nullptr);
 
 // Whether the compiled files are to be written: there is a grid and no
 // reserved-place message ended the run.

@@ -4,10 +4,12 @@
 
 namespace sc {
 
-FieldReader::FieldReader(std::string_view bytes, std::string name)
-    : bytes_(bytes), name_(std::move(name)) {}
+FieldReader::FieldReader(std::string_view bytes, std::string name, DiagnosticSink* sink)
+    : bytes_(bytes), name_(std::move(name)), sink_(sink && sink->on() ? sink : nullptr) {}
 
-void FieldReader::Fail(const std::string& what) const { throw ReadFailure{what, field_line_}; }
+void FieldReader::Fail(const std::string& what) const {
+  throw ReadFailure{what, field_line_, field_column_};
+}
 
 bool FieldReader::IsBlank(size_t at) const {
   return at < bytes_.size() && (bytes_[at] == ' ' || bytes_[at] == '\t');
@@ -21,6 +23,11 @@ void FieldReader::SkipBlanks() {
   while (IsBlank(pos_)) ++pos_;
 }
 
+void FieldReader::CountLineEnd(size_t next_line_start) {
+  ++line_;
+  line_start_ = next_line_start;
+}
+
 void FieldReader::ConsumeLineEnd() {
   if (bytes_[pos_] == '\r') {
     ++pos_;
@@ -28,7 +35,15 @@ void FieldReader::ConsumeLineEnd() {
   } else {
     ++pos_;
   }
-  ++line_;
+  CountLineEnd(pos_);
+}
+
+int FieldReader::NextColumnOnLine() const {
+  if (line_ != field_line_) return 0;
+  size_t at = pos_;
+  while (IsBlank(at)) ++at;
+  if (at >= bytes_.size() || IsLineEnd(at)) return 0;
+  return static_cast<int>(at - line_start_) + 1;
 }
 
 void FieldReader::FinishField() {
@@ -43,35 +58,42 @@ void FieldReader::FinishField() {
 void FieldReader::StartField(const char* what) {
   if (AtEnd()) {
     field_line_ = line_;
+    field_column_ = static_cast<int>(pos_ - line_start_) + 1;
     Fail(std::string("the file ends where ") + what + " was expected");
   }
   SkipBlanks();
   field_line_ = line_;
+  field_column_ = static_cast<int>(pos_ - line_start_) + 1;
+  ++fields_read_;
 }
 
 std::string FieldReader::ReadText() {
   StartField("a text field");
+  last_was_text_ = true;
   std::string text;
   if (pos_ < bytes_.size() && bytes_[pos_] == '"') {
     size_t close = bytes_.find('"', pos_ + 1);
     if (close == std::string_view::npos) close = bytes_.size();
+    const size_t open = pos_;
     text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
     // A quoted field may span lines (CR LF, lone LF or lone CR); keep the
     // line count right.
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-        ++line_;
+        CountLineEnd(open + 1 + i + 1);
       }
     }
     // The field ends at the closing quote: whatever follows it, up to a
     // comma or line end, is the next field.
     pos_ = close < bytes_.size() ? close + 1 : close;
+    field_end_column_ = line_ == field_line_ ? static_cast<int>(pos_ - line_start_) + 1 : 0;
   } else {
     size_t begin = pos_;
     while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;
     size_t end = pos_;
     while (end > begin && (bytes_[end - 1] == ' ' || bytes_[end - 1] == '\t')) --end;
     text.assign(bytes_.substr(begin, end - begin));
+    field_end_column_ = static_cast<int>(end - line_start_) + 1;
   }
   FinishField();
   return text;
@@ -79,17 +101,25 @@ std::string FieldReader::ReadText() {
 
 int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
   StartField("a number");
+  last_was_text_ = false;
   size_t begin = pos_;
   while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_)) ++pos_;
   std::string_view text = bytes_.substr(begin, pos_ - begin);
+  field_end_column_ = static_cast<int>(pos_ - line_start_) + 1;
   FinishField();
   int64_t value = 0;
-  if (!ParseNumberField(text, &value)) {
+  bool had_fraction = false;
+  if (!ParseNumberField(text, &value, &had_fraction)) {
     Fail("\"" + std::string(text.substr(0, 40)) + "\" is not a number");
   }
   if (value < min || value > max) {
     Fail(std::to_string(value) + " does not fit " + type + " (" + std::to_string(min) + " to " +
          std::to_string(max) + ")");
+  }
+  if (had_fraction && sink_) {
+    sink_->Warn(WarningClass::kFraction, place(),
+                "\"" + std::string(text) + "\" has a fraction; this field takes whole numbers and stores " +
+                    std::to_string(value));
   }
   return value;
 }
@@ -107,11 +137,11 @@ uint8_t FieldReader::ReadByte() {
 }
 
 void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state) {
-  state.FailAt(kErrReadFailure, name, failure.line);
+  state.FailAt(kErrReadFailure, name, failure.line, failure.column);
   state.error_detail = failure.what;
 }
 
-bool ParseNumberField(std::string_view text, int64_t* value) {
+bool ParseNumberField(std::string_view text, int64_t* value, bool* had_fraction) {
   if (text.empty()) {
     *value = 0;
     return true;
@@ -147,6 +177,7 @@ bool ParseNumberField(std::string_view text, int64_t* value) {
     if (first > '5' || (first == '5' && !rest_zero) || (first == '5' && rest_zero && whole % 2 == 1)) {
       ++whole;
     }
+    if (had_fraction) *had_fraction = first != '0' || !rest_zero;
   }
   *value = negative ? -whole : whole;
   return true;

@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "compiler/diagnostic.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -29,12 +30,15 @@ namespace sc {
 struct ReadFailure {
   std::string what;  // what went wrong, for the author
   int line = 0;      // 1-based line where it went wrong
+  int column = 0;    // 1-based column of the field, 0 unknown
 };
 
 class FieldReader {
  public:
   // `bytes` must outlive the reader; `name` names the input in diagnostics.
-  FieldReader(std::string_view bytes, std::string name);
+  // A number with a fraction is reported to `sink` (when given), which must
+  // outlive the reader.
+  FieldReader(std::string_view bytes, std::string name, DiagnosticSink* sink = nullptr);
 
   // True when no byte remains.
   bool AtEnd() const { return pos_ >= bytes_.size(); }
@@ -47,6 +51,18 @@ class FieldReader {
   // The 1-based line on which the last field returned started.
   int line() const { return field_line_; }
   const std::string& name() const { return name_; }
+  // Where the last field returned stands: its line, first column and the
+  // column just past it (0 when it ran onto a later line).
+  int column() const { return field_column_; }
+  int end_column() const { return field_end_column_; }
+  SourcePlace place() const { return {name_, field_line_, field_column_, field_end_column_}; }
+  // Whether the last field was read as text.
+  bool last_was_text() const { return last_was_text_; }
+  // How many fields were read so far.
+  int64_t fields_read() const { return fields_read_; }
+  // The column where the next field starts when it starts on the last
+  // field's line (more than blanks follow it there); 0 otherwise.
+  int NextColumnOnLine() const;
 
   // Throws a ReadFailure at the current field's line.
   [[noreturn]] void Fail(const std::string& what) const;
@@ -59,12 +75,19 @@ class FieldReader {
   void FinishField();
   void StartField(const char* what);
   int64_t ReadNumber(int64_t min, int64_t max, const char* type);
+  void CountLineEnd(size_t next_line_start);
 
   std::string_view bytes_;
   std::string name_;
   size_t pos_ = 0;
+  DiagnosticSink* sink_;
   int line_ = 1;        // line of pos_
+  size_t line_start_ = 0;  // offset of line_'s first byte
   int field_line_ = 1;  // line of the last field
+  int field_column_ = 1;
+  int field_end_column_ = 0;
+  int64_t fields_read_ = 0;
+  bool last_was_text_ = false;
 };
 
 // Records a read failure of the input `name` in `state`: code 25 with the
@@ -73,8 +96,9 @@ void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunS
 
 // Parses a numeric field's text: "" is 0; otherwise an optional sign, one or
 // more digits, optionally "." and one or more digits, rounded half to even.
-// Returns false for anything else or a magnitude above 2^40.
-bool ParseNumberField(std::string_view text, int64_t* value);
+// Returns false for anything else or a magnitude above 2^40. `had_fraction`,
+// when given, says whether a fraction was rounded away.
+bool ParseNumberField(std::string_view text, int64_t* value, bool* had_fraction = nullptr);
 
 // ASCII-only case folding ("ignoring case" folds A-Z only).
 bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle);

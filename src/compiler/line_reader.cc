@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compiler/field_reader.h"
+#include "compiler/record_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "compiler/input_limits.h"
@@ -18,10 +19,11 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-// A record's position plus this margin must still lie on the grid.
-constexpr double kRangeMargin = 100.0;
 constexpr double kCellLength = 50.0;
 constexpr int64_t kGradientOffset = 100;
+// A mountain type above this marks a tunnel range; the type stored is less
+// this offset.
+constexpr int32_t kTunnelTypeOffset = 10;
 constexpr int32_t kRepetitionStep = 50;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
@@ -34,90 +36,90 @@ constexpr struct {
 } kCurvatures[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
                    {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
 
-
-// What the body loop does after a record.
-enum class Flow {
-  kNext,     // read the next record
-  kEndBody,  // leave the body; the end steps run (code 0 or 15)
-  kStop,     // the reader stopped with an error code; no end steps
-};
-
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
-class LineReader {
+// The header's record tests, in the order they are tried.
+enum HeaderTest { kRouteLength, kKmRefTre, kKmRefDue, kKmRefUno, kBackgroundUno, kBackgroundDue,
+                  kBackgroundTre, kRepetition };
+constexpr KeywordTest kHeaderTests[] = {
+    {"lunghezza percorso", {"lunghezza", "percorso"}, true, true},
+    {"progressiva chilometrica tre", {"progressiva", "tre"}, false, true},
+    {"progressiva chilometrica due", {"progressiva", "due"}, false, true},
+    {"progressiva chilometrica uno", {"progressiva", "uno"}, false, true},
+    {"sfondo uno", {"sfondo", "uno"}, false, true},
+    {"sfondo due", {"sfondo", "due"}, false, true},
+    {"sfondo tre", {"sfondo", "tre"}, false, true},
+    {"ripetizione segnali", {"segnali", "ripetizione"}, false, true},
+};
+
+// The body's record tests, in the order they are tried.
+enum BodyTest { kGradient, kCurve, kMountain, kMaxSpeedBoard, kSign };
+constexpr KeywordTest kBodyTests[] = {
+    {"pendenza", {"pendenza", nullptr}, true, false},
+    {"curva", {"curva", nullptr}, true, false},
+    {"montagna", {"montagna", nullptr}, true, false},
+    {"indicatori_vmax", {"indicatori_v", nullptr}, true, false},
+    {"cartello_indicatore", {"indicat", "cartello"}, true, false},
+};
+
+class LineReader : RecordReader {
  public:
   LineReader(std::string_view bytes, const std::string& name, RunState& state,
-             Compilation& compilation)
-      : in_(bytes, name), name_(name), state_(state), c_(compilation) {}
+             Compilation& compilation, DiagnosticSink* sink)
+      : RecordReader(bytes, name, state, compilation, "no route length came before it", sink) {}
 
   LineReadResult Run();
 
  private:
-  // Stops with `code`, locating it at the keyword field's `line`.
-  void Stop(int32_t code, int line);
-  void StopAt(int32_t code, int32_t position, int line);
-
   bool FindHeader();
   bool ReadHeader();
-  bool HeaderRecord(const std::string& field, int line);
+  bool HeaderRecord(const std::string& field, uint32_t matched, int line);
   bool RouteLength(int line);
   bool Repetition(const std::string& field, int line);
   void ReadKmReference(int slot);
   void PrepareBody();
 
   Flow ReadBody();
-  Flow BodyRecord(std::string& field, int line);
+  Flow BodyRecord(std::string& field, uint32_t matched, int line);
   Flow Gradient(int line);
   Flow Curve(const std::string& field, int line);
   Flow Mountain(int line);
+  void CheckMountain(int32_t end, int32_t type);
   Flow MaxSpeedBoard(int line);
   Flow Sign(std::string& field, int line);
-  Flow EncoderOutcome(int32_t code, int32_t position, int line);
   void EndSteps();
 
-  TrackGrid& Grid();
   RoutePlan& Plan();
-  bool InRange(int32_t position, int line);
   void FillGradient(int64_t until);
   bool StepStraight(RoutePlan& plan, int line);
   bool StepTurn(RoutePlan& plan, double k, int line);
   void WriteStraight(RoutePlan& plan);
 
-  FieldReader in_;
-  const std::string& name_;
-  RunState& state_;
-  Compilation& c_;
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
   int32_t sign_slot_ = kFirstSignSlot;
 };
 
-void LineReader::Stop(int32_t code, int line) {
-  state_.FailAt(code, name_, line);
-}
-
-void LineReader::StopAt(int32_t code, int32_t position, int line) {
-  Stop(code, line);
-  state_.error_position = position;
-}
-
 LineReadResult LineReader::Run() {
   c_.stations.slots[kSlotBackgrounds].name = state_.line_name;
   c_.stations.slots[kSlotRepetition].name = state_.train_number;
-  try {
+  LineReadResult result = LineReadResult::kContinue;
+  const bool read = Guarded([&] {
     if (!FindHeader()) {
       Stop(kErrNoGeneralSection, in_.line());
-      return LineReadResult::kStopped;
+      result = LineReadResult::kStopped;
+    } else if (!ReadHeader()) {
+      result = LineReadResult::kStopped;
+    } else {
+      PrepareBody();
+      if (ReadBody() == Flow::kStop) {
+        result = LineReadResult::kStopped;
+      } else {
+        EndSteps();
+      }
     }
-    if (!ReadHeader()) return LineReadResult::kStopped;
-    PrepareBody();
-    if (ReadBody() == Flow::kStop) return LineReadResult::kStopped;
-    EndSteps();
-    return LineReadResult::kContinue;
-  } catch (const ReadFailure& failure) {
-    RecordReadFailure(failure, name_, state_);
-    return LineReadResult::kFailed;
-  }
+  });
+  return read ? result : LineReadResult::kFailed;
 }
 
 // Skips the preamble. False when the file ends first. There is no test
@@ -132,39 +134,35 @@ bool LineReader::FindHeader() {
 
 // The header block. False when a record stopped the reader with a code.
 bool LineReader::ReadHeader() {
-  for (;;) {
-    if (in_.AtEnd()) return true;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) return true;
-    // No end-of-file test here: reading past the end is a read failure.
-    for (int i = 0; i < kHeaderDashSkips && Contains(field, "-"); ++i) field = in_.ReadText();
-    if (!HeaderRecord(field, in_.line())) return false;
+  std::string field;
+  // No end-of-file test among the dashed fields: reading past the end is a
+  // read failure.
+  while (NextKeyword(kHeaderDashSkips, false, kHeaderTests, &field)) {
+    const uint32_t matched = MatchKeyword(field, kHeaderTests);
+    const bool go_on = HeaderRecord(field, matched, in_.line());
+    CheckRecord(field, matched, kHeaderTests, go_on ? Flow::kNext : Flow::kStop);
+    if (!go_on) return false;
 
     // The block ends at a bracketed field that does not begin with a dash.
     size_t first = field.find_first_not_of(" \t");
     bool dash_first = first != std::string::npos && field[first] == '-';
     if (Contains(field, "[") && Contains(field, "]") && !dash_first) return true;
   }
+  return true;
 }
 
-bool LineReader::HeaderRecord(const std::string& field, int line) {
-  if (ContainsIgnoringCase(field, "lunghezza") && ContainsIgnoringCase(field, "percorso")) {
-    if (!RouteLength(line)) return false;
-  }
-  if (Contains(field, "progressiva")) {
-    if (Contains(field, "tre")) ReadKmReference(kSlotKmRefTre);
-    if (Contains(field, "due")) ReadKmReference(kSlotKmRefDue);
-    if (Contains(field, "uno")) ReadKmReference(kSlotKmRefUno);
-  }
-  if (Contains(field, "sfondo")) {
-    StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
-    if (Contains(field, "uno")) backgrounds.start = in_.ReadLong();
-    if (Contains(field, "due")) backgrounds.position = in_.ReadLong();
-    if (Contains(field, "tre")) backgrounds.end = in_.ReadLong();
-  }
-  if (Contains(field, "segnali") && Contains(field, "ripetizione")) {
-    if (!Repetition(field, line)) return false;
-  }
+// The field's records, in the order of kHeaderTests. False when one stopped
+// the reader with a code.
+bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
+  if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
+  if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
+  if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
+  if (Has(matched, kKmRefUno)) ReadKmReference(kSlotKmRefUno);
+  StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
+  if (Has(matched, kBackgroundUno)) backgrounds.start = in_.ReadLong();
+  if (Has(matched, kBackgroundDue)) backgrounds.position = in_.ReadLong();
+  if (Has(matched, kBackgroundTre)) backgrounds.end = in_.ReadLong();
+  if (Has(matched, kRepetition) && !Repetition(field, line)) return false;
   return true;
 }
 
@@ -185,6 +183,7 @@ bool LineReader::RouteLength(int line) {
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
+  StartProvenance();
   c_.plan.reset();
   if (plan_requested) c_.plan.emplace(static_cast<int32_t>(plan_last));
   return true;
@@ -243,61 +242,44 @@ void LineReader::PrepareBody() {
 }
 
 Flow LineReader::ReadBody() {
-  for (;;) {
-    if (in_.AtEnd()) return Flow::kEndBody;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) return Flow::kEndBody;
-    for (int i = 0; i < kBodyDashSkips && Contains(field, "-"); ++i) {
-      field = in_.ReadText();
-      if (in_.AtEnd()) return Flow::kEndBody;
-    }
-    Flow flow = BodyRecord(field, in_.line());
+  std::string field;
+  while (NextKeyword(kBodyDashSkips, true, kBodyTests, &field)) {
+    const std::string keyword = sink_.on() ? field : std::string();
+    uint32_t matched = MatchKeyword(field, kBodyTests);
+    const Flow flow = BodyRecord(field, matched, in_.line());
+    CheckRecord(keyword, matched, kBodyTests, flow);
     if (flow != Flow::kNext) return flow;
   }
+  return Flow::kEnd;
 }
 
-// Offers the field to every record test in turn; one field may match more
-// than one.
-Flow LineReader::BodyRecord(std::string& field, int line) {
+// The field's records, in the order of kBodyTests; one field may match more
+// than one. A sign record replaces `field` with its text.
+Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
   Flow flow = Flow::kNext;
-  if (ContainsIgnoringCase(field, "pendenza")) flow = Gradient(line);
+  if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
-  // Without a plan a curve's numbers are left to be skipped as stray fields.
-  if (state_.compile_flag != 0 && ContainsIgnoringCase(field, "curva")) flow = Curve(field, line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "montagna")) flow = Mountain(line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "indicatori_v")) flow = MaxSpeedBoard(line);
-  if (flow != Flow::kNext) return flow;
-  if (ContainsIgnoringCase(field, "indicat") && ContainsIgnoringCase(field, "cartello")) {
-    flow = Sign(field, line);
+  if (Has(matched, kCurve)) {
+    if (state_.compile_flag != 0) {
+      flow = Curve(field, line);
+    } else {
+      // Without a plan a curve's numbers are left to be skipped as stray
+      // fields, on purpose: nothing to warn about on this line.
+      QuietLine();
+    }
   }
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kMountain)) flow = Mountain(line);
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kMaxSpeedBoard)) flow = MaxSpeedBoard(line);
+  if (flow != Flow::kNext) return flow;
+  if (Has(matched, kSign)) flow = Sign(field, line);
   return flow;
-}
-
-TrackGrid& LineReader::Grid() {
-  if (!c_.grid) in_.Fail("a record needs the track grid, but no route length came before it");
-  return *c_.grid;
 }
 
 RoutePlan& LineReader::Plan() {
   if (!c_.plan) in_.Fail("a curve needs the route plan, but no route length came before it");
   return *c_.plan;
-}
-
-// False (code 15 set) when position + 100 m lies beyond the grid.
-bool LineReader::InRange(int32_t position, int line) {
-  const TrackGrid& grid = Grid();
-  // position + 100 is 32-bit arithmetic: a position that overflows it cannot
-  // be read, like any other overflow.
-  if (!FitsLong(int64_t{position} + static_cast<int64_t>(kRangeMargin))) {
-    in_.Fail("the position " + std::to_string(position) + " is out of range");
-  }
-  if (grid.upper() < (static_cast<double>(position) + kRangeMargin) / kCellLength) {
-    StopAt(kErrBeyondGrid, position, line);
-    return false;
-  }
-  return true;
 }
 
 // Writes the previous gradient + 100 into the cell at the cursor and
@@ -309,19 +291,24 @@ void LineReader::FillGradient(int64_t until) {
   const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
   if (!FitsLong(shifted)) in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
-  do {
-    grid.at(gradient_cursor_).gradient_code = code;
-    ++gradient_cursor_;
-  } while (gradient_cursor_ < until && gradient_cursor_ <= grid.upper());
+  FillFrom(gradient_cursor_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).gradient_code = code; });
 }
 
 Flow LineReader::Gradient(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
-  if (!InRange(position, line)) return Flow::kEndBody;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  int32_t value = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
+  const int64_t shifted = int64_t{value} + kGradientOffset;
+  if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the gradient " + std::to_string(value) + " is outside -100 to 155; its profile code " +
+                   std::to_string(shifted) + " is stored as its low 8 bits, " +
+                   std::to_string(Low8(shifted)) + " (gradient " +
+                   std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
+  }
   return Flow::kNext;
 }
 
@@ -375,7 +362,7 @@ bool LineReader::StepTurn(RoutePlan& plan, double k, int line) {
 Flow LineReader::Curve(const std::string& field, int line) {
   const int32_t start = in_.ReadLong();
   const int32_t length = in_.ReadLong();
-  if (!InRange(start, line)) return Flow::kEndBody;
+  if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   std::optional<double> k;
   for (const auto& entry : kCurvatures) {
     if (Contains(field, entry.digit)) {
@@ -401,20 +388,32 @@ Flow LineReader::Curve(const std::string& field, int line) {
   return Flow::kNext;
 }
 
-Flow LineReader::EncoderOutcome(int32_t code, int32_t position, int line) {
-  if (code == kErrNone) return Flow::kNext;
-  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
-  StopAt(code, position, line);
-  return Flow::kStop;
-}
-
 Flow LineReader::Mountain(int line) {
   const int32_t start = in_.ReadLong();
   const int32_t end = in_.ReadLong();
   const int32_t type = in_.ReadLong();
   // Only the start is tested; the encoder skips cells beyond the grid.
-  if (!InRange(start, line)) return Flow::kEndBody;
-  return EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+  if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
+  const Flow flow =
+      EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+  if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
+  return flow;
+}
+
+// What the mountain encoder left out or stored other than written.
+void LineReader::CheckMountain(int32_t end, int32_t type) {
+  const int64_t last = RoundToInt(static_cast<double>(end) / kCellLength - 1.0);
+  if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
+    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+               "the mountain range ends at " + std::to_string(end) + " m, beyond the track grid (last cell " +
+                   std::to_string(Grid().upper()) + "); its cells past the grid are left out");
+  }
+  const int64_t stored_type = type > kTunnelTypeOffset ? int64_t{type} - kTunnelTypeOffset : type;
+  if (Low8(stored_type) != stored_type && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the mountain type " + std::to_string(type) + " does not fit a byte; it is stored as " +
+                   std::to_string(Low8(stored_type)));
+  }
 }
 
 Flow LineReader::MaxSpeedBoard(int line) {
@@ -427,10 +426,13 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vbd = in_.ReadLong();
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
-  if (!InRange(position, line)) return Flow::kEndBody;
+  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
       MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
-  return EncoderOutcome(code, position, line);
+  const int64_t cell = CellOf(position);
+  const Flow flow = EncoderOutcome(code, position, line, cell);
+  if (flow == Flow::kNext) MarkPlaced("maximum-speed board", position, {cell});
+  return flow;
 }
 
 // A sign: its cell points at the next sign slot, which holds its text.
@@ -438,11 +440,12 @@ Flow LineReader::Sign(std::string& field, int line) {
   const int32_t position = in_.ReadLong();
   field = in_.ReadText();
   if (field.size() > kMaxTextBytes) in_.Fail("a sign text is longer than 65535 bytes");
-  if (!InRange(position, line)) return Flow::kEndBody;
+  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
   const int64_t cell = CellOf(position);
   if (!grid.is_free(cell)) {
     StopAt(kErrSignCellTaken, position, line);
+    NoteTakenCell(cell);
     return Flow::kStop;
   }
   if (sign_slot_ < kFirstUsableSlot) in_.Fail("more signs than the station table has slots for");
@@ -451,6 +454,7 @@ Flow LineReader::Sign(std::string& field, int line) {
   c_.stations.slots[static_cast<size_t>(sign_slot_)].name = field;
   --sign_slot_;
   c_.next_sign_slot = sign_slot_;
+  MarkPlaced("sign", position, {cell});
   return Flow::kNext;
 }
 
@@ -470,8 +474,9 @@ void LineReader::EndSteps() {
 }  // namespace
 
 LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name,
-                                   RunState& state, Compilation& compilation) {
-  LineReader reader(bytes, name, state, compilation);
+                                   RunState& state, Compilation& compilation,
+                                   DiagnosticSink* diagnostics) {
+  LineReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }
 

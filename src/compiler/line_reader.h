@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "compiler/compilation.h"
+#include "compiler/diagnostic.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -21,8 +22,10 @@ enum class LineReadResult {
 // non-zero), fills header slots, draws curves, places mountain ranges,
 // boards and signs. Sets state's error code, position and source line.
 // Copies the line name and train number into slots 85 and 86 first.
+// Warnings, and notes to the error, go to `diagnostics` when given.
 LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name,
-                                   RunState& state, Compilation& compilation);
+                                   RunState& state, Compilation& compilation,
+                                   DiagnosticSink* diagnostics = nullptr);
 
 }  // namespace sc
 

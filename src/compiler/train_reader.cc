@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "compiler/field_reader.h"
+#include "compiler/record_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "model/station_table.h"
@@ -17,9 +18,7 @@ namespace {
 // Dashed fields skipped in a row before a field is tested anyway.
 constexpr int kDashSkips = 2;
 constexpr double kCellLength = 50.0;
-// A record's position plus this margin must still lie on the grid; a
-// station needs room for its area and markers.
-constexpr int32_t kRangeMargin = 100;
+// A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
 constexpr double kSpeedUnit = 5.0;
@@ -36,6 +35,10 @@ constexpr int kPlatformEndKindA = 5;
 constexpr int kPlatformEndKindB = 6;
 constexpr int kCountdownMarks = 4;
 constexpr int kCountdownBase = 80;
+// A signal marks every second cell of the four before it.
+constexpr int kSignalCountdownMarks = 4;
+// A slowdown's warning stands this far before its start.
+constexpr int64_t kSlowdownWarningDistance = 1200;
 constexpr int32_t kFirstStationSlot = 1;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
@@ -51,32 +54,36 @@ bool FitsInteger(int32_t v) {
   return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
 }
 
-// What the body loop does after a record.
-enum class Flow {
-  kNext,  // read the next record
-  kEnd,   // go to End processing (end of file, or code 15)
-  kStop,  // stop reading at once: no End processing
-};
-
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
-class TrainReader {
+// The record tests, in the order they are tried.
+enum Test { kBraking, kCars, kVelocity, kAdhesion, kClock, kSand, kSignal, kSlowdown,
+            kAbbattimento, kStation };
+constexpr KeywordTest kTests[] = {
+    {"percentuale massa frenata", {"frenata", "massa"}, true, true},
+    {"numero vetture", {"vetture", nullptr}, true, true},
+    {"velocita", {"velocit", nullptr}, true, false},
+    {"aderenza", {"aderenza", nullptr}, true, false},
+    {"orologio", {"orologio", nullptr}, true, true},
+    {"sabbia", {"sabbia", nullptr}, true, true},
+    {"segnale", {"segnale", nullptr}, true, false},
+    {"rallentamento", {"rallentamento", nullptr}, true, false},
+    {"abbattimento", {"abbattimento", nullptr}, true, false},
+    {"stazione", {"stazione", nullptr}, true, false},
+};
+
+class TrainReader : RecordReader {
  public:
   TrainReader(std::string_view bytes, const std::string& name, RunState& state,
-              Compilation& compilation)
-      : in_(bytes, name), name_(name), state_(state), c_(compilation) {}
+              Compilation& compilation, DiagnosticSink* sink)
+      : RecordReader(bytes, name, state, compilation, "the line description made none", sink) {}
 
   TrainReadResult Run();
 
  private:
-  // Sets `code`, located at the keyword field's `line`; `position` too when
-  // given.
-  void SetCode(int32_t code, int line);
-  void SetCodeAt(int32_t code, int32_t position, int line);
-
   void FindGeneral();
   void ReadBody();
-  Flow Record(const std::string& field, int line);
+  Flow Record(uint32_t matched, int line);
   Flow Velocity(int line);
   Flow Adhesion(int line);
   Flow Signal(int line);
@@ -85,19 +92,13 @@ class TrainReader {
   Flow Station(int line);
   void ReadStationDetails(StationRecord& station);
   Flow StationMarks(const StationRecord& station, int32_t slot, int line);
-  Flow EncoderOutcome(int32_t code, int32_t position, int line);
   void EndProcessing();
 
-  TrackGrid& Grid();
-  bool InRange(int32_t position, int32_t margin, int line);
   uint8_t SpeedCode();
-  void FillSpeed(int64_t until);
+  void FillSpeed(int64_t until, int64_t last);
+  void WarnSpeedStored(int32_t speed);
   void FillAdhesion(int64_t until);
 
-  FieldReader in_;
-  const std::string& name_;
-  RunState& state_;
-  Compilation& c_;
   int64_t speed_fill_ = 0;
   int64_t adhesion_fill_ = 0;
   int32_t current_speed_ = 0;
@@ -105,24 +106,12 @@ class TrainReader {
   int32_t next_station_ = kFirstStationSlot;
 };
 
-void TrainReader::SetCode(int32_t code, int line) {
-  state_.FailAt(code, name_, line);
-}
-
-void TrainReader::SetCodeAt(int32_t code, int32_t position, int line) {
-  SetCode(code, line);
-  state_.error_position = position;
-}
-
 TrainReadResult TrainReader::Run() {
-  try {
+  const bool read = Guarded([&] {
     FindGeneral();
     ReadBody();
-    return TrainReadResult::kDone;
-  } catch (const ReadFailure& failure) {
-    RecordReadFailure(failure, name_, state_);
-    return TrainReadResult::kFailed;
-  }
+  });
+  return read ? TrainReadResult::kDone : TrainReadResult::kFailed;
 }
 
 // Skips everything up to and including the first field holding
@@ -137,70 +126,43 @@ void TrainReader::FindGeneral() {
 // record that ends the reading. The last field of the file is never
 // interpreted.
 void TrainReader::ReadBody() {
-  for (;;) {
-    if (in_.AtEnd()) break;
-    std::string field = in_.ReadText();
-    if (in_.AtEnd()) break;
-    bool at_end = false;
-    for (int i = 0; i < kDashSkips && Contains(field, "-"); ++i) {
-      field = in_.ReadText();
-      if (in_.AtEnd()) {
-        at_end = true;
-        break;
-      }
-    }
-    if (at_end) break;
-    const Flow flow = Record(field, in_.line());
+  std::string field;
+  while (NextKeyword(kDashSkips, true, kTests, &field)) {
+    const uint32_t matched = MatchKeyword(field, kTests);
+    const Flow flow = Record(matched, in_.line());
+    CheckRecord(field, matched, kTests, flow);
     if (flow == Flow::kStop) return;
     if (flow == Flow::kEnd) break;
   }
   EndProcessing();
 }
 
-// Offers the field to every keyword test in turn; one field may match more
-// than one.
-Flow TrainReader::Record(const std::string& field, int line) {
-  auto has = [&field](const char* word) { return ContainsIgnoringCase(field, word); };
+// The keyword field's records, in the order of kTests; one field may match
+// more than one.
+Flow TrainReader::Record(uint32_t matched, int line) {
   StationRecord& train = c_.stations.slots[kSlotTrainRoute];
   StationRecord& extra = c_.stations.slots[kSlotRepetition];
-  if (has("frenata") && has("massa")) train.start = in_.ReadLong();
-  if (has("vetture")) train.position = in_.ReadLong();
+  if (Has(matched, kBraking)) train.start = in_.ReadLong();
+  if (Has(matched, kCars)) train.position = in_.ReadLong();
   Flow flow = Flow::kNext;
-  if (has("velocit")) flow = Velocity(line);
+  if (Has(matched, kVelocity)) flow = Velocity(line);
   if (flow != Flow::kNext) return flow;
-  if (has("aderenza")) flow = Adhesion(line);
+  if (Has(matched, kAdhesion)) flow = Adhesion(line);
   if (flow != Flow::kNext) return flow;
-  if (has("orologio")) {
+  if (Has(matched, kClock)) {
     extra.word_3 = in_.ReadInteger();
     extra.word_4 = in_.ReadInteger();
     extra.word_5 = in_.ReadInteger();
   }
-  if (has("sabbia")) extra.word_1 = in_.ReadInteger();
-  if (has("segnale")) flow = Signal(line);
+  if (Has(matched, kSand)) extra.word_1 = in_.ReadInteger();
+  if (Has(matched, kSignal)) flow = Signal(line);
   if (flow != Flow::kNext) return flow;
-  if (has("rallentamento")) flow = Slowdown(line);
+  if (Has(matched, kSlowdown)) flow = Slowdown(line);
   if (flow != Flow::kNext) return flow;
-  if (has("abbattimento")) flow = Abbattimento(line);
+  if (Has(matched, kAbbattimento)) flow = Abbattimento(line);
   if (flow != Flow::kNext) return flow;
-  if (has("stazione")) flow = Station(line);
+  if (Has(matched, kStation)) flow = Station(line);
   return flow;
-}
-
-TrackGrid& TrainReader::Grid() {
-  if (!c_.grid) in_.Fail("a record needs the track grid, but the line description made none");
-  return *c_.grid;
-}
-
-// False (code 15 set at `position`) when position + margin lies beyond the
-// grid.
-bool TrainReader::InRange(int32_t position, int32_t margin, int line) {
-  const TrackGrid& grid = Grid();
-  const int32_t reach = CheckedLong(in_, int64_t{position} + margin, "a record's position");
-  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
-    SetCodeAt(kErrBeyondGrid, position, line);
-    return false;
-  }
-  return true;
 }
 
 // The profile code of the current speed in km/h, taken when a cell is
@@ -216,58 +178,61 @@ uint8_t TrainReader::SpeedCode() {
 }
 
 // Writes the current speed code from the fill index on, at least once and
-// then while the index is below `until`, never into the grid's last cell
-// nor beyond it.
-void TrainReader::FillSpeed(int64_t until) {
+// then while the index is below `until`, never beyond cell `last`.
+void TrainReader::FillSpeed(int64_t until, int64_t last) {
   TrackGrid& grid = Grid();
-  do {
-    if (speed_fill_ >= grid.upper()) return;
-    grid.at(speed_fill_).speed_code = SpeedCode();
-    ++speed_fill_;
-  } while (speed_fill_ < until);
+  FillFrom(speed_fill_, until, last,
+           [&](int64_t cell) { grid.at(cell).speed_code = SpeedCode(); });
+}
+
+// A speed the profile cannot hold as written: stored to the nearest 5 km/h.
+void TrainReader::WarnSpeedStored(int32_t speed) {
+  const int64_t code = RoundToInt(static_cast<double>(speed) / kSpeedUnit);
+  if (speed % static_cast<int32_t>(kSpeedUnit) == 0 || code < 0 ||
+      code > std::numeric_limits<uint8_t>::max()) {
+    return;
+  }
+  sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+             "the speed " + std::to_string(speed) +
+                 " km/h is not a multiple of 5; the speed profile stores " +
+                 std::to_string(code * static_cast<int64_t>(kSpeedUnit)) + " km/h");
 }
 
 // Writes the low byte of the current adhesion from the fill index on, at
-// least once and then while the index is below `until`. Unlike the speed
-// fill it does not stop short of the grid's last cell; cells past it are
-// skipped.
+// least once and then while the index is below `until`, up to the grid's
+// last cell.
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
-  do {
-    if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
-    ++adhesion_fill_;
-  } while (adhesion_fill_ < until);
+  const uint8_t adhesion = Low8(current_adhesion_);
+  FillFrom(adhesion_fill_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).adhesion = adhesion; });
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
 // the current one, to be coded when the next fill or the tail writes it.
 Flow TrainReader::Velocity(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t speed = in_.ReadLong();
-  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
-  if (cell > 0) FillSpeed(cell);
+  int32_t speed = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &speed, &cell)) return Flow::kEnd;
+  // A speed line never writes the grid's last cell.
+  if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_ = speed;
+  if (sink_.wants(WarningClass::kStoredValue)) WarnSpeedStored(speed);
   return Flow::kNext;
 }
 
 Flow TrainReader::Adhesion(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
-  if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  int32_t value = 0;
+  int64_t cell = 0;
+  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
+  if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the adhesion " + std::to_string(value) + " is outside 0 to 255; it is stored as its low 8 bits, " +
+                   std::to_string(Low8(value)));
+  }
   return Flow::kNext;
-}
-
-// Stops on the encoder's own failure only: a code left by an earlier reader
-// does not count.
-Flow TrainReader::EncoderOutcome(int32_t code, int32_t position, int line) {
-  if (code == kErrNone) return Flow::kNext;
-  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
-  SetCodeAt(code, position, line);
-  return Flow::kStop;
 }
 
 Flow TrainReader::Signal(int line) {
@@ -277,7 +242,17 @@ Flow TrainReader::Signal(int line) {
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
       MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  return EncoderOutcome(code, posizione, line);
+  const int64_t cell = CellOf(posizione);
+  const Flow flow = EncoderOutcome(code, posizione, line, cell);
+  if (flow != Flow::kNext) return flow;
+  MarkPlaced("signal", posizione, {cell});
+  if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
+    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+               "the signal at " + std::to_string(posizione) +
+                   " m is too close to the route start for its countdown marks (every second cell "
+                   "before it); those before cell 0 are left out");
+  }
+  return flow;
 }
 
 Flow TrainReader::Slowdown(int line) {
@@ -294,7 +269,29 @@ Flow TrainReader::Slowdown(int line) {
   }
   const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
                                          static_cast<int16_t>(f_tt), f_ta, d_v);
-  return EncoderOutcome(code, x, line);
+  if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
+  // The cells the slowdown uses, in the order the encoder checks them.
+  const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
+  const int64_t start = CellOf(x);
+  const int64_t end = CellOf(int64_t{x} + l);
+  const int64_t boards = RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
+  int64_t taken = -1;
+  if (code == kErrWarningCellTaken) taken = warning;
+  if (code == kErrSlowdownStartTaken) taken = start;
+  if (code == kErrSlowdownEndTaken) taken = end;
+  for (int i = 0; code == kErrApproachBoardsTaken && taken < 0 && i < 4; ++i) {
+    if (!Grid().is_free(boards - i)) taken = boards - i;
+  }
+  const Flow flow = EncoderOutcome(code, x, line, taken);
+  if (flow == Flow::kNext) {
+    MarkPlaced("slowdown", x, {warning, start, end, boards, boards - 1, boards - 2, boards - 3});
+  }
+  if (Wrap16(d_v) != d_v && sink_.wants(WarningClass::kStoredValue)) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the slowdown's last value " + std::to_string(d_v) +
+                   " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(d_v)));
+  }
+  return flow;
 }
 
 // Marks the cell at position / 50 (no +1): a positive value as kind 12
@@ -306,15 +303,22 @@ Flow TrainReader::Abbattimento(int line) {
   TrackGrid& grid = Grid();
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (!grid.is_free(cell)) {
-    SetCodeAt(kErrAbbattimentoCellTaken, position, line);
+    StopAt(kErrAbbattimentoCellTaken, position, line);
+    NoteTakenCell(cell);
     return Flow::kStop;
   }
   if (value > 0) {
     grid.at(cell).kind = kKindMarker;
     grid.at(cell).value_a = Wrap16(value);
+    if (Wrap16(value) != value && sink_.wants(WarningClass::kStoredValue)) {
+      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+                 "the abbattimento value " + std::to_string(value) +
+                     " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(value)));
+    }
   } else {
     grid.at(cell).kind = kKindAbbattimentoZero;
   }
+  MarkPlaced("abbattimento", position, {cell});
   return Flow::kNext;
 }
 
@@ -354,20 +358,20 @@ Flow TrainReader::Station(int line) {
   // A station never goes into a slot above the sign texts' (slot 1 with the
   // next sign slot 1 is stored, and the check after storing fails).
   if (slot > c_.next_sign_slot) {
-    SetCode(kErrStationTableFull, line);
+    Stop(kErrStationTableFull, line);
     return Flow::kStop;
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
   station.position = in_.ReadLong();
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
-    SetCodeAt(kErrStationPosition, station.position, line);
+    StopAt(kErrStationPosition, station.position, line);
     return Flow::kStop;
   }
   station.kind = in_.ReadByte();
   const int32_t length = in_.ReadLong();
   if (length % kStationLengthStep != 0) {
-    SetCodeAt(kErrStationLength, station.position, line);
+    StopAt(kErrStationLength, station.position, line);
     return Flow::kStop;
   }
   ReadStationDetails(station);
@@ -381,12 +385,12 @@ Flow TrainReader::Station(int line) {
   if (slot > kFirstStationSlot &&
       CheckedLong(in_, int64_t{station.start} - kStationGap, "the station spacing") <
           c_.stations.slots[static_cast<size_t>(slot) - 1].end) {
-    SetCodeAt(kErrStationsTooClose, station.position, line);
+    StopAt(kErrStationsTooClose, station.position, line);
     return Flow::kStop;
   }
   next_station_ = slot + 1;
   if (next_station_ >= c_.next_sign_slot) {
-    SetCode(kErrStationTableFull, line);
+    Stop(kErrStationTableFull, line);
     return Flow::kStop;
   }
   return Flow::kNext;
@@ -404,21 +408,30 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
       const double q = end_cell - i - 1;
       if (q <= 1) continue;
       const int64_t cell = RoundToInt(q);
-      if (grid.contains(cell)) grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      if (grid.contains(cell)) {
+        grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      } else if (sink_.wants(WarningClass::kOffGrid)) {
+        sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+                   "the countdown mark " + std::to_string(kCountdownBase + i) + " of the station '" +
+                       station.name + "' falls in cell " + std::to_string(cell) +
+                       ", beyond the track grid; it is left out");
+      }
     }
   }
   const double q = end_cell - 1;
   if (q <= 1) {
-    SetCode(kErrStationTooEarly, line);
+    Stop(kErrStationTooEarly, line);
     return Flow::kStop;
   }
   const int64_t cell = RoundToInt(q);
   if (!grid.contains(cell)) {
-    SetCodeAt(kErrBeyondGrid, station.position, line);
+    StopAt(kErrBeyondGrid, station.position, line);
     return Flow::kEnd;
   }
+  WarnOverwrite(cell, "end marker of the station '" + station.name + "'");
   grid.at(cell).kind = kKindStationEnd;
   grid.at(cell).value_a = static_cast<int16_t>(slot);
+  MarkPlaced("station end marker", station.position, {cell});
   return Flow::kNext;
 }
 
@@ -427,16 +440,9 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
 // kilometre references must lie on the 50 m grid: code 2 replaces any code.
 void TrainReader::EndProcessing() {
   if (c_.grid) {
-    TrackGrid& grid = *c_.grid;
-    const int64_t until = int64_t{grid.upper()} - kTailGap;
-    do {
-      if (grid.contains(speed_fill_)) grid.at(speed_fill_).speed_code = SpeedCode();
-      ++speed_fill_;
-    } while (speed_fill_ < until);
-    do {
-      if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
-      ++adhesion_fill_;
-    } while (adhesion_fill_ < until);
+    const int64_t until = int64_t{c_.grid->upper()} - kTailGap;
+    FillSpeed(until, c_.grid->upper());
+    FillAdhesion(until);
   }
   for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
     const StationRecord& ref = c_.stations.slots[static_cast<size_t>(slot)];
@@ -447,8 +453,9 @@ void TrainReader::EndProcessing() {
 }  // namespace
 
 TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
-                                 RunState& state, Compilation& compilation) {
-  TrainReader reader(bytes, name, state, compilation);
+                                 RunState& state, Compilation& compilation,
+                                 DiagnosticSink* diagnostics) {
+  TrainReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "compiler/compilation.h"
+#include "compiler/diagnostic.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -16,9 +17,11 @@ enum class TrainReadResult {
 };
 
 // Reads the train and service `bytes` (named `name` in diagnostics) into
-// `compilation`, after ReadLineDescription returned kContinue.
+// `compilation`, after ReadLineDescription returned kContinue. Warnings,
+// and notes to the error, go to `diagnostics` when given.
 TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
-                                 RunState& state, Compilation& compilation);
+                                 RunState& state, Compilation& compilation,
+                                 DiagnosticSink* diagnostics = nullptr);
 
 }  // namespace sc
 

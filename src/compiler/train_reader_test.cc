@@ -104,7 +104,9 @@ TEST(TrainReaderTest, SpeedThatDoesNotFitAByteFailsWhereItIsWritten) {
     } else {
       EXPECT_NE(f.state.error_code, kErrReadFailure);
     }
-    if (k.signal_cell) EXPECT_EQ(f.cell(k.signal_cell).kind, kKindSignal);
+    if (k.signal_cell) {
+      EXPECT_EQ(f.cell(k.signal_cell).kind, kKindSignal);
+    }
   }
   TrainFixture f;
   f.Read("velocita, 0, 1277\r\n");

@@ -71,6 +71,7 @@ struct RunState {
   // the input's name and its 1-based line; empty/0 otherwise.
   std::string error_file;
   int error_line = 0;
+  int error_column = 0;  // 1-based byte column of the record's keyword; 0 unknown
   // What exactly went wrong, for a read failure ("\"mille\" is not a number").
   std::string error_detail;
 
@@ -79,13 +80,15 @@ struct RunState {
     error_code = code;
     error_file.clear();
     error_line = 0;
+    error_column = 0;
     error_detail.clear();
   }
   // Sets the code and where the record that set it stands.
-  void FailAt(int32_t code, const std::string& file, int line) {
+  void FailAt(int32_t code, const std::string& file, int line, int column = 0) {
     Fail(code);
     error_file = file;
     error_line = line;
+    error_column = column;
   }
   void Fail(int32_t code, int32_t position) {
     Fail(code);

@@ -1,0 +1,69 @@
+#include "compiler/diagnostic.h"
+
+#include <utility>
+
+#include "model/run_state.h"
+
+namespace sc {
+namespace {
+
+constexpr const char* kNames[kWarningClassCount] = {
+    "unknown-keyword", "short-line", "extra-fields", "ambiguous-keyword", "fraction",
+    "stored-value",    "off-grid",   "overwrite",    "last-field",        "header-repeat",
+};
+
+}  // namespace
+
+const char* WarningClassName(WarningClass c) { return kNames[static_cast<int>(c)]; }
+
+std::optional<WarningClass> WarningClassFromName(std::string_view name) {
+  for (int i = 0; i < kWarningClassCount; ++i) {
+    if (name == kNames[i]) return static_cast<WarningClass>(i);
+  }
+  return std::nullopt;
+}
+
+Diagnostic* DiagnosticSink::Warn(WarningClass c, SourcePlace place, std::string message) {
+  if (!wants(c)) return nullptr;
+  Diagnostic d;
+  d.place = std::move(place);
+  d.severity = Severity::kWarning;
+  d.warning_class = c;
+  d.message = std::move(message);
+  diagnostics_.push_back(std::move(d));
+  return &diagnostics_.back();
+}
+
+Diagnostic* DiagnosticSink::Add(Diagnostic diagnostic) {
+  if (!collect_) return nullptr;
+  diagnostics_.push_back(std::move(diagnostic));
+  return &diagnostics_.back();
+}
+
+std::optional<Diagnostic> ErrorDiagnostic(const RunState& state, const DiagnosticSink* sink) {
+  if (state.error_code == 0) return std::nullopt;
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.code = state.error_code;
+  d.place = {state.error_file, state.error_line, state.error_column, 0};
+  if (state.error_code == kErrReadFailure && !state.error_detail.empty()) {
+    d.message = "the file could not be read: " + state.error_detail;
+  } else {
+    d.message = ErrorText(state.error_code);
+  }
+  if (ErrorRecordsPosition(state.error_code)) {
+    d.message += " (position " + std::to_string(state.error_position) + " m)";
+  }
+  if (sink) {
+    if (const DiagnosticNote* note = sink->ErrorNoteFor(state.error_code)) d.notes.push_back(*note);
+  }
+  return d;
+}
+
+int DiagnosticSink::warning_count() const {
+  int n = 0;
+  for (const Diagnostic& d : diagnostics_) n += d.severity == Severity::kWarning;
+  return n;
+}
+
+}  // namespace sc

@@ -1,0 +1,183 @@
+// The warnings, each from a small edit of the built-in scenario: the class,
+// the file, line and column, and compiled files equal to those compiled
+// with every warning turned off.
+#include "compiler/diagnostic.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "compiler/compile.h"
+#include "compiler/compiled_files.h"
+#include "documents/documents.h"
+#include "platform/mem_env.h"
+
+namespace sc {
+namespace {
+
+constexpr const char* kLine = "Vastro - Dreo_linea.txt";
+constexpr const char* kTrain = "Vastro - Dreo_2001-.txt";
+
+struct Compiled {
+  RunState state;
+  Compilation compilation;
+};
+
+void CompileTexts(const std::string& line, const std::string& train, DiagnosticSink* sink,
+                  Compiled* out) {
+  out->state.line_name = "Vastro - Dreo";
+  out->state.train_number = "2001";
+  CompileInput input{kLine, line, kTrain, train};
+  CompileScenario(input, out->state, out->compilation, sink);
+}
+
+// The three compiled files, by name.
+std::map<std::string, std::string> CompiledFiles(const Compiled& c) {
+  MemEnv env;
+  env.folders.insert("out");
+  EXPECT_TRUE(WriteCompiledFiles(env, "out", c.state, c.compilation).ok());
+  return env.files;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  EXPECT_EQ(text.find(from, at + 1), std::string::npos) << from << " is not unique";
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+struct Edit {
+  const char* name;
+  bool in_train;  // the edit is in the train file, else in the line file
+  const char* from;
+  const char* to;
+  WarningClass expected;
+  int line;
+  int column;
+  const char* says;  // a part of the message
+};
+
+const Edit kEdits[] = {
+    {"misspelt keyword", true, "segnale,    1450", "segnal,    1450",
+     WarningClass::kUnknownKeyword, 32, 1, "did you mean 'segnale'?"},
+    {"station name left out", true, "0, 0, Montanaro", "0, 0", WarningClass::kShortLine, 19, 1,
+     "last of them on line 20"},
+    {"comma in a sign text", false, "(GALLERIA   )(DELL'ANGELO)", "(GALLERIA   ),(DELL'ANGELO)",
+     WarningClass::kExtraFields, 77, 45, "a comma ends a text field"},
+    {"speed not a multiple of 5", true, "velocita,     900,   130", "velocita,     900,   132",
+     WarningClass::kStoredValue, 11, 1, "stores 130 km/h"},
+    {"adhesion above 255", true, "aderenza,   0,    100", "aderenza,   0,    300",
+     WarningClass::kStoredValue, 8, 1, "stored as its low 8 bits, 44"},
+    {"end marker over a signal", true, "[stazioni]",
+     "segnale,    3600,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n[stazioni]", WarningClass::kOverwrite,
+     20, 1, "overwrites the signal at 3600 m in cell 73"},
+    {"case of a case-sensitive keyword", false, "sfondo due", "Sfondo due",
+     WarningClass::kUnknownKeyword, 20, 1, "did you mean 'sfondo due'?"},
+    {"keyword of two records", true, "numero vetture,    10", "numero vetture sabbia,    10, 100",
+     WarningClass::kAmbiguousKeyword, 3, 1, "'numero vetture', 'sabbia'"},
+    {"header record given twice", false, "sfondo uno,    1\r\n",
+     "sfondo uno,    1\r\nsfondo uno,    2\r\n", WarningClass::kHeaderRepeat, 20, 1,
+     "this later value wins"},
+    {"fraction", true, "velocita,    3000,   150", "velocita,    3000,   150.5",
+     WarningClass::kFraction, 12, 22, "stores 150"},
+    {"gradient outside the profile", false, "[pendenze]\r\n", "[pendenze]\r\npendenza, 100, 200\r\n",
+     WarningClass::kStoredValue, 43, 1, "(gradient -56)"},
+    {"mountain past the grid", false, "montagna,   37650,  38300,  12",
+     "montagna,   37650,  48300,  12", WarningClass::kOffGrid, 61, 1, "left out"},
+    {"signal countdown before the start", true, "segnale,    1450", "segnale,    250",
+     WarningClass::kOffGrid, 32, 1, "countdown marks"},
+    {"keyword as the last field", true, "[codici]\r\n[fine]\r\n", "[codici]\r\nsegnale\r\n",
+     WarningClass::kLastField, 57, 1, "never processed"},
+};
+
+TEST(Diagnostics, EachEditOfTheBuiltInScenarioWarnsAtItsPlaceAndChangesNoByte) {
+  const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  for (const Edit& e : kEdits) {
+    SCOPED_TRACE(e.name);
+    const std::string line = e.in_train ? docs[0].bytes : Replaced(docs[0].bytes, e.from, e.to);
+    const std::string train = e.in_train ? Replaced(docs[1].bytes, e.from, e.to) : docs[1].bytes;
+    DiagnosticSink sink;
+    Compiled with;
+    CompileTexts(line, train, &sink, &with);
+    bool found = false;
+    for (const Diagnostic& d : sink.diagnostics()) {
+      if (d.severity != Severity::kWarning || d.warning_class != e.expected) continue;
+      if (d.place.line != e.line) continue;
+      found = true;
+      EXPECT_EQ(d.place.file, e.in_train ? kTrain : kLine);
+      EXPECT_EQ(d.place.column, e.column);
+      EXPECT_NE(d.message.find(e.says), std::string::npos) << d.message;
+    }
+    EXPECT_TRUE(found) << "no " << WarningClassName(e.expected) << " warning at line " << e.line;
+
+    DiagnosticSink quiet;
+    quiet.DisableAllWarnings();
+    Compiled without;
+    CompileTexts(line, train, &quiet, &without);
+    EXPECT_TRUE(quiet.diagnostics().empty());
+    EXPECT_EQ(with.state.error_code, without.state.error_code);
+    ASSERT_TRUE(with.compilation.grid && without.compilation.grid);
+    const auto files = CompiledFiles(with);
+    EXPECT_EQ(files.size(), 3u);
+    EXPECT_TRUE(files == CompiledFiles(without));
+  }
+}
+
+TEST(Diagnostics, TheBuiltInScenarioCompilesWithoutAWarning) {
+  const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  for (int flag : {1, 0}) {
+    DiagnosticSink sink;
+    Compiled c;
+    c.state.compile_flag = flag;
+    CompileTexts(docs[0].bytes, docs[1].bytes, &sink, &c);
+    EXPECT_EQ(c.state.error_code, 0);
+    for (const Diagnostic& d : sink.diagnostics()) {
+      ADD_FAILURE() << d.place.file << ":" << d.place.line << ": " << d.message;
+    }
+    // The provenance knows who placed the first signal.
+    const Placement* p = c.compilation.provenance.At(CellOf(1450));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->object, "signal");
+    EXPECT_EQ(p->record.line, 32);
+  }
+}
+
+TEST(Diagnostics, ATakenCellErrorNamesTheRecordThatTookIt) {
+  const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  const std::string train =
+      Replaced(docs[1].bytes, "segnale,    2800", "segnale,    1450");
+  DiagnosticSink sink;
+  Compiled c;
+  CompileTexts(docs[0].bytes, train, &sink, &c);
+  std::optional<Diagnostic> error = ErrorDiagnostic(c.state, &sink);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->code, kErrSignalCellTaken);
+  EXPECT_EQ(error->place.line, 33);
+  EXPECT_EQ(error->place.column, 1);
+  ASSERT_EQ(error->notes.size(), 1u);
+  EXPECT_EQ(error->notes[0].place.line, 32);
+  EXPECT_EQ(error->notes[0].message, "cell 30 was taken here by the signal at 1450 m");
+}
+
+TEST(Diagnostics, AnOffSinkCollectsNothingAndClassesTurnOffOneByOne) {
+  DiagnosticSink off = DiagnosticSink::Off();
+  EXPECT_FALSE(off.on());
+  EXPECT_EQ(off.Warn(WarningClass::kFraction, {}, "x"), nullptr);
+  EXPECT_EQ(off.Add(Diagnostic{}), nullptr);
+
+  DiagnosticSink sink;
+  sink.Disable(WarningClass::kFraction);
+  EXPECT_EQ(sink.Warn(WarningClass::kFraction, {}, "x"), nullptr);
+  EXPECT_NE(sink.Warn(WarningClass::kOverwrite, {}, "y"), nullptr);
+  EXPECT_EQ(sink.warning_count(), 1);
+  for (int i = 0; i < kWarningClassCount; ++i) {
+    const auto c = static_cast<WarningClass>(i);
+    EXPECT_EQ(WarningClassFromName(WarningClassName(c)), c);
+  }
+  EXPECT_FALSE(WarningClassFromName("no-such-class"));
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,244 @@
+#include "compiler/record_reader.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "model/encoders.h"
+#include "model/rounding.h"
+
+namespace sc {
+namespace {
+
+constexpr double kCellLength = 50.0;
+// Suggest a keyword at most this many edits away.
+constexpr size_t kSuggestDistance = 2;
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = Fold(c);
+  return out;
+}
+
+bool Takes(std::string_view field, const KeywordTest& test, bool ignore_case) {
+  for (const char* word : test.words) {
+    if (word == nullptr) continue;
+    if (ignore_case ? !ContainsIgnoringCase(field, word) : !Contains(field, word)) return false;
+  }
+  return true;
+}
+
+// Levenshtein distance, giving up (returning limit + 1) once it exceeds limit.
+size_t EditDistance(std::string_view a, std::string_view b, size_t limit) {
+  if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit) return limit + 1;
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+bool IsSectionMarker(std::string_view field) {
+  return Contains(field, "[") && Contains(field, "]");
+}
+
+std::string Quoted(std::string_view s) { return "'" + std::string(s.substr(0, 60)) + "'"; }
+
+}  // namespace
+
+uint32_t MatchKeyword(std::string_view field, KeywordTests tests) {
+  uint32_t matched = 0;
+  for (size_t i = 0; i < tests.size(); ++i) {
+    if (Takes(field, tests[i], tests[i].ignore_case)) matched |= 1u << i;
+  }
+  return matched;
+}
+
+std::string SuggestKeyword(std::string_view field, KeywordTests tests) {
+  for (const KeywordTest& test : tests) {
+    if (!test.ignore_case && Takes(field, test, true)) return test.keyword;
+  }
+  const std::string folded = Folded(field);
+  std::string best;
+  size_t best_distance = kSuggestDistance + 1;
+  for (const KeywordTest& test : tests) {
+    const size_t d = EditDistance(folded, test.keyword, kSuggestDistance);
+    if (d < best_distance) {
+      best_distance = d;
+      best = test.keyword;
+    }
+  }
+  return best;
+}
+
+bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests tests,
+                               std::string* field) {
+  if (in_.AtEnd()) return false;
+  *field = in_.ReadText();
+  bool at_end = in_.AtEnd();
+  for (int i = 0; !at_end && i < dash_skips && Contains(*field, "-"); ++i) {
+    *field = in_.ReadText();
+    at_end = end_in_skips && in_.AtEnd();
+  }
+  keyword_.line = in_.line();
+  keyword_.column = in_.column();
+  keyword_.end_column = in_.end_column();
+  keyword_field_count_ = in_.fields_read();
+  if (at_end) {
+    if (sink_.wants(WarningClass::kLastField) && MatchKeyword(*field, tests) != 0) {
+      sink_.Warn(WarningClass::kLastField, keyword_,
+                 Quoted(*field) + " is the last field of the file: it is read but never processed; "
+                 "end the file with a line after it (for example \"[fine]\")");
+    }
+    return false;
+  }
+  return true;
+}
+
+void RecordReader::CheckRecord(const std::string& field, uint32_t matched, KeywordTests tests,
+                               Flow flow) {
+  if (!sink_.on()) return;
+  if (matched == 0) {
+    WarnUnknown(field, tests);
+    return;
+  }
+  if ((matched & (matched - 1)) != 0 && sink_.wants(WarningClass::kAmbiguousKeyword)) {
+    std::string names;
+    for (size_t i = 0; i < tests.size(); ++i) {
+      if (matched & (1u << i)) names += (names.empty() ? "" : ", ") + Quoted(tests[i].keyword);
+    }
+    sink_.Warn(WarningClass::kAmbiguousKeyword, keyword_,
+               Quoted(field) + " is taken by several records (" + names +
+                   "): each reads its own fields, in that order");
+  }
+  WarnRepeat(field, matched, tests);
+  if (flow != Flow::kNext || in_.fields_read() == keyword_field_count_) return;
+  const SourcePlace last = in_.place();
+  if (last.line > keyword_.line && sink_.wants(WarningClass::kShortLine)) {
+    Diagnostic* d = sink_.Warn(
+        WarningClass::kShortLine, keyword_,
+        "the " + Quoted(field) + " record has too few fields on its line: it read " +
+            std::to_string(in_.fields_read() - keyword_field_count_) +
+            " fields, the last of them on line " + std::to_string(last.line));
+    if (d) d->notes.push_back({last, "the record's last field was read here"});
+    last_warned_line_ = last.line;
+  } else if (const int column = in_.NextColumnOnLine(); column != 0) {
+    SourcePlace rest{name_, last.line, column, 0};
+    std::string why = in_.last_was_text()
+                          ? "; a comma ends a text field, so a sign text or station name with a "
+                            "comma is cut there"
+                          : "";
+    sink_.Warn(WarningClass::kExtraFields, rest,
+               "fields left on the line after the " + Quoted(field) +
+                   " record: they are read as further fields" + why);
+    last_warned_line_ = last.line;
+  }
+}
+
+void RecordReader::WarnUnknown(const std::string& field, KeywordTests tests) {
+  if (field.empty() || IsSectionMarker(field) || Contains(field, "-")) return;
+  if (keyword_.line == last_warned_line_ || !sink_.wants(WarningClass::kUnknownKeyword)) return;
+  last_warned_line_ = keyword_.line;
+  std::string message = Quoted(field) + " is not a record keyword; it is skipped";
+  const std::string suggestion = SuggestKeyword(field, tests);
+  if (!suggestion.empty()) message += "; did you mean " + Quoted(suggestion) + "?";
+  sink_.Warn(WarningClass::kUnknownKeyword, keyword_, message);
+}
+
+void RecordReader::WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests) {
+  once_seen_.resize(tests.size());
+  for (size_t i = 0; i < tests.size(); ++i) {
+    if (!(matched & (1u << i)) || !tests[i].once) continue;
+    if (once_seen_[i].line == 0) {
+      once_seen_[i] = keyword_;
+      continue;
+    }
+    Diagnostic* d = sink_.Warn(WarningClass::kHeaderRepeat, keyword_,
+                               Quoted(field) + " is given again: this later value wins");
+    if (d) d->notes.push_back({once_seen_[i], "given first here"});
+  }
+}
+
+void RecordReader::NoteTakenCell(int64_t cell) {
+  if (!sink_.on()) return;
+  const Placement* p = c_.provenance.At(cell);
+  if (!p) return;
+  sink_.SetErrorNote(state_.error_code, {p->record, "cell " + std::to_string(cell) +
+                                                        " was taken here by the " + p->object +
+                                                        " at " + std::to_string(p->position) + " m"});
+}
+
+void RecordReader::MarkPlaced(const char* object, int32_t position,
+                              std::initializer_list<int64_t> cells) {
+  if (!c_.provenance.on()) return;
+  const int32_t number = c_.provenance.Add({keyword_, object, position});
+  for (int64_t cell : cells) c_.provenance.Mark(cell, number);
+}
+
+void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
+  if (!sink_.wants(WarningClass::kOverwrite) || !c_.grid || !c_.grid->contains(cell)) return;
+  const uint8_t kind = c_.grid->at(cell).kind;
+  if (kind == kKindFree || kind == kKindMountainMarker) return;
+  const Placement* p = c_.provenance.At(cell);
+  const std::string what = p ? "the " + p->object + " at " + std::to_string(p->position) + " m"
+                             : "the object of kind " + std::to_string(kind);
+  Diagnostic* d = sink_.Warn(WarningClass::kOverwrite, keyword_,
+                             "the " + object + " overwrites " + what + " in cell " +
+                                 std::to_string(cell) + " without a check; that object is lost");
+  if (d && p) d->notes.push_back({p->record, "the overwritten " + p->object + " was placed here"});
+}
+
+void RecordReader::StartProvenance() {
+  if (sink_.on() && c_.grid) c_.provenance.Start(static_cast<size_t>(c_.grid->upper()) + 1);
+}
+
+void RecordReader::Stop(int32_t code, int line) {
+  state_.FailAt(code, name_, line, line == keyword_.line ? keyword_.column : 0);
+}
+
+void RecordReader::StopAt(int32_t code, int32_t position, int line) {
+  Stop(code, line);
+  state_.error_position = position;
+}
+
+TrackGrid& RecordReader::Grid() {
+  if (!c_.grid) in_.Fail(std::string("a record needs the track grid, but ") + grid_missing_);
+  return *c_.grid;
+}
+
+bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
+  const TrackGrid& grid = Grid();
+  const int64_t reach = int64_t{position} + margin;
+  if (!FitsLong(reach)) in_.Fail("the position " + std::to_string(position) + " is out of range");
+  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
+    StopAt(kErrBeyondGrid, position, line);
+    return false;
+  }
+  return true;
+}
+
+bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
+  const int32_t position = in_.ReadLong();
+  *value = in_.ReadLong();
+  if (!InRange(position, kRangeMargin, line)) return false;
+  *cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  return true;
+}
+
+Flow RecordReader::EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell) {
+  if (code == kErrNone) return Flow::kNext;
+  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
+  StopAt(code, position, line);
+  if (taken_cell >= 0) NoteTakenCell(taken_cell);
+  return Flow::kStop;
+}
+
+}  // namespace sc

@@ -1,0 +1,165 @@
+// What the line description reader and the train and service reader share:
+// the field reader over one input, the keyword loop that skips dashed fields,
+// the range test, the way a record stops the reading with an error code, an
+// encoder's outcome, and the profile fills.
+#ifndef SC_COMPILER_RECORD_READER_H_
+#define SC_COMPILER_RECORD_READER_H_
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/compilation.h"
+#include "compiler/diagnostic.h"
+#include "compiler/field_reader.h"
+#include "model/run_state.h"
+
+namespace sc {
+
+// What a reader does after a record.
+enum class Flow {
+  kNext,  // read the next record
+  kEnd,   // leave the body: the end steps run (end of file, or code 15)
+  kStop,  // the reader stopped with an error code; no end steps
+};
+
+// Writes cells from `cursor` on (write(cell)), at least once and then while
+// the cursor is below `until`; stops, leaving the cursor, at the first cell
+// above `last`.
+template <typename Write>
+void FillFrom(int64_t& cursor, int64_t until, int64_t last, Write write) {
+  do {
+    if (cursor > last) return;
+    write(cursor);
+    ++cursor;
+  } while (cursor < until);
+}
+
+// A record test on a keyword field: every word must be in the field.
+struct KeywordTest {
+  const char* keyword;  // the keyword as authors write it (for suggestions)
+  const char* words[2];  // the second may be null
+  bool ignore_case;
+  bool once;  // a record that sets one value: given twice, the later wins
+};
+using KeywordTests = std::span<const KeywordTest>;
+
+// Bit i is set when test i takes `field`.
+uint32_t MatchKeyword(std::string_view field, KeywordTests tests);
+
+// A keyword within edit distance 2 of `field`, or one that differs only in
+// case from a case-sensitive test; "" when none is close.
+std::string SuggestKeyword(std::string_view field, KeywordTests tests);
+
+// A record's position plus this margin must still lie on the grid.
+inline constexpr int32_t kRangeMargin = 100;
+
+// Whether test number `test` is set in `matched`.
+constexpr bool Has(uint32_t matched, int test) { return (matched >> test) & 1u; }
+
+class RecordReader {
+ protected:
+  // `grid_missing` says, in a read failure, why a record found no grid.
+  // `sink` (may be null: nothing collected) must outlive the reader.
+  RecordReader(std::string_view bytes, const std::string& name, RunState& state,
+               Compilation& compilation, const char* grid_missing, DiagnosticSink* sink)
+      : in_(bytes, name, sink),
+        name_(name),
+        state_(state),
+        c_(compilation),
+        sink_(sink ? *sink : off_),
+        grid_missing_(grid_missing) {
+    keyword_.file = name;
+  }
+
+  // Reads the next keyword field into `field`, skipping up to `dash_skips`
+  // fields that hold a dash. False at the end of the file: the file's last
+  // field is read but never a keyword (a warning when `tests` take it). With
+  // `end_in_skips` false the skipped fields are read without that test
+  // (reading past the end then fails).
+  bool NextKeyword(int dash_skips, bool end_in_skips, KeywordTests tests, std::string* field);
+
+  // The diagnostics of one keyword field, after its records were read:
+  // `matched` as MatchKeyword gave it; `flow` what the records said.
+  // Warns about a field no test takes (unless it is a section marker, a
+  // dash field or empty), one that several take, a record that read on
+  // into the following lines and fields left on its line.
+  void CheckRecord(const std::string& field, uint32_t matched, KeywordTests tests, Flow flow);
+
+  // No unknown-keyword warning for the rest of the keyword's line.
+  void QuietLine() { last_warned_line_ = keyword_.line; }
+
+  // The place of the current record's keyword field.
+  const SourcePlace& keyword_place() const { return keyword_; }
+
+  // Adds a taken-cell note to the error just set: what stands in `cell`
+  // and which record put it there.
+  void NoteTakenCell(int64_t cell);
+  // Records that the current record placed `object` at `position` in
+  // `cells` (when provenance is kept).
+  void MarkPlaced(const char* object, int32_t position, std::initializer_list<int64_t> cells);
+  // Warns, with a note at the record that placed it, before the current
+  // record's `object` overwrites the object in `cell`.
+  void WarnOverwrite(int64_t cell, const std::string& object);
+  // Starts the provenance for a new grid (when diagnostics are collected).
+  void StartProvenance();
+
+  // Sets `code`, located at the keyword field's `line` (and `position`).
+  void Stop(int32_t code, int line);
+  void StopAt(int32_t code, int32_t position, int line);
+
+  // The grid; a read failure when no route length made one.
+  TrackGrid& Grid();
+
+  // False (code 15 set at `position`) when position + margin lies beyond
+  // the grid; a sum that overflows 32 bits is a read failure.
+  bool InRange(int32_t position, int32_t margin, int line);
+
+  // A profile record (gradient, speed, adhesion): reads its position and
+  // value; false (code 15 set) when the position is beyond the grid.
+  // `cell` is the position's cell, round(position / 50), where the previous
+  // value's fill ends.
+  bool ReadProfilePoint(int line, int32_t* value, int64_t* cell);
+
+  // kNext for 0; a read failure for code 25; otherwise the code is set at
+  // `position` and the reading stops, with a note on what took
+  // `taken_cell` when one is given.
+  Flow EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell = -1);
+
+  // Runs `read`; a read failure becomes code 25. False on a read failure.
+  template <typename Read>
+  bool Guarded(Read read) {
+    try {
+      read();
+      return true;
+    } catch (const ReadFailure& failure) {
+      RecordReadFailure(failure, name_, state_);
+      return false;
+    }
+  }
+
+  FieldReader in_;
+  const std::string& name_;
+  RunState& state_;
+  Compilation& c_;
+  DiagnosticSink off_ = DiagnosticSink::Off();
+  DiagnosticSink& sink_;
+
+ private:
+  void WarnUnknown(const std::string& field, KeywordTests tests);
+  void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
+
+  const char* grid_missing_;
+  SourcePlace keyword_;
+  int64_t keyword_field_count_ = 0;
+  int last_warned_line_ = 0;
+  // The first place of each `once` record given so far (by test index).
+  std::vector<SourcePlace> once_seen_;
+};
+
+}  // namespace sc
+
+#endif  // SC_COMPILER_RECORD_READER_H_
