@@ -1,146 +1,21 @@
 #include "commands/preview_command.h"
 
-#include <filesystem>
-#include <optional>
-#include <system_error>
-
-#include "present/preview_data.h"
-#include "present/preview_svg.h"
 #include "app/report.h"
-#include "app/scenario_names.h"
-#include "compiler/compile.h"
+#include "commands/scenario_source.h"
+#include "present/preview_svg.h"
 
 namespace sc {
-namespace {
-
-constexpr const char* kProgram = "scenario-compiler: ";
-
-// What there is to draw and where it came from.
-struct Source {
-  std::optional<PreviewData> data;  // nullopt: nothing to draw
-  int status = kExitClean;
-  std::string folder;               // where the picture goes by default
-  std::string line_name, train_number;
-  std::vector<std::string> inputs;  // never to be overwritten
-};
-
-bool Read(Env& env, const std::string& path, std::string* bytes, std::ostream& err) {
-  Status s = env.ReadFile(path, bytes);
-  if (!s.ok()) err << kProgram << s.message() << "\n";
-  return s.ok();
-}
-
-Source FromCompiled(Env& env, const std::vector<std::string>& paths, std::ostream& err) {
-  Source source;
-  source.status = kExitUsageOrIo;
-  if (paths.size() != 2 && paths.size() != 3) {
-    err << kProgram << "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)\n";
-    return source;
-  }
-  const std::string& sim = paths[paths.size() - 2];
-  const std::string& dat = paths[paths.size() - 1];
-  std::optional<std::string> plan;
-  if (paths.size() == 3 && paths[0] != "-") {
-    plan.emplace();
-    if (!Read(env, paths[0], &*plan, err)) return source;
-    source.inputs.push_back(paths[0]);
-  }
-  std::string station_bytes, grid_bytes;
-  if (!Read(env, sim, &station_bytes, err) || !Read(env, dat, &grid_bytes, err)) return source;
-  std::string error;
-  source.data = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &error);
-  if (!source.data) {
-    err << kProgram << error << "\n";
-    return source;
-  }
-  source.inputs.insert(source.inputs.end(), {sim, dat});
-  source.folder = FolderOf(sim);
-  source.line_name = source.data->stations.slots[kSlotBackgrounds].name;
-  source.train_number = source.data->stations.slots[kSlotRepetition].name;
-  source.status = kExitClean;
-  return source;
-}
-
-Source FromTexts(Env& env, const PreviewOptions& options, std::ostream& err) {
-  Source source;
-  source.status = kExitUsageOrIo;
-  source.inputs = {options.line_file, options.train_file};
-  source.folder = FolderOf(options.line_file);
-  std::optional<std::string> line = LineNameFromFile(options.line_file);
-  std::optional<std::string> train = TrainNumberFromFile(options.train_file, line);
-  if (!line || !train) {
-    err << kProgram << "the files must be named <line>_linea.txt and <line>_<train>-.txt\n";
-    return source;
-  }
-  CompileInput input{options.line_file, std::string(), options.train_file, std::string()};
-  if (!Read(env, options.line_file, &*input.line_text, err) ||
-      !Read(env, options.train_file, &*input.train_text, err)) {
-    return source;
-  }
-  RunState state;
-  state.line_name = source.line_name = *line;
-  state.train_number = source.train_number = *train;
-  state.compile_flag = 1;
-  Compilation compilation;
-  CompileOutcome outcome = CompileScenario(input, state, compilation);
-  if (outcome.message) {
-    err << ErroreText(*outcome.message) << "\n";
-    source.status = kExitMessage;
-    return source;
-  }
-  source.status = kExitClean;
-  if (state.error_code != 0) {
-    err << FormatDiagnostic(state) << "\n";
-    source.status = kExitCheckFailed;
-  }
-  if (compilation.grid) {
-    source.data = PreviewFromCompilation(compilation);
-  } else {
-    err << kProgram << "no track grid was built; nothing to draw\n";
-    source.status = kExitCheckFailed;
-  }
-  return source;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
-// The output path, or "" after a usage error.
-std::string OutputPath(const PreviewOptions& options, const Source& source, std::ostream& err) {
-  std::string path = options.output;
-  if (path.empty()) {
-    for (const std::string& part : {source.line_name, source.train_number}) {
-      if (!NamePartProblem(part).empty()) {
-        err << kProgram << "no usable line name and train number for the picture's name; give -o FILE.svg\n";
-        return "";
-      }
-    }
-    path = JoinPath(source.folder, source.line_name + "_" + source.train_number + "_preview.svg");
-  }
-  for (const std::string& input : source.inputs) {
-    if (SameFile(path, input)) {
-      err << kProgram << path << ": would overwrite an input file; choose another -o\n";
-      return "";
-    }
-  }
-  return path;
-}
-
-}  // namespace
 
 int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out,
                       std::ostream& err) {
-  Source source = options.compiled.empty() ? FromTexts(env, options, err)
-                                           : FromCompiled(env, options.compiled, err);
+  SourceRequest request{options.compiled, options.line_file, options.train_file, false};
+  ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
-  std::string path = OutputPath(options, source, err);
+  std::string path = PresentationOutputPath(options.output, "_preview.svg", source, err);
   if (path.empty()) return kExitUsageOrIo;
   Status s = env.WriteFile(path, RenderPreviewSvg(*source.data));
   if (!s.ok()) {
-    err << kProgram << s.message() << "\n";
+    err << "scenario-compiler: " << s.message() << "\n";
     return kExitUsageOrIo;
   }
   out << "wrote " << path << "\n";

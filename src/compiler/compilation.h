@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/encoders.h"
+#include "model/provenance.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -33,6 +34,8 @@ struct Compilation {
   MountainRanges mountains;
   // The next free sign slot (80 down); the train reader stops stations below it.
   int32_t next_sign_slot = kFirstSignSlot;
+  // Optional: records which input record wrote each cell (null: not asked).
+  Provenance* provenance = nullptr;
 };
 
 }  // namespace sc

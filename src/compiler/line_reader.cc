@@ -91,6 +91,7 @@ class LineReader {
   Compilation& c_;
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
+  int previous_gradient_record_ = kNoRecord;  // provenance of previous_gradient_
   int32_t sign_slot_ = kFirstSignSlot;
 };
 
@@ -150,6 +151,7 @@ bool LineReader::ReadHeader() {
 }
 
 bool LineReader::HeaderRecord(const std::string& field, int line) {
+  if (c_.provenance) c_.provenance->Begin(name_, line, field);
   if (ContainsIgnoringCase(field, "lunghezza") && ContainsIgnoringCase(field, "percorso")) {
     if (!RouteLength(line)) return false;
   }
@@ -199,6 +201,7 @@ void LineReader::ReadKmReference(int slot) {
   ref.start = in_.ReadLong();
   ref.end = in_.ReadLong();
   ref.position = in_.ReadLong();
+  if (c_.provenance) c_.provenance->WroteSlot(slot);
 }
 
 // The signal repetition stretch and its number of codes (4 or 9, named in
@@ -263,6 +266,7 @@ Flow LineReader::ReadBody() {
 // Offers the field to every record test in turn; one field may match more
 // than one.
 Flow LineReader::BodyRecord(std::string& field, int line) {
+  if (c_.provenance) c_.provenance->Begin(name_, line, field);
   Flow flow = Flow::kNext;
   if (ContainsIgnoringCase(field, "pendenza")) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
@@ -315,6 +319,9 @@ void LineReader::FillGradient(int64_t until) {
   const uint8_t code = Low8(shifted);
   do {
     grid.at(gradient_cursor_).gradient_code = code;
+    if (c_.provenance) {
+      c_.provenance->WroteBy(previous_gradient_record_, gradient_cursor_, CellPart::kGradient);
+    }
     ++gradient_cursor_;
   } while (gradient_cursor_ < until && gradient_cursor_ <= grid.upper());
 }
@@ -326,6 +333,7 @@ Flow LineReader::Gradient(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
+  if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -418,7 +426,7 @@ Flow LineReader::Mountain(int line) {
   const int32_t type = in_.ReadLong();
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, line)) return Flow::kEndBody;
-  return EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+  return EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
 }
 
 Flow LineReader::MaxSpeedBoard(int line) {
@@ -433,7 +441,8 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, line)) return Flow::kEndBody;
   const int32_t code =
-      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
+      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
+                         strisced, c_.provenance);
   return EncoderOutcome(code, position, line);
 }
 
@@ -453,6 +462,10 @@ Flow LineReader::Sign(std::string& field, int line) {
   grid.at(cell).kind = kKindSign;
   grid.at(cell).value_a = static_cast<int16_t>(sign_slot_);
   c_.stations.slots[static_cast<size_t>(sign_slot_)].name = field;
+  if (c_.provenance) {
+    c_.provenance->Wrote(cell, CellPart::kObject);
+    c_.provenance->WroteSlot(sign_slot_);
+  }
   --sign_slot_;
   c_.next_sign_slot = sign_slot_;
   return Flow::kNext;

@@ -102,6 +102,9 @@ class TrainReader {
   int64_t adhesion_fill_ = 0;
   uint8_t current_speed_code_ = 0;
   int32_t current_adhesion_ = 0;
+  // Provenance of the current speed and adhesion.
+  int speed_record_ = kNoRecord;
+  int adhesion_record_ = kNoRecord;
   int32_t next_station_ = kFirstStationSlot;
 };
 
@@ -160,6 +163,7 @@ void TrainReader::ReadBody() {
 // Offers the field to every keyword test in turn; one field may match more
 // than one.
 Flow TrainReader::Record(const std::string& field, int line) {
+  if (c_.provenance) c_.provenance->Begin(name_, line, field);
   auto has = [&field](const char* word) { return ContainsIgnoringCase(field, word); };
   StationRecord& train = c_.stations.slots[kSlotTrainRoute];
   StationRecord& extra = c_.stations.slots[kSlotRepetition];
@@ -221,6 +225,7 @@ void TrainReader::FillSpeed(int64_t until) {
   do {
     if (speed_fill_ >= grid.upper()) return;
     grid.at(speed_fill_).speed_code = current_speed_code_;
+    if (c_.provenance) c_.provenance->WroteBy(speed_record_, speed_fill_, CellPart::kSpeed);
     ++speed_fill_;
   } while (speed_fill_ < until);
 }
@@ -232,7 +237,10 @@ void TrainReader::FillSpeed(int64_t until) {
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
   do {
-    if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
+    if (grid.contains(adhesion_fill_)) {
+      grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
+      if (c_.provenance) c_.provenance->WroteBy(adhesion_record_, adhesion_fill_, CellPart::kAdhesion);
+    }
     ++adhesion_fill_;
   } while (adhesion_fill_ < until);
 }
@@ -247,6 +255,7 @@ Flow TrainReader::Velocity(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillSpeed(cell);
   current_speed_code_ = SpeedCode(speed);
+  if (c_.provenance) speed_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -257,6 +266,7 @@ Flow TrainReader::Adhesion(int line) {
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
+  if (c_.provenance) adhesion_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -275,7 +285,8 @@ Flow TrainReader::Signal(int line) {
   const int32_t posizione = v[0];
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
-      MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+      MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                  v[10], c_.provenance);
   return EncoderOutcome(code, posizione, line);
 }
 
@@ -292,7 +303,7 @@ Flow TrainReader::Slowdown(int line) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
   const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
-                                         static_cast<int16_t>(f_tt), f_ta, d_v);
+                                         static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   return EncoderOutcome(code, x, line);
 }
 
@@ -314,6 +325,7 @@ Flow TrainReader::Abbattimento(int line) {
   } else {
     grid.at(cell).kind = kKindAbbattimentoZero;
   }
+  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
   return Flow::kNext;
 }
 
@@ -356,6 +368,7 @@ Flow TrainReader::Station(int line) {
     return Flow::kStop;
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
+  if (c_.provenance) c_.provenance->WroteSlot(slot);
   station.position = in_.ReadLong();
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
@@ -402,7 +415,9 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
       const double q = end_cell - i - 1;
       if (q <= 1) continue;
       const int64_t cell = RoundToInt(q);
-      if (grid.contains(cell)) grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      if (!grid.contains(cell)) continue;
+      grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+      if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kCountdown);
     }
   }
   const double q = end_cell - 1;
@@ -417,6 +432,7 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
   }
   grid.at(cell).kind = kKindStationEnd;
   grid.at(cell).value_a = static_cast<int16_t>(slot);
+  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
   return Flow::kNext;
 }
 
@@ -428,13 +444,13 @@ void TrainReader::EndProcessing() {
     TrackGrid& grid = *c_.grid;
     const int64_t until = int64_t{grid.upper()} - kTailGap;
     do {
-      if (grid.contains(speed_fill_)) grid.at(speed_fill_).speed_code = current_speed_code_;
+      if (grid.contains(speed_fill_)) {
+        grid.at(speed_fill_).speed_code = current_speed_code_;
+        if (c_.provenance) c_.provenance->WroteBy(speed_record_, speed_fill_, CellPart::kSpeed);
+      }
       ++speed_fill_;
     } while (speed_fill_ < until);
-    do {
-      if (grid.contains(adhesion_fill_)) grid.at(adhesion_fill_).adhesion = Low8(current_adhesion_);
-      ++adhesion_fill_;
-    } while (adhesion_fill_ < until);
+    FillAdhesion(until);
   }
   for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
     const StationRecord& ref = c_.stations.slots[static_cast<size_t>(slot)];

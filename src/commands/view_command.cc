@@ -1,0 +1,53 @@
+#include "commands/view_command.h"
+
+#include "app/report.h"
+#include "commands/scenario_source.h"
+#include "present/view_page.h"
+
+namespace sc {
+namespace {
+
+// The compile's outcome as the page's diagnostics: today the one error the
+// compile keeps.
+std::vector<ViewDiagnostic> Diagnostics(const RunState& state) {
+  std::vector<ViewDiagnostic> list;
+  if (state.error_code == 0) return list;
+  ViewDiagnostic d;
+  d.file = state.error_file;
+  d.line = state.error_line;
+  d.severity = "error";
+  d.class_name = "error " + std::to_string(state.error_code);
+  d.message = state.error_code == kErrReadFailure && !state.error_detail.empty()
+                  ? "the file could not be read: " + state.error_detail
+                  : ErrorText(state.error_code);
+  if (ErrorRecordsPosition(state.error_code)) d.metre = state.error_position;
+  list.push_back(d);
+  return list;
+}
+
+}  // namespace
+
+int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err) {
+  SourceRequest request{options.compiled, options.line_file, options.train_file, true};
+  ScenarioSource source = LoadScenario(env, request, err);
+  if (!source.data) return source.status;
+  std::string path = PresentationOutputPath(options.output, "_view.html", source, err);
+  if (path.empty()) return kExitUsageOrIo;
+
+  ViewInput input;
+  input.title = source.line_name + " \x96 train " + source.train_number;
+  input.data = &*source.data;
+  input.provenance = source.provenance.get();
+  for (auto& [name, text] : source.texts) input.sources.push_back({name, text});
+  if (source.compile_state) input.diagnostics = Diagnostics(*source.compile_state);
+
+  Status s = env.WriteFile(path, RenderViewPage(input));
+  if (!s.ok()) {
+    err << "scenario-compiler: " << s.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  out << "wrote " << path << "\n";
+  return source.status;
+}
+
+}  // namespace sc
