@@ -113,6 +113,41 @@ TEST(Cli, CompileNamesAndRefusals) {
   EXPECT_NE(missing.err.find("nope_linea.txt"), std::string::npos);
 }
 
+// A name from the command line is UTF-8 here; inside the files it is
+// Windows-1252, and the competition codes come from those bytes.
+TEST(Cli, NamesAreWindows1252InsideTheFiles) {
+  TempFolder dir, utf8_out, cp1252_out;
+  WriteFileOrDie(dir.File("line.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("train.txt"), "[generale]\r\n[fine]\r\n");
+  const std::string files =
+      ShellQuote(dir.File("line.txt")) + " " + ShellQuote(dir.File("train.txt"));
+  const std::string utf8 = "\xC3\x88RTO \xC3\x97 \xC5\xA0\xC5\x92\xC5\xBD\xC5\xB8 - Dreo";
+  const std::string cp1252 = "\xC8RTO \xD7 \x8A\x8C\x8E\x9F - Dreo";
+
+  ProgramRun a = RunProgram("compile " + files + " --train 1 --line " + ShellQuote(utf8) +
+                            " --out " + ShellQuote(utf8_out.path()));
+  ASSERT_EQ(a.exit_status, 0) << a.err;
+  // Bytes that are not UTF-8 are taken as Windows-1252 as they stand.
+  ProgramRun b = RunProgram("compile " + files + " --train 1 --line " + ShellQuote(cp1252) +
+                            " --out " + ShellQuote(cp1252_out.path()));
+  ASSERT_EQ(b.exit_status, 0) << b.err;
+  for (const char* suffix : {"_1.sim", "_1.dat", "_linea.dat"}) {
+    EXPECT_EQ(ReadFileOrDie(utf8_out.File(utf8 + suffix)),
+              ReadFileOrDie(cp1252_out.File(cp1252 + suffix)))
+        << suffix;
+  }
+  EXPECT_NE(ReadFileOrDie(utf8_out.File(utf8 + "_1.sim")).find(cp1252), std::string::npos);
+  ProgramRun dump = RunProgram("dump " + ShellQuote(utf8_out.File(utf8 + "_1.sim")));
+  EXPECT_NE(dump.out.find("line_name \"" + utf8 + "\""), std::string::npos) << dump.out;
+
+  ProgramRun refused = RunProgram("compile " + files + " --line L --train " +
+                                  ShellQuote("\xCE\xA9") + " --out " + ShellQuote(utf8_out.path()));
+  EXPECT_EQ(refused.exit_status, 1);
+  EXPECT_NE(refused.err.find("\"\xCE\xA9\", which Windows-1252 cannot write"), std::string::npos)
+      << refused.err;
+  EXPECT_FALSE(PathExists(utf8_out.File("L_\xCE\xA9.sim")));
+}
+
 TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
   TempFolder dir, out;
   // An author who named the line file like the route plan it produces.

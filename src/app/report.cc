@@ -1,5 +1,7 @@
 #include "app/report.h"
 
+#include "present/text_1252.h"
+
 namespace sc {
 
 std::string FormatDiagnostic(const RunState& state) {
@@ -12,7 +14,7 @@ std::string FormatDiagnostic(const RunState& state) {
   }
   out += "error " + std::to_string(state.error_code) + ": ";
   if (state.error_code == kErrReadFailure && !state.error_detail.empty()) {
-    out += "the file could not be read: " + state.error_detail;
+    out += "the file could not be read: " + NativeText(state.error_detail);
   } else {
     out += ErrorText(state.error_code);
   }

@@ -1,5 +1,8 @@
 #include "app/scenario_names.h"
 
+#include "platform/native_text.h"
+#include "present/text_1252.h"
+
 namespace sc {
 namespace {
 
@@ -62,6 +65,39 @@ std::string NamePartProblem(const std::string& name) {
     if (u < 0x20 || u == 0x7F) return "contains a control character";
   }
   return "";
+}
+
+namespace {
+
+// The Windows-1252 text of a name spelt the platform's way; "" or what is
+// wrong.
+std::string NameAsText(const std::string& native, const char* what, std::string* text) {
+  if (NativeTextIsCp1252()) {
+    *text = native;
+    return "";
+  }
+  std::string offender;
+  switch (Cp1252FromUtf8(native, text, &offender)) {
+    case Cp1252Conversion::kConverted:
+      return "";
+    case Cp1252Conversion::kNotUtf8:
+      *text = native;
+      return "";
+    case Cp1252Conversion::kNoByte:
+      break;
+  }
+  return std::string("the ") + what + " \"" + native + "\" holds \"" + offender +
+         "\", which Windows-1252 cannot write; the simulator reads names in Windows-1252";
+}
+
+}  // namespace
+
+std::string SetScenarioNames(const std::string& line, const std::string& train, RunState& state) {
+  std::string problem = NameAsText(line, "line name", &state.line_name);
+  if (problem.empty()) problem = NameAsText(train, "train number", &state.train_number);
+  state.line_file_part = state.line_name == line ? std::string() : line;
+  state.train_file_part = state.train_number == train ? std::string() : train;
+  return problem;
 }
 
 }  // namespace sc

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "model/run_state.h"
+
 namespace sc {
 
 // The last component of a path ("dir/a_linea.txt" gives "a_linea.txt").
@@ -25,6 +27,14 @@ std::optional<std::string> TrainNumberFromFile(const std::string& path,
 // Empty when `name` can be used as part of a file name; otherwise why not
 // (empty, contains "/" or "\", is "." or "..", contains a control character).
 std::string NamePartProblem(const std::string& name);
+
+// Sets the line name and train number of `state` from their platform
+// spelling (an argument or part of a file name): the file-name parts as
+// given, the text inside the files as Windows-1252. On POSIX a name that is
+// UTF-8 is converted; one that is not is taken as Windows-1252 bytes as it
+// stands (a file copied from Windows). Returns "" or, for a character that
+// Windows-1252 cannot hold, a sentence naming it.
+std::string SetScenarioNames(const std::string& line, const std::string& train, RunState& state);
 
 }  // namespace sc
 

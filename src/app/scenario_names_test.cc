@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/native_text.h"
+
 namespace sc {
 namespace {
 
@@ -22,6 +24,35 @@ TEST(ScenarioNames, NamePartProblems) {
   for (const char* bad : {"", ".", "..", "a/b", "a\\b", "a\tb", "a\x7f"}) {
     EXPECT_NE(NamePartProblem(bad), "") << bad;
   }
+}
+
+// Names reach the program spelt the platform's way; inside the files they
+// are Windows-1252.
+TEST(ScenarioNames, NamesInsideTheFilesAreWindows1252) {
+  if (NativeTextIsCp1252()) GTEST_SKIP() << "arguments arrive as Windows-1252 already";
+  struct Case {
+    const char* native;
+    const char* text;
+    bool file_part_differs;
+  } cases[] = {
+      {"Vastro - Dreo", "Vastro - Dreo", false},
+      {"\xC3\x88RTO \xC3\x97 \xC5\xA0\xC5\x92\xC5\xBD\xC5\xB8 - Dreo", "\xC8RTO \xD7 \x8A\x8C\x8E\x9F - Dreo",
+       true},
+      // Not UTF-8: a name copied from a Windows machine, taken as it stands.
+      {"\xC8RTO", "\xC8RTO", false},
+  };
+  for (const Case& k : cases) {
+    RunState state;
+    EXPECT_EQ(SetScenarioNames(k.native, "2001", state), "") << k.native;
+    EXPECT_EQ(state.line_name, k.text);
+    EXPECT_EQ(state.LineFilePart(), k.native);
+    EXPECT_EQ(!state.line_file_part.empty(), k.file_part_differs);
+    EXPECT_EQ(state.TrainFilePart(), "2001");
+  }
+  RunState state;
+  const std::string problem = SetScenarioNames("Linea", "\xCE\xA9-7", state);
+  EXPECT_NE(problem.find("train number"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("\"\xCE\xA9\""), std::string::npos) << problem;
 }
 
 TEST(ScenarioNames, Paths) {

@@ -40,9 +40,9 @@ bool ResolveNames(const CompileOptions& options, RunState& state, std::ostream& 
       return false;
     }
   }
-  state.line_name = *line;
-  state.train_number = *train;
-  return true;
+  std::string problem = SetScenarioNames(*line, *train, state);
+  if (!problem.empty()) err << kProgram << problem << "\n";
+  return problem.empty();
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

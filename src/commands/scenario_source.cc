@@ -6,6 +6,7 @@
 #include "app/report.h"
 #include "app/scenario_names.h"
 #include "compiler/compile.h"
+#include "present/text_1252.h"
 
 namespace sc {
 namespace {
@@ -43,8 +44,10 @@ ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, std
   }
   source.inputs.insert(source.inputs.end(), {sim, dat});
   source.folder = FolderOf(sim);
-  source.line_name = source.data->stations.slots[kSlotBackgrounds].name;
-  source.train_number = source.data->stations.slots[kSlotRepetition].name;
+  // The names inside the files are Windows-1252; the output's file name
+  // spells them the platform's way.
+  source.line_name = NativeText(source.data->stations.slots[kSlotBackgrounds].name);
+  source.train_number = NativeText(source.data->stations.slots[kSlotRepetition].name);
   source.status = kExitClean;
   return source;
 }
@@ -67,8 +70,13 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   }
   source.texts = {{request.line_file, *input.line_text}, {request.train_file, *input.train_text}};
   RunState& state = source.compile_state.emplace();
-  state.line_name = source.line_name = *line;
-  state.train_number = source.train_number = *train;
+  source.line_name = *line;
+  source.train_number = *train;
+  std::string problem = SetScenarioNames(*line, *train, state);
+  if (!problem.empty()) {
+    err << kProgram << problem << "\n";
+    return source;
+  }
   state.compile_flag = 1;
   Compilation compilation;
   if (request.record_provenance) {

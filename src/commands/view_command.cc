@@ -35,7 +35,11 @@ int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std:
   if (path.empty()) return kExitUsageOrIo;
 
   ViewInput input;
-  input.title = source.line_name + " \x96 train " + source.train_number;
+  // The names as the station table holds them: Windows-1252, like every
+  // text the page is given.
+  const StationTable& stations = source.data->stations;
+  input.title = stations.slots[kSlotBackgrounds].name + " \x96 train " +
+                stations.slots[kSlotRepetition].name;
   input.data = &*source.data;
   input.provenance = source.provenance.get();
   for (auto& [name, text] : source.texts) input.sources.push_back({name, text});

@@ -1,8 +1,10 @@
 #include "compiler/compiled_files.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,8 +19,6 @@ namespace {
 constexpr size_t kMaxTextBytes = 65535;
 // The route plan goes to the file in blocks of this size.
 constexpr size_t kPlanBlock = size_t{1} << 20;
-// The largest plan element: a 2-byte type code and an 8-byte double.
-constexpr size_t kMaxElementBytes = 10;
 
 // Variant type codes of the route plan's elements.
 constexpr uint16_t kVariantEmpty = 0;
@@ -82,31 +82,61 @@ void PutCell(std::string& out, const TrackCell& c) {
 }
 
 // Fills a fixed block with plan elements and hands each full block to the
-// file, so the plan is never held a second time in memory. Each Put returns
-// false once handing a block over has failed; status() then says why.
+// file, so the plan is never held a second time in memory. Runs of elements
+// are encoded straight into the block, ten or two bytes each, with no check
+// per element. Each Put returns false once handing a block over has failed;
+// status() then says why.
 class PlanStream {
  public:
   explicit PlanStream(ReplacingFile& file) : file_(file), block_(new char[kPlanBlock]) {}
 
-  bool PutEmpty() {
-    if (!Reserve()) return false;
-    PutLittle(kVariantEmpty, 2);
-    return true;
+  bool PutEmpties(int64_t n) {
+    while (n > 0) {
+      const int64_t k = std::min(n, Room(kEmptyBytes));
+      if (k == 0) {
+        if (!Flush()) return false;
+        continue;
+      }
+      // An empty element is its type code 0: two zero bytes.
+      std::memset(block_.get() + used_, 0, static_cast<size_t>(k) * kEmptyBytes);
+      used_ += static_cast<size_t>(k) * kEmptyBytes;
+      n -= k;
+    }
+    return status_.ok();
   }
   bool PutInteger(int16_t v) {
-    if (!Reserve()) return false;
+    if (Room(kIntegerBytes) == 0 && !Flush()) return false;
     PutLittle(kVariantInteger, 2);
     PutLittle(static_cast<uint16_t>(v), 2);
     return true;
   }
-  bool PutDouble(double v) {
-    if (!Reserve()) return false;
-    PutLittle(kVariantDouble, 2);
-    PutLittle(std::bit_cast<uint64_t>(v), 8);
-    return true;
+  bool PutDoubles(const double* v, int64_t n) {
+    while (n > 0) {
+      const int64_t k = std::min(n, Room(kDoubleBytes));
+      if (k == 0) {
+        if (!Flush()) return false;
+        continue;
+      }
+      char* p = block_.get() + used_;
+      for (int64_t i = 0; i < k; ++i, p += kDoubleBytes) {
+        p[0] = static_cast<char>(kVariantDouble);
+        p[1] = 0;
+        const uint64_t bits = std::bit_cast<uint64_t>(v[i]);
+        if constexpr (std::endian::native == std::endian::little) {
+          std::memcpy(p + 2, &bits, 8);
+        } else {
+          for (int b = 0; b < 8; ++b) p[2 + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
+        }
+      }
+      used_ += static_cast<size_t>(k) * kDoubleBytes;
+      v += k;
+      n -= k;
+    }
+    return status_.ok();
   }
   bool Flush() {
-    if (used_ == 0) return status_.ok();
+    if (!status_.ok()) return false;
+    if (used_ == 0) return true;
     status_ = file_.Append(std::string_view(block_.get(), used_));
     used_ = 0;
     return status_.ok();
@@ -114,9 +144,13 @@ class PlanStream {
   const Status& status() const { return status_; }
 
  private:
-  bool Reserve() {
-    if (!status_.ok()) return false;
-    return used_ + kMaxElementBytes <= kPlanBlock || Flush();
+  static constexpr int64_t kEmptyBytes = 2;
+  static constexpr int64_t kIntegerBytes = 4;
+  static constexpr int64_t kDoubleBytes = 10;
+
+  // How many elements of `size` bytes still fit in the block.
+  int64_t Room(int64_t size) const {
+    return status_.ok() ? static_cast<int64_t>(kPlanBlock - used_) / size : 0;
   }
   void PutLittle(uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) block_[used_++] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -130,16 +164,15 @@ class PlanStream {
 
 // One column of the plan, metres 0 to the last: the starting points as
 // 16-bit integers, computed metres as doubles, the rest empty.
-bool WritePlanColumn(const std::vector<double>& column, int64_t filled, PlanStream& out) {
+bool WritePlanColumn(const PlanColumn& column, int64_t filled, PlanStream& out) {
   const int64_t metres = static_cast<int64_t>(column.size());
-  for (int64_t m = 0; m < metres; ++m) {
-    const double v = column[static_cast<size_t>(m)];
-    bool ok = m >= filled                ? out.PutEmpty()
-              : m < kStartingPoints ? out.PutInteger(Wrap16(RoundToInt(v)))
-                                    : out.PutDouble(v);
-    if (!ok) return false;
+  const int64_t computed = std::clamp<int64_t>(filled, 0, metres);
+  const int64_t starting = std::min(computed, kStartingPoints);
+  for (int64_t m = 0; m < starting; ++m) {
+    if (!out.PutInteger(Wrap16(RoundToInt(column[static_cast<size_t>(m)])))) return false;
   }
-  return true;
+  return out.PutDoubles(column.data() + starting, computed - starting) &&
+         out.PutEmpties(metres - computed);
 }
 
 // Writes `bytes` as the whole new content of `path`.
@@ -184,11 +217,11 @@ Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
   return out.status();
 }
 
-std::string RoutePlanFileName(const RunState& s) { return s.line_name + "_linea.dat"; }
+std::string RoutePlanFileName(const RunState& s) { return s.LineFilePart() + "_linea.dat"; }
 std::string StationFileName(const RunState& s) {
-  return s.line_name + "_" + s.train_number + ".sim";
+  return s.LineFilePart() + "_" + s.TrainFilePart() + ".sim";
 }
-std::string GridFileName(const RunState& s) { return s.line_name + "_" + s.train_number + ".dat"; }
+std::string GridFileName(const RunState& s) { return s.LineFilePart() + "_" + s.TrainFilePart() + ".dat"; }
 
 Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& state,
                           const Compilation& compilation) {

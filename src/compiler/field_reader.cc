@@ -129,15 +129,17 @@ bool ParseNumberField(std::string_view text, int64_t* value) {
     whole = whole * 10 + (text[i] - '0');
     if (whole > kLimit) return false;
   }
-  if (digits == 0) return false;
+  std::string_view fraction;
   if (i < text.size()) {
     if (text[i] != '.') return false;
-    ++i;
-    std::string_view fraction = text.substr(i);
-    if (fraction.empty()) return false;
+    fraction = text.substr(i + 1);
     for (char c : fraction) {
       if (c < '0' || c > '9') return false;
     }
+  }
+  // "1." and ".5" are numbers; ".", "+" and "-." are not.
+  if (digits == 0 && fraction.empty()) return false;
+  if (!fraction.empty()) {
     // Half to even, decided on the digits: above one half rounds up, exactly
     // one half rounds to the even neighbour.
     char first = fraction[0];

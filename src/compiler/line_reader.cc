@@ -176,9 +176,9 @@ bool LineReader::HeaderRecord(const std::string& field, int line) {
 bool LineReader::RouteLength(int line) {
   const int32_t length = in_.ReadLong();
   c_.stations.slots[kSlotTrainRoute].end = length;
+  // A failing length leaves the grid and plan of an earlier length record:
+  // they exist from the first one on.
   if (length > kMaxRouteLength) {
-    c_.grid.reset();
-    c_.plan.reset();
     Stop(kErrRouteTooLong, line);
     return false;
   }
@@ -186,8 +186,6 @@ bool LineReader::RouteLength(int line) {
   const int64_t plan_last = int64_t{length} + kPlanBeyondRoute;
   const bool plan_requested = state_.compile_flag != 0;
   if (grid_upper < 0 || (plan_requested && plan_last < 0)) {
-    c_.grid.reset();
-    c_.plan.reset();
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
@@ -474,7 +472,10 @@ Flow LineReader::Sign(std::string& field, int line) {
 // The last gradient runs on to the grid's end (its last three cells keep 0);
 // the plan runs straight on, its last two metres left empty.
 void LineReader::EndSteps() {
-  if (c_.grid) FillGradient(int64_t{c_.grid->upper()} - 2);
+  // The gradient tail writes at least one cell, so it needs the grid even
+  // when the body placed nothing.
+  if (!c_.grid) in_.Fail("the line description has no route length (\"lunghezza percorso\")");
+  FillGradient(int64_t{c_.grid->upper()} - 2);
   if (c_.plan) {
     RoutePlan& plan = *c_.plan;
     while (plan.filled <= int64_t{plan.last_metre} - 2) WriteStraight(plan);

@@ -70,10 +70,30 @@ TEST(LineReader, RouteTooLongLeavesNoGrid) {
   ExpectCode(o, LineReadResult::kStopped, kErrRouteTooLong, 3);
   EXPECT_FALSE(o.c.grid);
   EXPECT_FALSE(o.c.plan);
-  // A second route length that is too long drops the grid of the first.
-  o = Read("[generale]\r\nlunghezza percorso, 1000\r\nlunghezza percorso, 2000000\r\n[x]\r\nz\r\n");
-  ExpectCode(o, LineReadResult::kStopped, kErrRouteTooLong, 3);
-  EXPECT_FALSE(o.c.grid);
+}
+
+// The grid and plan exist from the first route length on: a later length
+// that fails keeps them, so the compiled files are still written.
+TEST(LineReader, FailingLaterRouteLengthKeepsTheFirstGrid) {
+  struct Case {
+    const char* name;
+    const char* second_length;
+    LineReadResult result;
+    int32_t code;
+  } cases[] = {
+      {"too long", "1000001", LineReadResult::kStopped, kErrRouteTooLong},
+      {"negative", "-8000", LineReadResult::kFailed, kErrReadFailure},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Outcome o = Read(std::string("[generale]\r\nlunghezza percorso, 1000\r\nlunghezza percorso, ") +
+                     k.second_length + "\r\n[x]\r\nz\r\n");
+    ExpectCode(o, k.result, k.code, 3);
+    ASSERT_TRUE(o.c.grid);
+    EXPECT_EQ(o.c.grid->upper(), 160);
+    ASSERT_TRUE(o.c.plan);
+    EXPECT_EQ(o.c.plan->last_metre, 8000);
+  }
 }
 
 TEST(LineReader, NoPlanWhenNotRequested) {
@@ -418,10 +438,11 @@ TEST(LineReader, ReadFailures) {
     Outcome o = Read(k.text);
     ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, k.line);
   }
-  // Without a route length and without body records nothing fails: there is
-  // simply no grid.
+  // Without a route length even a body that places nothing fails: the
+  // gradient tail writes at least one cell.
   Outcome o = Read("[generale]\r\n[curve]\r\nx\r\n");
-  ExpectCode(o, LineReadResult::kContinue, 0, 0);
+  ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 3);
+  EXPECT_NE(o.state.error_detail.find("no route length"), std::string::npos);
   EXPECT_FALSE(o.c.grid);
 }
 

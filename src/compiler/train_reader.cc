@@ -90,7 +90,7 @@ class TrainReader {
 
   TrackGrid& Grid();
   bool InRange(int32_t position, int32_t margin, int line);
-  uint8_t SpeedCode(int32_t speed);
+  uint8_t SpeedCode();
   void FillSpeed(int64_t until);
   void FillAdhesion(int64_t until);
 
@@ -100,7 +100,7 @@ class TrainReader {
   Compilation& c_;
   int64_t speed_fill_ = 0;
   int64_t adhesion_fill_ = 0;
-  uint8_t current_speed_code_ = 0;
+  int32_t current_speed_ = 0;
   int32_t current_adhesion_ = 0;
   // Provenance of the current speed and adhesion.
   int speed_record_ = kNoRecord;
@@ -207,12 +207,14 @@ bool TrainReader::InRange(int32_t position, int32_t margin, int line) {
   return true;
 }
 
-// The profile code of a speed in km/h; one that does not fit a byte is a
-// read failure.
-uint8_t TrainReader::SpeedCode(int32_t speed) {
-  const int64_t code = RoundToInt(static_cast<double>(speed) / kSpeedUnit);
+// The profile code of the current speed in km/h, taken when a cell is
+// written: one that does not fit a byte is a read failure there, so a speed
+// that is never written never fails.
+uint8_t TrainReader::SpeedCode() {
+  const int64_t code = RoundToInt(static_cast<double>(current_speed_) / kSpeedUnit);
   if (code < 0 || code > std::numeric_limits<uint8_t>::max()) {
-    in_.Fail("the speed " + std::to_string(speed) + " km/h does not fit the speed profile");
+    in_.Fail("the speed " + std::to_string(current_speed_) +
+             " km/h does not fit the speed profile");
   }
   return static_cast<uint8_t>(code);
 }
@@ -224,7 +226,7 @@ void TrainReader::FillSpeed(int64_t until) {
   TrackGrid& grid = Grid();
   do {
     if (speed_fill_ >= grid.upper()) return;
-    grid.at(speed_fill_).speed_code = current_speed_code_;
+    grid.at(speed_fill_).speed_code = SpeedCode();
     if (c_.provenance) c_.provenance->WroteBy(speed_record_, speed_fill_, CellPart::kSpeed);
     ++speed_fill_;
   } while (speed_fill_ < until);
@@ -246,15 +248,14 @@ void TrainReader::FillAdhesion(int64_t until) {
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
-// the current one. The speed is only looked at once the line has passed the
-// range test and the previous speed has been written.
+// the current one, to be coded when the next fill or the tail writes it.
 Flow TrainReader::Velocity(int line) {
   const int32_t position = in_.ReadLong();
   const int32_t speed = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
   if (cell > 0) FillSpeed(cell);
-  current_speed_code_ = SpeedCode(speed);
+  current_speed_ = speed;
   if (c_.provenance) speed_record_ = c_.provenance->current();
   return Flow::kNext;
 }
@@ -362,8 +363,9 @@ void TrainReader::ReadStationDetails(StationRecord& station) {
 
 Flow TrainReader::Station(int line) {
   const int32_t slot = next_station_;
-  // Station slots must stay below the sign texts.
-  if (slot >= c_.next_sign_slot) {
+  // A station never goes into a slot above the sign texts' (slot 1 with the
+  // next sign slot 1 is stored, and the check after storing fails).
+  if (slot > c_.next_sign_slot) {
     SetCode(kErrStationTableFull, line);
     return Flow::kStop;
   }
@@ -445,7 +447,7 @@ void TrainReader::EndProcessing() {
     const int64_t until = int64_t{grid.upper()} - kTailGap;
     do {
       if (grid.contains(speed_fill_)) {
-        grid.at(speed_fill_).speed_code = current_speed_code_;
+        grid.at(speed_fill_).speed_code = SpeedCode();
         if (c_.provenance) c_.provenance->WroteBy(speed_record_, speed_fill_, CellPart::kSpeed);
       }
       ++speed_fill_;

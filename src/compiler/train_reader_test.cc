@@ -73,35 +73,56 @@ TEST(TrainReaderTest, SpeedLineBehindTheFillIndexStillWritesOneCell) {
   ExpectSpeedCodes(f, 19, kUpper - 3, 12);
 }
 
-TEST(TrainReaderTest, SpeedThatDoesNotFitAByteIsAReadFailure) {
-  for (const char* speed : {"1278", "-3"}) {
+// A speed is coded when a cell is written with it: one whose code does not
+// fit a byte fails at that write (the next velocity line's fill, or the
+// tail), and reading goes on until then.
+TEST(TrainReaderTest, SpeedThatDoesNotFitAByteFailsWhereItIsWritten) {
+  struct Case {
+    const char* name;
+    std::string body;
+    TrainReadResult result;
+    int error_line;  // 0: no failure
+    int32_t signal_cell;  // a signal read after the speed line: 0 when not reached
+  } cases[] = {
+      {"next velocity line writes it",
+       "velocita, 0, 1278\r\nsegnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\nvelocita, 9000, 100\r\n",
+       TrainReadResult::kFailed, 5, 57},
+      {"the tail writes it", "velocita, 0, 100\r\nvelocita, 39000, -5\r\n"
+       "segnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n",
+       TrainReadResult::kFailed, 6, 57},
+      {"never written", "velocita, 0, 100\r\nvelocita, 46950, 1278\r\n",
+       TrainReadResult::kDone, 0, 0},
+      {"1277 / 5 = 255.4 still fits", "velocita, 0, 1277\r\n", TrainReadResult::kDone, 0, 0},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
     TrainFixture f;
-    EXPECT_EQ(f.Read("velocita, 0, 100\r\nvelocita, 900, " + std::string(speed) + "\r\n"),
-              TrainReadResult::kFailed)
-        << speed;
-    EXPECT_EQ(f.state.error_code, kErrReadFailure);
-    EXPECT_EQ(f.state.error_line, 4);
+    EXPECT_EQ(f.Read(k.body), k.result);
+    if (k.error_line) {
+      EXPECT_EQ(f.state.error_code, kErrReadFailure);
+      EXPECT_EQ(f.state.error_line, k.error_line);
+    } else {
+      EXPECT_NE(f.state.error_code, kErrReadFailure);
+    }
+    if (k.signal_cell) EXPECT_EQ(f.cell(k.signal_cell).kind, kKindSignal);
   }
-  TrainFixture f;  // 1277 / 5 = 255.4 still fits
-  EXPECT_EQ(f.Read("velocita, 0, 1277\r\n"), TrainReadResult::kDone);
+  TrainFixture f;
+  f.Read("velocita, 0, 1277\r\n");
   EXPECT_EQ(f.cell(0).speed_code, 255);
 
-  // The previous speed still runs up to the failing line's cell.
+  // The previous speed still runs up to the line whose fill fails.
   TrainFixture g;
-  g.Read("velocita, 0, 100\r\nvelocita, 900, 1278\r\n");
+  g.Read("velocita, 0, 100\r\nvelocita, 900, 1278\r\nvelocita, 1800, 100\r\n");
   ExpectSpeedCodes(g, 0, 17, 20);
   EXPECT_EQ(g.cell(18).speed_code, 0);
 
-  // A line beyond the grid ends the reading before its speed is looked at.
+  // A line beyond the grid ends the reading; its speed is never written.
   TrainFixture h;
   EXPECT_EQ(h.Read("velocita, 0, 100\r\nvelocita, 46950, 1278\r\n"), TrainReadResult::kDone);
   EXPECT_EQ(h.state.error_code, kErrBeyondGrid);
   ExpectSpeedCodes(h, 0, kUpper - 3, 20);
 }
 
-// Lines at 50 m each push a fill index on by one cell, so twelve of them on
-// a grid of cells 0..10 run both indexes past U. The speed fill stops below
-// U; the adhesion fill writes U itself and skips what lies beyond it.
 TEST(TrainReaderTest, ProfileFillsStopAtTheGridEnd) {
   constexpr int32_t kSmallUpper = 10;
   TrainFixture f;
@@ -399,14 +420,25 @@ TEST(TrainReaderTest, StationsStopBeforeTheSignSlots) {
   EXPECT_EQ(f.slot(2).position, 9850);
   EXPECT_EQ(f.slot(kSlotRepetition).word_1, 0);
 
-  // With signs in slots 80 down to 2, a station is not stored at all: its
-  // slot would meet the sign slots.
+  // With signs in slots 80 down to 2 (79 signs), slot 1 is not above the
+  // next free sign slot: the station is stored with its marks, then the
+  // check after storing fails.
   TrainFixture g;
   g.c.next_sign_slot = 1;
   g.Read(StationLine(2800, 12, 600));
   EXPECT_EQ(g.state.error_code, kErrStationTableFull);
-  EXPECT_EQ(g.slot(1).position, 0);
-  EXPECT_EQ(g.cell(62).kind, kKindFree);
+  EXPECT_EQ(g.slot(1).position, 2800);
+  const int64_t marker = g.slot(1).end / 50 - 1;
+  EXPECT_EQ(g.cell(marker).kind, kKindStationEnd);
+  EXPECT_EQ(g.cell(marker - 1).countdown, 81);
+
+  // With 80 signs a station record stops before it is read.
+  TrainFixture h;
+  h.c.next_sign_slot = 0;
+  h.Read(StationLine(2800, 12, 600));
+  EXPECT_EQ(h.state.error_code, kErrStationTableFull);
+  EXPECT_EQ(h.slot(1).position, 0);
+  EXPECT_EQ(h.cell(marker).kind, kKindFree);
 }
 
 TEST(TrainReaderTest, BeyondTheGridEndsWithEndProcessing) {

@@ -48,8 +48,20 @@ const char* ErrorText(int32_t code);
 bool ErrorRecordsPosition(int32_t code);
 
 struct RunState {
+  // The line name and train number as the files' own Windows-1252 text: the
+  // station table holds them and the competition codes come from them.
   std::string line_name;
   std::string train_number;
+  // The same names as file names spell them, in the platform's encoding;
+  // empty when that is the text above byte for byte.
+  std::string line_file_part;
+  std::string train_file_part;
+  const std::string& LineFilePart() const {
+    return line_file_part.empty() ? line_name : line_file_part;
+  }
+  const std::string& TrainFilePart() const {
+    return train_file_part.empty() ? train_number : train_file_part;
+  }
   int32_t error_code = 0;
   int32_t error_position = 0;
   // Non-zero: also build and write the route plan.

@@ -223,7 +223,7 @@ void WriteStationsText(const StationTable& table, std::ostream& out) {
     const char* separator = " ";
     for (const auto& [label, f] : ShownFields(role, r)) {
       out << separator << label << ' ';
-      if (f.text) out << '"' << *f.text << '"';
+      if (f.text) out << '"' << NativeText(*f.text) << '"';
       else out << f.number;
       separator = ", ";
     }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/native_text.h"
+
 namespace sc {
 namespace {
 
@@ -40,6 +42,77 @@ std::string Utf8From1252(std::string_view bytes) {
   out.reserve(bytes.size());
   for (char c : bytes) AppendUtf8(CodePointFrom1252(static_cast<uint8_t>(c)), &out);
   return out;
+}
+
+std::string NativeText(std::string_view bytes) {
+  return NativeTextIsCp1252() ? std::string(bytes) : Utf8From1252(bytes);
+}
+
+namespace {
+
+// Decodes one UTF-8 sequence at `i` (shortest form, no surrogates); false
+// when the bytes there are not one.
+bool DecodeUtf8(std::string_view text, size_t* i, uint32_t* cp) {
+  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+  const uint8_t lead = byte(*i);
+  size_t length = 0;
+  uint32_t min = 0;
+  if (lead < 0x80) {
+    *cp = lead;
+    ++*i;
+    return true;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, min = 0x80, *cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, min = 0x800, *cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, min = 0x10000, *cp = lead & 0x07;
+  } else {
+    return false;
+  }
+  if (*i + length > text.size()) return false;
+  for (size_t k = 1; k < length; ++k) {
+    if ((byte(*i + k) & 0xC0) != 0x80) return false;
+    *cp = (*cp << 6) | (byte(*i + k) & 0x3F);
+  }
+  if (*cp < min || *cp > 0x10FFFF || (*cp >= 0xD800 && *cp <= 0xDFFF)) return false;
+  *i += length;
+  return true;
+}
+
+// The Windows-1252 byte of a code point, or -1 when it has none.
+int ByteOf(uint32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+  for (size_t k = 0; k < kHigh.size(); ++k) {
+    if (kHigh[k] == cp) return static_cast<int>(0x80 + k);
+  }
+  return -1;
+}
+
+}  // namespace
+
+Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::string* offender) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t start = i;
+    uint32_t cp = 0;
+    if (!DecodeUtf8(text, &i, &cp)) return Cp1252Conversion::kNotUtf8;
+    const int b = ByteOf(cp);
+    if (b < 0) {
+      const std::string first(text.substr(start, i - start));
+      // Later bytes may still be malformed: that takes precedence.
+      while (i < text.size()) {
+        if (!DecodeUtf8(text, &i, &cp)) return Cp1252Conversion::kNotUtf8;
+      }
+      *offender = first;
+      return Cp1252Conversion::kNoByte;
+    }
+    bytes.push_back(static_cast<char>(b));
+  }
+  *out = std::move(bytes);
+  return Cp1252Conversion::kConverted;
 }
 
 }  // namespace sc

@@ -22,6 +22,23 @@ void AppendUtf8(uint32_t code_point, std::string* out);
 // Windows-1252 bytes as UTF-8, byte for character.
 std::string Utf8From1252(std::string_view bytes);
 
+// Windows-1252 text spelt the platform's way, for the terminal and for file
+// names: UTF-8 on POSIX, the bytes as they are on Windows.
+std::string NativeText(std::string_view bytes);
+
+// What became of a UTF-8 text converted to Windows-1252.
+enum class Cp1252Conversion {
+  kConverted,  // every character had its byte
+  kNotUtf8,    // the bytes are not well-formed UTF-8; nothing converted
+  kNoByte,     // a character has no Windows-1252 byte (given in `offender`)
+};
+
+// Converts UTF-8 `text` to Windows-1252 bytes into `out`. On kNoByte,
+// `offender` holds the first character without a byte, as UTF-8. The
+// unassigned bytes come back from the C1 controls they are shown as, so
+// Utf8From1252 and this are inverse for every byte.
+Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::string* offender);
+
 }  // namespace sc
 
 #endif  // SC_PRESENT_TEXT_1252_H_

@@ -15,5 +15,34 @@ TEST(Text1252, ToUtf8) {
   EXPECT_FALSE(IsUnassigned1252(0x9C));
 }
 
+TEST(Text1252, FromUtf8) {
+  // Every byte survives the round trip, the unassigned ones included.
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  std::string back, offender;
+  ASSERT_EQ(Cp1252FromUtf8(Utf8From1252(all), &back, &offender), Cp1252Conversion::kConverted);
+  EXPECT_EQ(back, all);
+
+  struct Case {
+    const char* text;
+    Cp1252Conversion result;
+    const char* offender;
+  } cases[] = {
+      {"\xCE\xA9 ohm", Cp1252Conversion::kNoByte, "\xCE\xA9"},
+      {"a \xF0\x9F\x9A\x82", Cp1252Conversion::kNoByte, "\xF0\x9F\x9A\x82"},
+      {"\xC8RTO", Cp1252Conversion::kNotUtf8, ""},           // a lone Windows-1252 byte
+      {"\xC0\xAF", Cp1252Conversion::kNotUtf8, ""},          // over-long form
+      {"\xED\xA0\x80", Cp1252Conversion::kNotUtf8, ""},     // surrogate
+      {"\xE2\x82", Cp1252Conversion::kNotUtf8, ""},          // cut short
+      {"\xCE\xA9 \xC8", Cp1252Conversion::kNotUtf8, ""},     // malformed after the offender
+  };
+  for (const Case& k : cases) {
+    std::string out = "untouched", bad;
+    EXPECT_EQ(Cp1252FromUtf8(k.text, &out, &bad), k.result) << k.text;
+    EXPECT_EQ(bad, k.offender) << k.text;
+    EXPECT_EQ(out, "untouched") << k.text;
+  }
+}
+
 }  // namespace
 }  // namespace sc
