@@ -1,5 +1,7 @@
 #include "model/provenance.h"
 
+#include <algorithm>
+
 namespace sc {
 
 int Provenance::Begin(const std::string& file, int line, const std::string& keyword) {
@@ -21,8 +23,10 @@ void Provenance::WroteBy(int record, int64_t cell, CellPart part) {
   std::vector<CellWrite>& writes = records_[static_cast<size_t>(record)].writes;
   if (!writes.empty()) {
     CellWrite& last = writes.back();
-    if (last.part == part && cell >= last.first && cell <= last.last + 1) {
-      if (cell > last.last) last.last = cell;
+    // Adjacent either way: countdown marks are written walking back.
+    if (last.part == part && cell >= last.first - 1 && cell <= last.last + 1) {
+      last.first = std::min(last.first, cell);
+      last.last = std::max(last.last, cell);
       return;
     }
   }

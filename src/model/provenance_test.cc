@@ -12,6 +12,7 @@ TEST(ProvenanceTest, MergesAdjacentCellsAndKeepsTheLastWriter) {
   p.Wrote(5, CellPart::kSpeed);
   p.Wrote(5, CellPart::kSpeed);  // written again: no new run
   p.Wrote(9, CellPart::kSpeed);
+  p.Wrote(8, CellPart::kSpeed);  // walking back joins the run too
   int second = p.Begin("a.txt", 7, "segnale");
   p.Wrote(5, CellPart::kSpeed);
   p.WroteBy(first, 10, CellPart::kSpeed);  // a profile running on for the first record
@@ -22,7 +23,7 @@ TEST(ProvenanceTest, MergesAdjacentCellsAndKeepsTheLastWriter) {
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_EQ(writes[0].first, 4);
   EXPECT_EQ(writes[0].last, 5);
-  EXPECT_EQ(writes[1].first, 9);
+  EXPECT_EQ(writes[1].first, 8);
   EXPECT_EQ(writes[1].last, 10);
   EXPECT_EQ(p.WriterOf(4, CellPart::kSpeed), first);
   EXPECT_EQ(p.WriterOf(5, CellPart::kSpeed), second);

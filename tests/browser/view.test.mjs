@@ -137,7 +137,7 @@ describe("built-in scenario", () => {
     await shot(page, "02-hover-2700");
     assert.match(text, /2\u2009700 m\s+\u00b7\s+cell 55/);
     // sx 2, dx 2: aspect 8, so the first mark is 81.
-    assert.match(text, /countdown\s+81 \(signal aspect 8, mark 1\)\s+Vastro - Dreo_2001-\.txt:33/);
+    assert.match(text, /countdown\s+81 \(signal aspect 8, mark 1\)\s+\u2190 Vastro - Dreo_2001-\.txt:33/);
     assert.match(text, /speed\s+130 km\/h/);
     // The speed came from the train file's "velocita, 900, 130" line.
     assert.match(text, /Vastro - Dreo_2001-\.txt:11/);

@@ -773,10 +773,14 @@
       box.append(el("div", { class: "cursor-head", id: "cursor-metre" },
         fmtMetres(metreOf(i)) + "  \u00b7  cell " + i));
       const table = el("table", { class: "fields", id: "cursor-fields" });
+      const shown = new Set();  // each part's writer is named once, on its first row
       for (const row of decodeCell(s, i)) {
-        const writer = s.writerOf(i, row.field);
-        const tr = el("tr", { "data-field": row.field }, el("td", {}, row.label), el("td", {}, String(row.value)),
-          el("td", { class: "src" }, writer >= 0 ? this.recordLink(writer) : null));
+        const part = FIELD_PART[row.field];
+        const writer = shown.has(part) ? -1 : s.writerOf(i, row.field);
+        shown.add(part);
+        // The record that wrote the field, under its value.
+        const tr = el("tr", { "data-field": row.field }, el("td", {}, row.label),
+          el("td", {}, String(row.value), writer >= 0 ? el("div", { class: "by" }, "\u2190 ", this.recordLink(writer)) : null));
         table.append(tr);
       }
       box.append(table);
