@@ -204,6 +204,9 @@ TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   // Enough metres that the writer hands over more than one block.
   RoutePlan plan(120000);
   plan.filled = 113000;
+  // The columns are not zero-filled: every metre below `filled` is set.
+  plan.x[0] = 0;
+  plan.y[0] = 0;
   plan.x[1] = 0;
   plan.y[1] = 1;
   for (int64_t m = 2; m < plan.filled; ++m) {

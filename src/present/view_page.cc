@@ -1,6 +1,8 @@
 #include "present/view_page.h"
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "present/preview_xml.h"
 #include "present/view_assets.h"

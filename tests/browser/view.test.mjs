@@ -179,6 +179,23 @@ describe("built-in scenario", () => {
     await page.close();
   });
 
+  test("new data replaces the scenario in place, keeping zoom, cursor and selection", async () => {
+    const { page, problems } = await open(file);
+    await page.click("#object-lists li[data-key='station:3']");
+    await page.click("#zoom-in");
+    const before = { range: await range(page), cursor: await page.evaluate(() => window.scenarioView.cursorCell()) };
+    await page.evaluate(() => {
+      const data = JSON.parse(document.getElementById("scenario-data").textContent);
+      data.objects.stations[2].name = "Castelletto Nuovo";
+      window.scenarioView.setData(data);
+    });
+    assert.deepEqual(await range(page), before.range);
+    assert.equal(await page.evaluate(() => window.scenarioView.cursorCell()), before.cursor);
+    assert.match(await selectionText(page), /Castelletto Nuovo/);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test("arrow keys move the cursor by one cell and / focuses the search", async () => {
     const { page } = await open(file);
     await search(page, "1000");

@@ -628,11 +628,13 @@
         g.strokeRect(L.left + 0.5, y + 0.5, L.plotW, lane.height);
         g.save();
         g.beginPath(); g.rect(L.left, y, L.plotW, lane.height); g.clip();
-        if (lane.field) this.drawValueLane(g, lane, y, first, last);
+        let extent = null;
+        if (lane.field) extent = this.drawValueLane(g, lane, y, first, last);
         else if (lane.id === "objects") this.drawObjectLane(g, y, lane.height);
         else if (lane.id === "mountains") this.drawMountainLane(g, y, lane.height, first, last);
         else if (lane.id === "km") this.drawKmLane(g, y, lane.height);
         g.restore();
+        if (extent) this.drawLaneScale(g, lane, y, extent);
         y += lane.height + 6;
       }
       if (this.cursor !== null) {
@@ -698,8 +700,12 @@
       }
       flush();
       g.stroke();
+      return [lo, hi];
+    }
+
+    // The lowest and highest value of a lane, left of it.
+    drawLaneScale(g, lane, top, [lo, hi]) {
       const L = this.profileLayout();
-      g.restore(); g.save();
       g.fillStyle = "#78909c"; g.font = "10px system-ui, sans-serif";
       g.fillText(String(hi), L.left - 4 - g.measureText(String(hi)).width, top + 10);
       g.fillText(String(lo), L.left - 4 - g.measureText(String(lo)).width, top + lane.height - 2);
