@@ -448,8 +448,10 @@
       g.lineCap = "round";
       for (const run of this.mountainRuns()) {
         path(metreOf(run.first), metreOf(run.last + 1));
-        g.strokeStyle = run.tunnel ? "rgba(30,30,30,0.55)" : "rgba(102,187,106,0.55)";
-        g.lineWidth = run.tunnel ? 9 : 12;
+        // Mountains as a green casing; tunnels as a grey one, so the track
+        // itself stays readable over them.
+        g.strokeStyle = run.tunnel ? "rgba(60,60,60,0.35)" : "rgba(102,187,106,0.5)";
+        g.lineWidth = run.tunnel ? 8 : 12;
         g.stroke();
       }
       // The profiles' range, lightly.
@@ -465,8 +467,9 @@
         path(o.from, o.to);
         g.strokeStyle = COLOURS.slowdown; g.lineWidth = 5; g.stroke();
       }
-      // Objects, labels thinned where they would overlap.
-      const labels = [];
+      // Objects, then their labels over them, thinned where they would
+      // overlap one another.
+      const labels = [], texts = [];
       const free = (box) => !labels.some((b) => b[0] < box[2] && box[0] < b[2] && b[1] < box[3] && box[1] < b[3]);
       g.font = "12px system-ui, sans-serif";
       const order = ["board", "sign", "signal", "slowdown", "station"];
@@ -484,13 +487,22 @@
             if (box[2] > w) box = [x - 13 - tw, y - 16, x - 9, y - 2];
             if (free(box)) {
               labels.push(box);
-              g.fillStyle = "rgba(255,255,255,0.8)";
-              g.fillRect(box[0] - 2, box[1], box[2] - box[0], box[3] - box[1] + 2);
-              g.fillStyle = type === "station" ? COLOURS.station : COLOURS.sign;
-              g.fillText(text, box[0], box[3] - 3);
+              texts.push({ text, box, colour: type === "station" ? COLOURS.station : COLOURS.sign });
             }
           }
         }
+      }
+      for (const { text, box, colour } of texts) {
+        g.fillStyle = "rgba(255,255,255,0.8)";
+        g.fillRect(box[0] - 2, box[1], box[2] - box[0], box[3] - box[1] + 2);
+        g.fillStyle = colour;
+        g.fillText(text, box[0], box[3] - 3);
+      }
+      // Stations stay on top of the labels' backgrounds.
+      for (const o of s.objects) {
+        if (o.type !== "station") continue;
+        const pt = s.pointAt(o.metre), [x, y] = this.planToScreen(pt.x, pt.y);
+        if (x >= -30 && y >= -30 && x <= w + 30 && y <= h + 30) this.drawMarker(g, o, x, y, this.isSelected(o));
       }
       this.drawPlanCursor(g);
       this.drawScaleBar(g, w, h);
@@ -715,6 +727,7 @@
       const rows = { station: top + 12, signal: top + 26, board: top + 38, sign: top + 38, slowdown: top + 50 };
       const [m0, m1] = this.range;
       const labels = [];
+      const stationXs = this.scenario.objects.filter((o) => o.type === "station").map((o) => this.metreToX(o.metre));
       g.font = "11px system-ui, sans-serif";
       for (const type of ["slowdown", "board", "sign", "signal", "station"]) {
         for (const o of this.scenario.objects) {
@@ -728,10 +741,13 @@
           this.drawMarker(g, o, x, rows[type], this.isSelected(o));
           if (type === "station") {
             const tw = g.measureText(o.name).width;
-            const box = [x + 8, x + 12 + tw];
-            if (!labels.some((b) => b[0] < box[1] && box[0] < b[1])) {
+            const right = this.profileLayout().left + this.profileLayout().plotW;
+            // Right of the marker, or left of it near the right edge.
+            const box = x + 12 + tw > right ? [x - 12 - tw, x - 8] : [x + 8, x + 12 + tw];
+            const hidden = stationXs.some((sx) => sx !== x && sx + 7 > box[0] && sx - 7 < box[1]);
+            if (!hidden && !labels.some((b) => b[0] < box[1] && box[0] < b[1])) {
               labels.push(box);
-              g.fillStyle = COLOURS.station; g.fillText(o.name, x + 9, rows.station + 4);
+              g.fillStyle = COLOURS.station; g.fillText(o.name, box[0] + 1, rows.station + 4);
             }
           }
         }
