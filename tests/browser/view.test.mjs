@@ -234,6 +234,24 @@ describe("a scenario with a failed check", () => {
   });
 });
 
+describe("compiled files without a route plan", () => {
+  test("the page notes the missing plan and the profiles still answer", async () => {
+    const dir = scenarioFolder("compiled");
+    run(["compile", LINE, TRAIN, "--no-plan"], dir);
+    const file = path.join(dir, "compiled.html");
+    run(["view", "--from-compiled", "-", "Vastro - Dreo_2001.sim", "Vastro - Dreo_2001.dat", "-o", file], dir);
+    const { page, problems } = await open(file);
+    assert.match(await page.$eval("#plan-note", (e) => e.innerText), /no route plan/);
+    await hoverProfiles(page, 20000);
+    assert.match(await cursorText(page), /cell \d+/);
+    await page.click("#object-lists li[data-key='station:3']");
+    assert.match(await selectionText(page), /made from compiled files/);
+    await shot(page, "09-compiled-no-plan");
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+});
+
 describe("the maximum route", () => {
   let file;
   before(() => {
