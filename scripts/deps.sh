@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is
-# missing: the compiler and libraries, and for the viewer page's browser
-# tests Debian's chromium and (where the machine has no Node.js) nodejs/npm.
+# Installs the Debian packages the build needs, when any is missing, and the
+# packages named as arguments (what one script needs beyond the build).
 set -euo pipefail
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
-          chromium)
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

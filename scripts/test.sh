@@ -5,7 +5,11 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+# Debian's chromium for the browser tests, and Node.js with npm where the
+# machine has none.
+browser_packages=(chromium)
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then browser_packages+=(nodejs npm); fi
+scripts/deps.sh "${browser_packages[@]}"
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DSC_BUILD_BENCH=ON

@@ -9,9 +9,15 @@
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
 #include "app/report.h"
+#include "app/version.h"
 
 namespace sc {
 namespace {
+
+// "scenario-compiler 1.0.0 (Linux x86_64)"
+std::string VersionLine() {
+  return std::string("scenario-compiler ") + kProgramVersion + " (" + kBuildPlatform + ")";
+}
 
 constexpr const char* kDescription =
     "Compiles a train-driving scenario into the files the simulator loads.\n"
@@ -106,7 +112,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   app.require_subcommand(0, 1);
   Arguments a;
   app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
-  app.set_version_flag("--version", std::string("scenario-compiler ") + SC_VERSION);
+  app.set_version_flag("--version", VersionLine());
   DefineCompile(app, a);
   DefineEmit(app, a);
   DefineDump(app, a);
@@ -122,7 +128,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
     out << app.help("", CLI::AppFormatMode::All);
     return kExitClean;
   } catch (const CLI::CallForVersion&) {
-    out << "scenario-compiler " << SC_VERSION << "\n";
+    out << VersionLine() << "\n";
     return kExitClean;
   } catch (const CLI::ParseError& e) {
     err << "scenario-compiler: " << e.what() << "\n"
