@@ -28,13 +28,14 @@ expect() {
   fi
 }
 
-expect "compile|dump|emit|preview" ""
+expect "compile|dump|emit|preview|view" ""
 expect "compile" "co"
 expect "--help|--out|--version" "--"
 expect "--dry-run|--help|--line|--no-plan|--out|--train" compile --
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
 expect "--from-compiled|--help|-o" preview -
+expect "--from-compiled|--help|-o" view -
 expect "grid|plan|stations" dump x.dat --kind ""
 expect "stations" dump --kind st
 expect "my scenario" --out ""
