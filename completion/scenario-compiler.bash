@@ -25,7 +25,7 @@ _scenario_compiler() {
       -*) ;;
       *)
         if [[ -z $command ]]; then
-          case $word in compile | emit | dump | preview) command=$word ;; esac
+          case $word in compile | emit | dump | preview | view) command=$word ;; esac
         else
           ((positionals++))
         fi
@@ -57,6 +57,7 @@ _scenario_compiler() {
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
     preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
+    view) options="--from-compiled -o --help" ;;
     *) options="--out --no-wait --help --version" ;;
   esac
   if [[ $cur == -* ]]; then
@@ -65,8 +66,8 @@ _scenario_compiler() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile emit dump preview" -- "$cur")) ;;
-    compile | preview)
+    "") COMPREPLY=($(compgen -W "compile emit dump preview view" -- "$cur")) ;;
+    compile | preview | view)
       if [[ -n $from_compiled ]]; then
         _scenario_compiler_files '*.dat' '*.sim'
         [[ - == "$cur"* ]] && COMPREPLY+=(-)

@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
-# Builds from scratch and runs every test: a normal build, then the same
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds from scratch and runs every test: a normal build, the viewer page's
+# tests in a real browser (chromium, driven by puppeteer-core installed with
+# npm ci from tests/browser/package-lock.json), then the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+# Debian's chromium for the browser tests, and Node.js with npm where the
+# machine has none.
+browser_packages=(chromium)
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then browser_packages+=(nodejs npm); fi
+scripts/deps.sh "${browser_packages[@]}"
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DSC_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# Screenshots of each state go to build/browser-tests.
+(cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
+(cd tests/browser && SC_PROGRAM="$PWD/../../build/scenario-compiler" node --test)
 
 cmake -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-asan -j "$jobs" --target sc_tests scenario-compiler

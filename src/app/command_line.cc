@@ -11,6 +11,7 @@
 #include "present/dump.h"
 #include "commands/emit_command.h"
 #include "commands/preview_command.h"
+#include "commands/view_command.h"
 #include "app/report.h"
 #include "app/version.h"
 #include "present/terminal_text.h"
@@ -38,6 +39,7 @@ struct Arguments {
   bool dump_json = false;
   std::string dump_kind;
   PreviewOptions preview;
+  ViewOptions view;
 };
 
 // -Wno-CLASS, -w, --strict and --diagnostics, for compile and preview.
@@ -88,22 +90,23 @@ void DefineDump(CLI::App& app, Arguments& a) {
       ->option_text("plan|stations|grid");
 }
 
-void DefinePreview(CLI::App& app, Arguments& a) {
-  CLI::App* p = app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
+// The inputs shared by preview and view: two text files or the compiled
+// files; `output_text` names -o's value.
+void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
+                          std::string& line_file, std::string& train_file, std::string& output,
+                          const std::string& output_help, const char* output_text) {
   CLI::Option* compiled =
-      p->add_option("--from-compiled", a.preview.compiled,
+      p->add_option("--from-compiled", compiled_files,
                     "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
           ->expected(2, 3)
           ->option_text("[LINE_DAT] SIM DAT");
-  CLI::Option* line = p->add_option("LINE_FILE", a.preview.line_file, "Line description (<line>_linea.txt)");
+  CLI::Option* line = p->add_option("LINE_FILE", line_file, "Line description (<line>_linea.txt)");
   CLI::Option* train =
-      p->add_option("TRAIN_FILE", a.preview.train_file, "Train and service file (<line>_<train>-.txt)");
+      p->add_option("TRAIN_FILE", train_file, "Train and service file (<line>_<train>-.txt)");
   compiled->excludes(line)->excludes(train);
   line->needs(train);
   train->needs(line);
-  p->add_option("-o", a.preview.output, "Output file (default: <line>_<train>_preview.svg beside the inputs)")
-      ->option_text("FILE.svg");
-  DefineDiagnosticOptions(*p, a.preview.diagnostics);
+  p->add_option("-o", output, output_help)->option_text(output_text);
   p->callback([compiled, line]() {
     if (compiled->count() == 0 && line->count() == 0) {
       throw CLI::RequiredError("give LINE_FILE TRAIN_FILE or --from-compiled [LINE_DAT] SIM DAT");
@@ -117,6 +120,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
   if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
+  if (app.got_subcommand("view")) return RunViewCommand(env, a.view, out, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
@@ -142,8 +146,26 @@ std::string MainInput(CLI::App& app, const Arguments& a) {
   if (app.got_subcommand("preview")) {
     return a.preview.compiled.empty() ? a.preview.line_file : a.preview.compiled.back();
   }
+  if (app.got_subcommand("view")) {
+    return a.view.compiled.empty() ? a.view.line_file : a.view.compiled.back();
+  }
   if (app.got_subcommand("emit")) return a.emit_dir;
   return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
+}
+
+void DefinePreview(CLI::App& app, Arguments& a) {
+  CLI::App* p = app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
+  DefineScenarioInputs(p, a.preview.compiled, a.preview.line_file, a.preview.train_file,
+                       a.preview.output,
+                       "Output file (default: <line>_<train>_preview.svg beside the inputs)", "FILE.svg");
+  DefineDiagnosticOptions(*p, a.preview.diagnostics);
+}
+
+void DefineView(CLI::App& app, Arguments& a) {
+  CLI::App* v = app.add_subcommand(
+      "view", "Write an interactive page (one HTML file) to explore a scenario in a browser");
+  DefineScenarioInputs(v, a.view.compiled, a.view.line_file, a.view.train_file, a.view.output,
+                       "Output file (default: <line>_<train>_view.html beside the inputs)", "FILE.html");
 }
 
 }  // namespace
@@ -165,6 +187,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_ou
   DefineEmit(app, a);
   DefineDump(app, a);
   DefinePreview(app, a);
+  DefineView(app, a);
 
   try {
     app.parse(argc, argv);

@@ -13,6 +13,7 @@
 
 #include "compiler/provenance.h"
 #include "model/encoders.h"
+#include "model/provenance.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -65,7 +66,9 @@ struct Compilation {
   // The next free sign slot (80 down); the train reader stops stations below it.
   int32_t next_sign_slot = kFirstSignSlot;
   // Which record placed each cell's object; kept only with diagnostics on.
-  CellProvenance provenance;
+  CellProvenance placements;
+  // Optional: records which input record wrote each cell (null: not asked).
+  Provenance* provenance = nullptr;
 };
 
 }  // namespace sc

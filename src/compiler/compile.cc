@@ -36,6 +36,8 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
     }
   }
 
+  // What follows is the compiler's own doing, not any record's.
+  if (compilation.provenance) compilation.provenance->End();
   if (!compilation.grid) return outcome;
   FinaliseGrid(*compilation.grid, state);
   outcome.message = FillReservedPlaces(*compilation.grid, compilation.stations);

@@ -137,7 +137,7 @@ TEST(Diagnostics, TheBuiltInScenarioCompilesWithoutAWarning) {
       ADD_FAILURE() << d.place.file << ":" << d.place.line << ": " << d.message;
     }
     // The provenance knows who placed the first signal.
-    const Placement* p = c.compilation.provenance.At(CellOf(1450));
+    const Placement* p = c.compilation.placements.At(CellOf(1450));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->object, "signal");
     EXPECT_EQ(p->record.line, 32);

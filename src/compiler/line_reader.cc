@@ -97,6 +97,7 @@ class LineReader : RecordReader {
 
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
+  int previous_gradient_record_ = kNoRecord;  // provenance of previous_gradient_
   int32_t sign_slot_ = kFirstSignSlot;
 };
 
@@ -154,6 +155,7 @@ bool LineReader::ReadHeader() {
 // The field's records, in the order of kHeaderTests. False when one stopped
 // the reader with a code.
 bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
+  if (c_.provenance) c_.provenance->Begin(name_, line, field);
   if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
   if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
   if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
@@ -194,6 +196,7 @@ void LineReader::ReadKmReference(int slot) {
   ref.start = in_.ReadLong();
   ref.end = in_.ReadLong();
   ref.position = in_.ReadLong();
+  if (c_.provenance) c_.provenance->WroteSlot(slot);
 }
 
 // The signal repetition stretch and its number of codes (4 or 9, named in
@@ -256,6 +259,7 @@ Flow LineReader::ReadBody() {
 // The field's records, in the order of kBodyTests; one field may match more
 // than one. A sign record replaces `field` with its text.
 Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
+  if (c_.provenance) c_.provenance->Begin(name_, line, field);
   Flow flow = Flow::kNext;
   if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
@@ -291,8 +295,10 @@ void LineReader::FillGradient(int64_t until) {
   const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
   if (!FitsLong(shifted)) in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
-  FillFrom(gradient_cursor_, until, grid.upper(),
-           [&](int64_t cell) { grid.at(cell).gradient_code = code; });
+  FillFrom(gradient_cursor_, until, grid.upper(), [&](int64_t cell) {
+    grid.at(cell).gradient_code = code;
+    if (c_.provenance) c_.provenance->WroteBy(previous_gradient_record_, cell, CellPart::kGradient);
+  });
 }
 
 Flow LineReader::Gradient(int line) {
@@ -309,6 +315,7 @@ Flow LineReader::Gradient(int line) {
                    std::to_string(Low8(shifted)) + " (gradient " +
                    std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
   }
+  if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -395,7 +402,7 @@ Flow LineReader::Mountain(int line) {
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   const Flow flow =
-      EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type), start, line);
+      EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
   if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
   return flow;
 }
@@ -428,7 +435,8 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
-      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
+      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced,
+                         c_.provenance);
   const int64_t cell = CellOf(position);
   const Flow flow = EncoderOutcome(code, position, line, cell);
   if (flow == Flow::kNext) MarkPlaced("maximum-speed board", position, {cell});
@@ -452,6 +460,10 @@ Flow LineReader::Sign(std::string& field, int line) {
   grid.at(cell).kind = kKindSign;
   grid.at(cell).value_a = static_cast<int16_t>(sign_slot_);
   c_.stations.slots[static_cast<size_t>(sign_slot_)].name = field;
+  if (c_.provenance) {
+    c_.provenance->Wrote(cell, CellPart::kObject);
+    c_.provenance->WroteSlot(sign_slot_);
+  }
   --sign_slot_;
   c_.next_sign_slot = sign_slot_;
   MarkPlaced("sign", position, {cell});

@@ -169,7 +169,7 @@ void RecordReader::WarnRepeat(const std::string& field, uint32_t matched, Keywor
 
 void RecordReader::NoteTakenCell(int64_t cell) {
   if (!sink_.on()) return;
-  const Placement* p = c_.provenance.At(cell);
+  const Placement* p = c_.placements.At(cell);
   if (!p) return;
   sink_.SetErrorNote(state_.error_code, {p->record, "cell " + std::to_string(cell) +
                                                         " was taken here by the " + p->object +
@@ -178,16 +178,16 @@ void RecordReader::NoteTakenCell(int64_t cell) {
 
 void RecordReader::MarkPlaced(const char* object, int32_t position,
                               std::initializer_list<int64_t> cells) {
-  if (!c_.provenance.on()) return;
-  const int32_t number = c_.provenance.Add({keyword_, object, position});
-  for (int64_t cell : cells) c_.provenance.Mark(cell, number);
+  if (!c_.placements.on()) return;
+  const int32_t number = c_.placements.Add({keyword_, object, position});
+  for (int64_t cell : cells) c_.placements.Mark(cell, number);
 }
 
 void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
   if (!sink_.wants(WarningClass::kOverwrite) || !c_.grid || !c_.grid->contains(cell)) return;
   const uint8_t kind = c_.grid->at(cell).kind;
   if (kind == kKindFree || kind == kKindMountainMarker) return;
-  const Placement* p = c_.provenance.At(cell);
+  const Placement* p = c_.placements.At(cell);
   const std::string what = p ? "the " + p->object + " at " + std::to_string(p->position) + " m"
                              : "the object of kind " + std::to_string(kind);
   Diagnostic* d = sink_.Warn(WarningClass::kOverwrite, keyword_,
@@ -197,7 +197,7 @@ void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
 }
 
 void RecordReader::StartProvenance() {
-  if (sink_.on() && c_.grid) c_.provenance.Start(static_cast<size_t>(c_.grid->upper()) + 1);
+  if (sink_.on() && c_.grid) c_.placements.Start(static_cast<size_t>(c_.grid->upper()) + 1);
 }
 
 void RecordReader::Stop(int32_t code, int line) {

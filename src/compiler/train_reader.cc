@@ -103,6 +103,9 @@ class TrainReader : RecordReader {
   int64_t adhesion_fill_ = 0;
   int32_t current_speed_ = 0;
   int32_t current_adhesion_ = 0;
+  // Provenance of the current speed and adhesion.
+  int speed_record_ = kNoRecord;
+  int adhesion_record_ = kNoRecord;
   int32_t next_station_ = kFirstStationSlot;
 };
 
@@ -129,6 +132,7 @@ void TrainReader::ReadBody() {
   std::string field;
   while (NextKeyword(kDashSkips, true, kTests, &field)) {
     const uint32_t matched = MatchKeyword(field, kTests);
+    if (c_.provenance) c_.provenance->Begin(name_, in_.line(), field);
     const Flow flow = Record(matched, in_.line());
     CheckRecord(field, matched, kTests, flow);
     if (flow == Flow::kStop) return;
@@ -181,8 +185,10 @@ uint8_t TrainReader::SpeedCode() {
 // then while the index is below `until`, never beyond cell `last`.
 void TrainReader::FillSpeed(int64_t until, int64_t last) {
   TrackGrid& grid = Grid();
-  FillFrom(speed_fill_, until, last,
-           [&](int64_t cell) { grid.at(cell).speed_code = SpeedCode(); });
+  FillFrom(speed_fill_, until, last, [&](int64_t cell) {
+    grid.at(cell).speed_code = SpeedCode();
+    if (c_.provenance) c_.provenance->WroteBy(speed_record_, cell, CellPart::kSpeed);
+  });
 }
 
 // A speed the profile cannot hold as written: stored to the nearest 5 km/h.
@@ -204,8 +210,10 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
   const uint8_t adhesion = Low8(current_adhesion_);
-  FillFrom(adhesion_fill_, until, grid.upper(),
-           [&](int64_t cell) { grid.at(cell).adhesion = adhesion; });
+  FillFrom(adhesion_fill_, until, grid.upper(), [&](int64_t cell) {
+    grid.at(cell).adhesion = adhesion;
+    if (c_.provenance) c_.provenance->WroteBy(adhesion_record_, cell, CellPart::kAdhesion);
+  });
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
@@ -218,6 +226,7 @@ Flow TrainReader::Velocity(int line) {
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_ = speed;
   if (sink_.wants(WarningClass::kStoredValue)) WarnSpeedStored(speed);
+  if (c_.provenance) speed_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -232,6 +241,7 @@ Flow TrainReader::Adhesion(int line) {
                "the adhesion " + std::to_string(value) + " is outside 0 to 255; it is stored as its low 8 bits, " +
                    std::to_string(Low8(value)));
   }
+  if (c_.provenance) adhesion_record_ = c_.provenance->current();
   return Flow::kNext;
 }
 
@@ -241,7 +251,8 @@ Flow TrainReader::Signal(int line) {
   const int32_t posizione = v[0];
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
   const int32_t code =
-      MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
+      MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10],
+                  c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
@@ -268,7 +279,7 @@ Flow TrainReader::Slowdown(int line) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
   const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
-                                         static_cast<int16_t>(f_tt), f_ta, d_v);
+                                         static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
   // The cells the slowdown uses, in the order the encoder checks them.
   const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
@@ -319,6 +330,7 @@ Flow TrainReader::Abbattimento(int line) {
     grid.at(cell).kind = kKindAbbattimentoZero;
   }
   MarkPlaced("abbattimento", position, {cell});
+  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
   return Flow::kNext;
 }
 
@@ -362,6 +374,7 @@ Flow TrainReader::Station(int line) {
     return Flow::kStop;
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
+  if (c_.provenance) c_.provenance->WroteSlot(slot);
   station.position = in_.ReadLong();
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
@@ -410,6 +423,7 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
       const int64_t cell = RoundToInt(q);
       if (grid.contains(cell)) {
         grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
+        if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kCountdown);
       } else if (sink_.wants(WarningClass::kOffGrid)) {
         sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                    "the countdown mark " + std::to_string(kCountdownBase + i) + " of the station '" +
@@ -432,6 +446,7 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
   grid.at(cell).kind = kKindStationEnd;
   grid.at(cell).value_a = static_cast<int16_t>(slot);
   MarkPlaced("station end marker", station.position, {cell});
+  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
   return Flow::kNext;
 }
 

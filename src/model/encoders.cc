@@ -30,15 +30,18 @@ int16_t PackSpeeds(int32_t s, int32_t d) {
 
 // The mountain cells first..last, visited in order with n counting from 1;
 // cells outside the grid are skipped but still counted.
-void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t type, bool tunnel) {
+void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t type, bool tunnel,
+                       Provenance* provenance) {
   int64_t from = std::max<int64_t>(first, 0);
   int64_t to = std::min<int64_t>(last, grid.upper());
   for (int64_t i = from; i <= to; ++i) {
     TrackCell& cell = grid.at(i);
     cell.mountain = type;
+    if (provenance) provenance->Wrote(i, CellPart::kMountain);
     int64_t n = i - first + 1;
     if (tunnel && n % kTunnelMarkerStep == 0 && cell.kind == kKindFree) {
       cell.kind = kKindMountainMarker;
+      if (provenance) provenance->Wrote(i, CellPart::kObject);
     }
   }
 }
@@ -46,7 +49,7 @@ void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t typ
 }  // namespace
 
 int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
-                     int32_t tipo) {
+                     int32_t tipo, Provenance* provenance) {
   bool joined = false;
   if (ranges.count() >= 1) {
     int64_t gap = static_cast<int64_t>(inizio) - ranges.ends.back();
@@ -66,12 +69,12 @@ int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, in
   int64_t first = RoundToInt(static_cast<double>(inizio) / 50.0);
   int64_t last = RoundToInt(static_cast<double>(fine) / 50.0 - 1.0);
   if (first > last) return 0;
-  MarkMountainCells(grid, first, last, Low8(tipo), tunnel);
+  MarkMountainCells(grid, first, last, Low8(tipo), tunnel, provenance);
   return 0;
 }
 
 int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
-                          int32_t f_ta, int32_t d_v) {
+                          int32_t f_ta, int32_t d_v, Provenance* provenance) {
   int64_t warning_pos = static_cast<int64_t>(x) - kWarningDistance;
   int64_t end_pos = static_cast<int64_t>(x) + l;
   if (!FitsLong(warning_pos) || !FitsLong(end_pos)) return kErrReadFailure;
@@ -102,6 +105,11 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
     grid.at(i).value_a = v;
     grid.at(i).value_c = f_tt;
   }
+  if (provenance) {
+    if (warning) provenance->Wrote(a, CellPart::kObject);
+    provenance->Wrote(s, CellPart::kObject);
+    provenance->Wrote(e, CellPart::kObject);
+  }
 
   if (f_ta == 0) return 0;
   for (int i = 0; i < kApproachBoards; ++i) {
@@ -112,13 +120,14 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
     cell.kind = kKindApproachBoard;
     cell.value_a = static_cast<int16_t>(i + 1);
     if (d_v != 0) cell.value_b = static_cast<int16_t>(i + 1);
+    if (provenance) provenance->Wrote(h - i, CellPart::kObject);
   }
   return 0;
 }
 
 int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
                     int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
-                    int32_t& tempo) {
+                    int32_t& tempo, Provenance* provenance) {
   int64_t c = CellOf(posizione);
   if (!grid.is_free(c)) return kErrSignalCellTaken;
 
@@ -133,19 +142,21 @@ int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, 
 
   if (tempo >= 1 && tempo <= 100) tempo = 101;
   cell.timing = sx == 2 ? Low8(tempo) : 0;
+  if (provenance) provenance->Wrote(c, CellPart::kObject);
 
   const int64_t aspect = int64_t{sx} * 3 + dx;
   for (int k = 1; k <= 4; ++k) {
     int64_t mark = c - 2 * k;
     if (!grid.contains(mark)) continue;  // before the route start: nothing to mark
     grid.at(mark).countdown = Low8(aspect * 10 + k);
+    if (provenance) provenance->Wrote(mark, CellPart::kCountdown);
   }
   return 0;
 }
 
 int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
                            int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int16_t strisced) {
+                           int16_t strisced, Provenance* provenance) {
   int64_t c = CellOf(posizione);
   if (!grid.is_free(c)) return kErrMaxSpeedBoardTaken;
 
@@ -155,6 +166,7 @@ int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int3
   cell.value_b = PackSpeeds(vbs, vbd);
   cell.value_c = PackSpeeds(vcs, vcd);
   cell.value_d = Wrap16(int32_t{strisces} * 10 + strisced);
+  if (provenance) provenance->Wrote(c, CellPart::kObject);
   return 0;
 }
 

@@ -1,0 +1,152 @@
+#include "commands/scenario_source.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/report.h"
+#include "app/scenario_names.h"
+#include "compiler/compile.h"
+#include "compiler/input_limits.h"
+#include "present/diagnostic_output.h"
+#include "present/text_1252.h"
+
+namespace sc {
+namespace {
+
+constexpr const char* kProgram = "scenario-compiler: ";
+
+bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* bytes,
+          std::ostream& err) {
+  Status s = env.ReadFile(path, max_bytes, bytes);
+  if (!s.ok()) err << kProgram << s.message() << "\n";
+  return s.ok();
+}
+
+ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, std::ostream& err) {
+  ScenarioSource source;
+  source.status = kExitUsageOrIo;
+  if (paths.size() != 2 && paths.size() != 3) {
+    err << kProgram << "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)\n";
+    return source;
+  }
+  const std::string& sim = paths[paths.size() - 2];
+  const std::string& dat = paths[paths.size() - 1];
+  std::optional<std::string> plan;
+  if (paths.size() == 3 && paths[0] != "-") {
+    plan.emplace();
+    if (!Read(env, paths[0], kMaxCompiledFileBytes, &*plan, err)) return source;
+    source.inputs.push_back(paths[0]);
+  }
+  std::string station_bytes, grid_bytes;
+  if (!Read(env, sim, kMaxCompiledFileBytes, &station_bytes, err) ||
+      !Read(env, dat, kMaxCompiledFileBytes, &grid_bytes, err)) {
+    return source;
+  }
+  std::string error;
+  source.data = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &error);
+  if (!source.data) {
+    err << kProgram << error << "\n";
+    return source;
+  }
+  source.inputs.insert(source.inputs.end(), {sim, dat});
+  source.folder = FolderOf(sim);
+  // The names inside the files are Windows-1252; the output's file name
+  // spells them the platform's way.
+  source.line_name = NativeText(source.data->stations.slots[kSlotBackgrounds].name);
+  source.train_number = NativeText(source.data->stations.slots[kSlotRepetition].name);
+  source.status = kExitClean;
+  return source;
+}
+
+ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& err) {
+  ScenarioSource source;
+  source.status = kExitUsageOrIo;
+  source.inputs = {request.line_file, request.train_file};
+  source.folder = FolderOf(request.line_file);
+  std::optional<std::string> line = LineNameFromFile(request.line_file);
+  std::optional<std::string> train = TrainNumberFromFile(request.train_file, line);
+  if (!line || !train) {
+    err << kProgram << "the files must be named <line>_linea.txt and <line>_<train>-.txt\n";
+    return source;
+  }
+  CompileInput input{request.line_file, std::string(), request.train_file, std::string()};
+  if (!Read(env, request.line_file, kMaxTextInputBytes, &*input.line_text, err) ||
+      !Read(env, request.train_file, kMaxTextInputBytes, &*input.train_text, err)) {
+    return source;
+  }
+  source.texts = {{request.line_file, *input.line_text}, {request.train_file, *input.train_text}};
+  RunState& state = source.compile_state.emplace();
+  source.line_name = *line;
+  source.train_number = *train;
+  std::string problem = SetScenarioNames(*line, *train, state);
+  if (!problem.empty()) {
+    err << kProgram << problem << "\n";
+    return source;
+  }
+  state.compile_flag = 1;
+  Compilation compilation;
+  if (request.record_provenance) {
+    source.provenance = std::make_unique<Provenance>();
+    compilation.provenance = source.provenance.get();
+  }
+  DiagnosticSink sink;
+  if (!MakeDiagnosticSink(request.diagnostics, &sink, err)) return source;
+  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
+  source.diagnostics = sink.diagnostics();
+  if (outcome.message) {
+    WriteDiagnostics(sink.diagnostics(), request.diagnostics.format, err);
+    err << ErroreText(*outcome.message) << "\n";
+    source.status = kExitMessage;
+    return source;
+  }
+  ReportDiagnostics(request.diagnostics, sink, state, err);
+  if (StrictFails(request.diagnostics, sink)) {
+    err << kProgram << "warnings with --strict: nothing shown\n";
+    source.status = kExitStrict;
+    return source;
+  }
+  source.status = state.error_code != 0 ? kExitCheckFailed : kExitClean;
+  if (compilation.grid) {
+    source.data = PreviewFromCompilation(compilation);
+  } else {
+    err << kProgram << "no track grid was built; nothing to show\n";
+    source.status = kExitCheckFailed;
+  }
+  return source;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
+ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
+  return request.compiled.empty() ? FromTexts(env, request, err)
+                                  : FromCompiled(env, request.compiled, err);
+}
+
+std::string PresentationOutputPath(const std::string& requested, const std::string& suffix,
+                                   const ScenarioSource& source, std::ostream& err) {
+  std::string path = requested;
+  if (path.empty()) {
+    for (const std::string& part : {source.line_name, source.train_number}) {
+      if (!NamePartProblem(part).empty()) {
+        err << kProgram << "no usable line name and train number for the output's name; give -o FILE\n";
+        return "";
+      }
+    }
+    path = JoinPath(source.folder, source.line_name + "_" + source.train_number + suffix);
+  }
+  for (const std::string& input : source.inputs) {
+    if (SameFile(path, input)) {
+      err << kProgram << path << ": would overwrite an input file; choose another -o\n";
+      return "";
+    }
+  }
+  return path;
+}
+
+}  // namespace sc

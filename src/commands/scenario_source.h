@@ -1,0 +1,62 @@
+// What the presentation commands (preview, view) show: a scenario read from
+// the three compiled files or compiled in memory from the two text files,
+// with where it came from and what the compile reported.
+#ifndef SC_COMMANDS_SCENARIO_SOURCE_H_
+#define SC_COMMANDS_SCENARIO_SOURCE_H_
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "commands/diagnostic_options.h"
+#include "compiler/diagnostic.h"
+#include "model/provenance.h"
+#include "model/run_state.h"
+#include "platform/env.h"
+#include "present/preview_data.h"
+
+namespace sc {
+
+struct SourceRequest {
+  // From compiled files: {route plan, station file, grid file}, or
+  // {station file, grid file} when there is no route plan. The route plan may
+  // also be given as "-" for none.
+  std::vector<std::string> compiled;
+  // Otherwise: the two text descriptions.
+  std::string line_file;
+  std::string train_file;
+  // Record which record wrote each cell (text files only).
+  bool record_provenance = false;
+  // Which warnings to show and how (text files only).
+  DiagnosticOptions diagnostics;
+};
+
+struct ScenarioSource {
+  std::optional<PreviewData> data;  // nullopt: nothing to show
+  int status = 0;                   // the command's exit status so far
+  std::string folder;               // where the output goes by default
+  std::string line_name, train_number;
+  std::vector<std::string> inputs;  // never to be overwritten
+  // From text files: their names and bytes, the compile's outcome, and the
+  // provenance when requested.
+  std::vector<std::pair<std::string, std::string>> texts;
+  std::optional<RunState> compile_state;
+  std::unique_ptr<Provenance> provenance;
+  // Every warning and the error the compile reported, as shown on `err`.
+  std::vector<Diagnostic> diagnostics;
+};
+
+// Reads or compiles the scenario. Problems go to `err` as one line each.
+ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err);
+
+// The output path: `requested`, or "<line>_<train><suffix>" in the source's
+// folder; "" after a usage error (told on `err`): no usable default name, or
+// the path is one of the inputs.
+std::string PresentationOutputPath(const std::string& requested, const std::string& suffix,
+                                   const ScenarioSource& source, std::ostream& err);
+
+}  // namespace sc
+
+#endif  // SC_COMMANDS_SCENARIO_SOURCE_H_

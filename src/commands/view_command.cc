@@ -1,0 +1,78 @@
+#include "commands/view_command.h"
+
+#include "app/report.h"
+#include "commands/scenario_source.h"
+#include "present/view_page.h"
+
+namespace sc {
+namespace {
+
+// The compile's outcome as the page's diagnostics: every warning, and the
+// error (with its position on the route when the check records one).
+std::vector<ViewDiagnostic> Diagnostics(const RunState& state,
+                                        const std::vector<Diagnostic>& diagnostics) {
+  std::vector<ViewDiagnostic> list;
+  bool error_listed = false;
+  for (const Diagnostic& d : diagnostics) {
+    ViewDiagnostic v;
+    v.file = d.place.file;
+    v.line = d.place.line;
+    v.column = d.place.column;
+    v.message = d.message;
+    if (d.severity == Severity::kError) {
+      v.severity = "error";
+      v.class_name = "error " + std::to_string(d.code);
+      if (ErrorRecordsPosition(d.code)) v.metre = state.error_position;
+      error_listed = true;
+    } else {
+      v.severity = d.severity == Severity::kWarning ? "warning" : "note";
+      v.class_name = WarningClassName(d.warning_class);
+    }
+    list.push_back(v);
+  }
+  if (state.error_code == 0 || error_listed) return list;
+  ViewDiagnostic d;
+  d.file = state.error_file;
+  d.line = state.error_line;
+  d.severity = "error";
+  d.class_name = "error " + std::to_string(state.error_code);
+  d.message = state.error_code == kErrReadFailure && !state.error_detail.empty()
+                  ? "the file could not be read: " + state.error_detail
+                  : ErrorText(state.error_code);
+  if (ErrorRecordsPosition(state.error_code)) d.metre = state.error_position;
+  list.push_back(d);
+  return list;
+}
+
+}  // namespace
+
+int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err) {
+  SourceRequest request{options.compiled, options.line_file, options.train_file, true, {}};
+  ScenarioSource source = LoadScenario(env, request, err);
+  if (!source.data) return source.status;
+  std::string path = PresentationOutputPath(options.output, "_view.html", source, err);
+  if (path.empty()) return kExitUsageOrIo;
+
+  ViewInput input;
+  // The names as the station table holds them: Windows-1252, like every
+  // text the page is given.
+  const StationTable& stations = source.data->stations;
+  input.title = stations.slots[kSlotBackgrounds].name + " \x96 train " +
+                stations.slots[kSlotRepetition].name;
+  input.data = &*source.data;
+  input.provenance = source.provenance.get();
+  for (auto& [name, text] : source.texts) input.sources.push_back({name, text});
+  if (source.compile_state) {
+    input.diagnostics = Diagnostics(*source.compile_state, source.diagnostics);
+  }
+
+  Status s = env.WriteFile(path, RenderViewPage(input));
+  if (!s.ok()) {
+    err << "scenario-compiler: " << s.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  out << "wrote " << path << "\n";
+  return source.status;
+}
+
+}  // namespace sc

@@ -1,0 +1,306 @@
+#include "present/view_data.h"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string_view>
+
+#include "compiler/field_reader.h"
+#include "present/text_1252.h"
+
+namespace sc {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// The names of a record kind's fields after the keyword, in file order. A
+// name starting with '"' is a text field (the quote is not shown).
+struct RecordKind {
+  std::vector<const char*> words;  // all must be in the keyword, ignoring case
+  std::vector<const char*> fields;
+};
+
+const std::vector<RecordKind>& RecordKinds() {
+  static const std::vector<RecordKind> kinds = {
+      // Line description.
+      {{"lunghezza", "percorso"}, {"route length"}},
+      {{"progressiva"}, {"start", "end", "position"}},
+      {{"sfondo"}, {"value"}},
+      {{"segnali", "ripetizione"}, {"first", "last"}},
+      {{"pendenza"}, {"position", "gradient"}},
+      {{"curva"}, {"start", "length"}},
+      {{"montagna"}, {"start", "end", "type"}},
+      {{"indicatori_v"},
+       {"posizione", "vas", "vbs", "vcs", "strisces", "vad", "vbd", "vcd", "strisced"}},
+      {{"indicat", "cartello"}, {"position", "\"text"}},
+      // Train and service file.
+      {{"frenata", "massa"}, {"braked mass %"}},
+      {{"vetture"}, {"cars"}},
+      {{"velocit"}, {"position", "speed km/h"}},
+      {{"aderenza"}, {"position", "adhesion"}},
+      {{"orologio"}, {"hours", "minutes", "seconds"}},
+      {{"sabbia"}, {"sand"}},
+      {{"segnale"}, {"posizione", "sx", "s1", "s2", "s3", "rapp", "dx", "d1", "d2", "d3", "tempo"}},
+      {{"rallentamento"}, {"x", "v", "l", "f_tt", "f_ta", "d_v"}},
+      {{"abbattimento"}, {"position", "value"}},
+      {{"stazione"},
+       {"position", "kind", "length", "byte_1", "byte_5", "byte_4", "word_1", "word_2", "byte_2",
+        "word_3", "word_4", "word_5", "byte_3", "hours", "minutes", "seconds", "\"name"}},
+  };
+  return kinds;
+}
+
+const RecordKind* KindOf(const std::string& keyword) {
+  for (const RecordKind& kind : RecordKinds()) {
+    bool all = true;
+    for (const char* word : kind.words) all = all && ContainsIgnoringCase(keyword, word);
+    if (all) return &kind;
+  }
+  return nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The next field of `rest` (a text field runs to a comma, a number to a
+// blank or comma), then the blanks and one comma after it.
+std::string TakeField(std::string_view& rest, bool text) {
+  size_t i = 0;
+  while (i < rest.size() && IsBlank(rest[i])) ++i;
+  size_t start = i;
+  while (i < rest.size() && rest[i] != ',' && (text || !IsBlank(rest[i]))) ++i;
+  size_t end = i;
+  while (end > start && IsBlank(rest[end - 1])) --end;
+  std::string field(rest.substr(start, end - start));
+  while (i < rest.size() && IsBlank(rest[i])) ++i;
+  if (i < rest.size() && rest[i] == ',') ++i;
+  rest.remove_prefix(i);
+  return field;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+double Centi(double v) { return std::nearbyint(v * 100) / 100; }
+
+Json PlanJson(const std::optional<std::vector<PlanPoint>>& plan) {
+  if (!plan) return nullptr;
+  Json m = Json::array(), x = Json::array(), y = Json::array();
+  // A tenth of a metre: finer than the page can show at its closest zoom.
+  for (size_t i : SimplifyPlan(*plan, 0.1)) {
+    m.push_back(i);
+    x.push_back(Centi((*plan)[i].x));
+    y.push_back(Centi((*plan)[i].y));
+  }
+  return {{"m", std::move(m)}, {"x", std::move(x)}, {"y", std::move(y)}};
+}
+
+Json CellsJson(const std::vector<TrackCell>& cells) {
+  Json j;
+  auto column = [&](const char* name, auto field) {
+    Json a = Json::array();
+    for (const TrackCell& c : cells) a.push_back(static_cast<int>(field(c)));
+    j[name] = std::move(a);
+  };
+  column("kind", [](const TrackCell& c) { return c.kind; });
+  column("value_a", [](const TrackCell& c) { return c.value_a; });
+  column("value_b", [](const TrackCell& c) { return c.value_b; });
+  column("value_c", [](const TrackCell& c) { return c.value_c; });
+  column("value_d", [](const TrackCell& c) { return c.value_d; });
+  column("timing", [](const TrackCell& c) { return c.timing; });
+  column("countdown", [](const TrackCell& c) { return c.countdown; });
+  column("mountain", [](const TrackCell& c) { return c.mountain; });
+  column("speed_code", [](const TrackCell& c) { return c.speed_code; });
+  column("gradient_code", [](const TrackCell& c) { return c.gradient_code; });
+  column("adhesion", [](const TrackCell& c) { return c.adhesion; });
+  return j;
+}
+
+Json StationJson(int slot, const StationRecord& r) {
+  return {{"slot", slot},         {"name", Utf8From1252(r.name)},
+          {"kind", r.kind},       {"start", r.start},
+          {"end", r.end},         {"position", r.position},
+          {"byte_1", r.byte_1},   {"byte_2", r.byte_2},
+          {"byte_3", r.byte_3},   {"byte_4", r.byte_4},
+          {"byte_5", r.byte_5},   {"word_1", r.word_1},
+          {"word_2", r.word_2},   {"word_3", r.word_3},
+          {"word_4", r.word_4},   {"word_5", r.word_5},
+          {"time_s", r.time_s}};
+}
+
+Json ObjectsJson(const PreviewData& data) {
+  PreviewObjects objects = CollectObjects(data);
+  Json stations = Json::array();
+  for (const PreviewStation& s : objects.stations) stations.push_back(StationJson(s.slot, *s.record));
+  Json signs = Json::array();
+  for (const PreviewSign& s : objects.signs) {
+    signs.push_back({{"metre", s.metre}, {"text", Utf8From1252(s.text)}});
+  }
+  Json slowdowns = Json::array();
+  for (const PreviewSlowdown& s : objects.slowdowns) {
+    slowdowns.push_back({{"start", s.start}, {"end", s.end}, {"speed", s.speed}});
+  }
+  Json km = Json::array();
+  for (const PreviewKmReference& k : objects.km_references) km.push_back(StationJson(k.slot, *k.record));
+  return {{"stations", std::move(stations)},
+          {"signs", std::move(signs)},
+          {"slowdowns", std::move(slowdowns)},
+          {"kmReferences", std::move(km)}};
+}
+
+int SourceIndex(const ViewInput& input, const std::string& name) {
+  for (size_t i = 0; i < input.sources.size(); ++i) {
+    if (input.sources[i].name == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// The records that placed or filled anything, with their named fields, the
+// cells they wrote and, per cell part, runs of cells with their writer.
+void ProvenanceJson(const ViewInput& input, const std::vector<std::vector<std::string>>& lines,
+                    Json* out) {
+  const Provenance& p = *input.provenance;
+  Json records = Json::array();
+  for (const SourceRecord& r : p.records()) {
+    Json writes = Json::array();
+    for (const CellWrite& w : r.writes) writes.push_back({static_cast<int>(w.part), w.first, w.last});
+    int source = SourceIndex(input, r.file);
+    Json fields = Json::array();
+    if (source >= 0 && r.line >= 1 && static_cast<size_t>(r.line) <= lines[source].size()) {
+      for (auto& [name, value] : NameRecordFields(r.keyword, lines[source][r.line - 1])) {
+        fields.push_back({name, Utf8From1252(value)});
+      }
+    }
+    records.push_back({{"source", source},
+                       {"file", Utf8From1252(r.file)},
+                       {"line", r.line},
+                       {"keyword", Utf8From1252(r.keyword)},
+                       {"fields", std::move(fields)},
+                       {"writes", std::move(writes)},
+                       {"slots", r.slots}});
+  }
+  Json writers = Json::array();
+  const int64_t cells = static_cast<int64_t>(input.data->cells.size());
+  for (int part = 0; part < kCellParts; ++part) {
+    Json runs = Json::array();
+    int64_t first = 0;
+    int previous = kNoRecord;
+    for (int64_t i = 0; i < cells; ++i) {
+      int writer = p.WriterOf(i, static_cast<CellPart>(part));
+      if (writer == previous) continue;
+      if (previous != kNoRecord) runs.push_back({first, i - 1, previous});
+      first = i;
+      previous = writer;
+    }
+    if (previous != kNoRecord) runs.push_back({first, cells - 1, previous});
+    writers.push_back(std::move(runs));
+  }
+  (*out)["records"] = std::move(records);
+  (*out)["writers"] = std::move(writers);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> NameRecordFields(const std::string& keyword,
+                                                                  const std::string& line_text) {
+  std::vector<std::pair<std::string, std::string>> named;
+  const RecordKind* kind = KindOf(keyword);
+  std::string_view rest = line_text;
+  TakeField(rest, true);  // the keyword itself
+  for (size_t n = 0; !rest.empty(); ++n) {
+    bool known = kind && n < kind->fields.size();
+    std::string name = known ? kind->fields[n] : "field " + std::to_string(n + 1);
+    bool text = !name.empty() && name[0] == '"';
+    if (text) name.erase(0, 1);
+    std::string value = TakeField(rest, text || !known);
+    if (value.empty() && rest.empty() && !known) break;
+    named.emplace_back(std::move(name), std::move(value));
+  }
+  return named;
+}
+
+std::vector<size_t> SimplifyPlan(const std::vector<PlanPoint>& points, double tolerance) {
+  std::vector<size_t> kept;
+  if (points.empty()) return kept;
+  std::vector<bool> keep(points.size(), false);
+  keep.front() = keep.back() = true;
+  // Douglas-Peucker with an explicit stack of spans.
+  std::vector<std::pair<size_t, size_t>> spans{{0, points.size() - 1}};
+  while (!spans.empty()) {
+    auto [a, b] = spans.back();
+    spans.pop_back();
+    if (b <= a + 1) continue;
+    const double dx = points[b].x - points[a].x, dy = points[b].y - points[a].y;
+    const double length = std::hypot(dx, dy);
+    double worst = -1;
+    size_t worst_at = a;
+    for (size_t i = a + 1; i < b; ++i) {
+      const double ex = points[i].x - points[a].x, ey = points[i].y - points[a].y;
+      const double d = length > 0 ? std::abs(ex * dy - ey * dx) / length : std::hypot(ex, ey);
+      if (d > worst) {
+        worst = d;
+        worst_at = i;
+      }
+    }
+    if (worst > tolerance) {
+      keep[worst_at] = true;
+      spans.push_back({a, worst_at});
+      spans.push_back({worst_at, b});
+    }
+  }
+  for (size_t i = 0; i < points.size(); ++i) {
+    if (keep[i]) kept.push_back(i);
+  }
+  return kept;
+}
+
+std::string ViewDataJson(const ViewInput& input) {
+  const PreviewData& data = *input.data;
+  std::vector<std::vector<std::string>> lines;
+  Json sources = Json::array();
+  for (const ViewSource& s : input.sources) {
+    lines.push_back(SplitLines(s.text));
+    Json text = Json::array();
+    for (const std::string& line : lines.back()) text.push_back(Utf8From1252(line));
+    sources.push_back({{"name", Utf8From1252(s.name)}, {"lines", std::move(text)}});
+  }
+  Json diagnostics = Json::array();
+  for (const ViewDiagnostic& d : input.diagnostics) {
+    Json j = {{"source", SourceIndex(input, d.file)}, {"file", Utf8From1252(d.file)},
+              {"line", d.line},  {"column", d.column},
+              {"severity", d.severity}, {"class", d.class_name},
+              {"message", Utf8From1252(d.message)}};
+    j["metre"] = d.metre ? Json(*d.metre) : Json(nullptr);
+    diagnostics.push_back(std::move(j));
+  }
+  Json j = {{"title", Utf8From1252(input.title)},
+            {"routeLength", data.route_length},
+            {"cellMetres", 50},
+            {"plan", PlanJson(data.plan)},
+            {"cells", CellsJson(data.cells)},
+            {"objects", ObjectsJson(data)},
+            {"sources", std::move(sources)},
+            {"diagnostics", std::move(diagnostics)},
+            {"records", nullptr},
+            {"writers", nullptr}};
+  if (input.provenance) ProvenanceJson(input, lines, &j);
+  std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // "</" could close the script element the data sits in.
+  std::string safe;
+  safe.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    safe += text[i];
+    if (text[i] == '<' && i + 1 < text.size() && text[i + 1] == '/') safe += "\\";
+  }
+  return safe;
+}
+
+}  // namespace sc
