@@ -1,11 +1,14 @@
 #include "app/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <iostream>
 
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
 #include "present/dump.h"
 #include "commands/emit_command.h"
+#include "commands/explain_command.h"
+#include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "app/report.h"
 
@@ -26,6 +29,8 @@ struct Arguments {
   bool dump_json = false;
   std::string dump_kind;
   PreviewOptions preview;
+  std::string explain_file;
+  bool explain_reference = false;
 };
 
 void DefineCompile(CLI::App& app, Arguments& a) {
@@ -80,6 +85,17 @@ void DefinePreview(CLI::App& app, Arguments& a) {
   });
 }
 
+void DefineExplain(CLI::App& app, Arguments& a) {
+  CLI::App* e = app.add_subcommand("explain", "Annotate every line of a line or train file with what the compiler makes of it");
+  CLI::Option* file = e->add_option("FILE", a.explain_file, "A line description or train and service file");
+  CLI::Option* reference =
+      e->add_flag("--reference", a.explain_reference, "Print the format reference of both files (Markdown)");
+  file->excludes(reference);
+  e->callback([file, reference]() {
+    if (file->count() == 0 && reference->count() == 0) throw CLI::RequiredError("FILE");
+  });
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
@@ -93,6 +109,8 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   DefineEmit(app, a);
   DefineDump(app, a);
   DefinePreview(app, a);
+  DefineExplain(app, a);
+  app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
 
   try {
     app.parse(argc, argv);
@@ -114,6 +132,14 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
   if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
+  if (app.got_subcommand("explain")) {
+    if (a.explain_reference) {
+      out << FormatReferenceMarkdown();
+      return kExitClean;
+    }
+    return RunExplainCommand(env, a.explain_file, out, err);
+  }
+  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, out, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
