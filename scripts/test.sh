@@ -10,6 +10,10 @@ cmake -S . -B build -G Ninja -DSC_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The language server through a scripted client, and the VS Code grammars.
+(cd tests/editor && npm ci --no-audit --no-fund --loglevel=error)
+(cd tests/editor && SC_PROGRAM="$PWD/../../build/scenario-compiler" node --test)
+
 cmake -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-asan -j "$jobs" --target sc_tests scenario-compiler
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
