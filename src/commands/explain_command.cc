@@ -57,7 +57,7 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
 
 }  // namespace
 
-std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::vector<Diagnostic>& diagnostics) {
+std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::vector<EditorDiagnostic>& diagnostics) {
   const FileAnnotation a = AnnotateFile(file, bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
@@ -70,8 +70,8 @@ std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::
                                           : (a.fields.empty() ? 0 : a.fields.back().span.line);
     notes[line].push_back("read failure: " + NativeText(a.failure) + "; the reading stops here");
   }
-  for (const Diagnostic& d : diagnostics) {
-    std::string kind = d.severity == Severity::kError ? "error" : "warning";
+  for (const EditorDiagnostic& d : diagnostics) {
+    std::string kind = d.severity == EditorSeverity::kError ? "error" : "warning";
     notes[d.line].push_back(kind + " [" + d.code + "]: " + NativeText(d.message));
   }
 
@@ -102,7 +102,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
         << ": neither a line description (<line>_linea.txt) nor a train and service file (<line>_<train>-.txt)\n";
     return kExitUsageOrIo;
   }
-  std::vector<Diagnostic> diagnostics;
+  std::vector<EditorDiagnostic> diagnostics;
   if (*file == ScenarioFile::kLine) {
     diagnostics = CheckScenario(text, std::nullopt);
   } else {
@@ -115,7 +115,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
       err << "scenario-compiler: no line description beside " << path << "; checked without compiling\n";
     }
   }
-  std::erase_if(diagnostics, [&](const Diagnostic& d) { return d.file != path; });
+  std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });
   out << ExplainText(*file, text.bytes, diagnostics);
   return kExitClean;
 }

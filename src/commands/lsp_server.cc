@@ -321,11 +321,11 @@ const LspServer::Document* LspServer::OpenByPath(const std::string& path) const 
   return nullptr;
 }
 
-void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnostic>>* by_path) {
+void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDiagnostic>>* by_path) {
   auto information = [&](const std::string& message) {
-    Diagnostic d;
+    EditorDiagnostic d;
     d.file = doc.path;
-    d.severity = Severity::kInformation;
+    d.severity = EditorSeverity::kInformation;
     d.code = "file-name";
     d.message = message;
     d.end_column = static_cast<int>(LineOf(doc.text, 0).size());
@@ -337,7 +337,7 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnosti
                 "<line>_<train>-.txt, in one folder");
     return;
   }
-  std::vector<Diagnostic> found;
+  std::vector<EditorDiagnostic> found;
   const ScenarioText self{doc.path, doc.text};
   if (*doc.file == ScenarioFile::kLine) {
     bool any_train = false;
@@ -345,7 +345,7 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnosti
       if (other.file != ScenarioFile::kTrain || LineFileOfTrain(other.path) != doc.path) continue;
       any_train = true;
       (*by_path)[other.path];
-      for (Diagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text})) found.push_back(std::move(d));
+      for (EditorDiagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text})) found.push_back(std::move(d));
     }
     if (!any_train) found = CheckScenario(self, std::nullopt);
   } else {
@@ -373,16 +373,16 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnosti
     information("checked as a line description from its content; name it <line>_linea.txt so that its train files "
                 "find it");
   }
-  for (Diagnostic& d : found) {
-    std::vector<Diagnostic>& list = (*by_path)[d.file];
-    auto same = [&](const Diagnostic& e) {
+  for (EditorDiagnostic& d : found) {
+    std::vector<EditorDiagnostic>& list = (*by_path)[d.file];
+    auto same = [&](const EditorDiagnostic& e) {
       return e.line == d.line && e.column == d.column && e.code == d.code && e.message == d.message;
     };
     if (std::none_of(list.begin(), list.end(), same)) list.push_back(std::move(d));
   }
 }
 
-json LspServer::DiagnosticJson(const Diagnostic& d) const {
+json LspServer::DiagnosticJson(const EditorDiagnostic& d) const {
   json out = {{"range", Range(d.line, d.column, d.line, d.end_column)},
               {"severity", static_cast<int>(d.severity)},
               {"code", d.code},
@@ -390,7 +390,7 @@ json LspServer::DiagnosticJson(const Diagnostic& d) const {
               {"message", Utf8From1252(d.message)}};
   if (!d.notes.empty()) {
     json related = json::array();
-    for (const Diagnostic::Note& note : d.notes) {
+    for (const EditorDiagnostic::Note& note : d.notes) {
       const Document* doc = OpenByPath(note.file);
       related.push_back({{"location", {{"uri", doc ? doc->uri : UriFromPath(note.file)},
                                        {"range", Range(note.line, 0, note.line, 0)}}},
@@ -408,7 +408,7 @@ std::optional<double> LspServer::NextDue() const {
 }
 
 void LspServer::Tick(double now, std::vector<std::string>* out) {
-  std::map<std::string, std::vector<Diagnostic>> by_path;
+  std::map<std::string, std::vector<EditorDiagnostic>> by_path;
   for (auto it = due_.begin(); it != due_.end();) {
     if (it->second > now) {
       ++it;
@@ -422,7 +422,7 @@ void LspServer::Tick(double now, std::vector<std::string>* out) {
     const Document* doc = OpenByPath(path);
     if (doc == nullptr) continue;
     json diagnostics = json::array();
-    for (const Diagnostic& d : list) diagnostics.push_back(DiagnosticJson(d));
+    for (const EditorDiagnostic& d : list) diagnostics.push_back(DiagnosticJson(d));
     out->push_back(NotificationBody("textDocument/publishDiagnostics", {{"uri", doc->uri}, {"diagnostics", diagnostics}}));
   }
 }

@@ -101,16 +101,16 @@ std::optional<std::string> LineFileOfTrain(const std::string& train_path) {
   return train_path.size() == base.size() ? name : JoinPath(FolderOf(train_path), name);
 }
 
-std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
-  std::vector<Diagnostic> out;
+std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
+  std::vector<EditorDiagnostic> out;
   for (const AnnotatedField& f : annotation.fields) {
     if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text)) continue;
-    Diagnostic d;
+    EditorDiagnostic d;
     d.file = path;
     d.line = f.span.line;
     d.column = f.span.begin;
     d.end_column = f.span.end;
-    d.severity = Severity::kWarning;
+    d.severity = EditorSeverity::kWarning;
     d.code = "unknown-keyword";
     d.message = "\"" + f.span.text + "\" is not a record keyword; it is ignored";
     std::string suggestion = Suggestion(annotation.file, f.span.text);
@@ -120,7 +120,7 @@ std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnot
   return out;
 }
 
-std::vector<Diagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train) {
+std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train) {
   RunState state;
   SetNames(line.path, train, state);
   CompileInput input;
@@ -131,22 +131,22 @@ std::vector<Diagnostic> CheckScenario(const ScenarioText& line, const std::optio
   Compilation compilation;
   CompileOutcome outcome = CompileScenario(input, state, compilation);
 
-  std::vector<Diagnostic> out = KeywordWarnings(line.path, AnnotateFile(ScenarioFile::kLine, line.bytes));
+  std::vector<EditorDiagnostic> out = KeywordWarnings(line.path, AnnotateFile(ScenarioFile::kLine, line.bytes));
   if (train) {
-    for (Diagnostic& d : KeywordWarnings(train->path, AnnotateFile(ScenarioFile::kTrain, train->bytes))) {
+    for (EditorDiagnostic& d : KeywordWarnings(train->path, AnnotateFile(ScenarioFile::kTrain, train->bytes))) {
       out.push_back(std::move(d));
     }
   }
   if (state.error_code == 0 && !outcome.message) return out;
 
-  Diagnostic d;
+  EditorDiagnostic d;
   const bool located = !state.error_file.empty() && state.error_line > 0;
   if (located && !train && state.error_file != line.path) return out;  // the stand-in train file
   const ScenarioText& home = located ? (state.error_file == line.path ? line : *train) : (train ? *train : line);
   d.file = home.path;
   d.line = located ? state.error_line - 1 : 0;
   LineExtent(home.bytes, d.line, &d.column, &d.end_column);
-  d.severity = Severity::kError;
+  d.severity = EditorSeverity::kError;
   if (outcome.message) {
     d.code = "message " + *outcome.message;
     d.message = ErroreText(*outcome.message) + ": a reserved header value was already set";

@@ -13,11 +13,11 @@
 
 namespace sc {
 
-enum class Severity { kError = 1, kWarning = 2, kInformation = 3 };
+enum class EditorSeverity { kError = 1, kWarning = 2, kInformation = 3 };
 
-// One diagnostic, 0-based line, byte columns [column, end_column) of the
+// One diagnostic as an editor shows it: 0-based line, byte columns [column, end_column) of the
 // Windows-1252 text (one column per byte).
-struct Diagnostic {
+struct EditorDiagnostic {
   struct Note {
     std::string file;
     int line = 0;
@@ -27,7 +27,7 @@ struct Diagnostic {
   int line = 0;
   int column = 0;
   int end_column = 0;
-  Severity severity = Severity::kError;
+  EditorSeverity severity = EditorSeverity::kError;
   std::string code;  // "error 16", or a warning's class
   std::string message;
   std::vector<Note> notes;
@@ -51,11 +51,11 @@ struct ScenarioText {
 // description is checked, against an empty train file) and returns the
 // diagnostics of both files: the compile's error, if any, on the record that
 // set it, and a warning for each keyword field that matches no record.
-std::vector<Diagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train);
+std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train);
 
 // The warnings of one file alone: keyword fields that match no record,
 // with a suggestion when a keyword is close.
-std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
+std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
 
 }  // namespace sc
 
