@@ -12,6 +12,7 @@
 
 #include "compiler/compilation.h"
 #include "compiler/compiled_files.h"
+#include "compiler/input_limits.h"
 #include "compiler/line_reader.h"
 #include "model/run_state.h"
 #include "platform/env.h"
@@ -77,7 +78,7 @@ void BM_CopyPlanSizedFile(benchmark::State& state) {
   CompileToFile(text, source, state);
   for (auto _ : state) {
     std::string bytes;
-    Status s = Env::Default()->ReadFile(source, &bytes);
+    Status s = Env::Default()->ReadFile(source, kMaxCompiledFileBytes, &bytes);
     if (s.ok()) s = Env::Default()->WriteFile(target, bytes);
     if (!s.ok()) {
       state.SkipWithError(s.message().c_str());

@@ -1,6 +1,8 @@
 // The program run as a user runs it, in temporary folders.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "test_support.h"
 
 namespace sc::testing {
@@ -26,7 +28,12 @@ TEST(Cli, UsageHelpAndVersion) {
 
   ProgramRun version = RunProgram("--version");
   EXPECT_EQ(version.exit_status, 0);
-  EXPECT_EQ(version.out.rfind("scenario-compiler ", 0), 0u);
+  // The version and the platform: "scenario-compiler 1.0.0 (Linux x86_64)".
+  EXPECT_TRUE(std::regex_match(
+      version.out, std::regex("scenario-compiler [0-9]+\\.[0-9]+\\.[0-9]+"
+                              "(-[0-9]+-g[0-9a-f]+|-untagged-g[0-9a-f]+)?(-dirty)? "
+                              "\\(Linux [^)]+\\)\n")))
+      << version.out;
 
   EXPECT_EQ(RunProgram("--out /nonexistent-folder-xyz").exit_status, 1);
 }

@@ -1,10 +1,13 @@
 #include "app/builtin_run.h"
 
+#include <memory>
 #include <optional>
 
+#include "app/output_lock.h"
 #include "app/report.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
+#include "compiler/input_limits.h"
 #include "documents/documents.h"
 
 namespace sc {
@@ -14,21 +17,36 @@ namespace {
 std::optional<std::string> ReadIfPresent(Env& env, const std::string& path) {
   if (!env.FileExists(path)) return std::nullopt;
   std::string bytes;
-  if (!env.ReadFile(path, &bytes).ok()) return std::nullopt;
+  if (!env.ReadFile(path, kMaxTextInputBytes, &bytes).ok()) return std::nullopt;
   return bytes;
 }
 
 }  // namespace
 
-int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err) {
+int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err,
+                       bool wait) {
   RunState state;
   state.line_name = kBuiltInLineName;
   state.train_number = kBuiltInTrainNumber;
+  std::unique_ptr<FileLock> lock;
+  Status locked = LockOutputFolder(env, folder, wait, err, &lock);
+  if (!locked.ok()) {
+    err << "scenario-compiler: " << locked.message() << "\n";
+    return kExitUsageOrIo;
+  }
   ui.ShowWaiting();
 
+  const std::string line_path = JoinPath(folder, LineDescriptionFileName(state.line_name));
+  const std::string train_path =
+      JoinPath(folder, TrainServiceFileName(state.line_name, state.train_number));
   for (const Document& document : ScenarioDocuments(state.line_name, state.train_number)) {
-    Status s = env.WriteFile(JoinPath(folder, document.file_name), document.bytes);
+    const std::string path = JoinPath(folder, document.file_name);
+    Status s = env.WriteFile(path, document.bytes);
     if (!s.ok()) {
+      // The two text descriptions are intermediate files, deleted by every
+      // run that gets further: none may stay.
+      env.DeleteFile(line_path);
+      env.DeleteFile(train_path);
       err << "scenario-compiler: " << s.message() << "\n";
       return kExitUsageOrIo;
     }
@@ -36,9 +54,6 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
 
   // memorizza_percorso(1)
   state.compile_flag = 1;
-  const std::string line_path = JoinPath(folder, LineDescriptionFileName(state.line_name));
-  const std::string train_path =
-      JoinPath(folder, TrainServiceFileName(state.line_name, state.train_number));
   CompileInput input;
   input.line_file_name = LineDescriptionFileName(state.line_name);
   input.line_text = ReadIfPresent(env, line_path);

@@ -16,7 +16,12 @@ inline constexpr const char* kBuiltInTrainNumber = "2001";
 
 // Runs the whole sequence into `folder` and returns the exit status.
 // Diagnostics go to `err`; the waiting indicator and the message to `ui`.
-int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err);
+// The run holds the folder's lock (see output_lock.h) throughout; when
+// another run holds it, it waits, or with `wait` false fails at once. A run
+// that fails while writing the documents removes the two text descriptions
+// it wrote.
+int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err,
+                       bool wait = true);
 
 }  // namespace sc
 

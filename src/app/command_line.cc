@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include <new>
+#include <string>
+
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
 #include "present/dump.h"
@@ -11,9 +14,16 @@
 #include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "app/report.h"
+#include "app/version.h"
+#include "present/terminal_text.h"
 
 namespace sc {
 namespace {
+
+// "scenario-compiler 1.0.0 (Linux x86_64)"
+std::string VersionLine() {
+  return std::string("scenario-compiler ") + kProgramVersion + " (" + kBuildPlatform + ")";
+}
 
 constexpr const char* kDescription =
     "Compiles a train-driving scenario into the files the simulator loads.\n"
@@ -22,6 +32,7 @@ constexpr const char* kDescription =
 
 struct Arguments {
   std::string out_dir;
+  bool no_wait = false;
   CompileOptions compile;
   std::string emit_dir = ".";
   bool emit_force = false;
@@ -46,6 +57,8 @@ void DefineCompile(CLI::App& app, Arguments& a) {
       ->option_text("NUMBER");
   c->add_flag("--no-plan", a.compile.no_plan, "Do not build or write the route plan");
   c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
+  c->add_flag("--no-wait", a.compile.no_wait,
+              "Fail at once when another run is writing into the output folder");
 }
 
 void DefineEmit(CLI::App& app, Arguments& a) {
@@ -96,39 +109,9 @@ void DefineExplain(CLI::App& app, Arguments& a) {
   });
 }
 
-}  // namespace
-
-int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
-                   std::ostream& err) {
-  CLI::App app{kDescription, "scenario-compiler"};
-  app.require_subcommand(0, 1);
-  Arguments a;
-  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
-  app.set_version_flag("--version", std::string("scenario-compiler ") + SC_VERSION);
-  DefineCompile(app, a);
-  DefineEmit(app, a);
-  DefineDump(app, a);
-  DefinePreview(app, a);
-  DefineExplain(app, a);
-  app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    out << app.help();
-    return kExitClean;
-  } catch (const CLI::CallForAllHelp&) {
-    out << app.help("", CLI::AppFormatMode::All);
-    return kExitClean;
-  } catch (const CLI::CallForVersion&) {
-    out << "scenario-compiler " << SC_VERSION << "\n";
-    return kExitClean;
-  } catch (const CLI::ParseError& e) {
-    err << "scenario-compiler: " << e.what() << "\n"
-        << "Run 'scenario-compiler --help' for usage.\n";
-    return kExitUsageOrIo;
-  }
-
+// Runs the command the arguments name, or the built-in run.
+int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& out,
+               std::ostream& err) {
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
   if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
@@ -155,7 +138,68 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
     err << "scenario-compiler: " << folder << ": not a folder\n";
     return kExitUsageOrIo;
   }
-  return RunBuiltInScenario(env, ui, folder, err);
+  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
+}
+
+// The file a command works on, for a message about the whole run.
+std::string MainInput(CLI::App& app, const Arguments& a) {
+  if (app.got_subcommand("compile")) return a.compile.line_file;
+  if (app.got_subcommand("dump")) return a.dump_file;
+  if (app.got_subcommand("preview")) {
+    return a.preview.compiled.empty() ? a.preview.line_file : a.preview.compiled.back();
+  }
+  if (app.got_subcommand("emit")) return a.emit_dir;
+  return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
+                   std::ostream& raw_err) {
+  // Everything shown goes through the escaping of control bytes; JSON output
+  // has none left to escape.
+  ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
+  std::ostream out(&out_buffer), err(&err_buffer);
+  CLI::App app{kDescription, "scenario-compiler"};
+  app.require_subcommand(0, 1);
+  Arguments a;
+  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
+  app.add_flag("--no-wait", a.no_wait,
+               "Fail at once when another run is writing into the same folder");
+  app.set_version_flag("--version", VersionLine());
+  DefineCompile(app, a);
+  DefineEmit(app, a);
+  DefineDump(app, a);
+  DefinePreview(app, a);
+  DefineExplain(app, a);
+  app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return kExitClean;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return kExitClean;
+  } catch (const CLI::CallForVersion&) {
+    out << VersionLine() << "\n";
+    return kExitClean;
+  } catch (const CLI::ParseError& e) {
+    err << "scenario-compiler: " << e.what() << "\n"
+        << "Run 'scenario-compiler --help' for usage.\n";
+    return kExitUsageOrIo;
+  }
+
+  try {
+    return RunCommand(app, a, env, ui, out, err);
+  } catch (const std::bad_alloc&) {
+    // Inputs are bounded, but the machine may still have less memory than a
+    // large scenario needs: end like any other failure, naming the input.
+    out.flush();
+    err << "scenario-compiler: " << MainInput(app, a) << ": not enough memory to process it\n";
+    return kExitUsageOrIo;
+  }
 }
 
 }  // namespace sc

@@ -9,6 +9,8 @@
 namespace sc {
 
 // Parses the arguments, runs what they ask for and returns the exit status.
+// What goes to `out` and `err` has its control bytes escaped (see
+// terminal_text.h).
 int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
                    std::ostream& err);
 

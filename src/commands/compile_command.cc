@@ -1,13 +1,16 @@
 #include "commands/compile_command.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <system_error>
 
+#include "app/output_lock.h"
 #include "app/report.h"
 #include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
+#include "compiler/input_limits.h"
 
 namespace sc {
 namespace {
@@ -51,7 +54,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 bool ReadInput(Env& env, const std::string& path, std::string* bytes, std::ostream& err) {
-  Status s = env.ReadFile(path, bytes);
+  Status s = env.ReadFile(path, kMaxTextInputBytes, bytes);
   if (!s.ok()) err << kProgram << s.message() << "\n";
   return s.ok();
 }
@@ -67,6 +70,19 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
     err << kProgram << folder << ": not a folder\n";
     return kExitUsageOrIo;
   }
+  Status names = CheckCompiledFileNames(env, folder, state);
+  if (!names.ok()) {
+    err << kProgram << names.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  std::unique_ptr<FileLock> lock;
+  if (!options.dry_run) {
+    Status locked = LockOutputFolder(env, folder, !options.no_wait, err, &lock);
+    if (!locked.ok()) {
+      err << kProgram << locked.message() << "\n";
+      return kExitUsageOrIo;
+    }
+  }
 
   CompileInput input;
   input.line_file_name = options.line_file;
@@ -80,9 +96,7 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   input.train_text = std::move(train_bytes);
 
   // The compiled files must never land on an input file.
-  for (const std::string& name :
-       {RoutePlanFileName(state), StationFileName(state), GridFileName(state)}) {
-    std::string target = JoinPath(folder, name);
+  for (const std::string& target : CompiledFilePaths(folder, state)) {
     if (SameFile(target, options.line_file) || SameFile(target, options.train_file)) {
       err << kProgram << target << ": would overwrite an input file; choose another --out\n";
       return kExitUsageOrIo;

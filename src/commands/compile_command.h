@@ -18,8 +18,12 @@ struct CompileOptions {
   std::string train_number;  // "" = from the train file's name
   bool no_plan = false;      // compile flag 0: no route plan
   bool dry_run = false;      // check and report, write nothing
+  bool no_wait = false;      // fail instead of waiting for another run's lock
 };
 
+// Every output name is checked before anything is read or written. Unless
+// dry_run, the run holds the output folder's lock (see output_lock.h) from
+// reading the inputs to writing the last compiled file.
 // Returns the exit status; diagnostics and the message go to `err`.
 int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err);
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/report.h"
+#include "compiler/input_limits.h"
 #include "present/text_1252.h"
 
 namespace sc {
@@ -89,7 +90,7 @@ std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::
 
 int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std::ostream& err) {
   ScenarioText text{path, {}};
-  Status s = env.ReadFile(path, &text.bytes);
+  Status s = env.ReadFile(path, kMaxTextInputBytes, &text.bytes);
   if (!s.ok()) {
     err << "scenario-compiler: " << s.message() << "\n";
     return kExitUsageOrIo;
@@ -108,7 +109,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
   } else {
     std::optional<std::string> line_path = LineFileOfTrain(path);
     ScenarioText line{line_path.value_or(""), {}};
-    if (line_path && env.ReadFile(*line_path, &line.bytes).ok()) {
+    if (line_path && env.ReadFile(*line_path, kMaxTextInputBytes, &line.bytes).ok()) {
       diagnostics = CheckScenario(line, text);
     } else {
       diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));

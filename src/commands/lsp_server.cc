@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "app/scenario_names.h"
+#include "app/version.h"
 #include "commands/json_rpc.h"
 #include "compiler/record_lines.h"
+#include "compiler/input_limits.h"
 #include "present/text_1252.h"
 
 namespace sc {
@@ -160,7 +162,7 @@ std::optional<json> LspServer::Call(const std::string& method, const json& param
                   {"hoverProvider", true},
                   {"completionProvider", {{"triggerCharacters", json::array()}}},
                   {"documentSymbolProvider", true}}},
-                {"serverInfo", {{"name", "scenario-compiler"}, {"version", SC_VERSION}}}};
+                {"serverInfo", {{"name", "scenario-compiler"}, {"version", std::string(kProgramVersion)}}}};
   }
   if (!initialized_) {
     if (is_request) throw RpcFailure{kServerNotInitialized, "the server is not initialized"};
@@ -357,7 +359,7 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDia
       line.bytes = open_line->text;
       (*by_path)[line.path];
     } else if (line_path) {
-      have_line = env_.ReadFile(*line_path, &line.bytes).ok();
+      have_line = env_.ReadFile(*line_path, kMaxTextInputBytes, &line.bytes).ok();
     }
     if (have_line) {
       found = CheckScenario(line, self);

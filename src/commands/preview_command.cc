@@ -10,6 +10,7 @@
 #include "app/scenario_names.h"
 #include "present/text_1252.h"
 #include "compiler/compile.h"
+#include "compiler/input_limits.h"
 
 namespace sc {
 namespace {
@@ -25,8 +26,9 @@ struct Source {
   std::vector<std::string> inputs;  // never to be overwritten
 };
 
-bool Read(Env& env, const std::string& path, std::string* bytes, std::ostream& err) {
-  Status s = env.ReadFile(path, bytes);
+bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* bytes,
+          std::ostream& err) {
+  Status s = env.ReadFile(path, max_bytes, bytes);
   if (!s.ok()) err << kProgram << s.message() << "\n";
   return s.ok();
 }
@@ -43,11 +45,12 @@ Source FromCompiled(Env& env, const std::vector<std::string>& paths, std::ostrea
   std::optional<std::string> plan;
   if (paths.size() == 3 && paths[0] != "-") {
     plan.emplace();
-    if (!Read(env, paths[0], &*plan, err)) return source;
+    if (!Read(env, paths[0], kMaxCompiledFileBytes, &*plan, err)) return source;
     source.inputs.push_back(paths[0]);
   }
   std::string station_bytes, grid_bytes;
-  if (!Read(env, sim, &station_bytes, err) || !Read(env, dat, &grid_bytes, err)) return source;
+  if (!Read(env, sim, kMaxCompiledFileBytes, &station_bytes, err) ||
+      !Read(env, dat, kMaxCompiledFileBytes, &grid_bytes, err)) return source;
   std::string error;
   source.data = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &error);
   if (!source.data) {
@@ -76,8 +79,8 @@ Source FromTexts(Env& env, const PreviewOptions& options, std::ostream& err) {
     return source;
   }
   CompileInput input{options.line_file, std::string(), options.train_file, std::string()};
-  if (!Read(env, options.line_file, &*input.line_text, err) ||
-      !Read(env, options.train_file, &*input.train_text, err)) {
+  if (!Read(env, options.line_file, kMaxTextInputBytes, &*input.line_text, err) ||
+      !Read(env, options.train_file, kMaxTextInputBytes, &*input.train_text, err)) {
     return source;
   }
   RunState state;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -164,6 +165,20 @@ TEST_F(PreviewCompiledTest, RefusesBadInput) {
     EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
   }
   EXPECT_EQ(env_.files[sim_], sim_bytes);
+}
+
+TEST_F(PreviewCompiledTest, RefusesAPlanPointFarOutside) {
+  // Metres 0 and 1 are 16-bit integers (4 bytes each); metre 2's x value
+  // follows its 2-byte type code.
+  std::string& plan = env_.files[plan_];
+  for (double v : {1e9, 1e62, 1e300}) {
+    std::memcpy(&plan[10], &v, sizeof v);
+    err_.str("");
+    EXPECT_EQ(Run({"preview", "--from-compiled", plan_, sim_, dat_, "-o", "pic.svg"}), 1) << v;
+    EXPECT_NE(err_.str().find("route plan: the point at metre 2 lies more than"), std::string::npos)
+        << err_.str();
+    EXPECT_FALSE(env_.FileExists("pic.svg"));
+  }
 }
 
 }  // namespace

@@ -183,27 +183,51 @@ bool DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out, std::st
   return true;
 }
 
-bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* error) {
+bool RoutePlanReader::Open(std::string_view bytes, std::string* error) {
+  bytes_ = bytes;
+  metres_ = next_metre_ = x_offset_ = y_offset_ = 0;
   if (bytes.empty()) return Fail(error, "empty route plan", 0);
+  // First pass: every element readable, an even count, and where the second
+  // column starts (found by a second walk up to half the count).
   ByteReader in(bytes);
-  std::vector<PlanElement> elements;
-  // The smallest element is 2 bytes; a plan is mostly doubles of 10.
-  elements.reserve(bytes.size() / 10 + 1);
+  size_t count = 0;
+  PlanElement e;
   while (in.remaining() != 0) {
-    PlanElement e;
     if (!ReadPlanElement(in, &e, error)) return false;
-    elements.push_back(e);
+    ++count;
   }
-  if (elements.size() % 2 != 0) {
+  if (count % 2 != 0) {
     return Fail(error,
-                "odd number of plan elements (" + std::to_string(elements.size()) +
+                "odd number of plan elements (" + std::to_string(count) +
                     "): the two columns differ in length",
                 bytes.size());
   }
-  const size_t half = elements.size() / 2;
-  out->y.assign(elements.begin() + static_cast<std::ptrdiff_t>(half), elements.end());
-  elements.resize(half);
-  out->x = std::move(elements);
+  metres_ = count / 2;
+  ByteReader half(bytes);
+  for (size_t i = 0; i < metres_; ++i) ReadPlanElement(half, &e, error);
+  y_offset_ = half.offset();
+  return true;
+}
+
+bool RoutePlanReader::Next(PlanElement* x, PlanElement* y) {
+  if (next_metre_ >= metres_) return false;
+  std::string unused;
+  ByteReader xs(bytes_.substr(x_offset_));
+  ByteReader ys(bytes_.substr(y_offset_));
+  ReadPlanElement(xs, x, &unused);  // Open checked every element
+  ReadPlanElement(ys, y, &unused);
+  x_offset_ += xs.offset();
+  y_offset_ += ys.offset();
+  ++next_metre_;
+  return true;
+}
+
+bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* error) {
+  RoutePlanReader reader;
+  if (!reader.Open(bytes, error)) return false;
+  out->x.resize(reader.metres());
+  out->y.resize(reader.metres());
+  for (size_t m = 0; m < reader.metres(); ++m) reader.Next(&out->x[m], &out->y[m]);
   return true;
 }
 

@@ -49,6 +49,25 @@ bool DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out, std::st
 // type code or a short value is an error.
 bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* error);
 
+// A route plan checked whole, then read metre by metre where it lies, so that
+// a plan of any size is walked in constant memory.
+class RoutePlanReader {
+ public:
+  // Checks the layout as DecodeRoutePlan does; false with its message.
+  bool Open(std::string_view bytes, std::string* error);
+  // Metres in each column.
+  size_t metres() const { return metres_; }
+  // The next metre's two elements; false after the last.
+  bool Next(PlanElement* x, PlanElement* y);
+
+ private:
+  std::string_view bytes_;
+  size_t metres_ = 0;
+  size_t next_metre_ = 0;
+  size_t x_offset_ = 0;
+  size_t y_offset_ = 0;
+};
+
 // The name of a plan element type: "empty", "int16", "double".
 const char* PlanElementTypeName(uint16_t type);
 

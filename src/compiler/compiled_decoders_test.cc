@@ -204,6 +204,8 @@ TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   // Enough metres that the writer hands over more than one block.
   RoutePlan plan(120000);
   plan.filled = 113000;
+  plan.x[0] = 0;  // the writer reads every metre below `filled`
+  plan.y[0] = 0;
   plan.x[1] = 0;
   plan.y[1] = 1;
   for (int64_t m = 2; m < plan.filled; ++m) {

@@ -175,23 +175,33 @@ bool WritePlanColumn(const PlanColumn& column, int64_t filled, PlanStream& out) 
          out.PutEmpties(metres - computed);
 }
 
-// Writes `bytes` as the whole new content of `path`.
-Status ReplaceWith(Env& env, const std::string& path, std::string_view bytes) {
-  std::unique_ptr<ReplacingFile> file;
-  Status s = env.NewReplacingFile(path, &file);
+// Starts the replacement of `path` and writes `bytes` into it.
+Status StartReplacing(Env& env, const std::string& path, std::string_view bytes,
+                      std::unique_ptr<ReplacingFile>* file) {
+  Status s = env.NewReplacingFile(path, file);
   if (!s.ok()) return s;
-  s = file->Append(bytes);
+  s = (*file)->Append(bytes);
   if (!s.ok()) return s;
-  return file->Commit();
+  return (*file)->Sync();
 }
 
-Status WritePlanFile(Env& env, const std::string& path, const RoutePlan& plan) {
-  std::unique_ptr<ReplacingFile> file;
-  Status s = env.NewReplacingFile(path, &file);
+Status StartReplacingPlan(Env& env, const std::string& path, const RoutePlan& plan,
+                          std::unique_ptr<ReplacingFile>* file) {
+  Status s = env.NewReplacingFile(path, file);
   if (!s.ok()) return s;
-  s = WriteRoutePlan(plan, *file);
+  s = WriteRoutePlan(plan, **file);
   if (!s.ok()) return s;
-  return file->Commit();
+  return (*file)->Sync();
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -223,8 +233,32 @@ std::string StationFileName(const RunState& s) {
 }
 std::string GridFileName(const RunState& s) { return s.LineFilePart() + "_" + s.TrainFilePart() + ".dat"; }
 
+std::vector<std::string> CompiledFilePaths(const std::string& folder, const RunState& state) {
+  std::vector<std::string> paths;
+  if (state.compile_flag != 0) paths.push_back(JoinPath(folder, RoutePlanFileName(state)));
+  paths.push_back(JoinPath(folder, StationFileName(state)));
+  paths.push_back(JoinPath(folder, GridFileName(state)));
+  return paths;
+}
+
+Status CheckCompiledFileNames(Env& env, const std::string& folder, const RunState& state) {
+  const std::vector<std::string> paths = CompiledFilePaths(folder, state);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    Status s = env.CheckNewFileName(paths[i]);
+    if (!s.ok()) return s;
+    for (size_t j = 0; j < i; ++j) {
+      if (SameIgnoringCase(paths[i], paths[j])) {
+        return Status::IoError(paths[i] + ": two compiled files would have this name; "
+                               "choose another line name or train number");
+      }
+    }
+  }
+  return Status::Ok();
+}
+
 Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& state,
                           const Compilation& compilation) {
+  const std::string plan_path = JoinPath(folder, RoutePlanFileName(state));
   const std::string station_path = JoinPath(folder, StationFileName(state));
   const std::string grid_path = JoinPath(folder, GridFileName(state));
   if (!compilation.grid) return Status::IoError(grid_path + ": no track grid to write");
@@ -234,13 +268,24 @@ Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& s
     }
   }
 
+  // Step 1: every file written and synced under its temporary name.
+  std::vector<std::unique_ptr<ReplacingFile>> set;
   if (state.compile_flag != 0 && compilation.plan) {
-    Status s = WritePlanFile(env, JoinPath(folder, RoutePlanFileName(state)), *compilation.plan);
+    Status s = StartReplacingPlan(env, plan_path, *compilation.plan, &set.emplace_back());
     if (!s.ok()) return s;
   }
-  Status s = ReplaceWith(env, station_path, EncodeStationFile(compilation.stations));
+  Status s = StartReplacing(env, station_path, EncodeStationFile(compilation.stations),
+                            &set.emplace_back());
   if (!s.ok()) return s;
-  return ReplaceWith(env, grid_path, EncodeGridFile(*compilation.grid));
+  s = StartReplacing(env, grid_path, EncodeGridFile(*compilation.grid), &set.emplace_back());
+  if (!s.ok()) return s;
+
+  // Step 2: the renames, in order.
+  for (std::unique_ptr<ReplacingFile>& file : set) {
+    s = file->Commit();
+    if (!s.ok()) return s;
+  }
+  return Status::Ok();
 }
 
 }  // namespace sc

@@ -89,6 +89,7 @@ class RecordingFile : public ReplacingFile {
     data.append(bytes);
     return Status::Ok();
   }
+  Status Sync() override { return Status::Ok(); }
   Status Commit() override { return Status::Ok(); }
   std::string data;
   std::vector<size_t> appends;
@@ -184,20 +185,67 @@ TEST(CompiledFiles, ReplacesLongerFilesInMemory) {
   EXPECT_EQ(env.files[plan], "old plan");
 }
 
-TEST(CompiledFiles, FailedReplacementKeepsOldFileAndStops) {
+TEST(CompiledFiles, AFailureWhileWritingLeavesThePreviousSetWhole) {
+  Scenario s = SmallScenario();
+  const std::string plan = JoinPath("/out", "Vastro - Dreo_linea.dat");
+  const std::string sim = JoinPath("/out", "Vastro - Dreo_2001.sim");
+  const std::string grid = JoinPath("/out", "Vastro - Dreo_2001.dat");
+  for (const std::string& failing : {plan, sim, grid}) {
+    MemEnv env;
+    for (const std::string& p : {plan, sim, grid}) env.files[p] = "old";
+    env.failing_syncs.insert(failing);
+    Status st = WriteCompiledFiles(env, "/out", s.state, s.c);
+    ASSERT_FALSE(st.ok());
+    EXPECT_NE(st.message().find(failing), std::string::npos);
+    for (const std::string& p : {plan, sim, grid}) EXPECT_EQ(env.files[p], "old") << failing;
+    EXPECT_TRUE(env.commits.empty()) << failing;
+  }
+}
+
+TEST(CompiledFiles, RenamesComeAfterEveryFileIsWrittenAndStopAtAFailure) {
   Scenario s = SmallScenario();
   MemEnv env;
   const std::string plan = JoinPath("/out", "Vastro - Dreo_linea.dat");
   const std::string sim = JoinPath("/out", "Vastro - Dreo_2001.sim");
   const std::string grid = JoinPath("/out", "Vastro - Dreo_2001.dat");
   for (const std::string& p : {plan, sim, grid}) env.files[p] = "old";
-  env.failing_paths.insert(sim);
+  env.failing_paths.insert(sim);  // its rename fails
   Status st = WriteCompiledFiles(env, "/out", s.state, s.c);
   ASSERT_FALSE(st.ok());
   EXPECT_NE(st.message().find(sim), std::string::npos);
-  EXPECT_NE(env.files[plan], "old");  // written before the failure
+  EXPECT_EQ(env.commits, std::vector<std::string>{plan});
   EXPECT_EQ(env.files[sim], "old");
-  EXPECT_EQ(env.files[grid], "old");  // not reached
+  EXPECT_EQ(env.files[grid], "old");
+}
+
+TEST(CompiledFiles, NamesThatCoincideOrRunTooLongAreRefused) {
+  MemEnv env;
+  struct Case {
+    const char* line;
+    std::string train;
+    int compile_flag;
+    const char* problem;  // "" = accepted
+  };
+  const Case cases[] = {
+      {"L", "1", 1, ""},
+      {"L", "linea", 1, "two compiled files"},
+      {"L", "LINEA", 1, "two compiled files"},
+      {"L", "linea", 0, ""},  // no route plan to collide with
+      {"L", std::string(249, '7'), 1, ""},  // "L_<249>.sim": 255 bytes
+      {"L", std::string(250, '7'), 1, "File name too long"},
+  };
+  for (const Case& c : cases) {
+    RunState state;
+    state.line_name = c.line;
+    state.train_number = c.train;
+    state.compile_flag = c.compile_flag;
+    Status st = CheckCompiledFileNames(env, "/out", state);
+    if (*c.problem == '\0') {
+      EXPECT_TRUE(st.ok()) << c.train << ": " << st.message();
+    } else {
+      EXPECT_NE(st.message().find(c.problem), std::string::npos) << c.train << ": " << st.message();
+    }
+  }
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {

@@ -7,14 +7,12 @@
 #include "compiler/field_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
+#include "compiler/input_limits.h"
 #include "model/track_grid.h"
 
 namespace sc {
 namespace {
 
-constexpr int32_t kMaxRouteLength = 1000000;
-// The plan runs this far beyond the route's end, like the grid.
-constexpr int64_t kPlanBeyondRoute = 7000;
 // Dashed fields skipped in a row before a field is tested anyway.
 constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;

@@ -4,6 +4,7 @@
 #ifndef SC_PLATFORM_ENV_H_
 #define SC_PLATFORM_ENV_H_
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,12 +15,29 @@ namespace sc {
 
 // A file being written under a temporary name beside its target. Commit()
 // renames it over the target, so the target is replaced whole or not at all.
-// Destroying an uncommitted file removes the temporary.
+// Destroying an uncommitted file removes the temporary. While it exists, the
+// temporary is also removed if the program is ended by an interrupt or
+// termination signal (on Windows: a console control event), and the program
+// then ends with that signal's usual status.
+// The temporary's name is the target's name, shortened when needed so that it
+// fits the file system's limit, followed by ".tmp-" and six characters.
+// A replaced file keeps the permission bits of the file it replaces.
 class ReplacingFile {
  public:
   virtual ~ReplacingFile() = default;
   virtual Status Append(std::string_view bytes) = 0;
+  // Writes out what is buffered and forces the temporary's bytes to disk.
+  // After it succeeds, Commit() only renames. Optional: Commit() syncs first
+  // when it was not called.
+  virtual Status Sync() = 0;
   virtual Status Commit() = 0;
+};
+
+// An advisory lock on a file, held until the object is destroyed (or the
+// process ends). It binds only programs that take the same lock.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
 };
 
 class Env {
@@ -30,13 +48,26 @@ class Env {
   virtual bool FileExists(const std::string& path) = 0;
   // True when `path` names an existing folder.
   virtual bool FolderExists(const std::string& path) = 0;
-  // Reads the whole file as bytes.
-  virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
+  // Reads the whole file as bytes. Never blocks on what `path` names: a FIFO,
+  // a device or a folder is refused with the path and what it is; so is a
+  // file larger than `max_bytes` (before reading it).
+  virtual Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) = 0;
   // Starts replacing `path`; see ReplacingFile.
   virtual Status NewReplacingFile(const std::string& path,
                                   std::unique_ptr<ReplacingFile>* file) = 0;
+  // Ok when the last part of `path` is short enough for the file system that
+  // would hold it (the temporary name used while replacing it always fits
+  // then); otherwise an error naming the path and the reason.
+  virtual Status CheckNewFileName(const std::string& path) = 0;
   // Removes the file; a missing file is not an error.
   virtual Status DeleteFile(const std::string& path) = 0;
+  // Takes the advisory lock on `path` (creating the file when missing)
+  // without waiting. When another process holds it, sets *busy and leaves
+  // *lock empty.
+  virtual Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
+                             bool* busy) = 0;
+  // Takes the advisory lock on `path`, waiting for whoever holds it.
+  virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
 
   // Replaces `path` whole with `bytes` (temporary file, then rename).
   Status WriteFile(const std::string& path, std::string_view bytes);
@@ -46,6 +77,20 @@ class Env {
   // The real file system of this platform.
   static Env* Default();
 };
+
+// The longest file name (one path part, in bytes) assumed where the file
+// system cannot be asked: the limit of every common file system.
+constexpr size_t kUsualNameLimit = 255;
+// What a temporary name adds to its target's: ".tmp-" and six characters.
+constexpr size_t kTemporarySuffixLength = 11;
+
+// The name of the temporary beside `path` for a file system whose names hold
+// at most `name_limit` bytes, without the six unique characters: `path`,
+// its last part shortened when needed, then ".tmp-".
+std::string TemporaryPrefix(const std::string& path, size_t name_limit);
+
+// The last part of `path` (after the last separator of this platform).
+std::string LastPathPart(const std::string& path);
 
 // Joins a folder and a file name with this platform's separator.
 std::string JoinPath(const std::string& folder, const std::string& name);

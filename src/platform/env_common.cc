@@ -13,6 +13,14 @@ Status Env::WriteFile(const std::string& path, std::string_view bytes) {
   return file->Commit();
 }
 
+std::string TemporaryPrefix(const std::string& path, size_t name_limit) {
+  const size_t name_length = LastPathPart(path).size();
+  const size_t room = name_limit > kTemporarySuffixLength ? name_limit - kTemporarySuffixLength : 1;
+  std::string prefix = path;
+  if (name_length > room) prefix.resize(path.size() - (name_length - room));
+  return prefix + ".tmp-";
+}
+
 void TerminalUi::ShowWaiting() {
   std::fputs("Attendere\n", stderr);
   std::fflush(stderr);

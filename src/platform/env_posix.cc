@@ -1,10 +1,12 @@
 // The platform seam on POSIX systems (Linux).
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -18,6 +20,79 @@ Status PosixError(const std::string& path, int error_number) {
   return Status::IoError(path + ": " + std::strerror(error_number));
 }
 
+// ---- Temporaries removed when a signal ends the program -------------------
+
+// The signals that end a run from outside and after which no temporary file
+// may stay behind.
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The temporaries being written, as C strings the handler can unlink. Slots
+// change only while the cleanup signals are blocked, so the handler never
+// sees one half-changed. The program writes at most a handful at once.
+constexpr int kMaxLiveTemporaries = 32;
+char* live_temporaries[kMaxLiveTemporaries];
+
+extern "C" void RemoveLiveTemporariesAndEnd(int signal_number) {
+  for (char* path : live_temporaries) {
+    if (path) ::unlink(path);
+  }
+  // The handler was installed with SA_RESETHAND: the signal's default action
+  // ends the program once the handler returns, with the usual status.
+  ::raise(signal_number);
+}
+
+// Blocks the cleanup signals for its lifetime.
+class CleanupSignalsBlocked {
+ public:
+  CleanupSignalsBlocked() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : kCleanupSignals) sigaddset(&set, s);
+    ::sigprocmask(SIG_BLOCK, &set, &previous_);
+  }
+  ~CleanupSignalsBlocked() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+ private:
+  sigset_t previous_;
+};
+
+// Call with the cleanup signals blocked.
+void AddLiveTemporary(const std::string& path) {
+  for (char*& slot : live_temporaries) {
+    if (!slot) {
+      slot = ::strdup(path.c_str());
+      return;
+    }
+  }
+}
+
+void DropLiveTemporary(const std::string& path) {
+  CleanupSignalsBlocked blocked;
+  for (char*& slot : live_temporaries) {
+    if (slot && path == slot) {
+      std::free(slot);
+      slot = nullptr;
+      return;
+    }
+  }
+}
+
+void InstallCleanupHandlers() {
+  for (int s : kCleanupSignals) {
+    struct sigaction current;
+    if (::sigaction(s, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = RemoveLiveTemporariesAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int other : kCleanupSignals) sigaddset(&action.sa_mask, other);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(s, &action, nullptr);
+  }
+}
+
+// ---- Replacing files ------------------------------------------------------
+
 // Writes into a temporary file beside the target, in large blocks.
 class PosixReplacingFile : public ReplacingFile {
  public:
@@ -25,22 +100,33 @@ class PosixReplacingFile : public ReplacingFile {
       : path_(std::move(path)), temp_path_(std::move(temp_path)), fd_(fd) {}
   ~PosixReplacingFile() override {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_path_.c_str());
+    if (!committed_) {
+      ::unlink(temp_path_.c_str());
+      DropLiveTemporary(temp_path_);
+    }
   }
 
   Status Append(std::string_view bytes) override {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
-  Status Commit() override {
+  Status Sync() override {
+    if (fd_ < 0) return Status::Ok();
     Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });
     if (!s.ok()) return s;
     if (::fsync(fd_) != 0) return PosixError(path_, errno);
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return PosixError(path_, errno);
+    return Status::Ok();
+  }
+
+  Status Commit() override {
+    Status s = Sync();
+    if (!s.ok()) return s;
     if (::rename(temp_path_.c_str(), path_.c_str()) != 0) return PosixError(path_, errno);
     committed_ = true;
+    DropLiveTemporary(temp_path_);
     return Status::Ok();
   }
 
@@ -64,12 +150,43 @@ class PosixReplacingFile : public ReplacingFile {
   BlockBuffer buffer_;
 };
 
+class PosixFileLock : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  ~PosixFileLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+// The folder part of `path`, "." when it has none.
+std::string FolderPart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The longest name the file system holding `folder` allows.
+size_t NameLimit(const std::string& folder) {
+  long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<size_t>(limit) : kUsualNameLimit;
+}
+
+// What a path that is not a regular file names, for the message.
+const char* NotRegularReason(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe), not a regular file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a regular file";
+  if (S_ISSOCK(mode)) return "a socket, not a regular file";
+  return "not a regular file";
+}
+
 class PosixEnv : public Env {
  public:
   PosixEnv() {
     // A write past the file size limit must fail as an error that removes the
     // temporary file, not kill the program and leave it behind.
     ::signal(SIGXFSZ, SIG_IGN);
+    InstallCleanupHandlers();
   }
 
   bool FileExists(const std::string& path) override {
@@ -82,51 +199,119 @@ class PosixEnv : public Env {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  Status ReadFile(const std::string& path, std::string* contents) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return PosixError(path, errno);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      int e = S_ISDIR(st.st_mode) ? EISDIR : errno;
-      ::close(fd);
-      return PosixError(path, e);
-    }
-    contents->clear();
-    char block[1 << 16];
-    for (;;) {
-      ssize_t n = ::read(fd, block, sizeof block);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        int e = errno;
-        ::close(fd);
-        return PosixError(path, e);
-      }
-      if (n == 0) break;
-      contents->append(block, static_cast<size_t>(n));
-    }
+    Status s = ReadOpenFile(path, fd, max_bytes, contents);
     ::close(fd);
-    return Status::Ok();
+    return s;
   }
 
   Status NewReplacingFile(const std::string& path,
                           std::unique_ptr<ReplacingFile>* file) override {
-    if (FolderExists(path)) return PosixError(path, EISDIR);
-    std::string pattern = path + ".tmp-XXXXXX";
+    struct stat target;
+    const bool exists = ::stat(path.c_str(), &target) == 0;
+    if (exists && S_ISDIR(target.st_mode)) return PosixError(path, EISDIR);
+    std::string pattern = TemporaryPrefix(path, NameLimit(FolderPart(path))) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return PosixError(path, errno);
-    // mkstemp creates the file 0600; give it the usual permissions.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    int fd;
+    {
+      CleanupSignalsBlocked blocked;
+      fd = ::mkstemp(name.data());
+      if (fd < 0) return PosixError(path, errno);
+      AddLiveTemporary(name.data());
+    }
+    // mkstemp creates the file 0600: give it the bits of the file it
+    // replaces, or the usual ones for a new file.
+    mode_t mode;
+    if (exists && S_ISREG(target.st_mode)) {
+      mode = target.st_mode & 07777;
+    } else {
+      mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
     *file = std::make_unique<PosixReplacingFile>(path, std::string(name.data()), fd);
     return Status::Ok();
+  }
+
+  Status CheckNewFileName(const std::string& path) override {
+    const size_t length = LastPathPart(path).size();
+    const size_t limit = NameLimit(FolderPart(path));
+    if (length <= limit) return Status::Ok();
+    return Status::IoError(path + ": " + std::strerror(ENAMETOOLONG) + " (" +
+                           std::to_string(length) + " bytes; this file system allows " +
+                           std::to_string(limit) + ")");
   }
 
   Status DeleteFile(const std::string& path) override {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return PosixError(path, errno);
     return Status::Ok();
+  }
+
+  Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
+                     bool* busy) override {
+    *busy = false;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return PosixError(path, errno);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      int e = errno;
+      ::close(fd);
+      if (e == EWOULDBLOCK) {
+        *busy = true;
+        return Status::Ok();
+      }
+      return PosixError(path, e);
+    }
+    *lock = std::make_unique<PosixFileLock>(fd);
+    return Status::Ok();
+  }
+
+  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return PosixError(path, errno);
+    while (::flock(fd, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      int e = errno;
+      ::close(fd);
+      return PosixError(path, e);
+    }
+    *lock = std::make_unique<PosixFileLock>(fd);
+    return Status::Ok();
+  }
+
+ private:
+  static Status ReadOpenFile(const std::string& path, int fd, size_t max_bytes,
+                             std::string* contents) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return PosixError(path, errno);
+    if (S_ISDIR(st.st_mode)) return PosixError(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) return Status::IoError(path + ": " + NotRegularReason(st.st_mode));
+    if (static_cast<uint64_t>(st.st_size) > max_bytes) return TooLarge(path, max_bytes);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    contents->clear();
+    contents->reserve(static_cast<size_t>(st.st_size));
+    char block[1 << 16];
+    for (;;) {
+      ssize_t n = ::read(fd, block, sizeof block);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return PosixError(path, errno);
+      }
+      if (n == 0) return Status::Ok();
+      // The file may grow while it is read.
+      if (contents->size() + static_cast<size_t>(n) > max_bytes) return TooLarge(path, max_bytes);
+      contents->append(block, static_cast<size_t>(n));
+    }
+  }
+
+  static Status TooLarge(const std::string& path, size_t max_bytes) {
+    return Status::IoError(path + ": larger than " + std::to_string(max_bytes) +
+                           " bytes, more than this kind of file can be");
   }
 };
 
@@ -156,6 +341,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+std::string LastPathPart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace sc

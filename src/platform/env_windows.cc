@@ -43,6 +43,51 @@ DWORD Attributes(const std::string& path) {
   return ::GetFileAttributesW(Cp1252ToWide(path).c_str());
 }
 
+// ---- Temporaries removed when a console event ends the program -----------
+
+// The temporaries being written. The console control handler runs on a
+// thread of its own: it takes the section, removes every live temporary and
+// keeps the section, so the program's thread can neither make nor register
+// another before the process ends.
+class LiveTemporaries {
+ public:
+  LiveTemporaries() { ::InitializeCriticalSection(&section_); }
+  CRITICAL_SECTION* section() { return &section_; }
+  // Call inside the section.
+  void Add(const std::wstring& path) { paths_.push_back(path); }
+  void Drop(const std::wstring& path) {
+    ::EnterCriticalSection(&section_);
+    for (size_t i = 0; i < paths_.size(); ++i) {
+      if (paths_[i] == path) {
+        paths_.erase(paths_.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+    }
+    ::LeaveCriticalSection(&section_);
+  }
+  // Removes them all; the files are opened with FILE_SHARE_DELETE, so one
+  // still being written goes as soon as the process ends.
+  void RemoveAllAndHold() {
+    ::EnterCriticalSection(&section_);
+    for (const std::wstring& path : paths_) ::DeleteFileW(path.c_str());
+    paths_.clear();
+  }
+
+ private:
+  CRITICAL_SECTION section_;
+  std::vector<std::wstring> paths_;
+};
+
+LiveTemporaries& Live() {
+  static LiveTemporaries live;
+  return live;
+}
+
+BOOL WINAPI RemoveLiveTemporariesOnEvent(DWORD) {
+  Live().RemoveAllAndHold();
+  return FALSE;  // the next handler (the default one) ends the process
+}
+
 // Writes into a temporary file beside the target, in large blocks.
 class WindowsReplacingFile : public ReplacingFile {
  public:
@@ -50,25 +95,36 @@ class WindowsReplacingFile : public ReplacingFile {
       : path_(std::move(path)), temp_path_(std::move(temp_path)), handle_(handle) {}
   ~WindowsReplacingFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    if (!committed_) ::DeleteFileW(temp_path_.c_str());
+    if (!committed_) {
+      ::DeleteFileW(temp_path_.c_str());
+      Live().Drop(temp_path_);
+    }
   }
 
   Status Append(std::string_view bytes) override {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
-  Status Commit() override {
+  Status Sync() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return Status::Ok();
     Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });
     if (!s.ok()) return s;
     if (!::FlushFileBuffers(handle_)) return WindowsError(path_, ::GetLastError());
     HANDLE handle = handle_;
     handle_ = INVALID_HANDLE_VALUE;
     if (!::CloseHandle(handle)) return WindowsError(path_, ::GetLastError());
+    return Status::Ok();
+  }
+
+  Status Commit() override {
+    Status s = Sync();
+    if (!s.ok()) return s;
     if (!::MoveFileExW(temp_path_.c_str(), Cp1252ToWide(path_).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return WindowsError(path_, ::GetLastError());
     }
     committed_ = true;
+    Live().Drop(temp_path_);
     return Status::Ok();
   }
 
@@ -96,14 +152,18 @@ class WindowsReplacingFile : public ReplacingFile {
 // Creates a new, empty temporary file beside `path`; a name already taken is
 // skipped, never opened.
 Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, HANDLE* handle) {
-  const std::wstring base = Cp1252ToWide(path) + L".tmp-";
+  const std::wstring base = Cp1252ToWide(TemporaryPrefix(path, kUsualNameLimit));
   const unsigned long seed = ::GetCurrentProcessId() ^ static_cast<unsigned long>(::GetTickCount64());
   for (unsigned long attempt = 0; attempt < 100; ++attempt) {
     wchar_t suffix[16];
     std::swprintf(suffix, 16, L"%06lx", (seed + attempt * 7919ul) & 0xfffffful);
     std::wstring candidate = base + suffix;
-    HANDLE h = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for deletion only, so that the console handler can remove it.
+    ::EnterCriticalSection(Live().section());
+    HANDLE h = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) Live().Add(candidate);
+    ::LeaveCriticalSection(Live().section());
     if (h != INVALID_HANDLE_VALUE) {
       *temp_path = std::move(candidate);
       *handle = h;
@@ -115,8 +175,71 @@ Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, H
   return WindowsError(path, ERROR_FILE_EXISTS);
 }
 
+// Reads an open file whole; what is not a file on disk (a pipe, a console,
+// a device) and a file over `max_bytes` are refused before reading.
+Status ReadOpenFile(const std::string& path, HANDLE handle, size_t max_bytes,
+                    std::string* contents) {
+  if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    return Status::IoError(path + ": a pipe or a device, not a regular file");
+  }
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(handle, &size)) return WindowsError(path, ::GetLastError());
+  auto too_large = [&] {
+    return Status::IoError(path + ": larger than " + std::to_string(max_bytes) +
+                           " bytes, more than this kind of file can be");
+  };
+  if (static_cast<unsigned long long>(size.QuadPart) > max_bytes) return too_large();
+  contents->clear();
+  contents->reserve(static_cast<size_t>(size.QuadPart));
+  char block[1 << 16];
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(handle, block, sizeof block, &n, nullptr)) {
+      return WindowsError(path, ::GetLastError());
+    }
+    if (n == 0) return Status::Ok();
+    if (contents->size() + n > max_bytes) return too_large();
+    contents->append(block, n);
+  }
+}
+
+class WindowsFileLock : public FileLock {
+ public:
+  explicit WindowsFileLock(HANDLE handle) : handle_(handle) {}
+  ~WindowsFileLock() override { ::CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+// Opens (creating when missing) the lock file and locks its first byte.
+// Sets *busy when another holder has it and `wait` is false.
+Status LockFirstByte(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock,
+                     bool* busy) {
+  *busy = false;
+  HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, ::GetLastError());
+  OVERLAPPED at = {};
+  DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  if (!::LockFileEx(handle, flags, 0, 1, 0, &at)) {
+    DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (!wait && (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)) {
+      *busy = true;
+      return Status::Ok();
+    }
+    return WindowsError(path, error);
+  }
+  *lock = std::make_unique<WindowsFileLock>(handle);
+  return Status::Ok();
+}
+
 class WindowsEnv : public Env {
  public:
+  WindowsEnv() { ::SetConsoleCtrlHandler(RemoveLiveTemporariesOnEvent, TRUE); }
+
   bool FileExists(const std::string& path) override {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -127,26 +250,15 @@ class WindowsEnv : public Env {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  Status ReadFile(const std::string& path, std::string* contents) override {
+  Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override {
     if (FolderExists(path)) return Status::IoError(path + ": Is a folder");
     HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, ::GetLastError());
-    contents->clear();
-    char block[1 << 16];
-    for (;;) {
-      DWORD n = 0;
-      if (!::ReadFile(handle, block, sizeof block, &n, nullptr)) {
-        DWORD error = ::GetLastError();
-        ::CloseHandle(handle);
-        return WindowsError(path, error);
-      }
-      if (n == 0) break;
-      contents->append(block, n);
-    }
+    Status s = ReadOpenFile(path, handle, max_bytes, contents);
     ::CloseHandle(handle);
-    return Status::Ok();
+    return s;
   }
 
   Status NewReplacingFile(const std::string& path,
@@ -158,6 +270,25 @@ class WindowsEnv : public Env {
     if (!s.ok()) return s;
     *file = std::make_unique<WindowsReplacingFile>(path, std::move(temp_path), handle);
     return Status::Ok();
+  }
+
+  Status CheckNewFileName(const std::string& path) override {
+    // Every Windows-1252 byte is one UTF-16 unit; NTFS and FAT allow 255.
+    const size_t length = LastPathPart(path).size();
+    if (length <= kUsualNameLimit) return Status::Ok();
+    return Status::IoError(path + ": " + SystemMessage(ERROR_FILENAME_EXCED_RANGE) + " (" +
+                           std::to_string(length) + " characters; at most " +
+                           std::to_string(kUsualNameLimit) + ")");
+  }
+
+  Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
+                     bool* busy) override {
+    return LockFirstByte(path, false, lock, busy);
+  }
+
+  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
+    bool busy = false;
+    return LockFirstByte(path, true, lock, &busy);
   }
 
   Status DeleteFile(const std::string& path) override {
@@ -233,6 +364,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   // "C:" means the current folder of drive C; "C:\name" would be its root.
   if (folder.size() == 2 && last == ':') return folder + name;
   return folder + "\\" + name;
+}
+
+std::string LastPathPart(const std::string& path) {
+  size_t separator = path.find_last_of("\\/");
+  if (separator == std::string::npos && path.size() >= 2 && path[1] == ':') separator = 1;
+  return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 }  // namespace sc

@@ -14,6 +14,8 @@
 namespace sc {
 namespace {
 
+constexpr size_t kAnySize = size_t{1} << 30;
+
 TEST(Codepage1252, EveryByteSurvivesTheRoundTrip) {
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
@@ -56,7 +58,7 @@ TEST_F(WindowsEnvTest, NamesWithWindows1252LettersAreTheSameFileOnDisk) {
   ASSERT_TRUE(written.ok()) << written.message();
   EXPECT_TRUE(env_.FileExists(File(name)));
   std::string read;
-  ASSERT_TRUE(env_.ReadFile(File(name), &read).ok());
+  ASSERT_TRUE(env_.ReadFile(File(name), kAnySize, &read).ok());
   EXPECT_EQ(read, "bytes\r\n");
   // The name on disk is the UTF-16 form, whatever the system code page is.
   std::wstring wide_path = Cp1252ToWide(dir_.path()) + L"\\Citt\u00E0 \u20AC - Caff\u00E8_linea.txt";
@@ -70,7 +72,7 @@ TEST_F(WindowsEnvTest, ReplacementIsWholeAndLeavesNoTemporary) {
   ASSERT_TRUE(env_.WriteFile(target, std::string(5000, 'x')).ok());
   ASSERT_TRUE(env_.WriteFile(target, "new").ok());
   std::string read;
-  ASSERT_TRUE(env_.ReadFile(target, &read).ok());
+  ASSERT_TRUE(env_.ReadFile(target, kAnySize, &read).ok());
   EXPECT_EQ(read, "new");
   EXPECT_EQ(EntriesInFolder(), 1u);
 
@@ -81,7 +83,7 @@ TEST_F(WindowsEnvTest, ReplacementIsWholeAndLeavesNoTemporary) {
     ASSERT_TRUE(file->Append("abandoned").ok());
     EXPECT_EQ(EntriesInFolder(), 2u);
   }
-  ASSERT_TRUE(env_.ReadFile(target, &read).ok());
+  ASSERT_TRUE(env_.ReadFile(target, kAnySize, &read).ok());
   EXPECT_EQ(read, "new");
   EXPECT_EQ(EntriesInFolder(), 1u);
 
@@ -89,7 +91,7 @@ TEST_F(WindowsEnvTest, ReplacementIsWholeAndLeavesNoTemporary) {
   std::string big(3 * 1024 * 1024 + 17, '\0');
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 % 251);
   ASSERT_TRUE(env_.WriteFile(target, big).ok());
-  ASSERT_TRUE(env_.ReadFile(target, &read).ok());
+  ASSERT_TRUE(env_.ReadFile(target, kAnySize, &read).ok());
   EXPECT_TRUE(read == big);
 }
 
@@ -102,16 +104,40 @@ TEST_F(WindowsEnvTest, FilesFoldersAndFailures) {
   EXPECT_TRUE(env_.DeleteFile(File("missing\\missing.txt")).ok());
 
   std::string read;
-  Status missing = env_.ReadFile(File("missing.txt"), &read);
+  Status missing = env_.ReadFile(File("missing.txt"), kAnySize, &read);
   ASSERT_FALSE(missing.ok());
   EXPECT_EQ(missing.message().rfind(File("missing.txt") + ": ", 0), 0u) << missing.message();
-  EXPECT_FALSE(env_.ReadFile(dir_.path(), &read).ok());
+  EXPECT_FALSE(env_.ReadFile(dir_.path(), kAnySize, &read).ok());
 
   std::unique_ptr<ReplacingFile> file;
   EXPECT_FALSE(env_.NewReplacingFile(dir_.path(), &file).ok());
   Status no_folder = env_.WriteFile(File("missing\\out.dat"), "x");
   ASSERT_FALSE(no_folder.ok());
   EXPECT_NE(no_folder.message().find("missing\\out.dat"), std::string::npos);
+}
+
+TEST_F(WindowsEnvTest, LocksNamesAndDevices) {
+  std::unique_ptr<FileLock> first, second;
+  bool busy = true;
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &first, &busy).ok());
+  EXPECT_FALSE(busy);
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &second, &busy).ok());
+  EXPECT_TRUE(busy);  // a second handle is another holder
+  first.reset();
+  ASSERT_TRUE(env_.TryLockFile(File("lock"), &second, &busy).ok());
+  EXPECT_FALSE(busy);
+
+  EXPECT_TRUE(env_.CheckNewFileName(File(std::string(255, 'n'))).ok());
+  EXPECT_FALSE(env_.CheckNewFileName(File(std::string(256, 'n'))).ok());
+  EXPECT_EQ(TemporaryPrefix("C:\\d\\" + std::string(300, 'n'), 255),
+            "C:\\d\\" + std::string(244, 'n') + ".tmp-");
+
+  std::string read;
+  Status device = env_.ReadFile("NUL", kAnySize, &read);
+  EXPECT_FALSE(device.ok());
+  EXPECT_NE(device.message().find("not a regular file"), std::string::npos) << device.message();
+  ASSERT_TRUE(env_.WriteFile(File("big"), std::string(100, 'x')).ok());
+  EXPECT_FALSE(env_.ReadFile(File("big"), 99, &read).ok());
 }
 
 TEST(WindowsPaths, JoinPathUsesBackslash) {

@@ -10,9 +10,16 @@ class MemReplacingFile : public ReplacingFile {
     pending_.append(bytes);
     return Status::Ok();
   }
+  Status Sync() override {
+    if (env_->failing_syncs.count(path_)) return Status::IoError(path_ + ": sync failed");
+    return Status::Ok();
+  }
   Status Commit() override {
+    Status s = Sync();
+    if (!s.ok()) return s;
     if (env_->failing_paths.count(path_)) return Status::IoError(path_ + ": write failed");
     env_->files[path_] = std::move(pending_);
+    env_->commits.push_back(path_);
     return Status::Ok();
   }
 
@@ -22,15 +29,30 @@ class MemReplacingFile : public ReplacingFile {
   std::string pending_;
 };
 
+class MemFileLock : public FileLock {
+ public:
+  MemFileLock(MemEnv* env, std::string path) : env_(env), path_(std::move(path)) {}
+  ~MemFileLock() override { env_->held_locks.erase(path_); }
+
+ private:
+  MemEnv* env_;
+  std::string path_;
+};
+
 }  // namespace
 
 bool MemEnv::FileExists(const std::string& path) { return files.count(path) > 0; }
 
 bool MemEnv::FolderExists(const std::string& path) { return folders.count(path) > 0; }
 
-Status MemEnv::ReadFile(const std::string& path, std::string* contents) {
+Status MemEnv::ReadFile(const std::string& path, size_t max_bytes, std::string* contents) {
+  if (special_files.count(path)) return Status::IoError(path + ": not a regular file");
   auto it = files.find(path);
   if (it == files.end()) return Status::IoError(path + ": No such file or directory");
+  if (it->second.size() > max_bytes) {
+    return Status::IoError(path + ": larger than " + std::to_string(max_bytes) +
+                           " bytes, more than this kind of file can be");
+  }
   *contents = it->second;
   return Status::Ok();
 }
@@ -41,9 +63,29 @@ Status MemEnv::NewReplacingFile(const std::string& path, std::unique_ptr<Replaci
   return Status::Ok();
 }
 
+Status MemEnv::CheckNewFileName(const std::string& path) {
+  if (LastPathPart(path).size() <= kUsualNameLimit) return Status::Ok();
+  return Status::IoError(path + ": File name too long");
+}
+
 Status MemEnv::DeleteFile(const std::string& path) {
   files.erase(path);
   return Status::Ok();
+}
+
+Status MemEnv::TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock, bool* busy) {
+  *busy = held_locks.count(path) > 0;
+  if (*busy) return Status::Ok();
+  held_locks.insert(path);
+  *lock = std::make_unique<MemFileLock>(this, path);
+  return Status::Ok();
+}
+
+Status MemEnv::LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) {
+  bool busy = false;
+  Status s = TryLockFile(path, lock, &busy);
+  if (s.ok() && busy) return Status::IoError(path + ": held by another user of this MemEnv");
+  return s;
 }
 
 }  // namespace sc

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -14,10 +15,17 @@ class MemEnv : public Env {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
-  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override;
   Status NewReplacingFile(const std::string& path,
                           std::unique_ptr<ReplacingFile>* file) override;
+  // Names longer than kUsualNameLimit bytes are refused.
+  Status CheckNewFileName(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;
+  // A lock held by another MemEnv user is one in `held_locks`; LockFile on
+  // it fails instead of waiting forever.
+  Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
+                     bool* busy) override;
+  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
 
   // The files, open for tests to seed and inspect.
   std::map<std::string, std::string> files;
@@ -25,6 +33,14 @@ class MemEnv : public Env {
   std::set<std::string> folders;
   // Paths whose replacement fails at Commit, to test failed writes.
   std::set<std::string> failing_paths;
+  // Paths whose replacement fails at Sync, before anything is renamed.
+  std::set<std::string> failing_syncs;
+  // Paths that are not regular files (a FIFO, a device): reading refuses them.
+  std::set<std::string> special_files;
+  // Locks taken and not yet released.
+  std::set<std::string> held_locks;
+  // Every Commit, in order: the paths renamed over their targets.
+  std::vector<std::string> commits;
 };
 
 }  // namespace sc

@@ -11,6 +11,7 @@
 
 #include "present/text_1252.h"
 #include "compiler/compiled_decoders.h"
+#include "compiler/input_limits.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -58,6 +59,7 @@ bool KindFromOption(const std::string& option, FileKind* kind) {
 std::string FormatDouble(double v) {
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  if (result.ec != std::errc()) return "?";  // cannot happen: the shortest form is under 30 bytes
   return std::string(buffer, result.ptr);
 }
 
@@ -255,12 +257,12 @@ std::string ElementText(const PlanElement& e) {
   return FormatDouble(e.value) + " (" + PlanElementTypeName(e.type) + ")";
 }
 
-void WritePlanText(const DecodedPlan& plan, std::ostream& out) {
-  out << "route plan: " << plan.x.size() << " metres, 0 to " << plan.x.size() - 1
+void WritePlanText(RoutePlanReader& plan, std::ostream& out) {
+  out << "route plan: " << plan.metres() << " metres, 0 to " << plan.metres() - 1
       << "; element types int16, double, empty\n";
-  for (size_t m = 0; m < plan.x.size(); ++m) {
-    out << "metre " << m << ": x " << ElementText(plan.x[m]) << ", y " << ElementText(plan.y[m])
-        << '\n';
+  PlanElement x, y;
+  for (size_t m = 0; plan.Next(&x, &y); ++m) {
+    out << "metre " << m << ": x " << ElementText(x) << ", y " << ElementText(y) << '\n';
   }
 }
 
@@ -273,11 +275,12 @@ Json ElementJson(const PlanElement& e) {
 
 // One point per line, so that a plan of a million metres is written as it
 // goes instead of as one document in memory.
-void WritePlanJson(const DecodedPlan& plan, std::ostream& out) {
-  out << "{\"file\": \"plan\", \"metre_count\": " << plan.x.size() << ", \"points\": [\n";
-  for (size_t m = 0; m < plan.x.size(); ++m) {
-    Json point = {{"metre", m}, {"x", ElementJson(plan.x[m])}, {"y", ElementJson(plan.y[m])}};
-    out << point.dump() << (m + 1 < plan.x.size() ? ",\n" : "\n");
+void WritePlanJson(RoutePlanReader& plan, std::ostream& out) {
+  out << "{\"file\": \"plan\", \"metre_count\": " << plan.metres() << ", \"points\": [\n";
+  PlanElement x, y;
+  for (size_t m = 0; plan.Next(&x, &y); ++m) {
+    Json point = {{"metre", m}, {"x", ElementJson(x)}, {"y", ElementJson(y)}};
+    out << point.dump() << (m + 1 < plan.metres() ? ",\n" : "\n");
   }
   out << "]}\n";
 }
@@ -300,8 +303,9 @@ bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& o
       return true;
     }
     case FileKind::kPlan: {
-      DecodedPlan plan;
-      if (!DecodeRoutePlan(bytes, &plan, error)) return false;
+      // Walked in place: a plan of millions of elements is never held.
+      RoutePlanReader plan;
+      if (!plan.Open(bytes, error)) return false;
       json ? WritePlanJson(plan, out) : WritePlanText(plan, out);
       return true;
     }
@@ -324,7 +328,7 @@ int RunDump(Env& env, const std::string& path, bool json, const std::string& kin
     return 1;
   }
   std::string bytes;
-  Status read = env.ReadFile(path, &bytes);
+  Status read = env.ReadFile(path, kMaxCompiledFileBytes, &bytes);
   if (!read.ok()) {
     err << "scenario-compiler: " << read.message() << '\n';
     return 1;

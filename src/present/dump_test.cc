@@ -1,4 +1,5 @@
 #include "present/dump.h"
+#include "present/text_1252.h"
 
 #include <gtest/gtest.h>
 
@@ -125,16 +126,17 @@ std::string SampleStations() {
   return out;
 }
 
-TEST(DumpStations, TextNamesHeaderFieldsByMeaningWithNamesInUtf8) {
+TEST(DumpStations, TextNamesHeaderFieldsByMeaningWithNamesSpeltThePlatformsWay) {
   MemEnv env;
   env.files["/f/L_2001.sim"] = SampleStations();
   DumpResult r = Dump(env, "/f/L_2001.sim", false);
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string expected_lines[] = {
-      "slot 1 station: kind 12, start 9550, end 10150, position 9850, byte_1 0, name \"Citt\xC3\xA0\","
-      " word_1 5, word_2 0, word_3 0, word_4 0, word_5 0, byte_2 0, byte_3 0, byte_4 0, byte_5 0,"
-      " time_s 28800\n",
-      "slot 80 sign: text \"Sosta \xE2\x82\xAC\xC2\x81\"\n",
+      "slot 1 station: kind 12, start 9550, end 10150, position 9850, byte_1 0, name \"" +
+          NativeText("Citt\xE0") +
+          "\", word_1 5, word_2 0, word_3 0, word_4 0, word_5 0, byte_2 0, byte_3 0, byte_4 0,"
+          " byte_5 0, time_s 28800\n",
+      "slot 80 sign: text \"" + NativeText("Sosta \x80\x81") + "\"\n",
       "slot 81 kilometre reference: first 20000, second 350, third 1\n",
       "slot 85 backgrounds, line name, marker, competition code: background_one 1000,"
       " background_three 30000, background_two 20000, line_name \"Vastro - Dreo\", marker 610,"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 
 #include "compiler/compiled_decoders.h"
 
@@ -9,17 +10,19 @@ namespace sc {
 namespace {
 
 constexpr int64_t kCellMetres = 50;
+// The plan advances one metre per point, so no point of a real route lies
+// farther from its start than the plan is long; this bound is far beyond any
+// file the compiler writes and keeps every drawn number small.
+constexpr double kMaxPlanDistance = 1e8;  // metres (100,000 km)
 
 bool IsValue(const PlanElement& e) { return e.type != kPlanEmpty && std::isfinite(e.value); }
 
 // The plan's points from metre 0 up to the first metre that is empty or not
 // finite in either column.
-std::vector<PlanPoint> PointsOf(const DecodedPlan& plan) {
+std::vector<PlanPoint> PointsOf(RoutePlanReader& plan) {
   std::vector<PlanPoint> points;
-  for (size_t m = 0; m < plan.x.size() && m < plan.y.size(); ++m) {
-    if (!IsValue(plan.x[m]) || !IsValue(plan.y[m])) break;
-    points.push_back({plan.x[m].value, plan.y[m].value});
-  }
+  PlanElement x, y;
+  while (plan.Next(&x, &y) && IsValue(x) && IsValue(y)) points.push_back({x.value, y.value});
   return points;
 }
 
@@ -98,9 +101,17 @@ std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::str
   if (!DecodeStationFile(station_bytes, &data.stations, error)) return fail("station file");
   if (!DecodeGridFile(grid_bytes, &data.cells, error)) return fail("grid file");
   if (plan_bytes) {
-    DecodedPlan plan;
-    if (!DecodeRoutePlan(*plan_bytes, &plan, error)) return fail("route plan");
+    RoutePlanReader plan;  // read in place: only the drawn points are held
+    if (!plan.Open(*plan_bytes, error)) return fail("route plan");
     data.plan = PointsOf(plan);
+    for (size_t m = 0; m < data.plan->size(); ++m) {
+      const PlanPoint& p = (*data.plan)[m];
+      if (std::abs(p.x) > kMaxPlanDistance || std::abs(p.y) > kMaxPlanDistance) {
+        *error = "route plan: the point at metre " + std::to_string(m) +
+                 " lies more than 100000 km from the route start; the file is damaged";
+        return std::nullopt;
+      }
+    }
   }
   data.route_length = RouteLength(data.stations, data.cells.size());
   return data;

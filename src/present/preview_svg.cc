@@ -33,11 +33,17 @@ constexpr const char* kKmRefColour = "#00796b";
 
 // ---- Numbers and text --------------------------------------------------
 
+// Numbers are drawn to one decimal. Values beyond +-1e12 (no picture
+// coordinate or distance comes near) are clamped, so the text always fits the
+// buffer; a failed conversion still writes "0", never the buffer's contents.
 std::string Num(double v) {
+  constexpr double kLimit = 1e12;
   if (!std::isfinite(v)) v = 0;
+  v = std::clamp(v, -kLimit, kLimit);
   char buffer[64];
   auto r = std::to_chars(buffer, buffer + sizeof buffer, std::round(v * 10) / 10,
                          std::chars_format::fixed, 1);
+  if (r.ec != std::errc()) return "0";
   std::string s(buffer, r.ptr);
   if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
   if (s == "-0") s = "0";

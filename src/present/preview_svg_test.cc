@@ -275,6 +275,25 @@ TEST(PreviewSvg, LabelsStayInsideThePicture) {
   }
 }
 
+// Every byte of a picture whose names are plain ASCII is printable ASCII or a
+// line end: no stray buffer contents.
+bool PrintableAscii(const std::string& svg) {
+  for (char c : svg) {
+    if (c != '\n' && (c < 0x20 || c > 0x7E)) return false;
+  }
+  return true;
+}
+
+TEST(PreviewSvg, HugeAndTinyCoordinatesStayWellFormed) {
+  for (double v : {1e62, 1e300, -1e300, 5e-324, 1.7976931348623157e308}) {
+    PreviewData data = MadeUpRoute(1000);
+    (*data.plan)[500] = {v, -v};
+    std::string svg = RenderPreviewSvg(data);
+    EXPECT_EQ(XmlProblem(svg), "") << v;
+    EXPECT_TRUE(PrintableAscii(svg)) << v;
+  }
+}
+
 TEST(PreviewSvg, EmptyPlanGivesANoteInstead) {
   PreviewData data = MadeUpRoute(1000);
   data.plan->clear();

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Tests the release in dist/ (scripts/release.sh) as users get it:
+# - the man page renders with no groff warning;
+# - the .deb installs with dpkg -i, the installed program's built-in run
+#   writes the same bytes as the release build tree's program, its man page
+#   and bash completion are found, and dpkg -r leaves nothing behind;
+# - the Windows zip unzips to the .exe, the texts and the example, and the
+#   .exe under wine compiles the example to the same bytes as the Linux
+#   program.
+# Installs into this machine: run it as root (or with sudo) on a machine
+# where scenario-compiler is not installed, as CI is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh groff man-db unzip wine wine64
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+linux_build=$PWD/build-release/linux/scenario-compiler
+debs=(dist/scenario-compiler_*.deb)
+zips=(dist/scenario-compiler-*-windows-x86_64.zip)
+if [ ${#debs[@]} -ne 1 ] || [ ${#zips[@]} -ne 1 ] || [ ! -x "$linux_build" ]; then
+  echo "dist/ must hold one .deb and one .zip from scripts/release.sh" >&2
+  exit 1
+fi
+(cd dist && sha256sum --quiet -c SHA256SUMS)
+deb=${debs[0]} zip=${zips[0]}
+work=$(mktemp -d)
+installed=
+cleanup() {
+  if [ -n "$installed" ]; then $SUDO dpkg -r scenario-compiler >/dev/null || true; fi
+  WINEPREFIX="$work/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Runs two programs' outputs side by side: same files, same bytes.
+same_files() {  # DIR_A DIR_B WHAT
+  if ! diff <(cd "$1" && ls -A) <(cd "$2" && ls -A); then
+    echo "$3: different files" >&2
+    return 1
+  fi
+  local name count=0
+  while IFS= read -r name; do
+    cmp -- "$1/$name" "$2/$name"
+    count=$((count + 1))
+  done < <(cd "$2" && ls -A)
+  if [ "$count" -eq 0 ]; then
+    echo "$3: no file written" >&2
+    return 1
+  fi
+  echo "$3: $count files, byte-identical"
+}
+
+# dpkg takes a lock that another installation on this machine may hold.
+dpkg_retry() {
+  local attempt
+  for attempt in $(seq 60); do
+    if $SUDO dpkg "$@" 2>"$work/dpkg.err"; then return 0; fi
+    grep -q "lock" "$work/dpkg.err" || { cat "$work/dpkg.err" >&2; return 1; }
+    sleep 5
+  done
+  cat "$work/dpkg.err" >&2
+  return 1
+}
+
+echo "== Man page renders without warnings"
+groff -man -ww -z doc/scenario-compiler.1 2>"$work/groff.err"
+MANWIDTH=80 man --warnings=w -l doc/scenario-compiler.1 >/dev/null 2>>"$work/groff.err"
+if [ -s "$work/groff.err" ]; then
+  cat "$work/groff.err" >&2
+  exit 1
+fi
+
+echo "== Debian package: $deb"
+# The package's state in dpkg's database: empty or "not-installed" when absent.
+package_state() {
+  dpkg-query -W -f='${Status}' scenario-compiler 2>/dev/null | grep -v 'not-installed$' || true
+}
+if [ -n "$(package_state)" ]; then
+  echo "scenario-compiler is already known to dpkg here ($(package_state)); purge it first" >&2
+  exit 1
+fi
+# What the package would add: its files, and the folders not here before.
+dpkg-deb -c "$deb" | awk '{ $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' |
+  sed -e 's|^\./|/|' -e 's|/$||' | grep -v '^$' > "$work/contents"
+: > "$work/new-paths"
+while IFS= read -r path; do
+  [ -e "$path" ] || echo "$path" >> "$work/new-paths"
+done < "$work/contents"
+
+installed=1
+dpkg_retry -i "$deb"
+test "$(command -v scenario-compiler)" = /usr/bin/scenario-compiler
+test "$(scenario-compiler --version)" = "$("$linux_build" --version)"
+scenario-compiler --version
+mkdir "$work/installed" "$work/build-tree"
+installed_status=0 build_status=0
+scenario-compiler --out "$work/installed" 2>/dev/null || installed_status=$?
+"$linux_build" --out "$work/build-tree" 2>/dev/null || build_status=$?
+test "$installed_status" -eq "$build_status"
+same_files "$work/installed" "$work/build-tree" "installed built-in run against the build tree's"
+man -w scenario-compiler | grep -q '^/usr/share/man/man1/scenario-compiler\.1\.gz$'
+MANWIDTH=80 man --warnings=w scenario-compiler 2>"$work/man.err" | grep -q 'scenario-compiler'
+if [ -s "$work/man.err" ]; then cat "$work/man.err" >&2; exit 1; fi
+bash -c 'source /usr/share/bash-completion/completions/scenario-compiler &&
+  complete -p scenario-compiler' | grep -q _scenario_compiler
+cmp /usr/share/doc/scenario-compiler/examples/"Vastro - Dreo_linea.txt" \
+  <(mkdir "$work/emitted" && cd "$work/emitted" && "$linux_build" emit >/dev/null &&
+    cat "Vastro - Dreo_linea.txt")
+
+dpkg_retry -r scenario-compiler
+installed=
+if [ -n "$(package_state)" ]; then
+  echo "dpkg -r left the package's record: $(package_state)" >&2
+  exit 1
+fi
+left=0
+while IFS= read -r path; do
+  if [ -e "$path" ]; then echo "left behind: $path" >&2; left=1; fi
+done < "$work/new-paths"
+[ "$left" -eq 0 ]
+echo "dpkg -r: nothing left behind ($(wc -l < "$work/new-paths") paths removed)"
+
+echo "== Windows zip: $zip"
+unzip -q "$zip" -d "$work/zip"
+top="$work/zip/$(basename "$zip" .zip)"
+expected=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
+if [ "$(cd "$top" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)" != "$expected" ]; then
+  echo "the zip holds other files than expected:" >&2
+  (cd "$top" && find . -mindepth 1) >&2
+  exit 1
+fi
+# The README is text with CR LF line ends.
+if [ "$(grep -c $'\r$' "$top/README.txt")" -ne "$(wc -l < "$top/README.txt")" ]; then
+  echo "README.txt does not have CR LF line ends" >&2
+  exit 1
+fi
+# The example is what the Linux program emits.
+for name in "Vastro - Dreo_linea.txt" "Vastro - Dreo_2001-.txt"; do
+  cmp "$top/example/$name" "$work/emitted/$name"
+done
+
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+wineboot --init >/dev/null 2>&1
+windows_version=$(cd "$top" && wine ./scenario-compiler.exe --version | tr -d '\r')
+echo "$windows_version"
+test "${windows_version% (*}" = "$("$linux_build" --version | sed 's/ (.*//')"
+test "${windows_version##* (}" = "Windows x86_64)"
+mkdir "$work/windows-out" "$work/linux-out"
+windows_status=0 linux_status=0
+(cd "$top" && wine ./scenario-compiler.exe compile "example/Vastro - Dreo_linea.txt" \
+  "example/Vastro - Dreo_2001-.txt" --out "$(winepath -w "$work/windows-out")") || windows_status=$?
+"$linux_build" compile "$top/example/Vastro - Dreo_linea.txt" "$top/example/Vastro - Dreo_2001-.txt" \
+  --out "$work/linux-out" || linux_status=$?
+if [ "$windows_status" -ne "$linux_status" ]; then
+  echo "exit status differs: Windows $windows_status, Linux $linux_status" >&2
+  exit 1
+fi
+same_files "$work/windows-out" "$work/linux-out" "the zip's .exe compiling its example against Linux"
+echo "Package tests passed."

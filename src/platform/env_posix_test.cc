@@ -1,0 +1,92 @@
+// The POSIX file system seam: what only the real file system shows.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/env.h"
+#include "test_support.h"
+
+namespace sc {
+namespace {
+
+bool HasTemporary(const std::string& folder) {
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    if (e.path().filename().string().find(".tmp-") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Starts replacing two files, one still being written and one synced, then
+// raises `signal_number`; exits 3 when setting up fails.
+void RaiseWhileWriting(Env* env, const std::string& folder, int signal_number) {
+  std::unique_ptr<ReplacingFile> writing;
+  std::unique_ptr<ReplacingFile> synced;
+  if (!env->NewReplacingFile(folder + "/a.dat", &writing).ok() ||
+      !env->NewReplacingFile(folder + "/b.dat", &synced).ok() ||
+      !writing->Append(std::string(3 << 20, 'x')).ok() || !synced->Sync().ok() ||
+      !HasTemporary(folder)) {
+    std::exit(3);
+  }
+  ::raise(signal_number);
+  std::exit(4);
+}
+
+TEST(PosixEnv, ASignalRemovesTheLiveTemporariesAndEndsWithTheSignal) {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    testing::TempFolder dir;
+    Env* env = Env::Default();  // installs the handlers
+    EXPECT_EXIT(RaiseWhileWriting(env, dir.path(), signal_number),
+                ::testing::KilledBySignal(signal_number), "");
+    EXPECT_FALSE(HasTemporary(dir.path())) << signal_number;
+  }
+}
+
+TEST(PosixEnv, AReplacedFileKeepsItsPermissionBits) {
+  testing::TempFolder dir;
+  const std::string path = dir.File("grid.dat");
+  ASSERT_TRUE(Env::Default()->WriteFile(path, "old").ok());
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(Env::Default()->WriteFile(path, "new").ok());
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(PosixEnv, ALockHeldElsewhereIsReportedBusy) {
+  testing::TempFolder dir;
+  Env* env = Env::Default();
+  std::unique_ptr<FileLock> first, second;
+  bool busy = true;
+  ASSERT_TRUE(env->TryLockFile(dir.File("lock"), &first, &busy).ok());
+  EXPECT_FALSE(busy);
+  ASSERT_TRUE(first);
+  // A second open of the lock file is another holder, even in this process.
+  ASSERT_TRUE(env->TryLockFile(dir.File("lock"), &second, &busy).ok());
+  EXPECT_TRUE(busy);
+  EXPECT_FALSE(second);
+  first.reset();
+  ASSERT_TRUE(env->TryLockFile(dir.File("lock"), &second, &busy).ok());
+  EXPECT_FALSE(busy);
+}
+
+TEST(PosixEnv, TemporaryNamesOfLongTargetsFitTheLimit) {
+  testing::TempFolder dir;
+  const std::string path = dir.File(std::string(255, 'n'));
+  EXPECT_TRUE(Env::Default()->CheckNewFileName(path).ok());
+  EXPECT_FALSE(Env::Default()->CheckNewFileName(path + "n").ok());
+  std::unique_ptr<ReplacingFile> file;
+  Status s = Env::Default()->NewReplacingFile(path, &file);
+  ASSERT_TRUE(s.ok()) << s.message();
+  ASSERT_TRUE(file->Append("x").ok());
+  ASSERT_TRUE(file->Commit().ok());
+  EXPECT_EQ(testing::ReadFileOrDie(path), "x");
+  EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255), "/d/" + std::string(244, 'n') + ".tmp-");
+  EXPECT_EQ(TemporaryPrefix("/d/short", 255), "/d/short.tmp-");
+}
+
+}  // namespace
+}  // namespace sc
