@@ -122,7 +122,8 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
     }
     return RunExplainCommand(env, a.explain_file, out, err);
   }
-  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, out, err);
+  // The protocol is bytes: standard output as it is, not the terminal text.
+  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, std::cout, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
