@@ -25,7 +25,7 @@ _scenario_compiler() {
       -*) ;;
       *)
         if [[ -z $command ]]; then
-          case $word in compile | emit | dump | preview | view) command=$word ;; esac
+          case $word in compile | emit | dump | preview | view | explain | lsp) command=$word ;; esac
         else
           ((positionals++))
         fi
@@ -58,6 +58,8 @@ _scenario_compiler() {
     dump) options="--json --kind --help" ;;
     preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
     view) options="--from-compiled -o --help" ;;
+    explain) options="--reference --help" ;;
+    lsp) options="--help" ;;
     *) options="--out --no-wait --help --version" ;;
   esac
   if [[ $cur == -* ]]; then
@@ -66,7 +68,7 @@ _scenario_compiler() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile emit dump preview view" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "compile emit dump preview view explain lsp" -- "$cur")) ;;
     compile | preview | view)
       if [[ -n $from_compiled ]]; then
         _scenario_compiler_files '*.dat' '*.sim'
@@ -80,6 +82,7 @@ _scenario_compiler() {
       fi
       ;;
     dump) _scenario_compiler_files '*.dat' '*.sim' ;;
+    explain) _scenario_compiler_files '*.txt' ;;
     *) COMPREPLY=() ;;
   esac
 }

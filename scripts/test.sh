@@ -19,6 +19,9 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 # Screenshots of each state go to build/browser-tests.
 (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
 (cd tests/browser && SC_PROGRAM="$PWD/../../build/scenario-compiler" node --test)
+# The language server through a scripted client, and the VS Code grammars.
+(cd tests/editor && npm ci --no-audit --no-fund --loglevel=error)
+(cd tests/editor && SC_PROGRAM="$PWD/../../build/scenario-compiler" node --test)
 
 cmake -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-asan -j "$jobs" --target sc_tests scenario-compiler

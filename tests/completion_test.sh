@@ -28,7 +28,7 @@ expect() {
   fi
 }
 
-expect "compile|dump|emit|preview|view" ""
+expect "compile|dump|emit|explain|lsp|preview|view" ""
 expect "compile" "co"
 expect "--help|--no-wait|--out|--version" "--"
 expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict|--train" compile --
@@ -37,6 +37,7 @@ expect "--help|--json|--kind" dump --
 expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
 expect "json|text" compile --diagnostics ""
 expect "--from-compiled|--help|-o" view -
+expect "--help|--reference" explain -
 expect "grid|plan|stations" dump x.dat --kind ""
 expect "stations" dump --kind st
 expect "my scenario" --out ""

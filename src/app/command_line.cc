@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <iostream>
 
 #include <map>
 #include <new>
@@ -10,6 +11,8 @@
 #include "commands/compile_command.h"
 #include "present/dump.h"
 #include "commands/emit_command.h"
+#include "commands/explain_command.h"
+#include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
 #include "app/report.h"
@@ -40,6 +43,8 @@ struct Arguments {
   std::string dump_kind;
   PreviewOptions preview;
   ViewOptions view;
+  std::string explain_file;
+  bool explain_reference = false;
 };
 
 // -Wno-CLASS, -w, --strict and --diagnostics, for compile and preview.
@@ -114,6 +119,17 @@ void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
   });
 }
 
+void DefineExplain(CLI::App& app, Arguments& a) {
+  CLI::App* e = app.add_subcommand("explain", "Annotate every line of a line or train file with what the compiler makes of it");
+  CLI::Option* file = e->add_option("FILE", a.explain_file, "A line description or train and service file");
+  CLI::Option* reference =
+      e->add_flag("--reference", a.explain_reference, "Print the format reference of both files (Markdown)");
+  file->excludes(reference);
+  e->callback([file, reference]() {
+    if (file->count() == 0 && reference->count() == 0) throw CLI::RequiredError("FILE");
+  });
+}
+
 // Runs the command the arguments name, or the built-in run.
 int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& out,
                std::ostream& err) {
@@ -121,6 +137,15 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
   if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
   if (app.got_subcommand("view")) return RunViewCommand(env, a.view, out, err);
+  if (app.got_subcommand("explain")) {
+    if (a.explain_reference) {
+      out << FormatReferenceMarkdown();
+      return kExitClean;
+    }
+    return RunExplainCommand(env, a.explain_file, out, err);
+  }
+  // The protocol is bytes: standard output as it is, not the terminal text.
+  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, std::cout, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
@@ -188,6 +213,8 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_ou
   DefineDump(app, a);
   DefinePreview(app, a);
   DefineView(app, a);
+  DefineExplain(app, a);
+  app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
 
   try {
     app.parse(argc, argv);

@@ -115,4 +115,26 @@ Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::st
   return Cp1252Conversion::kConverted;
 }
 
+std::string Cp1252ForEditor(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t start = i;
+    uint32_t cp = 0;
+    if (!DecodeUtf8(text, &i, &cp)) {
+      i = start + 1;
+      bytes.push_back('?');
+      continue;
+    }
+    const int b = ByteOf(cp);
+    if (b >= 0) {
+      bytes.push_back(static_cast<char>(b));
+    } else {
+      bytes.append(cp > 0xFFFF ? 2 : 1, '?');
+    }
+  }
+  return bytes;
+}
+
 }  // namespace sc

@@ -39,6 +39,13 @@ enum class Cp1252Conversion {
 // Utf8From1252 and this are inverse for every byte.
 Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::string* offender);
 
+// Converts UTF-8 text from an editor to Windows-1252 so that every byte
+// stands for one UTF-16 code unit of the text: a character without a byte
+// becomes "?" (two for a character beyond U+FFFF), each byte that is not
+// UTF-8 one "?". Editors count columns in UTF-16 code units, so a column is
+// then a byte offset.
+std::string Cp1252ForEditor(std::string_view text);
+
 }  // namespace sc
 
 #endif  // SC_PRESENT_TEXT_1252_H_

@@ -1,0 +1,124 @@
+#include "commands/explain_command.h"
+
+#include <map>
+#include <sstream>
+
+#include "app/report.h"
+#include "compiler/input_limits.h"
+#include "present/text_1252.h"
+
+namespace sc {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t stop = bytes.find_first_of("\r\n", pos);
+    if (stop == std::string::npos) stop = bytes.size();
+    lines.push_back(bytes.substr(pos, stop - pos));
+    pos = stop;
+    if (pos < bytes.size() && bytes[pos] == '\r') {
+      ++pos;
+      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
+    } else if (pos < bytes.size()) {
+      ++pos;
+    }
+  }
+  return lines;
+}
+
+std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
+  switch (f.role) {
+    case FieldRole::kPreamble: return "ignored (before [generale])";
+    case FieldRole::kSection: return "section marker " + NativeText(f.span.text);
+    case FieldRole::kDashSkipped: return "skipped (holds a \"-\"): " + NativeText(f.span.text);
+    case FieldRole::kUnknown: return "ignored (not a record keyword): " + NativeText(f.span.text);
+    case FieldRole::kLast: return "not processed (the file's last field): " + NativeText(f.span.text);
+    case FieldRole::kKeyword: {
+      std::string text = "record";
+      for (const AnnotatedRecord& r : a.records) {
+        if (&a.fields[static_cast<size_t>(r.keyword)] == &f) text += std::string(" '") + r.format->name + "'";
+      }
+      return text;
+    }
+    case FieldRole::kValue: {
+      const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
+      const FieldFormat& format = r.format->fields[static_cast<size_t>(f.field_index)];
+      std::string text = "  " + std::string(format.name) + " = " + NativeText(DescribeFieldValue(format, f.span.text));
+      const int keyword_line = a.fields[static_cast<size_t>(r.keyword)].span.line;
+      if (keyword_line != f.span.line) {
+        text += " (of the " + std::string(r.format->name) + " on line " + std::to_string(keyword_line + 1) + ")";
+      }
+      return text;
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::vector<EditorDiagnostic>& diagnostics) {
+  const FileAnnotation a = AnnotateFile(file, bytes);
+  std::map<int, std::vector<std::string>> notes;
+  for (const AnnotatedField& f : a.fields) {
+    std::vector<std::string>& line = notes[f.span.line];
+    std::string note = FieldNote(a, f);
+    if (line.empty() || line.back() != note) line.push_back(std::move(note));
+  }
+  if (!a.failure.empty()) {
+    const int line = a.failure_field >= 0 ? a.fields[static_cast<size_t>(a.failure_field)].span.line
+                                          : (a.fields.empty() ? 0 : a.fields.back().span.line);
+    notes[line].push_back("read failure: " + NativeText(a.failure) + "; the reading stops here");
+  }
+  for (const EditorDiagnostic& d : diagnostics) {
+    std::string kind = d.severity == EditorSeverity::kError ? "error" : "warning";
+    notes[d.line].push_back(kind + " [" + d.code + "]: " + NativeText(d.message));
+  }
+
+  std::ostringstream out;
+  out << "# " << ScenarioFileTitle(file) << "\n";
+  const std::vector<std::string> lines = SplitLines(bytes);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out << (i + 1) << ": " << NativeText(lines[i]) << "\n";
+    auto it = notes.find(static_cast<int>(i));
+    if (it == notes.end()) continue;
+    for (const std::string& note : it->second) out << "    " << note << "\n";
+  }
+  return out.str();
+}
+
+int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std::ostream& err) {
+  ScenarioText text{path, {}};
+  Status s = env.ReadFile(path, kMaxTextInputBytes, &text.bytes);
+  if (!s.ok()) {
+    err << "scenario-compiler: " << s.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  std::optional<ScenarioFile> file = ScenarioFileFromName(path);
+  ScenarioFile from_content;
+  if (!file && ScenarioFileFromContent(text.bytes, &from_content)) file = from_content;
+  if (!file) {
+    err << "scenario-compiler: " << path
+        << ": neither a line description (<line>_linea.txt) nor a train and service file (<line>_<train>-.txt)\n";
+    return kExitUsageOrIo;
+  }
+  std::vector<EditorDiagnostic> diagnostics;
+  if (*file == ScenarioFile::kLine) {
+    diagnostics = CheckScenario(text, std::nullopt);
+  } else {
+    std::optional<std::string> line_path = LineFileOfTrain(path);
+    ScenarioText line{line_path.value_or(""), {}};
+    if (line_path && env.ReadFile(*line_path, kMaxTextInputBytes, &line.bytes).ok()) {
+      diagnostics = CheckScenario(line, text);
+    } else {
+      diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));
+      err << "scenario-compiler: no line description beside " << path << "; checked without compiling\n";
+    }
+  }
+  std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });
+  out << ExplainText(*file, text.bytes, diagnostics);
+  return kExitClean;
+}
+
+}  // namespace sc

@@ -1,0 +1,73 @@
+#include "commands/explain_command.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "documents/documents.h"
+#include "platform/mem_env.h"
+
+namespace sc {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Every record line of the built-in files is followed by its record and
+// each of its fields, named as in the table.
+TEST(Explain, BuiltInScenarioEveryRecordAnnotated) {
+  std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes}, std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
+    const std::vector<std::string> out = Lines(ExplainText(file, bytes, {}));
+    int records = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+      if (out[i].rfind("    record '", 0) != 0) continue;
+      ++records;
+      const std::string name = out[i].substr(12, out[i].find('\'', 12) - 12);
+      const RecordFormat* format = nullptr;
+      for (const RecordFormat& r : RecordFormats()) {
+        if (r.file == file && r.name == name) format = &r;
+      }
+      ASSERT_NE(format, nullptr) << out[i];
+      for (size_t k = 0; k < format->fields.size(); ++k) {
+        ASSERT_LT(i + 1 + k, out.size());
+        EXPECT_EQ(out[i + 1 + k].rfind(std::string("      ") + format->fields[k].name + " = ", 0), 0u)
+            << out[i + 1 + k];
+      }
+    }
+    EXPECT_GT(records, 30);
+  }
+  const std::string train = ExplainText(ScenarioFile::kTrain, docs[1].bytes, {});
+  EXPECT_NE(train.find("      speed = 130 km/h\n"), std::string::npos);
+  EXPECT_NE(train.find("      name = \"Posto di comunicazione Barberina\"\n"), std::string::npos);
+  EXPECT_NE(train.find("    not processed (the file's last field): [fine]\n"), std::string::npos);
+  EXPECT_NE(train.find("1: TRENO RANGO B\n    ignored (before [generale])\n"), std::string::npos);
+}
+
+TEST(Explain, DiagnosticsInPlace) {
+  MemEnv env;
+  std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  env.files["s/Vastro - Dreo_linea.txt"] = docs[0].bytes;
+  std::string train = docs[1].bytes;
+  train.replace(train.find("velocita,     900,   130"), 24, "velocita,     900,   132");
+  train.replace(train.find("segnale,    2800"), 16, "segnal,    2800");
+  env.files["s/Vastro - Dreo_2001-.txt"] = train;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunExplainCommand(env, "s/Vastro - Dreo_2001-.txt", out, err), 0) << err.str();
+  const std::string text = out.str();
+  EXPECT_NE(text.find("      speed = 132 km/h -> stored as 130 km/h (code 26)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(": segnal,    2800,"), std::string::npos);
+  EXPECT_NE(text.find("    warning [unknown-keyword]: \"segnal\" is not a record keyword; it is ignored; did you mean "
+                      "'segnale'?\n"),
+            std::string::npos)
+      << text;
+  std::ostringstream none;
+  EXPECT_EQ(RunExplainCommand(env, "s/missing.txt", none, err), 1);
+}
+
+}  // namespace
+}  // namespace sc

@@ -1,0 +1,62 @@
+// Checks a scenario's text descriptions for editors and `explain`: compiles
+// the pair in memory and turns the outcome, with the keyword fields that
+// match no record, into diagnostics placed on lines and columns.
+#ifndef SC_COMMANDS_SCENARIO_CHECK_H_
+#define SC_COMMANDS_SCENARIO_CHECK_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/record_format.h"
+#include "compiler/record_lines.h"
+
+namespace sc {
+
+enum class EditorSeverity { kError = 1, kWarning = 2, kInformation = 3 };
+
+// One diagnostic as an editor shows it: 0-based line, byte columns [column, end_column) of the
+// Windows-1252 text (one column per byte).
+struct EditorDiagnostic {
+  struct Note {
+    std::string file;
+    int line = 0;
+    std::string message;
+  };
+  std::string file;
+  int line = 0;
+  int column = 0;
+  int end_column = 0;
+  EditorSeverity severity = EditorSeverity::kError;
+  std::string code;  // "error 16", or a warning's class
+  std::string message;
+  std::vector<Note> notes;
+};
+
+// What a file is from its name: "<line>_linea.txt" or "<line>_<train>-.txt".
+std::optional<ScenarioFile> ScenarioFileFromName(const std::string& path);
+
+// The line description that goes with a train file: "<line>_linea.txt" in
+// the same folder. nullopt when the name does not fit.
+std::optional<std::string> LineFileOfTrain(const std::string& train_path);
+
+// A text description to check: its path (names the scenario and places the
+// diagnostics) and its Windows-1252 bytes.
+struct ScenarioText {
+  std::string path;
+  std::string bytes;
+};
+
+// Compiles `line` with `train` (the train file left out: only the line
+// description is checked, against an empty train file) and returns the
+// diagnostics of both files: the compile's error, if any, on the record that
+// set it, and a warning for each keyword field that matches no record.
+std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train);
+
+// The warnings of one file alone: keyword fields that match no record,
+// with a suggestion when a keyword is close.
+std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
+
+}  // namespace sc
+
+#endif  // SC_COMMANDS_SCENARIO_CHECK_H_

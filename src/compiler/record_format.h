@@ -1,0 +1,107 @@
+// The record formats of the two text descriptions, as the readers read them:
+// for every record its keyword test, its fields in reading order (name, type,
+// unit, range) and what each becomes in the compiled files. One table drives
+// the format reference (docs/scenario-format.md), `explain`, and the language
+// server's hover, completion and outline, so they never disagree.
+//
+// The table describes the readers; it does not drive them. A change to a
+// reader's record must be made here too (the reference's staleness test and
+// the explain tests of the built-in scenario catch most slips).
+#ifndef SC_COMPILER_RECORD_FORMAT_H_
+#define SC_COMPILER_RECORD_FORMAT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sc {
+
+enum class ScenarioFile { kLine, kTrain };
+
+// "line description" or "train and service file".
+const char* ScenarioFileTitle(ScenarioFile file);
+
+// Where a record is recognised: in the line description's header block or
+// in a body (the train file has only a body).
+enum class RecordPart { kHeader, kBody };
+
+// How a field is read: the target's width decides the range; a text field
+// runs to the next comma (or closing quote), a number to a blank or comma.
+enum class FieldType { kLong, kInteger, kByte, kText };
+
+const char* FieldTypeName(FieldType type);
+
+// What the compiler does to a value before storing it.
+enum class StoreRule {
+  kAsRead,     // stored as read (after the target's range test)
+  kSpeedCode,  // km/h divided by 5, rounded half to even, low 8 bits
+  kLow8,       // low 8 bits
+  kLow16,      // low 16 bits
+  kGradient,   // low 8 bits of value + 100
+};
+
+struct FieldFormat {
+  const char* name;
+  FieldType type;
+  const char* unit;     // "m", "km/h", "" for a plain number
+  const char* range;    // accepted values beyond the type's, "" if none
+  const char* becomes;  // where the value goes in the compiled files
+  StoreRule store = StoreRule::kAsRead;
+  bool is_position = false;  // a metre on the route: lies in grid cell round(m / 50)
+};
+
+struct RecordFormat {
+  const char* name;  // short, stable: "station", "speed", "route length"
+  ScenarioFile file;
+  RecordPart part;
+  // The keyword field must contain every one of these (up to two).
+  const char* contains[2];
+  bool ignore_case;
+  const char* keyword;  // the keyword as the built-in scenario writes it
+  const char* summary;  // one sentence for the author
+  std::vector<FieldFormat> fields;
+  const char* example;  // one complete line
+  const char* notes;    // further rules, "" if none
+  bool has_symbol;      // shown in an editor's outline
+};
+
+// Every record of both files, in the order the readers test them.
+const std::vector<RecordFormat>& RecordFormats();
+
+// The records whose keyword test `field` passes, in test order. One field
+// may pass more than one test; every matching record is read.
+std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part,
+                                              std::string_view field);
+
+// Section markers the built-in scenario writes; they are no records.
+const std::vector<const char*>& SectionMarkers(ScenarioFile file);
+
+// The value a number field holds once read and stored: nullopt when
+// `written` is not a number or lies outside the field's type (a read
+// failure, error 25). `read` gets the value read (fractions rounded).
+struct StoredValue {
+  int64_t read = 0;
+  int64_t stored = 0;
+  std::string text;  // as the author would read it: "130 km/h", "44", ...
+  bool changed = false;  // the stored value says other than the value read
+};
+std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string_view written);
+
+// A field's value for people, as written and as stored:
+// "132 km/h -> stored as 130 km/h (code 26)", "1450 m, grid cell 29",
+// "40000 m" when stored as written, "\"Vastro\"" for a text (its bytes as
+// they stand).
+std::string DescribeFieldValue(const FieldFormat& field, const std::string& written);
+
+// The track cell of a position in metres (round half to even of m / 50).
+int64_t CellOfMetre(int64_t metre);
+
+// The format reference in Markdown: every record with its fields in order,
+// units, ranges, an example line, and the header records.
+std::string FormatReferenceMarkdown();
+
+}  // namespace sc
+
+#endif  // SC_COMPILER_RECORD_FORMAT_H_
