@@ -9,17 +9,10 @@
 #include "app/builtin_run.h"
 #include "compiler/compiled_decoders.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
-
-class RecordingUi : public Ui {
- public:
-  void ShowWaiting() override { ++waits; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  int waits = 0;
-  std::vector<std::string> messages;
-};
 
 class BuiltInScenario : public ::testing::Test {
  protected:
@@ -36,7 +29,7 @@ class BuiltInScenario : public ::testing::Test {
   const std::string& File(const std::string& name) { return env_.files[JoinPath("out", name)]; }
 
   MemEnv env_;
-  RecordingUi ui_;
+  testing::RecordingUi ui_;
   int status_ = -1;
   std::string err_;
   std::vector<TrackCell> cells_;

@@ -38,6 +38,21 @@ TEST(Cli, UsageHelpAndVersion) {
   EXPECT_EQ(RunProgram("--out /nonexistent-folder-xyz").exit_status, 1);
 }
 
+TEST(Cli, OutputThatCannotBeWrittenIsAFailedWrite) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("--out " + ShellQuote(dir.path())).exit_status, 0);
+  TempFolder emit_dir;
+  const std::string plan = ShellQuote(dir.File(kCompiled[0]));
+  for (const std::string& args :
+       {std::string("--help"), std::string("--version"), "emit --out " + ShellQuote(emit_dir.path()),
+        "dump " + plan, "dump --json " + plan, "dump " + ShellQuote(dir.File(kCompiled[2]))}) {
+    ProgramRun run = RunProgram(args, ".", "/dev/full");
+    EXPECT_EQ(run.exit_status, 1) << args;
+    EXPECT_NE(run.err.find("standard output: No space left on device"), std::string::npos)
+        << args << ": " << run.err;
+  }
+}
+
 TEST(Cli, BuiltInRunLeavesDocumentsAndCompiledFilesOnly) {
   TempFolder dir;
   ProgramRun run = RunProgram("--out " + ShellQuote(dir.path()));

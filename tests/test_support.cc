@@ -63,16 +63,17 @@ std::string ShellQuote(const std::string& arg) {
 // Runs the program through a POSIX shell; Windows builds test the program
 // from scripts instead.
 #ifndef _WIN32
-ProgramRun RunProgram(const std::string& args, const std::string& cwd) {
+ProgramRun RunProgram(const std::string& args, const std::string& cwd,
+                      const std::string& stdout_path) {
   TempFolder capture;
-  std::string out_path = capture.File("out");
+  std::string out_path = stdout_path.empty() ? capture.File("out") : stdout_path;
   std::string err_path = capture.File("err");
   std::string command = "cd " + ShellQuote(cwd) + " && " + ShellQuote(SC_PROGRAM) + " " + args +
                         " >" + ShellQuote(out_path) + " 2>" + ShellQuote(err_path) + " </dev/null";
   int raw = std::system(command.c_str());
   ProgramRun run;
   run.exit_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = ReadFileOrDie(out_path);
+  if (stdout_path.empty()) run.out = ReadFileOrDie(out_path);
   run.err = ReadFileOrDie(err_path);
   return run;
 }

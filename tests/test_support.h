@@ -3,8 +3,20 @@
 #define SC_TESTS_TEST_SUPPORT_H_
 
 #include <string>
+#include <vector>
+
+#include "platform/env.h"
 
 namespace sc::testing {
+
+// A Ui that shows nothing and remembers what it was asked to show.
+class RecordingUi : public Ui {
+ public:
+  void ShowWaiting() override { ++waits; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  int waits = 0;
+  std::vector<std::string> messages;
+};
 
 // A fresh, empty folder under the system's temporary folder, removed with
 // everything in it when the object goes away.
@@ -28,8 +40,10 @@ struct ProgramRun {
 };
 
 // Runs the built scenario-compiler with `args` (a shell-quoted argument
-// string), in `cwd`.
-ProgramRun RunProgram(const std::string& args, const std::string& cwd = ".");
+// string), in `cwd`. Standard output goes to `stdout_path` when one is given
+// (then `out` stays empty).
+ProgramRun RunProgram(const std::string& args, const std::string& cwd = ".",
+                      const std::string& stdout_path = "");
 
 std::string ReadFileOrDie(const std::string& path);
 void WriteFileOrDie(const std::string& path, const std::string& bytes);

@@ -13,12 +13,24 @@
 namespace sc {
 namespace {
 
-// Reads a text description; nullopt when it does not exist or cannot be read.
-std::optional<std::string> ReadIfPresent(Env& env, const std::string& path) {
-  if (!env.FileExists(path)) return std::nullopt;
+// Reads a text description into `text`; a file that does not exist leaves it
+// empty (the compiler reports the missing file as a check). Any other failure
+// to read is returned.
+Status ReadIfPresent(Env& env, const std::string& path, std::optional<std::string>* text) {
   std::string bytes;
-  if (!env.ReadFile(path, kMaxTextInputBytes, &bytes).ok()) return std::nullopt;
-  return bytes;
+  Status s = env.ReadFile(path, kMaxTextInputBytes, &bytes);
+  if (s.IsNotFound()) return Status::Ok();
+  if (s.ok()) *text = std::move(bytes);
+  return s;
+}
+
+// Deletes a text description the run has written; a failure is reported on
+// `err` and remembered in `failed`, and the run goes on.
+void DeleteTextFile(Env& env, const std::string& path, std::ostream& err, bool* failed) {
+  Status s = env.DeleteFile(path);
+  if (s.ok()) return;
+  err << "scenario-compiler: " << s.message() << "\n";
+  *failed = true;
 }
 
 }  // namespace
@@ -45,31 +57,43 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
     if (!s.ok()) {
       // The two text descriptions are intermediate files, deleted by every
       // run that gets further: none may stay.
-      env.DeleteFile(line_path);
-      env.DeleteFile(train_path);
       err << "scenario-compiler: " << s.message() << "\n";
+      bool delete_failed = false;
+      DeleteTextFile(env, line_path, err, &delete_failed);
+      DeleteTextFile(env, train_path, err, &delete_failed);
       return kExitUsageOrIo;
     }
   }
 
-  // memorizza_percorso(1)
+  // The built-in run always builds the route plan.
   state.compile_flag = 1;
   CompileInput input;
   input.line_file_name = LineDescriptionFileName(state.line_name);
-  input.line_text = ReadIfPresent(env, line_path);
   input.train_file_name = TrainServiceFileName(state.line_name, state.train_number);
-  if (input.line_text) input.train_text = ReadIfPresent(env, train_path);
+  Status read = ReadIfPresent(env, line_path, &input.line_text);
+  if (read.ok() && input.line_text) read = ReadIfPresent(env, train_path, &input.train_text);
+  if (!read.ok()) {
+    err << "scenario-compiler: " << read.message() << "\n";
+    return kExitUsageOrIo;
+  }
 
   Compilation compilation;
   CompileOutcome outcome = CompileScenario(input, state, compilation);
 
-  // Each reader deletes the file it opened, whatever the outcome.
-  if (outcome.line_file_read || outcome.read_failed) env.DeleteFile(line_path);
-  if (outcome.train_file_read || outcome.read_failed) env.DeleteFile(train_path);
+  // Each reader deletes the file it opened, whatever the outcome. A file
+  // that cannot be deleted ends the run with status 1, after the rest of the
+  // run has been done as usual.
+  bool delete_failed = false;
+  if (outcome.line_file_read || outcome.read_failed) {
+    DeleteTextFile(env, line_path, err, &delete_failed);
+  }
+  if (outcome.train_file_read || outcome.read_failed) {
+    DeleteTextFile(env, train_path, err, &delete_failed);
+  }
 
   if (outcome.message) {
     ui.ShowMessage(ErroreText(*outcome.message));
-    return kExitMessage;
+    return delete_failed ? kExitUsageOrIo : kExitMessage;
   }
   if (HasCompiledOutput(outcome, compilation)) {
     Status s = WriteCompiledFiles(env, folder, state, compilation);
@@ -78,11 +102,9 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
       return kExitUsageOrIo;
     }
   }
-  if (state.error_code != 0) {
-    err << FormatDiagnostic(state) << "\n";
-    return kExitCheckFailed;
-  }
-  return kExitClean;
+  if (state.error_code != 0) err << FormatDiagnostic(state) << "\n";
+  if (delete_failed) return kExitUsageOrIo;
+  return state.error_code != 0 ? kExitCheckFailed : kExitClean;
 }
 
 }  // namespace sc

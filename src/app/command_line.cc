@@ -1,6 +1,8 @@
 #include "app/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include <map>
@@ -130,9 +132,10 @@ void DefineExplain(CLI::App& app, Arguments& a) {
   });
 }
 
-// Runs the command the arguments name, or the built-in run.
-int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& out,
-               std::ostream& err) {
+// Runs the command the arguments name, or the built-in run. `out` is the
+// terminal text form of `raw_out`.
+int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& raw_out,
+               std::ostream& out, std::ostream& err) {
   if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
   if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
   if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
@@ -145,7 +148,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
     return RunExplainCommand(env, a.explain_file, out, err);
   }
   // The protocol is bytes: standard output as it is, not the terminal text.
-  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, std::cout, err);
+  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, raw_out, err);
   if (app.got_subcommand("dump")) {
     return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
@@ -193,10 +196,9 @@ void DefineView(CLI::App& app, Arguments& a) {
                        "Output file (default: <line>_<train>_view.html beside the inputs)", "FILE.html");
 }
 
-}  // namespace
-
-int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
-                   std::ostream& raw_err) {
+// Runs the command line; RunCommandLine adds the check of `raw_out`.
+int RunParsed(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
+              std::ostream& raw_err) {
   // Everything shown goes through the escaping of control bytes; JSON output
   // has none left to escape.
   ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
@@ -234,7 +236,7 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_ou
   }
 
   try {
-    return RunCommand(app, a, env, ui, out, err);
+    return RunCommand(app, a, env, ui, raw_out, out, err);
   } catch (const std::bad_alloc&) {
     // Inputs are bounded, but the machine may still have less memory than a
     // large scenario needs: end like any other failure, naming the input.
@@ -242,6 +244,28 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_ou
     err << "scenario-compiler: " << MainInput(app, a) << ": not enough memory to process it\n";
     return kExitUsageOrIo;
   }
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
+                   std::ostream& err) {
+  int status = RunParsed(argc, argv, env, ui, out, err);
+  // Output that never arrived (a full disk, a closed pipe) is a failed write,
+  // not a success. A stream that failed earlier writes nothing more, so errno
+  // still holds the reason of the write that failed.
+  int error_number = errno;
+  if (out) {
+    errno = 0;
+    out.flush();
+    error_number = errno;
+  }
+  if (!out) {
+    err << "scenario-compiler: standard output: "
+        << (error_number != 0 ? std::strerror(error_number) : "write failed") << "\n";
+    return kExitUsageOrIo;
+  }
+  return status;
 }
 
 }  // namespace sc

@@ -8,15 +8,10 @@
 
 #include "compiler/compiled_files.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
-
-class NoUi : public Ui {
- public:
-  void ShowWaiting() override {}
-  void ShowMessage(const std::string&) override {}
-};
 
 struct Outcome {
   int status;
@@ -27,7 +22,7 @@ Outcome RunArgs(MemEnv& env, std::vector<std::string> args) {
   args.insert(args.begin(), "scenario-compiler");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
-  NoUi ui;
+  testing::RecordingUi ui;
   std::ostringstream out, err;
   int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), env, ui, out, err);
   return {status, out.str(), err.str()};

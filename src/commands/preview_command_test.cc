@@ -12,15 +12,10 @@
 #include "compiler/compiled_files.h"
 #include "documents/documents.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
-
-class NoUi : public Ui {
- public:
-  void ShowWaiting() override {}
-  void ShowMessage(const std::string&) override {}
-};
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -98,7 +93,7 @@ TEST_F(PreviewCommandTest, NeverOverwritesAnInput) {
 class PreviewCompiledTest : public ::testing::Test {
  protected:
   PreviewCompiledTest() {
-    NoUi ui;
+    testing::RecordingUi ui;
     std::ostringstream err;
     EXPECT_EQ(RunBuiltInScenario(env_, ui, "out", err), 0);
     state_.line_name = kBuiltInLineName;
@@ -112,7 +107,7 @@ class PreviewCompiledTest : public ::testing::Test {
     args.insert(args.begin(), "scenario-compiler");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
-    NoUi ui;
+    testing::RecordingUi ui;
     return RunCommandLine(static_cast<int>(argv.size()), argv.data(), env_, ui, out_, err_);
   }
 

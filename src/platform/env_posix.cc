@@ -17,7 +17,9 @@ namespace sc {
 namespace {
 
 Status PosixError(const std::string& path, int error_number) {
-  return Status::IoError(path + ": " + std::strerror(error_number));
+  std::string message = path + ": " + std::strerror(error_number);
+  if (error_number == ENOENT) return Status::NotFound(std::move(message));
+  return Status::IoError(std::move(message));
 }
 
 // ---- Temporaries removed when a signal ends the program -------------------
@@ -233,7 +235,13 @@ class PosixEnv : public Env {
       ::umask(mask);
       mode = 0666 & ~mask;
     }
-    ::fchmod(fd, mode);
+    if (::fchmod(fd, mode) != 0) {
+      int e = errno;
+      ::close(fd);
+      ::unlink(name.data());
+      DropLiveTemporary(name.data());
+      return PosixError(path, e);
+    }
     *file = std::make_unique<PosixReplacingFile>(path, std::string(name.data()), fd);
     return Status::Ok();
   }

@@ -35,7 +35,11 @@ std::string SystemMessage(DWORD error) {
 }
 
 Status WindowsError(const std::string& path, DWORD error) {
-  return Status::IoError(path + ": " + SystemMessage(error));
+  std::string message = path + ": " + SystemMessage(error);
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    return Status::NotFound(std::move(message));
+  }
+  return Status::IoError(std::move(message));
 }
 
 // The attributes of `path`, or INVALID_FILE_ATTRIBUTES when it does not exist.

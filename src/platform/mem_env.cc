@@ -48,7 +48,8 @@ bool MemEnv::FolderExists(const std::string& path) { return folders.count(path) 
 Status MemEnv::ReadFile(const std::string& path, size_t max_bytes, std::string* contents) {
   if (special_files.count(path)) return Status::IoError(path + ": not a regular file");
   auto it = files.find(path);
-  if (it == files.end()) return Status::IoError(path + ": No such file or directory");
+  if (it == files.end()) return Status::NotFound(path + ": No such file or directory");
+  if (unreadable_paths.count(path)) return Status::IoError(path + ": Permission denied");
   if (it->second.size() > max_bytes) {
     return Status::IoError(path + ": larger than " + std::to_string(max_bytes) +
                            " bytes, more than this kind of file can be");
@@ -69,6 +70,7 @@ Status MemEnv::CheckNewFileName(const std::string& path) {
 }
 
 Status MemEnv::DeleteFile(const std::string& path) {
+  if (undeletable_paths.count(path)) return Status::IoError(path + ": Permission denied");
   files.erase(path);
   return Status::Ok();
 }

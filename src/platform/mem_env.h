@@ -41,6 +41,10 @@ class MemEnv : public Env {
   std::set<std::string> held_locks;
   // Every Commit, in order: the paths renamed over their targets.
   std::vector<std::string> commits;
+  // Paths whose ReadFile fails although the file exists.
+  std::set<std::string> unreadable_paths;
+  // Paths whose DeleteFile fails.
+  std::set<std::string> undeletable_paths;
 };
 
 }  // namespace sc

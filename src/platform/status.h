@@ -1,5 +1,6 @@
-// Errors as values: a Status is either ok or carries a message that names
-// what failed (usually a path) and the system's reason.
+// Errors as values: a Status is either ok or carries a kind and a message
+// that names what failed (usually a path) and the system's reason. The class
+// is [[nodiscard]], so a result that nobody looks at is a compile warning.
 #ifndef SC_PLATFORM_STATUS_H_
 #define SC_PLATFORM_STATUS_H_
 
@@ -8,18 +9,33 @@
 
 namespace sc {
 
-class Status {
+class [[nodiscard]] Status {
  public:
+  enum class Kind {
+    kOk,
+    kNotFound,    // the file or folder does not exist
+    kCorruption,  // the bytes were read but do not hold what they must
+    kIoError,     // the system refused a read or write
+  };
+
   Status() = default;
   static Status Ok() { return Status(); }
-  static Status IoError(std::string message) { return Status(std::move(message)); }
+  static Status NotFound(std::string message) { return Status(Kind::kNotFound, std::move(message)); }
+  static Status Corruption(std::string message) {
+    return Status(Kind::kCorruption, std::move(message));
+  }
+  static Status IoError(std::string message) { return Status(Kind::kIoError, std::move(message)); }
 
-  bool ok() const { return !failed_; }
+  bool ok() const { return kind_ == Kind::kOk; }
+  bool IsNotFound() const { return kind_ == Kind::kNotFound; }
+  bool IsCorruption() const { return kind_ == Kind::kCorruption; }
+  bool IsIoError() const { return kind_ == Kind::kIoError; }
+  Kind kind() const { return kind_; }
   const std::string& message() const { return message_; }
 
  private:
-  explicit Status(std::string message) : failed_(true), message_(std::move(message)) {}
-  bool failed_ = false;
+  Status(Kind kind, std::string message) : kind_(kind), message_(std::move(message)) {}
+  Kind kind_ = Kind::kOk;
   std::string message_;
 };
 

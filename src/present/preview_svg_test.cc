@@ -13,6 +13,7 @@
 #include "present/preview_data.h"
 #include "compiler/compiled_files.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
@@ -112,19 +113,13 @@ TEST(PreviewSvg, CheckerRejectsBrokenXml) {
 
 // ---- The built-in scenario -------------------------------------------------
 
-class NoUi : public Ui {
- public:
-  void ShowWaiting() override {}
-  void ShowMessage(const std::string&) override {}
-};
-
 struct BuiltIn {
   std::string plan, stations, grid;
 };
 
 BuiltIn CompileBuiltIn() {
   MemEnv env;
-  NoUi ui;
+  testing::RecordingUi ui;
   std::ostringstream err;
   EXPECT_EQ(RunBuiltInScenario(env, ui, "out", err), 0) << err.str();
   RunState state;
