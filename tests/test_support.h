@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "platform/ui.h"
 
 namespace sc::testing {
 

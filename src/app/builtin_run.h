@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/env.h"
+#include "platform/ui.h"
 
 namespace sc {
 

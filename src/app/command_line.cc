@@ -7,7 +7,9 @@
 
 #include <map>
 #include <new>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
@@ -155,7 +157,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
 
   std::string folder = a.out_dir;
   if (folder.empty()) {
-    Status s = Env::ProgramFolder(&folder);
+    Status s = env.ProgramFolder(&folder);
     if (!s.ok()) {
       err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
       return kExitUsageOrIo;
@@ -197,7 +199,7 @@ void DefineView(CLI::App& app, Arguments& a) {
 }
 
 // Runs the command line; RunCommandLine adds the check of `raw_out`.
-int RunParsed(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
+int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::ostream& raw_out,
               std::ostream& raw_err) {
   // Everything shown goes through the escaping of control bytes; JSON output
   // has none left to escape.
@@ -219,7 +221,10 @@ int RunParsed(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
   app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
 
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments after the program's name, last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    if (!reversed.empty()) reversed.pop_back();
+    app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
     out << app.help();
     return kExitClean;
@@ -248,9 +253,9 @@ int RunParsed(int argc, char** argv, Env& env, Ui& ui, std::ostream& raw_out,
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
+int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::ostream& out,
                    std::ostream& err) {
-  int status = RunParsed(argc, argv, env, ui, out, err);
+  int status = RunParsed(arguments, env, ui, out, err);
   // Output that never arrived (a full disk, a closed pipe) is a failed write,
   // not a success. A stream that failed earlier writes nothing more, so errno
   // still holds the reason of the write that failed.
@@ -265,6 +270,14 @@ int RunCommandLine(int argc, char** argv, Env& env, Ui& ui, std::ostream& out,
         << (error_number != 0 ? std::strerror(error_number) : "write failed") << "\n";
     return kExitUsageOrIo;
   }
+  return status;
+}
+
+int RunWithoutConsole(const std::vector<std::string>& arguments, Env& env, Ui& ui,
+                      std::ostream& out) {
+  std::ostringstream err;
+  int status = RunCommandLine(arguments, env, ui, out, err);
+  if (status == kExitUsageOrIo && !err.str().empty()) ui.ShowMessage(err.str());
   return status;
 }
 

@@ -1,3 +1,6 @@
+// The command line against an in-memory file system: control bytes kept off
+// the terminal, the built-in run into the program's folder, and the run from
+// the desktop.
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +23,9 @@ struct Outcome {
 
 Outcome RunArgs(MemEnv& env, std::vector<std::string> args) {
   args.insert(args.begin(), "scenario-compiler");
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
   testing::RecordingUi ui;
   std::ostringstream out, err;
-  int status = RunCommandLine(static_cast<int>(argv.size()), argv.data(), env, ui, out, err);
+  int status = RunCommandLine(args, env, ui, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -58,6 +59,44 @@ TEST(CommandLine, ControlBytesFromFilesAndArgumentsNeverReachTheTerminal) {
     EXPECT_FALSE(HasControlByte(r.err)) << r.err;
     EXPECT_NE((r.out + r.err).find(shown), std::string::npos) << r.out << r.err;
   }
+}
+
+TEST(CommandLine, WithoutArgumentsTheBuiltInRunWritesIntoTheProgramsFolder) {
+  MemEnv env;
+  env.folders.insert("bin");
+  env.program_folder = "bin";
+  testing::RecordingUi ui;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, env, ui, out, err), 0) << err.str();
+  EXPECT_TRUE(env.FileExists(JoinPath("bin", "Vastro - Dreo_2001.dat")));
+  EXPECT_EQ(ui.waits, 1);
+
+  MemEnv unknown;
+  std::ostringstream err2;
+  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, unknown, ui, out, err2), 1);
+  EXPECT_NE(err2.str().find("cannot find the program's folder"), std::string::npos);
+}
+
+TEST(CommandLine, WithoutConsoleAFailedWriteIsShownAsAMessage) {
+  MemEnv env;
+  env.folders.insert("bin");
+  env.program_folder = "bin";
+  env.failing_paths.insert(JoinPath("bin", "Vastro - Dreo_2001.sim"));
+  testing::RecordingUi ui;
+  std::ostringstream out;
+  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, env, ui, out), 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0],
+            "scenario-compiler: " + JoinPath("bin", "Vastro - Dreo_2001.sim") + ": write failed\n");
+
+  // A clean run shows nothing but the waiting indicator.
+  MemEnv clean;
+  clean.folders.insert("bin");
+  clean.program_folder = "bin";
+  testing::RecordingUi quiet;
+  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, clean, quiet, out), 0);
+  EXPECT_TRUE(quiet.messages.empty());
+  EXPECT_EQ(quiet.waits, 1);
 }
 
 }  // namespace

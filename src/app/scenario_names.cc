@@ -1,7 +1,8 @@
 #include "app/scenario_names.h"
 
 #include "platform/native_text.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
+#include "platform/paths.h"
 
 namespace sc {
 namespace {
@@ -10,29 +11,7 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
-
 }  // namespace
-
-std::string BaseName(const std::string& path) {
-  size_t i = path.size();
-  while (i > 0 && !IsSeparator(path[i - 1])) --i;
-  return path.substr(i);
-}
-
-std::string FolderOf(const std::string& path) {
-  size_t i = path.size();
-  while (i > 0 && !IsSeparator(path[i - 1])) --i;
-  if (i == 0) return ".";
-  if (i == 1) return path.substr(0, 1);
-  return path.substr(0, i - 1);
-}
 
 std::optional<std::string> LineNameFromFile(const std::string& path) {
   static const std::string kSuffix = "_linea.txt";

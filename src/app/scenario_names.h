@@ -10,11 +10,6 @@
 
 namespace sc {
 
-// The last component of a path ("dir/a_linea.txt" gives "a_linea.txt").
-std::string BaseName(const std::string& path);
-// The folder part of a path, "." when there is none.
-std::string FolderOf(const std::string& path);
-
 // The line name from a line description file named "<line>_linea.txt".
 std::optional<std::string> LineNameFromFile(const std::string& path);
 // The train number from a train and service file named

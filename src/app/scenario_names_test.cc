@@ -55,12 +55,5 @@ TEST(ScenarioNames, NamesInsideTheFilesAreWindows1252) {
   EXPECT_NE(problem.find("\"\xCE\xA9\""), std::string::npos) << problem;
 }
 
-TEST(ScenarioNames, Paths) {
-  EXPECT_EQ(BaseName("a/b/c.txt"), "c.txt");
-  EXPECT_EQ(FolderOf("a/b/c.txt"), "a/b");
-  EXPECT_EQ(FolderOf("c.txt"), ".");
-  EXPECT_EQ(FolderOf("/c.txt"), "/");
-}
-
 }  // namespace
 }  // namespace sc

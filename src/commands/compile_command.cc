@@ -1,6 +1,5 @@
 #include "commands/compile_command.h"
 
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -46,11 +45,6 @@ bool ResolveNames(const CompileOptions& options, RunState& state, std::ostream& 
   std::string problem = SetScenarioNames(*line, *train, state);
   if (!problem.empty()) err << kProgram << problem << "\n";
   return problem.empty();
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 bool ReadInput(Env& env, const std::string& path, std::string* bytes, std::ostream& err) {
@@ -99,7 +93,7 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
 
   // The compiled files must never land on an input file.
   for (const std::string& target : CompiledFilePaths(folder, state)) {
-    if (SameFile(target, options.line_file) || SameFile(target, options.train_file)) {
+    if (env.SameFile(target, options.line_file) || env.SameFile(target, options.train_file)) {
       err << kProgram << target << ": would overwrite an input file; choose another --out\n";
       return kExitUsageOrIo;
     }

@@ -5,7 +5,7 @@
 
 #include "app/report.h"
 #include "compiler/input_limits.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

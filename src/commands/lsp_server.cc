@@ -7,7 +7,7 @@
 #include "commands/json_rpc.h"
 #include "compiler/record_lines.h"
 #include "compiler/input_limits.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

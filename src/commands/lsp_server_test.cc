@@ -5,7 +5,7 @@
 #include "commands/json_rpc.h"
 #include "documents/documents.h"
 #include "platform/mem_env.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

@@ -12,7 +12,7 @@ int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out
                         options.diagnostics};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
-  std::string path = PresentationOutputPath(options.output, "_preview.svg", source, err);
+  std::string path = PresentationOutputPath(env, options.output, "_preview.svg", source, err);
   if (path.empty()) return kExitUsageOrIo;
   Status s = env.WriteFile(path, RenderPreviewSvg(*source.data));
   if (!s.ok()) {

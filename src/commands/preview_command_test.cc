@@ -105,10 +105,8 @@ class PreviewCompiledTest : public ::testing::Test {
 
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), "scenario-compiler");
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
     testing::RecordingUi ui;
-    return RunCommandLine(static_cast<int>(argv.size()), argv.data(), env_, ui, out_, err_);
+    return RunCommandLine(args, env_, ui, out_, err_);
   }
 
   MemEnv env_;

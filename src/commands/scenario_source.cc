@@ -1,14 +1,11 @@
 #include "commands/scenario_source.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/report.h"
 #include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/input_limits.h"
 #include "present/diagnostic_output.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
@@ -115,12 +112,6 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   return source;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 }  // namespace
 
 ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
@@ -128,7 +119,7 @@ ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream
                                   : FromCompiled(env, request.compiled, err);
 }
 
-std::string PresentationOutputPath(const std::string& requested, const std::string& suffix,
+std::string PresentationOutputPath(Env& env, const std::string& requested, const std::string& suffix,
                                    const ScenarioSource& source, std::ostream& err) {
   std::string path = requested;
   if (path.empty()) {
@@ -141,7 +132,7 @@ std::string PresentationOutputPath(const std::string& requested, const std::stri
     path = JoinPath(source.folder, source.line_name + "_" + source.train_number + suffix);
   }
   for (const std::string& input : source.inputs) {
-    if (SameFile(path, input)) {
+    if (path == input || env.SameFile(path, input)) {
       err << kProgram << path << ": would overwrite an input file; choose another -o\n";
       return "";
     }

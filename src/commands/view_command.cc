@@ -50,7 +50,7 @@ int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std:
   SourceRequest request{options.compiled, options.line_file, options.train_file, true, {}};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
-  std::string path = PresentationOutputPath(options.output, "_view.html", source, err);
+  std::string path = PresentationOutputPath(env, options.output, "_view.html", source, err);
   if (path.empty()) return kExitUsageOrIo;
 
   ViewInput input;

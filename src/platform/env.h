@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/paths.h"
 #include "platform/status.h"
 
 namespace sc {
@@ -48,9 +49,13 @@ class Env {
   virtual bool FileExists(const std::string& path) = 0;
   // True when `path` names an existing folder.
   virtual bool FolderExists(const std::string& path) = 0;
-  // Reads the whole file as bytes. Never blocks on what `path` names: a FIFO,
-  // a device or a folder is refused with the path and what it is; so is a
-  // file larger than `max_bytes` (before reading it).
+  // True when both paths name one existing file, however they are spelled
+  // (another spelling, a link to it). False when either does not exist.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // Reads the whole file as bytes. A file that does not exist gives a
+  // NotFound status. Never blocks on what `path` names: a FIFO, a device or a
+  // folder is refused with the path and what it is; so is a file larger than
+  // `max_bytes` (before reading it).
   virtual Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) = 0;
   // Starts replacing `path`; see ReplacingFile.
   virtual Status NewReplacingFile(const std::string& path,
@@ -73,7 +78,7 @@ class Env {
   Status WriteFile(const std::string& path, std::string_view bytes);
 
   // The folder that holds the running program, from the operating system.
-  static Status ProgramFolder(std::string* folder);
+  virtual Status ProgramFolder(std::string* folder) = 0;
   // The real file system of this platform.
   static Env* Default();
 };
@@ -88,29 +93,6 @@ constexpr size_t kTemporarySuffixLength = 11;
 // at most `name_limit` bytes, without the six unique characters: `path`,
 // its last part shortened when needed, then ".tmp-".
 std::string TemporaryPrefix(const std::string& path, size_t name_limit);
-
-// The last part of `path` (after the last separator of this platform).
-std::string LastPathPart(const std::string& path);
-
-// Joins a folder and a file name with this platform's separator.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-// The two things the run shows the person who started it.
-class Ui {
- public:
-  virtual ~Ui() = default;
-  // The waiting indicator, shown once while the run works.
-  virtual void ShowWaiting() = 0;
-  // A message the person must acknowledge (" Errore n. 1250").
-  virtual void ShowMessage(const std::string& text) = 0;
-};
-
-// The terminal form: "Attendere" and messages on standard error.
-class TerminalUi : public Ui {
- public:
-  void ShowWaiting() override;
-  void ShowMessage(const std::string& text) override;
-};
 
 }  // namespace sc
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/ui.h"
+
 namespace sc {
 
 Status Env::WriteFile(const std::string& path, std::string_view bytes) {
@@ -14,7 +16,7 @@ Status Env::WriteFile(const std::string& path, std::string_view bytes) {
 }
 
 std::string TemporaryPrefix(const std::string& path, size_t name_limit) {
-  const size_t name_length = LastPathPart(path).size();
+  const size_t name_length = BaseName(path).size();
   const size_t room = name_limit > kTemporarySuffixLength ? name_limit - kTemporarySuffixLength : 1;
   std::string prefix = path;
   if (name_length > room) prefix.resize(path.size() - (name_length - room));

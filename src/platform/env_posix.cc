@@ -12,6 +12,7 @@
 
 #include "platform/block_buffer.h"
 #include "platform/env.h"
+#include "platform/paths.h"
 
 namespace sc {
 namespace {
@@ -161,13 +162,6 @@ class PosixFileLock : public FileLock {
   int fd_;
 };
 
-// The folder part of `path`, "." when it has none.
-std::string FolderPart(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The longest name the file system holding `folder` allows.
 size_t NameLimit(const std::string& folder) {
   long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
@@ -201,6 +195,12 @@ class PosixEnv : public Env {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
+  bool SameFile(const std::string& a, const std::string& b) override {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+  }
+
   Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override {
     // Without O_NONBLOCK, opening a FIFO waits for a writer.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -215,7 +215,7 @@ class PosixEnv : public Env {
     struct stat target;
     const bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode)) return PosixError(path, EISDIR);
-    std::string pattern = TemporaryPrefix(path, NameLimit(FolderPart(path))) + "XXXXXX";
+    std::string pattern = TemporaryPrefix(path, NameLimit(FolderOf(path))) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd;
@@ -247,8 +247,8 @@ class PosixEnv : public Env {
   }
 
   Status CheckNewFileName(const std::string& path) override {
-    const size_t length = LastPathPart(path).size();
-    const size_t limit = NameLimit(FolderPart(path));
+    const size_t length = BaseName(path).size();
+    const size_t limit = NameLimit(FolderOf(path));
     if (length <= limit) return Status::Ok();
     return Status::IoError(path + ": " + std::strerror(ENAMETOOLONG) + " (" +
                            std::to_string(length) + " bytes; this file system allows " +
@@ -292,6 +292,21 @@ class PosixEnv : public Env {
     return Status::Ok();
   }
 
+  Status ProgramFolder(std::string* folder) override {
+    std::vector<char> buffer(4096);
+    for (;;) {
+      ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+      if (n < 0) return PosixError("/proc/self/exe", errno);
+      if (static_cast<size_t>(n) < buffer.size()) {
+        std::string path(buffer.data(), static_cast<size_t>(n));
+        size_t slash = path.rfind('/');
+        *folder = slash == 0 ? "/" : path.substr(0, slash);
+        return Status::Ok();
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
  private:
   static Status ReadOpenFile(const std::string& path, int fd, size_t max_bytes,
                              std::string* contents) {
@@ -330,30 +345,14 @@ Env* Env::Default() {
   return &env;
 }
 
-Status Env::ProgramFolder(std::string* folder) {
-  std::vector<char> buffer(4096);
-  for (;;) {
-    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return PosixError("/proc/self/exe", errno);
-    if (static_cast<size_t>(n) < buffer.size()) {
-      std::string path(buffer.data(), static_cast<size_t>(n));
-      size_t slash = path.rfind('/');
-      *folder = slash == 0 ? "/" : path.substr(0, slash);
-      return Status::Ok();
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
+bool IsPathSeparator(char c) { return c == '/'; }
+
+size_t DrivePrefixLength(const std::string&) { return 0; }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
-}
-
-std::string LastPathPart(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace sc

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/codepage_windows.h"
+#include "platform/text_1252.h"
 #include "platform/block_buffer.h"
 #include "platform/env.h"
 
@@ -45,6 +45,18 @@ Status WindowsError(const std::string& path, DWORD error) {
 // The attributes of `path`, or INVALID_FILE_ATTRIBUTES when it does not exist.
 DWORD Attributes(const std::string& path) {
   return ::GetFileAttributesW(Cp1252ToWide(path).c_str());
+}
+
+// The volume and file index that identify the file at `path`; false when
+// it cannot be opened.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::GetFileInformationByHandle(handle, info) != 0;
+  ::CloseHandle(handle);
+  return ok;
 }
 
 // ---- Temporaries removed when a console event ends the program -----------
@@ -179,6 +191,8 @@ Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, H
   return WindowsError(path, ERROR_FILE_EXISTS);
 }
 
+Status ProgramFolderOf(std::string* folder);
+
 // Reads an open file whole; what is not a file on disk (a pipe, a console,
 // a device) and a file over `max_bytes` are refused before reading.
 Status ReadOpenFile(const std::string& path, HANDLE handle, size_t max_bytes,
@@ -243,6 +257,7 @@ Status LockFirstByte(const std::string& path, bool wait, std::unique_ptr<FileLoc
 class WindowsEnv : public Env {
  public:
   WindowsEnv() { ::SetConsoleCtrlHandler(RemoveLiveTemporariesOnEvent, TRUE); }
+  Status ProgramFolder(std::string* folder) override { return ProgramFolderOf(folder); }
 
   bool FileExists(const std::string& path) override {
     DWORD attributes = Attributes(path);
@@ -252,6 +267,13 @@ class WindowsEnv : public Env {
   bool FolderExists(const std::string& path) override {
     DWORD attributes = Attributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool SameFile(const std::string& a, const std::string& b) override {
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    return FileIdentity(a, &ia) && FileIdentity(b, &ib) &&
+           ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
   }
 
   Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override {
@@ -278,7 +300,7 @@ class WindowsEnv : public Env {
 
   Status CheckNewFileName(const std::string& path) override {
     // Every Windows-1252 byte is one UTF-16 unit; NTFS and FAT allow 255.
-    const size_t length = LastPathPart(path).size();
+    const size_t length = BaseName(path).size();
     if (length <= kUsualNameLimit) return Status::Ok();
     return Status::IoError(path + ": " + SystemMessage(ERROR_FILENAME_EXCED_RANGE) + " (" +
                            std::to_string(length) + " characters; at most " +
@@ -321,7 +343,7 @@ Status ModuleFileName(std::wstring* name) {
 }
 
 // The folder part of a full file name; a drive's root keeps its "\".
-std::wstring FolderOf(const std::wstring& file_name) {
+std::wstring WideFolderOf(const std::wstring& file_name) {
   size_t separator = file_name.find_last_of(L"\\/");
   if (separator == std::wstring::npos) return L".";
   if (separator == 0 || (separator == 2 && file_name[1] == L':')) {
@@ -342,6 +364,18 @@ std::wstring ShortPath(const std::wstring& path) {
   return short_path;
 }
 
+Status ProgramFolderOf(std::string* folder) {
+  std::wstring module;
+  Status s = ModuleFileName(&module);
+  if (!s.ok()) return s;
+  std::wstring wide = WideFolderOf(module);
+  // A folder name outside Windows-1252 cannot travel as the program's text;
+  // its short form usually can, and names the same folder.
+  if (WideToCp1252(wide, folder)) return Status::Ok();
+  if (WideToCp1252(ShortPath(wide), folder) && !folder->empty()) return Status::Ok();
+  return Status::IoError("the program's folder has a name that Windows-1252 cannot write");
+}
+
 }  // namespace
 
 Env* Env::Default() {
@@ -349,17 +383,7 @@ Env* Env::Default() {
   return &env;
 }
 
-Status Env::ProgramFolder(std::string* folder) {
-  std::wstring module;
-  Status s = ModuleFileName(&module);
-  if (!s.ok()) return s;
-  std::wstring wide = FolderOf(module);
-  // A folder name outside Windows-1252 cannot travel as the program's text;
-  // its short form usually can, and names the same folder.
-  if (WideToCp1252(wide, folder)) return Status::Ok();
-  if (WideToCp1252(ShortPath(wide), folder) && !folder->empty()) return Status::Ok();
-  return Status::IoError("the program's folder has a name that Windows-1252 cannot write");
-}
+bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -370,10 +394,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-std::string LastPathPart(const std::string& path) {
-  size_t separator = path.find_last_of("\\/");
-  if (separator == std::string::npos && path.size() >= 2 && path[1] == ':') separator = 1;
-  return separator == std::string::npos ? path : path.substr(separator + 1);
+size_t DrivePrefixLength(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' ? 2 : 0;
 }
 
 }  // namespace sc

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/codepage_windows.h"
+#include "platform/text_1252.h"
 #include "platform/env.h"
 #include "test_support.h"
 
@@ -15,26 +15,6 @@ namespace sc {
 namespace {
 
 constexpr size_t kAnySize = size_t{1} << 30;
-
-TEST(Codepage1252, EveryByteSurvivesTheRoundTrip) {
-  std::string all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  std::wstring wide = Cp1252ToWide(all);
-  ASSERT_EQ(wide.size(), 256u);
-  EXPECT_EQ(wide[0xE0], L'\u00E0');  // a grave
-  EXPECT_EQ(wide[0x80], L'\u20AC');  // euro sign
-  std::string back;
-  ASSERT_TRUE(WideToCp1252(wide, &back));
-  EXPECT_EQ(back, all);
-}
-
-TEST(Codepage1252, CharactersOutsideTheCodePageAreRefusedNotReplaced) {
-  std::string bytes;
-  EXPECT_FALSE(WideToCp1252(L"\u0141odz", &bytes));  // would best-fit to "Lodz"
-  EXPECT_FALSE(WideToCp1252(L"\u4E2D", &bytes));
-  EXPECT_TRUE(WideToCp1252(L"", &bytes));
-  EXPECT_EQ(bytes, "");
-}
 
 class WindowsEnvTest : public ::testing::Test {
  protected:
@@ -158,7 +138,7 @@ TEST(WindowsPaths, JoinPathUsesBackslash) {
 
 TEST(WindowsPaths, ProgramFolderHoldsTheRunningProgram) {
   std::string folder;
-  ASSERT_TRUE(Env::ProgramFolder(&folder).ok());
+  ASSERT_TRUE(Env::Default()->ProgramFolder(&folder).ok());
   ASSERT_FALSE(folder.empty());
   if (folder.size() > 3) {
     EXPECT_NE(folder.back(), '\\');  // only a drive's root ends in a separator

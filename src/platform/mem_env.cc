@@ -45,7 +45,12 @@ bool MemEnv::FileExists(const std::string& path) { return files.count(path) > 0;
 
 bool MemEnv::FolderExists(const std::string& path) { return folders.count(path) > 0; }
 
+bool MemEnv::SameFile(const std::string& a, const std::string& b) {
+  return a == b && FileExists(a);
+}
+
 Status MemEnv::ReadFile(const std::string& path, size_t max_bytes, std::string* contents) {
+  if (folders.count(path)) return Status::IoError(path + ": Is a directory");
   if (special_files.count(path)) return Status::IoError(path + ": not a regular file");
   auto it = files.find(path);
   if (it == files.end()) return Status::NotFound(path + ": No such file or directory");
@@ -65,7 +70,7 @@ Status MemEnv::NewReplacingFile(const std::string& path, std::unique_ptr<Replaci
 }
 
 Status MemEnv::CheckNewFileName(const std::string& path) {
-  if (LastPathPart(path).size() <= kUsualNameLimit) return Status::Ok();
+  if (BaseName(path).size() <= kUsualNameLimit) return Status::Ok();
   return Status::IoError(path + ": File name too long");
 }
 
@@ -88,6 +93,12 @@ Status MemEnv::LockFile(const std::string& path, std::unique_ptr<FileLock>* lock
   Status s = TryLockFile(path, lock, &busy);
   if (s.ok() && busy) return Status::IoError(path + ": held by another user of this MemEnv");
   return s;
+}
+
+Status MemEnv::ProgramFolder(std::string* folder) {
+  if (program_folder.empty()) return Status::IoError("the program's folder is not known");
+  *folder = program_folder;
+  return Status::Ok();
 }
 
 }  // namespace sc

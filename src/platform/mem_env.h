@@ -15,6 +15,8 @@ class MemEnv : public Env {
  public:
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  // Paths are compared as spelled: each spelling is another file here.
+  bool SameFile(const std::string& a, const std::string& b) override;
   Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override;
   Status NewReplacingFile(const std::string& path,
                           std::unique_ptr<ReplacingFile>* file) override;
@@ -26,6 +28,11 @@ class MemEnv : public Env {
   Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
                      bool* busy) override;
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
+  // `program_folder`, or an error when it is empty.
+  Status ProgramFolder(std::string* folder) override;
+
+  // The folder ProgramFolder reports.
+  std::string program_folder;
 
   // The files, open for tests to seed and inspect.
   std::map<std::string, std::string> files;

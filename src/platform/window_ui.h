@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/env.h"
+#include "platform/ui.h"
 
 namespace sc {
 
@@ -32,11 +32,6 @@ class WindowUi : public Ui {
   void* window_ = nullptr;  // HWND
   void* font_ = nullptr;    // HFONT
 };
-
-// True when nobody can read the program's standard error: it is not
-// redirected to a file or pipe, and the program has no console or one that
-// the system opened for it alone (as when it is started from the desktop).
-bool StartedWithoutConsole();
 
 }  // namespace sc
 

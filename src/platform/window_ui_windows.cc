@@ -1,8 +1,10 @@
 #include "platform/window_ui.h"
 
+#include "platform/process.h"
+
 #include "platform/windows_api.h"
 
-#include "platform/codepage_windows.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

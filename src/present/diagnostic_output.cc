@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 #include "compiler/compiled_decoders.h"
 #include "compiler/input_limits.h"
 #include "model/station_table.h"

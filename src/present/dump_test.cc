@@ -1,5 +1,5 @@
 #include "present/dump.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "compiler/field_reader.h"
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {

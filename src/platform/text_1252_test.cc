@@ -1,4 +1,4 @@
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +42,29 @@ TEST(Text1252, FromUtf8) {
     EXPECT_EQ(bad, k.offender) << k.text;
     EXPECT_EQ(out, "untouched") << k.text;
   }
+}
+
+TEST(Text1252, EveryByteSurvivesTheRoundTripThroughWideText) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  std::wstring wide = Cp1252ToWide(all);
+  ASSERT_EQ(wide.size(), 256u);
+  EXPECT_EQ(wide[0xE0], L'\u00E0');  // a grave
+  EXPECT_EQ(wide[0x80], L'\u20AC');  // euro sign
+  EXPECT_EQ(wide[0x81], static_cast<wchar_t>(0x81));
+  std::string back;
+  ASSERT_TRUE(WideToCp1252(wide, &back));
+  EXPECT_EQ(back, all);
+}
+
+TEST(Text1252, CharactersOutsideTheCodePageAreRefusedNotReplaced) {
+  std::string bytes;
+  EXPECT_FALSE(WideToCp1252(L"\u0141odz", &bytes));  // would best-fit to "Lodz"
+  EXPECT_FALSE(WideToCp1252(L"\u4E2D", &bytes));
+  EXPECT_FALSE(WideToCp1252(std::wstring(1, static_cast<wchar_t>(0x80)), &bytes));
+  EXPECT_FALSE(WideToCp1252(std::wstring(1, static_cast<wchar_t>(0xD800)), &bytes));
+  EXPECT_TRUE(WideToCp1252(L"", &bytes));
+  EXPECT_EQ(bytes, "");
 }
 
 }  // namespace

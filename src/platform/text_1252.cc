@@ -1,4 +1,4 @@
-#include "present/text_1252.h"
+#include "platform/text_1252.h"
 
 #include <array>
 
@@ -42,6 +42,13 @@ std::string Utf8From1252(std::string_view bytes) {
   out.reserve(bytes.size());
   for (char c : bytes) AppendUtf8(CodePointFrom1252(static_cast<uint8_t>(c)), &out);
   return out;
+}
+
+std::wstring Cp1252ToWide(std::string_view bytes) {
+  std::wstring text;
+  text.reserve(bytes.size());
+  for (char c : bytes) text.push_back(static_cast<wchar_t>(CodePointFrom1252(static_cast<uint8_t>(c))));
+  return text;
 }
 
 std::string NativeText(std::string_view bytes) {
@@ -113,6 +120,17 @@ Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::st
   }
   *out = std::move(bytes);
   return Cp1252Conversion::kConverted;
+}
+
+bool WideToCp1252(std::wstring_view text, std::string* bytes) {
+  bytes->clear();
+  bytes->reserve(text.size());
+  for (wchar_t unit : text) {
+    const int b = ByteOf(static_cast<uint32_t>(unit));
+    if (b < 0) return false;
+    bytes->push_back(static_cast<char>(b));
+  }
+  return true;
 }
 
 std::string Cp1252ForEditor(std::string_view text) {

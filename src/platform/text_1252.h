@@ -1,7 +1,10 @@
-// Windows-1252 text shown to programs and pictures as Unicode: the one table
-// that maps the scenario's bytes to code points, and UTF-8 encoding.
-#ifndef SC_PRESENT_TEXT_1252_H_
-#define SC_PRESENT_TEXT_1252_H_
+// The program's text is Windows-1252 bytes. This is the one table that maps
+// those bytes to Unicode code points, used both where text is shown to
+// programs and pictures (UTF-8) and where names go to the wide Windows
+// functions (UTF-16). The conversions never use the system's code page, so
+// names with accented letters mean the same everywhere.
+#ifndef SC_PLATFORM_TEXT_1252_H_
+#define SC_PLATFORM_TEXT_1252_H_
 
 #include <cstdint>
 #include <string>
@@ -46,6 +49,14 @@ Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::st
 // then a byte offset.
 std::string Cp1252ForEditor(std::string_view text);
 
+// Windows-1252 bytes as wide text (UTF-16 units on Windows), byte for unit.
+std::wstring Cp1252ToWide(std::string_view bytes);
+
+// Converts `text` to Windows-1252. Returns false, leaving `bytes` unspecified,
+// when `text` holds a character that Windows-1252 cannot represent; no
+// look-alike replacement is ever made.
+bool WideToCp1252(std::wstring_view text, std::string* bytes);
+
 }  // namespace sc
 
-#endif  // SC_PRESENT_TEXT_1252_H_
+#endif  // SC_PLATFORM_TEXT_1252_H_
