@@ -6,7 +6,7 @@
 #include <streambuf>
 #include <string>
 
-#include "present/dump.h"
+#include "commands/dump_command.h"
 #include "platform/mem_env.h"
 
 namespace {
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NullBuffer buffer;
   std::ostream sink(&buffer);
   for (const char* kind : {"plan", "stations", "grid"}) {
-    for (bool json : {false, true}) sc::RunDump(env, "f", json, kind, sink, sink);
+    for (bool json : {false, true}) sc::RunDumpCommand(env, "f", json, kind, sink, sink);
   }
   return 0;
 }

@@ -12,9 +12,6 @@
 
 namespace sc {
 
-inline constexpr const char* kBuiltInLineName = "Vastro - Dreo";
-inline constexpr const char* kBuiltInTrainNumber = "2001";
-
 // Runs the whole sequence into `folder` and returns the exit status.
 // Diagnostics go to `err`; the waiting indicator and the message to `ui`.
 // The run holds the folder's lock (see output_lock.h) throughout; when

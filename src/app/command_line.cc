@@ -13,7 +13,7 @@
 
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
-#include "present/dump.h"
+#include "commands/dump_command.h"
 #include "commands/emit_command.h"
 #include "commands/explain_command.h"
 #include "commands/lsp_command.h"
@@ -152,7 +152,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
   // The protocol is bytes: standard output as it is, not the terminal text.
   if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, raw_out, err);
   if (app.got_subcommand("dump")) {
-    return RunDump(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
+    return RunDumpCommand(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
 
   std::string folder = a.out_dir;

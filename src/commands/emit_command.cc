@@ -1,6 +1,5 @@
 #include "commands/emit_command.h"
 
-#include "app/builtin_run.h"
 #include "app/report.h"
 #include "documents/documents.h"
 

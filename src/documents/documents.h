@@ -12,6 +12,10 @@
 
 namespace sc {
 
+// The built-in scenario's line and train.
+inline constexpr const char* kBuiltInLineName = "Vastro - Dreo";
+inline constexpr const char* kBuiltInTrainNumber = "2001";
+
 inline constexpr std::string_view kDocumentEndMarker = "riferimento fine del file";
 
 // The lines of `table` up to (not including) the end marker, each followed by

@@ -11,7 +11,6 @@
 
 #include "platform/text_1252.h"
 #include "compiler/compiled_decoders.h"
-#include "compiler/input_limits.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -20,38 +19,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-enum class FileKind { kPlan, kStations, kGrid };
-
 constexpr int64_t kCellMetres = 50;
-
-// ---- Kind of file -------------------------------------------------------
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  std::string_view tail = text.substr(text.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    char c = tail[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != suffix[i]) return false;
-  }
-  return true;
-}
-
-bool KindFromName(const std::string& path, FileKind* kind) {
-  if (EndsWithIgnoringCase(path, "_linea.dat")) *kind = FileKind::kPlan;
-  else if (EndsWithIgnoringCase(path, ".sim")) *kind = FileKind::kStations;
-  else if (EndsWithIgnoringCase(path, ".dat")) *kind = FileKind::kGrid;
-  else return false;
-  return true;
-}
-
-bool KindFromOption(const std::string& option, FileKind* kind) {
-  if (option == "plan") *kind = FileKind::kPlan;
-  else if (option == "stations") *kind = FileKind::kStations;
-  else if (option == "grid") *kind = FileKind::kGrid;
-  else return false;
-  return true;
-}
 
 // ---- Text helpers -------------------------------------------------------
 
@@ -285,7 +253,7 @@ void WritePlanJson(RoutePlanReader& plan, std::ostream& out) {
   out << "]}\n";
 }
 
-// ---- Driver -------------------------------------------------------------
+}  // namespace
 
 bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out,
                std::string* error) {
@@ -311,34 +279,6 @@ bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& o
     }
   }
   return false;
-}
-
-}  // namespace
-
-int RunDump(Env& env, const std::string& path, bool json, const std::string& kind,
-            std::ostream& out, std::ostream& err) {
-  FileKind file_kind;
-  if (!kind.empty() && !KindFromOption(kind, &file_kind)) {
-    err << "scenario-compiler: unknown --kind \"" << kind << "\" (use plan, stations or grid)\n";
-    return 1;
-  }
-  if (kind.empty() && !KindFromName(path, &file_kind)) {
-    err << "scenario-compiler: " << path
-        << ": cannot tell the file kind from the name; use --kind plan|stations|grid\n";
-    return 1;
-  }
-  std::string bytes;
-  Status read = env.ReadFile(path, kMaxCompiledFileBytes, &bytes);
-  if (!read.ok()) {
-    err << "scenario-compiler: " << read.message() << '\n';
-    return 1;
-  }
-  std::string error;
-  if (!DumpBytes(file_kind, bytes, json, out, &error)) {
-    err << "scenario-compiler: " << path << ": " << error << '\n';
-    return 1;
-  }
-  return 0;
 }
 
 }  // namespace sc

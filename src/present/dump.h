@@ -1,20 +1,18 @@
-// `scenario-compiler dump FILE [--json] [--kind plan|stations|grid]`: decodes
-// a compiled file and shows its content, as text for people or as JSON for
-// programs.
+// A compiled file's content shown as text for people or as JSON for
+// programs (the formatting behind `scenario-compiler dump`).
 #ifndef SC_PRESENT_DUMP_H_
 #define SC_PRESENT_DUMP_H_
 
 #include <ostream>
 #include <string>
-
-#include "platform/env.h"
+#include <string_view>
 
 namespace sc {
 
-// Reads `path` through `env`, decodes it and writes it to `out`. `kind` is
-// "plan", "stations" or "grid"; when empty it comes from the name: a name
-// ending in "_linea.dat" is a route plan, ".sim" a station file, any other
-// ".dat" a grid file (ASCII case ignored).
+// The three kinds of compiled file.
+enum class FileKind { kPlan, kStations, kGrid };
+
+// Decodes `bytes` as a file of `kind` and writes it to `out`.
 //
 // Text output:
 // - grid: one line per cell with any non-zero field, giving its index, its
@@ -30,11 +28,10 @@ namespace sc {
 // code points U+0081 etc., and a double that is not finite written as null.
 // The plan is streamed, so a long plan never sits in memory as text.
 //
-// Returns 0, or 1 after one line on `err`: "scenario-compiler: <path>: <what>
-// at byte offset N" for a malformed file, the path and the system's reason
-// for an unreadable one, or what is wrong with `kind`.
-int RunDump(Env& env, const std::string& path, bool json, const std::string& kind,
-            std::ostream& out, std::ostream& err);
+// A malformed file writes nothing and returns false with "<what> at byte
+// offset N" in `error`.
+bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out,
+               std::string* error);
 
 }  // namespace sc
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "commands/dump_command.h"
 #include "platform/mem_env.h"
 
 namespace sc {
@@ -56,7 +57,7 @@ struct DumpResult {
 DumpResult Dump(MemEnv& env, const std::string& path, bool json_output,
                 const std::string& kind = "") {
   std::ostringstream out, err;
-  int status = RunDump(env, path, json_output, kind, out, err);
+  int status = RunDumpCommand(env, path, json_output, kind, out, err);
   return {status, out.str(), err.str()};
 }
 

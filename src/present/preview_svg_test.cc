@@ -12,6 +12,7 @@
 #include "app/builtin_run.h"
 #include "present/preview_data.h"
 #include "compiler/compiled_files.h"
+#include "documents/documents.h"
 #include "platform/mem_env.h"
 #include "test_support.h"
 
