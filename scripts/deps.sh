@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing, and the
-# packages named as arguments (what one script needs beyond the build).
+# Installs the Debian packages the build needs, and the packages named as
+# arguments (what one script needs beyond the build), when one is missing.
+# Usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
 packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev "$@")
 # The editor tests run under Node.js (where the machine has none).

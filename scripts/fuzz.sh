@@ -1,38 +1,50 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer on) and runs each for SECONDS (default 60) over
-# its corpus in fuzz/corpus/<harness>. New inputs found go to build-fuzz/corpus,
-# crashes to build-fuzz/crashes. Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
+# UndefinedBehaviorSanitizer on) into build-fuzz/ and runs them over their
+# corpus in fuzz/corpus/<harness>.
+#
+#   scripts/fuzz.sh [SECONDS] [HARNESS...]   random fuzzing, SECONDS (default
+#       60) per harness; new inputs go to build-fuzz/corpus, crashes to
+#       build-fuzz/crashes.
+#   scripts/fuzz.sh --replay [HARNESS...]    what CI runs: every corpus input
+#       once (-runs=0), then a short run from a fixed seed, so the result is
+#       the same on every run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
-shift || true
-scripts/deps.sh
-missing=()
-for p in clang-14 libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+mode=random
+seconds=60
+if [ "${1:-}" = "--replay" ]; then
+  mode=replay
+  shift
+elif [ $# -gt 0 ]; then
+  seconds=$1
+  shift
 fi
+scripts/deps.sh clang-14 libclang-rt-14-dev
 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DSC_FUZZ=ON -DSC_SANITIZE=ON \
   -DSC_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-  harnesses=()
   for f in fuzz/*_fuzz.cc; do harnesses+=("$(basename "$f" .cc)"); done
 fi
 cmake --build build-fuzz -j "$(nproc)" --target "${harnesses[@]}"
 mkdir -p build-fuzz/crashes
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1
 for h in "${harnesses[@]}"; do
-  mkdir -p "build-fuzz/corpus/$h"
-  echo "== $h for ${seconds}s"
-  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
-    "build-fuzz/$h" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
-    -artifact_prefix="build-fuzz/crashes/$h-" -print_final_stats=1 \
-    "build-fuzz/corpus/$h" "fuzz/corpus/$h" 2>&1 | grep -E 'stat::|Done|ERROR|SUMMARY|crash|DONE' || true
+  common=(-timeout=30 -rss_limit_mb=2048 -artifact_prefix="build-fuzz/crashes/$h-")
+  if [ "$mode" = replay ]; then
+    echo "== $h: corpus replay, then 2000 runs from seed 1"
+    "build-fuzz/$h" "${common[@]}" -runs=0 "fuzz/corpus/$h" 2>&1 | grep -E 'ERROR|SUMMARY|DONE' || true
+    # New inputs go to a scratch folder, never into the committed corpus.
+    rm -rf "build-fuzz/scratch/$h" && mkdir -p "build-fuzz/scratch/$h"
+    "build-fuzz/$h" "${common[@]}" -seed=1 -runs=2000 "build-fuzz/scratch/$h" "fuzz/corpus/$h" 2>&1 |
+      grep -E 'ERROR|SUMMARY|DONE' || true
+  else
+    mkdir -p "build-fuzz/corpus/$h"
+    echo "== $h for ${seconds}s"
+    "build-fuzz/$h" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+      "build-fuzz/corpus/$h" "fuzz/corpus/$h" 2>&1 | grep -E 'stat::|Done|ERROR|SUMMARY|crash|DONE' || true
+  fi
   # A finding leaves an artifact: fail.
   if ls "build-fuzz/crashes/$h-"* >/dev/null 2>&1; then
     echo "$h: finding in build-fuzz/crashes" >&2

@@ -4,12 +4,7 @@
 # say), which AddressSanitizer does not. Uses the normal build in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-if ! dpkg-query -W -f='${Status}' valgrind 2>/dev/null | grep -q "install ok installed"; then
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q valgrind
-fi
+scripts/deps.sh valgrind
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build -j "$(nproc)" --target sc_tests
 # The in-process tests only: those that start the program would measure the

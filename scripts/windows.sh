@@ -5,19 +5,8 @@
 # they write, byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-
-packages=(g++-mingw-w64-x86-64-posix googletest wine wine64 locales)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+scripts/deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 locales
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
-fi
 # The tests run under a Russian locale, whose ANSI code page (1251) reads the
 # bytes of accented Windows-1252 letters as other letters: a name that went
 # through the system code page instead of 1252 would fail.
