@@ -1,5 +1,5 @@
-// memorizza_percorso: the whole compile of a scenario from its two text
-// descriptions, up to (not including) writing the compiled files.
+// The whole compile of a scenario from its two text descriptions, up to
+// (not including) writing the compiled files.
 #ifndef SC_COMPILER_COMPILE_H_
 #define SC_COMPILER_COMPILE_H_
 

@@ -52,7 +52,7 @@ void MarkBeforeSignal(TrackGrid& grid, int64_t c, RunState& state) {
   state.Fail(kErrNoRoomSignalMarker, MetresOf(c));
 }
 
-// Step A: every signal in the 20 cells before the warning in cell i.
+// Marks every signal in the 20 cells before the warning in cell i.
 void MarkSignalsBeforeWarning(TrackGrid& grid, int64_t i, RunState& state) {
   for (int64_t k = 1; k <= kLookBack; ++k) {
     const int64_t c = i - k;
@@ -61,7 +61,7 @@ void MarkSignalsBeforeWarning(TrackGrid& grid, int64_t i, RunState& state) {
   }
 }
 
-// Steps B1 to B3: markers 5-7, 11-13 and 18-20 cells before the start in
+// Markers 5-7, 11-13 and 18-20 cells before the slowdown start in
 // cell i, each only when the start lies far enough from the grid's start.
 void MarkBeforeStart(TrackGrid& grid, int64_t i, RunState& state) {
   struct Band {
@@ -75,7 +75,7 @@ void MarkBeforeStart(TrackGrid& grid, int64_t i, RunState& state) {
   }
 }
 
-// Step B4: a marker every 8 cells from the start in cell i up to the first
+// A marker every 8 cells from the start in cell i up to the first
 // slowdown end, shifted by one cell back or forward when the cell is taken.
 // After a failure no further marker goes into this run. The run never goes
 // past U. Returns the cell where it stopped.
@@ -111,7 +111,7 @@ int64_t FindSlowdownEnd(const TrackGrid& grid, int64_t i) {
   return -1;
 }
 
-// Step B5: a marker before the first signal in cells n to n + 12 (never past
+// A marker before the first signal in cells n to n + 12 (never past
 // U), in the cell just before it or the one before that.
 void MarkBeforeNextSignal(TrackGrid& grid, int64_t n, RunState& state) {
   int64_t p = -1;
@@ -125,8 +125,8 @@ void MarkBeforeNextSignal(TrackGrid& grid, int64_t n, RunState& state) {
   if (!MarkFirstFree(grid, {p, p - 1})) state.Fail(kErrNoRoomRunMarker, MetresOf(n));
 }
 
-// Step B for the slowdown start in cell i. The forward search starts where
-// the slowdown ends: where the run stopped, or, for a fast slowdown without
+// Every marker around the slowdown that starts in cell i. The forward
+// search starts where the slowdown ends: where the run stopped, or, for a fast slowdown without
 // a run, at the first end cell after i (no search when there is none).
 void MarkAroundSlowdown(TrackGrid& grid, int64_t i, RunState& state) {
   MarkBeforeStart(grid, i, state);
