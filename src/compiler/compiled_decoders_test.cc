@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -203,15 +205,12 @@ TEST(DecodeRoundTrip, StationAndGridFilesReadBackExactly) {
 TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   // Enough metres that the writer hands over more than one block.
   RoutePlan plan(120000);
-  plan.filled = 113000;
-  plan.x[0] = 0;  // the writer reads every metre below `filled`
-  plan.y[0] = 0;
-  plan.x[1] = 0;
-  plan.y[1] = 1;
-  for (int64_t m = 2; m < plan.filled; ++m) {
-    plan.x[static_cast<size_t>(m)] = static_cast<double>(m) * 0.999 - 3.0;
-    plan.y[static_cast<size_t>(m)] = -1.0 / static_cast<double>(m);
-  }
+  plan.Start();
+  plan.Turn(0.0002, 40000);
+  plan.Straight(30000);
+  plan.Turn(-0.0005, 42998);
+  ASSERT_EQ(plan.filled(), 113000);
+  const testing::PlanColumns points = testing::PointsOf(plan);
   MemEnv env;
   std::unique_ptr<ReplacingFile> file;
   ASSERT_TRUE(env.NewReplacingFile("/p", &file).ok());
@@ -221,12 +220,12 @@ TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   DecodedPlan decoded;
   std::string error;
   ASSERT_TRUE(DecodeRoutePlan(env.files["/p"], &decoded, &error)) << error;
-  ASSERT_EQ(decoded.x.size(), plan.x.size());
-  ASSERT_EQ(decoded.y.size(), plan.y.size());
-  for (size_t m = 0; m < plan.x.size(); ++m) {
+  ASSERT_EQ(decoded.x.size(), 120001u);
+  ASSERT_EQ(decoded.y.size(), 120001u);
+  for (size_t m = 0; m < decoded.x.size(); ++m) {
     const uint16_t type = m < 2 ? kPlanInt16 : m < 113000 ? kPlanDouble : kPlanEmpty;
-    const double x = type == kPlanEmpty ? 0.0 : plan.x[m];
-    const double y = type == kPlanEmpty ? 0.0 : plan.y[m];
+    const double x = type == kPlanEmpty ? 0.0 : points.x[m];
+    const double y = type == kPlanEmpty ? 0.0 : points.y[m];
     ASSERT_EQ(decoded.x[m].type, type) << m;
     ASSERT_EQ(decoded.y[m].type, type) << m;
     ASSERT_EQ(std::bit_cast<uint64_t>(decoded.x[m].value), std::bit_cast<uint64_t>(x)) << m;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "model/rounding.h"
@@ -24,8 +26,6 @@ constexpr size_t kPlanBlock = size_t{1} << 20;
 constexpr uint16_t kVariantEmpty = 0;
 constexpr uint16_t kVariantInteger = 2;
 constexpr uint16_t kVariantDouble = 5;
-// Metres 0 and 1 hold the 16-bit starting points.
-constexpr int64_t kStartingPoints = 2;
 
 // Little-endian writers into a byte buffer.
 void PutU8(std::string& out, uint8_t v) { out.push_back(static_cast<char>(v)); }
@@ -81,118 +81,132 @@ void PutCell(std::string& out, const TrackCell& c) {
   PutU8(out, c.adhesion);
 }
 
-// Fills a fixed block with plan elements and hands each full block to the
-// file, so the plan is never held a second time in memory. Runs of elements
-// are encoded straight into the block, ten or two bytes each, with no check
-// per element. Each Put returns false once handing a block over has failed;
-// status() then says why.
-class PlanStream {
- public:
-  explicit PlanStream(ReplacingFile& file) : file_(file), block_(new char[kPlanBlock]) {}
+constexpr size_t kEmptyBytes = 2;
+constexpr size_t kIntegerBytes = 4;
+constexpr size_t kDoubleBytes = 10;
 
-  bool PutEmpties(int64_t n) {
+// A variant element holding a double: its type code, then the 8 bytes.
+inline void PutDouble(char* p, double v) {
+  p[0] = static_cast<char>(kVariantDouble);
+  p[1] = 0;
+  const uint64_t bits = std::bit_cast<uint64_t>(v);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p + 2, &bits, 8);
+  } else {
+    for (int b = 0; b < 8; ++b) p[2 + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
+  }
+}
+
+// A variant element holding a 16-bit integer: its type code, then the value.
+void PutInteger(char* p, int16_t v) {
+  const uint16_t u = static_cast<uint16_t>(v);
+  p[0] = static_cast<char>(kVariantInteger);
+  p[1] = 0;
+  p[2] = static_cast<char>(u & 0xFF);
+  p[3] = static_cast<char>(u >> 8);
+}
+
+// One column of the plan being encoded: a block of bytes that goes to the
+// file at its place whenever it is full.
+class ColumnBlock {
+ public:
+  explicit ColumnBlock(uint64_t offset) : block_(new char[kPlanBlock]), offset_(offset) {}
+  char* at() { return block_.get() + used_; }
+  size_t room() const { return kPlanBlock - used_; }
+  void Advance(size_t n) { used_ += n; }
+  // Empty elements, two zero bytes each, flushing as the block fills.
+  Status PutEmpties(int64_t n, ReplacingFile& file) {
     while (n > 0) {
-      const int64_t k = std::min(n, Room(kEmptyBytes));
-      if (k == 0) {
-        if (!Flush()) return false;
-        continue;
+      if (room() < kEmptyBytes) {
+        Status s = Flush(file);
+        if (!s.ok()) return s;
       }
-      // An empty element is its type code 0: two zero bytes.
-      std::memset(block_.get() + used_, 0, static_cast<size_t>(k) * kEmptyBytes);
-      used_ += static_cast<size_t>(k) * kEmptyBytes;
+      const int64_t k = std::min<int64_t>(n, static_cast<int64_t>(room() / kEmptyBytes));
+      std::memset(at(), 0, static_cast<size_t>(k) * kEmptyBytes);
+      Advance(static_cast<size_t>(k) * kEmptyBytes);
       n -= k;
     }
-    return status_.ok();
+    return Flush(file);
   }
-  bool PutInteger(int16_t v) {
-    if (Room(kIntegerBytes) == 0 && !Flush()) return false;
-    PutLittle(kVariantInteger, 2);
-    PutLittle(static_cast<uint16_t>(v), 2);
-    return true;
-  }
-  bool PutDoubles(const double* v, int64_t n) {
-    while (n > 0) {
-      const int64_t k = std::min(n, Room(kDoubleBytes));
-      if (k == 0) {
-        if (!Flush()) return false;
-        continue;
-      }
-      char* p = block_.get() + used_;
-      for (int64_t i = 0; i < k; ++i, p += kDoubleBytes) {
-        p[0] = static_cast<char>(kVariantDouble);
-        p[1] = 0;
-        const uint64_t bits = std::bit_cast<uint64_t>(v[i]);
-        if constexpr (std::endian::native == std::endian::little) {
-          std::memcpy(p + 2, &bits, 8);
-        } else {
-          for (int b = 0; b < 8; ++b) p[2 + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
-        }
-      }
-      used_ += static_cast<size_t>(k) * kDoubleBytes;
-      v += k;
-      n -= k;
-    }
-    return status_.ok();
-  }
-  bool Flush() {
-    if (!status_.ok()) return false;
-    if (used_ == 0) return true;
-    status_ = file_.Append(std::string_view(block_.get(), used_));
+  Status Flush(ReplacingFile& file) {
+    if (used_ == 0) return Status::Ok();
+    Status s = file.WriteAt(offset_, std::string_view(block_.get(), used_));
+    offset_ += used_;
     used_ = 0;
-    return status_.ok();
+    return s;
   }
-  const Status& status() const { return status_; }
 
  private:
-  static constexpr int64_t kEmptyBytes = 2;
-  static constexpr int64_t kIntegerBytes = 4;
-  static constexpr int64_t kDoubleBytes = 10;
-
-  // How many elements of `size` bytes still fit in the block.
-  int64_t Room(int64_t size) const {
-    return status_.ok() ? static_cast<int64_t>(kPlanBlock - used_) / size : 0;
-  }
-  void PutLittle(uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) block_[used_++] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  }
-
-  ReplacingFile& file_;
   std::unique_ptr<char[]> block_;
+  uint64_t offset_;
   size_t used_ = 0;
-  Status status_;
 };
 
-// One column of the plan, metres 0 to the last: the starting points as
-// 16-bit integers, computed metres as doubles, the rest empty.
-bool WritePlanColumn(const PlanColumn& column, int64_t filled, PlanStream& out) {
-  const int64_t metres = static_cast<int64_t>(column.size());
-  const int64_t computed = std::clamp<int64_t>(filled, 0, metres);
-  const int64_t starting = std::min(computed, kStartingPoints);
+// Encodes both columns in one walk over the plan's points: each point's x
+// goes to column 0's block and its y to column 1's, and the two blocks fill
+// at the same pace, so they are written out together.
+Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting,
+                         int64_t computed, uint64_t column_bytes, ReplacingFile& file) {
+  ColumnBlock x(0);
+  ColumnBlock y(column_bytes);
   for (int64_t m = 0; m < starting; ++m) {
-    if (!out.PutInteger(Wrap16(RoundToInt(column[static_cast<size_t>(m)])))) return false;
+    PutInteger(x.at(), Wrap16(RoundToInt(RoutePlan::kStartX[m])));
+    PutInteger(y.at(), Wrap16(RoundToInt(RoutePlan::kStartY[m])));
+    x.Advance(kIntegerBytes);
+    y.Advance(kIntegerBytes);
   }
-  return out.PutDoubles(column.data() + starting, computed - starting) &&
-         out.PutEmpties(metres - computed);
+  Status status;
+  size_t room = x.room() / kDoubleBytes;
+  int64_t left = computed - starting;
+  plan.ForEachComputedPoint([&](double px, double py) {
+    // Past the last metre (never the case once drawn), or after a failure.
+    if (left <= 0 || !status.ok()) return;
+    if (room == 0) {
+      status = x.Flush(file);
+      if (status.ok()) status = y.Flush(file);
+      if (!status.ok()) return;
+      room = x.room() / kDoubleBytes;
+    }
+    PutDouble(x.at(), px);
+    PutDouble(y.at(), py);
+    x.Advance(kDoubleBytes);
+    y.Advance(kDoubleBytes);
+    --room;
+    --left;
+  });
+  if (!status.ok()) return status;
+  Status s = x.PutEmpties(metres - computed, file);
+  if (s.ok()) s = y.PutEmpties(metres - computed, file);
+  return s;
 }
 
-// Starts the replacement of `path` and writes `bytes` into it.
-Status StartReplacing(Env& env, const std::string& path, std::string_view bytes,
-                      std::unique_ptr<ReplacingFile>* file) {
-  Status s = env.NewReplacingFile(path, file);
+// Writes `bytes` into `file` and syncs it.
+Status WriteAndSync(ReplacingFile& file, std::string_view bytes) {
+  Status s = file.Append(bytes);
   if (!s.ok()) return s;
-  s = (*file)->Append(bytes);
-  if (!s.ok()) return s;
-  return (*file)->Sync();
+  return file.Sync();
 }
 
-Status StartReplacingPlan(Env& env, const std::string& path, const RoutePlan& plan,
-                          std::unique_ptr<ReplacingFile>* file) {
-  Status s = env.NewReplacingFile(path, file);
-  if (!s.ok()) return s;
-  s = WriteRoutePlan(plan, **file);
-  if (!s.ok()) return s;
-  return (*file)->Sync();
-}
+// Runs `work` on a second thread until Wait(); on this thread when no
+// thread can be started.
+class Overlapped {
+ public:
+  template <typename Work>
+  explicit Overlapped(Work work) {
+    try {
+      thread_ = std::thread(work);
+    } catch (const std::system_error&) {
+      work();
+    }
+  }
+  ~Overlapped() { Wait(); }
+  void Wait() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -220,11 +234,14 @@ std::string EncodeGridFile(const TrackGrid& grid) {
 }
 
 Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
-  PlanStream out(file);
-  if (WritePlanColumn(plan.x, plan.filled, out) && WritePlanColumn(plan.y, plan.filled, out)) {
-    out.Flush();
-  }
-  return out.status();
+  const int64_t metres = int64_t{plan.last_metre()} + 1;
+  if (metres <= 0) return Status::Ok();
+  const int64_t computed = std::clamp<int64_t>(plan.filled(), 0, metres);
+  const int64_t starting = std::min<int64_t>(computed, RoutePlan::kStartingPoints);
+  const uint64_t column_bytes = static_cast<uint64_t>(starting) * kIntegerBytes +
+                                static_cast<uint64_t>(computed - starting) * kDoubleBytes +
+                                static_cast<uint64_t>(metres - computed) * kEmptyBytes;
+  return EncodePlanColumns(plan, metres, starting, computed, column_bytes, file);
 }
 
 std::string RoutePlanFileName(const RunState& s) { return s.LineFilePart() + "_linea.dat"; }
@@ -268,20 +285,41 @@ Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& s
     }
   }
 
-  // Step 1: every file written and synced under its temporary name.
-  std::vector<std::unique_ptr<ReplacingFile>> set;
-  if (state.compile_flag != 0 && compilation.plan) {
-    Status s = StartReplacingPlan(env, plan_path, *compilation.plan, &set.emplace_back());
-    if (!s.ok()) return s;
-  }
-  Status s = StartReplacing(env, station_path, EncodeStationFile(compilation.stations),
-                            &set.emplace_back());
-  if (!s.ok()) return s;
-  s = StartReplacing(env, grid_path, EncodeGridFile(*compilation.grid), &set.emplace_back());
+  // Every temporary is made here, before the second thread starts, and
+  // removed here (when not committed) after it ends, so the list of
+  // temporaries a signal removes only changes on this thread.
+  const bool with_plan = state.compile_flag != 0 && compilation.plan;
+  std::unique_ptr<ReplacingFile> plan_file, station_file, grid_file;
+  Status s;
+  if (with_plan) s = env.NewReplacingFile(plan_path, &plan_file);
+  if (s.ok()) s = env.NewReplacingFile(station_path, &station_file);
+  if (s.ok()) s = env.NewReplacingFile(grid_path, &grid_file);
   if (!s.ok()) return s;
 
-  // Step 2: the renames, in order.
-  for (std::unique_ptr<ReplacingFile>& file : set) {
+  // Step 1: every file written and synced under its temporary name; the two
+  // small files on a second thread while the plan is written and synced
+  // here, since syncing is mostly waiting for the disk.
+  Status small;
+  {
+    Overlapped small_files([&] {
+      small = WriteAndSync(*station_file, EncodeStationFile(compilation.stations));
+      if (small.ok()) small = WriteAndSync(*grid_file, EncodeGridFile(*compilation.grid));
+    });
+    if (with_plan) {
+      s = WriteRoutePlan(*compilation.plan, *plan_file);
+      if (s.ok()) s = plan_file->Sync();
+    }
+  }
+  if (!s.ok()) return s;
+  if (!small.ok()) return small;
+
+  // Step 2: the renames, plan first and grid last, so that a rename failing
+  // part way never leaves a new grid beside an old plan.
+  std::vector<ReplacingFile*> set;
+  if (with_plan) set.push_back(plan_file.get());
+  set.push_back(station_file.get());
+  set.push_back(grid_file.get());
+  for (ReplacingFile* file : set) {
     s = file->Commit();
     if (!s.ok()) return s;
   }

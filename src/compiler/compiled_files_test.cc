@@ -80,13 +80,15 @@ TEST(CompiledFiles, GridCellLayout) {
   EXPECT_EQ(out.substr(30), std::string(14115 - 30, '\0'));
 }
 
-// Collects what is appended, and can fail an Append.
+// Collects what is written, and can fail a write.
 class RecordingFile : public ReplacingFile {
  public:
-  Status Append(std::string_view bytes) override {
+  Status Append(std::string_view bytes) override { return WriteAt(data.size(), bytes); }
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
     if (fail_append) return Status::IoError("plan: disk full");
     appends.push_back(bytes.size());
-    data.append(bytes);
+    if (data.size() < offset + bytes.size()) data.resize(offset + bytes.size());
+    data.replace(offset, bytes.size(), bytes);
     return Status::Ok();
   }
   Status Sync() override { return Status::Ok(); }
@@ -98,43 +100,45 @@ class RecordingFile : public ReplacingFile {
 
 TEST(CompiledFiles, RoutePlanLayout) {
   // Metres 0 to 4; 0 and 1 are the starting points, 2 and 3 computed, 4 empty.
+  // Turning by 0.5: metre 2 is (0 + (0 + 1 * 0.5), 1 + (1 - 0 * 0.5)) =
+  // (0.5, 2), metre 3 is (0.5 + (0.5 + 1 * 0.5), 2 + (1 - 0.5 * 0.5)) =
+  // (1.5, 2.75).
   RoutePlan plan(4);
-  plan.x = {0, 0, 0.5, -1.25, 0};
-  plan.y = {0, 1, 2, 3, 0};
-  plan.filled = 4;
+  RecordingFile never_started;
+  ASSERT_TRUE(WriteRoutePlan(plan, never_started).ok());
+  // A plan never started is all empty elements.
+  EXPECT_EQ(never_started.data, std::string(20, '\0'));
+
+  plan.Start();
+  plan.Turn(0.5, 2);
   RecordingFile file;
   ASSERT_TRUE(WriteRoutePlan(plan, file).ok());
   const std::string expected = Bytes(
       "\x02\x00\x00\x00" "\x02\x00\x00\x00"
       "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F"
-      "\x05\x00\x00\x00\x00\x00\x00\x00\xF4\xBF"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\xF8\x3F"
       "\x00\x00"
       "\x02\x00\x00\x00" "\x02\x00\x01\x00"
       "\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40"
-      "\x05\x00\x00\x00\x00\x00\x00\x00\x08\x40"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\x06\x40"
       "\x00\x00",
       60);
   EXPECT_EQ(file.data, expected);
-
-  // A plan never started is all empty elements.
-  plan.filled = 0;
-  RecordingFile empty;
-  ASSERT_TRUE(WriteRoutePlan(plan, empty).ok());
-  EXPECT_EQ(empty.data, std::string(20, '\0'));
 }
 
 TEST(CompiledFiles, RoutePlanStreamsInLargeBlocks) {
   RoutePlan plan(300000);
-  for (size_t m = 0; m < plan.x.size(); ++m) {
-    plan.x[m] = static_cast<double>(m) * 0.5;
-    plan.y[m] = static_cast<double>(m);
-  }
-  plan.filled = 299999;
+  plan.Start();
+  plan.Straight(299997);
   RecordingFile file;
   ASSERT_TRUE(WriteRoutePlan(plan, file).ok());
   // Per column: 2 starting points, 299997 doubles, 2 empty elements.
   const size_t column = 2 * 4 + 299997 * 10 + 2 * 2;
   ASSERT_EQ(file.data.size(), 2 * column);
+  // Every byte written once, in at most six writes.
+  size_t written = 0;
+  for (size_t n : file.appends) written += n;
+  EXPECT_EQ(written, file.data.size());
   EXPECT_LE(file.appends.size(), 6u);
   for (size_t n : file.appends) EXPECT_LE(n, size_t{1} << 20);
   // Column 1, metre 200000 lies beyond the first blocks: 5, then 200000.0.
@@ -159,8 +163,8 @@ Scenario SmallScenario() {
   s.state.train_number = "2001";
   s.c.grid.emplace(2);
   s.c.plan.emplace(3);
-  s.c.plan->y = {0, 1, 2, 0};
-  s.c.plan->filled = 3;
+  s.c.plan->Start();
+  s.c.plan->Straight(1);
   s.c.stations.slots[kSlotBackgrounds].name = "Vastro - Dreo";
   return s;
 }
@@ -202,6 +206,40 @@ TEST(CompiledFiles, AFailureWhileWritingLeavesThePreviousSetWhole) {
   }
 }
 
+TEST(CompiledFiles, FailuresOnBothThreadsLeaveThePreviousSetWholeAndNameTheFirstFile) {
+  // The plan is written on one thread and the small files on another: any
+  // mix of failures among them renames nothing, removes every temporary,
+  // and names the first failing file in the order plan, station, grid.
+  Scenario s = SmallScenario();
+  const std::string plan = JoinPath("/out", "Vastro - Dreo_linea.dat");
+  const std::string sim = JoinPath("/out", "Vastro - Dreo_2001.sim");
+  const std::string grid = JoinPath("/out", "Vastro - Dreo_2001.dat");
+  const struct {
+    std::vector<std::string> failing_writes;
+    std::vector<std::string> failing_syncs;
+    std::string named;
+  } cases[] = {
+      {{plan}, {}, plan},
+      {{sim}, {}, sim},
+      {{grid}, {}, grid},
+      {{plan, grid}, {}, plan},
+      {{grid}, {plan}, plan},
+      {{}, {sim, grid}, sim},
+      {{sim}, {plan, grid}, plan},
+  };
+  for (const auto& c : cases) {
+    MemEnv env;
+    for (const std::string& p : {plan, sim, grid}) env.files[p] = "old";
+    env.failing_writes.insert(c.failing_writes.begin(), c.failing_writes.end());
+    env.failing_syncs.insert(c.failing_syncs.begin(), c.failing_syncs.end());
+    Status st = WriteCompiledFiles(env, "/out", s.state, s.c);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.message().rfind(c.named + ": ", 0), 0u) << st.message();
+    for (const std::string& p : {plan, sim, grid}) EXPECT_EQ(env.files[p], "old") << c.named;
+    EXPECT_TRUE(env.commits.empty()) << c.named;
+  }
+}
+
 TEST(CompiledFiles, RenamesComeAfterEveryFileIsWrittenAndStopAtAFailure) {
   Scenario s = SmallScenario();
   MemEnv env;
@@ -216,6 +254,17 @@ TEST(CompiledFiles, RenamesComeAfterEveryFileIsWrittenAndStopAtAFailure) {
   EXPECT_EQ(env.commits, std::vector<std::string>{plan});
   EXPECT_EQ(env.files[sim], "old");
   EXPECT_EQ(env.files[grid], "old");
+}
+
+TEST(CompiledFiles, RenamesThePlanFirstAndTheGridLast) {
+  // A rename failing part way may leave a new plan beside an old grid, never
+  // a new grid beside an old plan.
+  Scenario s = SmallScenario();
+  MemEnv env;
+  ASSERT_TRUE(WriteCompiledFiles(env, "/out", s.state, s.c).ok());
+  EXPECT_EQ(env.commits, (std::vector<std::string>{JoinPath("/out", "Vastro - Dreo_linea.dat"),
+                                                   JoinPath("/out", "Vastro - Dreo_2001.sim"),
+                                                   JoinPath("/out", "Vastro - Dreo_2001.dat")}));
 }
 
 TEST(CompiledFiles, NamesThatCoincideOrRunTooLongAreRefused) {

@@ -5,6 +5,7 @@
 #define SC_PLATFORM_ENV_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,12 @@ class ReplacingFile {
  public:
   virtual ~ReplacingFile() = default;
   virtual Status Append(std::string_view bytes) = 0;
+  // Writes `bytes` at `offset` of the temporary (a gap before it reads as
+  // zeros), independently of Append's position: a file is written either by
+  // Append or by WriteAt, not by both. Where the system allows, it also
+  // starts writing those bytes out to disk without waiting, so that Sync
+  // finds less left to do.
+  virtual Status WriteAt(uint64_t offset, std::string_view bytes) = 0;
   // Writes out what is buffered and forces the temporary's bytes to disk.
   // After it succeeds, Commit() only renames. Optional: Commit() syncs first
   // when it was not called.
