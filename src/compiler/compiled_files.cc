@@ -19,8 +19,10 @@ namespace {
 
 // Texts carry a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
-// The route plan goes to the file in blocks of this size.
-constexpr size_t kPlanBlock = size_t{1} << 20;
+// Each column of the route plan goes to the file in blocks of this size:
+// large enough for few writes, small enough that both stay in the cache
+// between being encoded and being copied to the file.
+constexpr size_t kPlanBlock = size_t{1} << 18;
 
 // Variant type codes of the route plan's elements.
 constexpr uint16_t kVariantEmpty = 0;
@@ -155,26 +157,27 @@ Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting
     x.Advance(kIntegerBytes);
     y.Advance(kIntegerBytes);
   }
-  Status status;
-  size_t room = x.room() / kDoubleBytes;
-  int64_t left = computed - starting;
-  plan.ForEachComputedPoint([&](double px, double py) {
-    // Past the last metre (never the case once drawn), or after a failure.
-    if (left <= 0 || !status.ok()) return;
-    if (room == 0) {
-      status = x.Flush(file);
-      if (status.ok()) status = y.Flush(file);
-      if (!status.ok()) return;
-      room = x.room() / kDoubleBytes;
+  RoutePlan::Walker walker(plan);
+  for (int64_t left = computed - starting; left > 0;) {
+    if (x.room() < kDoubleBytes) {
+      Status s = x.Flush(file);
+      if (s.ok()) s = y.Flush(file);
+      if (!s.ok()) return s;
     }
-    PutDouble(x.at(), px);
-    PutDouble(y.at(), py);
-    x.Advance(kDoubleBytes);
-    y.Advance(kDoubleBytes);
-    --room;
-    --left;
-  });
-  if (!status.ok()) return status;
+    const int64_t n = std::min(left, static_cast<int64_t>(x.room() / kDoubleBytes));
+    char* px = x.at();
+    char* py = y.at();
+    const int64_t visited = walker.Next(n, [&](double vx, double vy) {
+      PutDouble(px, vx);
+      PutDouble(py, vy);
+      px += kDoubleBytes;
+      py += kDoubleBytes;
+    });
+    if (visited == 0) break;  // fewer points than `filled` says: never the case
+    x.Advance(static_cast<size_t>(visited) * kDoubleBytes);
+    y.Advance(static_cast<size_t>(visited) * kDoubleBytes);
+    left -= visited;
+  }
   Status s = x.PutEmpties(metres - computed, file);
   if (s.ok()) s = y.PutEmpties(metres - computed, file);
   return s;
