@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "model/rounding.h"
@@ -183,34 +181,6 @@ Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting
   return s;
 }
 
-// Writes `bytes` into `file` and syncs it.
-Status WriteAndSync(ReplacingFile& file, std::string_view bytes) {
-  Status s = file.Append(bytes);
-  if (!s.ok()) return s;
-  return file.Sync();
-}
-
-// Runs `work` on a second thread until Wait(); on this thread when no
-// thread can be started.
-class Overlapped {
- public:
-  template <typename Work>
-  explicit Overlapped(Work work) {
-    try {
-      thread_ = std::thread(work);
-    } catch (const std::system_error&) {
-      work();
-    }
-  }
-  ~Overlapped() { Wait(); }
-  void Wait() {
-    if (thread_.joinable()) thread_.join();
-  }
-
- private:
-  std::thread thread_;
-};
-
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -304,9 +274,10 @@ Status WriteCompiledFiles(Env& env, const std::string& folder, const RunState& s
   // here, since syncing is mostly waiting for the disk.
   Status small;
   {
-    Overlapped small_files([&] {
-      small = WriteAndSync(*station_file, EncodeStationFile(compilation.stations));
-      if (small.ok()) small = WriteAndSync(*grid_file, EncodeGridFile(*compilation.grid));
+    Alongside small_files([&] {
+      small = station_file->Append(EncodeStationFile(compilation.stations));
+      if (small.ok()) small = grid_file->Append(EncodeGridFile(*compilation.grid));
+      if (small.ok()) small = SyncTogether({station_file.get(), grid_file.get()});
     });
     if (with_plan) {
       s = WriteRoutePlan(*compilation.plan, *plan_file);

@@ -28,5 +28,31 @@ TEST(Env, WriteAtPlacesBytesAtTheirOffsetsAndAGapReadsAsZeros) {
   }
 }
 
+TEST(Env, WriteFilesRenamesNothingUntilEveryFileIsSynced) {
+  const std::vector<std::string> paths = {"/a", "/b", "/c"};
+  const std::vector<Env::NewFile> files = {{"/a", "new a"}, {"/b", "new b"}, {"/c", "new c"}};
+  // A failure to write or sync any one of them: every target as it was.
+  for (const std::string& failing : paths) {
+    for (bool at_sync : {false, true}) {
+      MemEnv env;
+      for (const std::string& p : paths) env.files[p] = "old";
+      (at_sync ? env.failing_syncs : env.failing_writes).insert(failing);
+      Status s = env.WriteFiles(files);
+      ASSERT_FALSE(s.ok());
+      EXPECT_EQ(s.message().rfind(failing + ": ", 0), 0u) << s.message();
+      EXPECT_TRUE(env.commits.empty()) << failing;
+      for (const std::string& p : paths) EXPECT_EQ(env.files[p], "old") << failing;
+    }
+  }
+  // A rename failing part way: the files before it are new, the rest old.
+  MemEnv env;
+  for (const std::string& p : paths) env.files[p] = "old";
+  env.failing_paths.insert("/b");
+  EXPECT_FALSE(env.WriteFiles(files).ok());
+  EXPECT_EQ(env.commits, std::vector<std::string>{"/a"});
+  EXPECT_EQ(env.files["/b"], "old");
+  EXPECT_EQ(env.files["/c"], "old");
+}
+
 }  // namespace
 }  // namespace sc
