@@ -4,12 +4,12 @@
 //
 // Usage: replace_files FROM_DIR TO_DIR NAME...
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -20,10 +20,25 @@ int main(int argc, char** argv) {
   const std::string from = argv[1], to = argv[2];
   std::vector<std::string> contents;
   for (int i = 3; i < argc; ++i) {
-    std::ifstream in(from + "/" + argv[i], std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    contents.push_back(bytes.str());
+    const std::string source = from + "/" + argv[i];
+    std::string bytes;
+    struct stat st;
+    int fd = ::open(source.c_str(), O_RDONLY);
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      std::perror(source.c_str());
+      return 1;
+    }
+    bytes.resize(static_cast<size_t>(st.st_size));
+    for (size_t done = 0; done < bytes.size();) {
+      ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) {
+        std::perror(source.c_str());
+        return 1;
+      }
+      done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    contents.push_back(std::move(bytes));
   }
   for (int i = 3; i < argc; ++i) {
     const std::string target = to + "/" + argv[i];
