@@ -8,7 +8,9 @@
 
 #include "app/builtin_run.h"
 #include "app/report.h"
-#include "compiler/compiled_decoders.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 #include "platform/mem_env.h"
 
 namespace sc {

@@ -1,5 +1,6 @@
-// The compiled files the simulator loads: route plan, station file and grid
-// file, little-endian, no headers, each replaced whole.
+// The compiled files the simulator loads, written as a set: route plan,
+// station file and grid file, each replaced whole. Their layouts, encoders
+// and decoders are in compiler/format/.
 #ifndef SC_COMPILER_COMPILED_FILES_H_
 #define SC_COMPILER_COMPILED_FILES_H_
 
@@ -7,15 +8,13 @@
 #include <vector>
 
 #include "compiler/compilation.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 #include "model/run_state.h"
 #include "platform/env.h"
 
 namespace sc {
-
-std::string EncodeStationFile(const StationTable& stations);
-std::string EncodeGridFile(const TrackGrid& grid);
-// Streams the route plan into `file` in large blocks.
-Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file);
 
 // File names: "<line>_linea.dat", "<line>_<train>.sim", "<line>_<train>.dat".
 std::string RoutePlanFileName(const RunState& state);

@@ -4,7 +4,9 @@
 #include <set>
 #include <string>
 
-#include "compiler/compiled_decoders.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 
 namespace sc {
 namespace {
