@@ -4,6 +4,7 @@
 #ifndef SC_PLATFORM_ENV_H_
 #define SC_PLATFORM_ENV_H_
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -71,6 +72,27 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
+// What tells a file's versions apart without reading it: the modification
+// time (in the file system's own units) and the size.
+struct FileStamp {
+  int64_t modified = 0;
+  uint64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// Interrupt, termination and hang-up signals (Ctrl-C, `kill`, a closed
+// terminal; on Windows console control events) caught as a request to stop,
+// for a program that runs until the person ends it. While the object lives
+// they no longer end the program; temporaries being written are then removed
+// by their owners as the program winds down. Take it before starting any
+// thread, so that every thread leaves the signals to it.
+class StopRequests {
+ public:
+  virtual ~StopRequests() = default;
+  // Waits up to `timeout` for a stop request; true once one came.
+  virtual bool Wait(std::chrono::milliseconds timeout) = 0;
+};
+
 class Env {
  public:
   virtual ~Env() = default;
@@ -99,6 +121,11 @@ class Env {
                              bool* busy) = 0;
   // Takes the advisory lock on `path`, waiting for whoever holds it.
   virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
+  // The stamp of the file `path` names; an error when it cannot be read
+  // (missing, for example while an editor replaces it).
+  virtual Status StampFile(const std::string& path, FileStamp* stamp) = 0;
+  // Starts catching the stop signals; see StopRequests.
+  virtual Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) = 0;
 
   // Replaces `path` whole with `bytes` (temporary file, then rename).
   Status WriteFile(const std::string& path, std::string_view bytes);

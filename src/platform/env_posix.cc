@@ -1,11 +1,14 @@
 // The platform seam on POSIX systems (Linux).
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -90,6 +93,41 @@ void InstallCleanupHandlers() {
     ::sigaction(s, &action, nullptr);
   }
 }
+
+// ---- Stop requests --------------------------------------------------------
+
+// The cleanup signals blocked in this thread (and in every thread it starts
+// afterwards) and taken one at a time with sigtimedwait: they never reach the
+// cleanup handler, so nothing ends the program behind its owner's back.
+class PosixStopRequests : public StopRequests {
+ public:
+  PosixStopRequests() {
+    sigemptyset(&set_);
+    for (int s : kCleanupSignals) sigaddset(&set_, s);
+    ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+  }
+  ~PosixStopRequests() override { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+  bool Wait(std::chrono::milliseconds timeout) override {
+    if (stopped_) return true;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() < 0) left = std::chrono::nanoseconds(0);
+      struct timespec wait;
+      wait.tv_sec = static_cast<time_t>(left.count() / 1000000000);
+      wait.tv_nsec = static_cast<long>(left.count() % 1000000000);
+      if (::sigtimedwait(&set_, nullptr, &wait) > 0) return stopped_ = true;
+      if (errno != EINTR) return false;  // EAGAIN: the time is up
+    }
+  }
+
+ private:
+  sigset_t set_;
+  sigset_t previous_;
+  bool stopped_ = false;
+};
 
 // ---- Replacing files ------------------------------------------------------
 
@@ -311,6 +349,19 @@ class PosixEnv : public Env {
       return PosixError(path, e);
     }
     *lock = std::make_unique<PosixFileLock>(fd);
+    return Status::Ok();
+  }
+
+  Status StampFile(const std::string& path, FileStamp* stamp) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return PosixError(path, errno);
+    stamp->modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp->size = static_cast<uint64_t>(st.st_size);
+    return Status::Ok();
+  }
+
+  Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) override {
+    *requests = std::make_unique<PosixStopRequests>();
     return Status::Ok();
   }
 
