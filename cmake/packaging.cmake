@@ -17,7 +17,7 @@
 include(GNUInstallDirs)
 
 # The notices of the libraries compiled into the program: CLI11 and
-# nlohmann/json (header-only), and in the static Windows .exe the mingw-w64
+# nlohmann/json (header-only), cpp-httplib where the server is built, and in the static Windows .exe the mingw-w64
 # runtime and winpthreads. (libstdc++ and libgcc need none: the GCC runtime
 # library exception.)
 set(SC_NOTICES)
@@ -25,6 +25,10 @@ set(SC_NOTICE_FILES)
 set(sc_notice_packages
   "CLI11, command line parsing|libcli11-dev"
   "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev")
+if(HTTPLIB_FOUND)
+  # Linked as Debian's shared library, with parts of its header compiled in.
+  list(APPEND sc_notice_packages "cpp-httplib, the web server of view --serve|libcpp-httplib-dev")
+endif()
 if(WIN32)
   list(APPEND sc_notice_packages "mingw-w64 runtime and winpthreads, in the .exe|mingw-w64-x86-64-dev")
 endif()

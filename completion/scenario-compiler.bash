@@ -20,7 +20,7 @@ _scenario_compiler() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --out | --line | --train | --kind | --diagnostics | -o | -W) ((i++)) ;;
+      --out | --line | --train | --kind | --diagnostics | -o | -W | --port) ((i++)) ;;
       --from-compiled) from_compiled=1 ;;
       -*) ;;
       *)
@@ -40,7 +40,7 @@ _scenario_compiler() {
       COMPREPLY=($(compgen -d -- "$cur"))
       return
       ;;
-    --line | --train) COMPREPLY=(); return ;;
+    --line | --train | --port) COMPREPLY=(); return ;;
     --kind) COMPREPLY=($(compgen -W "plan stations grid" -- "$cur")); return ;;
     --diagnostics) COMPREPLY=($(compgen -W "text json" -- "$cur")); return ;;
     -W)
@@ -57,7 +57,7 @@ _scenario_compiler() {
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
     preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
-    view) options="--from-compiled -o --help" ;;
+    view) options="--from-compiled -o --serve --port --write --out --help" ;;
     explain) options="--reference --help" ;;
     lsp) options="--help" ;;
     *) options="--out --no-wait --help --version" ;;

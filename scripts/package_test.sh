@@ -6,7 +6,9 @@
 #   and bash completion are found, and dpkg -r leaves nothing behind;
 # - the Windows zip unzips to the .exe, the texts and the example, and the
 #   .exe under wine compiles the example to the same bytes as the Linux
-#   program.
+#   program;
+# - the VS Code extension holds its manifest, grammars and client, at the
+#   program's version.
 # Installs into this machine: run it as root (or with sudo) on a machine
 # where scenario-compiler is not installed, as CI is.
 set -euo pipefail
@@ -156,4 +158,23 @@ if [ "$windows_status" -ne "$linux_status" ]; then
   exit 1
 fi
 same_files "$work/windows-out" "$work/linux-out" "the zip's .exe compiling its example against Linux"
+
+vsixes=(dist/scenario-compiler-*.vsix)
+echo "== VS Code extension: ${vsixes[0]}"
+if [ ${#vsixes[@]} -ne 1 ] || [ ! -f "${vsixes[0]}" ]; then
+  echo "dist/ must hold one .vsix" >&2
+  exit 1
+fi
+unzip -q "${vsixes[0]}" -d "$work/vsix"
+for f in package.json extension.js language-configuration.json node_modules/vscode-languageclient/package.json; do
+  test -f "$work/vsix/extension/$f" || { echo "the .vsix lacks extension/$f" >&2; exit 1; }
+done
+ls "$work"/vsix/extension/syntaxes/*.json >/dev/null
+vsix_version=$(node -p "require('$work/vsix/extension/package.json').version")
+program_version=$("$linux_build" --version | sed 's/^[^ ]* \([0-9.]*\).*/\1/')
+echo "extension $vsix_version, program $program_version"
+case "$program_version" in
+  "$vsix_version"*) ;;
+  *) echo "the extension's version $vsix_version is not the program's $program_version" >&2; exit 1 ;;
+esac
 echo "Package tests passed."

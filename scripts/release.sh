@@ -2,6 +2,7 @@
 # Builds the release from the committed state (HEAD) into dist/:
 #   scenario-compiler_<version>_amd64.deb         Debian package
 #   scenario-compiler-<version>-windows-x86_64.zip  Windows .exe, README, example
+#   scenario-compiler-<version>.vsix              VS Code extension
 #   SHA256SUMS
 # HEAD is cloned into build-release/source, so nothing uncommitted or left
 # over from other builds gets in; the clone carries the tags, so the version
@@ -39,9 +40,12 @@ cmake -S "$work/source" -B "$work/windows" -G Ninja -DSC_BUILD_TESTS=OFF \
 cmake --build "$work/windows" -j "$jobs" --target all sc_example
 (cd "$work/windows" && cpack)
 
+echo "== VS Code extension"
+"$work/source/scripts/package_vscode.sh" "$work/vscode"
+
 rm -rf dist
 mkdir dist
-cp "$work"/linux/packages/*.deb "$work"/windows/packages/*.zip dist/
-(cd dist && sha256sum -- *.deb *.zip > SHA256SUMS)
+cp "$work"/linux/packages/*.deb "$work"/windows/packages/*.zip "$work"/vscode/*.vsix dist/
+(cd dist && sha256sum -- *.deb *.zip *.vsix > SHA256SUMS)
 echo "== dist/"
 cat dist/SHA256SUMS

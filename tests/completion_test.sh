@@ -36,7 +36,9 @@ expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
 expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
 expect "json|text" compile --diagnostics ""
-expect "--from-compiled|--help|-o" view -
+expect "--from-compiled|--help|--out|--port|--serve|--write|-o" view -
+expect "" view --serve --port ""
+expect "Vastro - Dreo_2001-.txt|my scenario" view --serve --port 8000 "Vastro - Dreo_linea.txt" ""
 expect "--help|--reference" explain -
 expect "grid|plan|stations" dump x.dat --kind ""
 expect "stations" dump --kind st

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/route_plan.h"
 #include "platform/env.h"
 #include "platform/ui.h"
 
@@ -49,6 +50,13 @@ ProgramRun RunProgram(const std::string& args, const std::string& cwd = ".",
 std::string ReadFileOrDie(const std::string& path);
 void WriteFileOrDie(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+
+// A route plan's points, metres 0 to filled() - 1, as two columns.
+struct PlanColumns {
+  std::vector<double> x;
+  std::vector<double> y;
+};
+PlanColumns PointsOf(const RoutePlan& plan);
 
 // Quotes one argument for the shell.
 std::string ShellQuote(const std::string& arg);

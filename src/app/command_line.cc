@@ -196,6 +196,21 @@ void DefineView(CLI::App& app, Arguments& a) {
       "view", "Write an interactive page (one HTML file) to explore a scenario in a browser");
   DefineScenarioInputs(v, a.view.compiled, a.view.line_file, a.view.train_file, a.view.output,
                        "Output file (default: <line>_<train>_view.html beside the inputs)", "FILE.html");
+  CLI::Option* serve = v->add_flag(
+      "--serve", a.view.serve,
+      "Serve the page on 127.0.0.1 and follow the two text files: each save updates every open page");
+  CLI::Option* port = v->add_option("--port", a.view.port, "With --serve: the port (default: a free one)")
+                          ->option_text("N")
+                          ->check(CLI::Range(1, 65535));
+  CLI::Option* write = v->add_flag(
+      "--write", a.view.write, "With --serve: also write the compiled files after each clean compile");
+  CLI::Option* out = v->add_option("--out", a.view.out_dir,
+                                   "With --write: the folder of the compiled files (default: the line file's)")
+                         ->option_text("DIR");
+  port->needs(serve);
+  write->needs(serve);
+  out->needs(write);
+  serve->excludes(v->get_option("-o"))->excludes(v->get_option("--from-compiled"));
 }
 
 // Runs the command line; RunCommandLine adds the check of `raw_out`.

@@ -61,7 +61,7 @@ TEST(Explain, DiagnosticsInPlace) {
   const std::string text = out.str();
   EXPECT_NE(text.find("      speed = 132 km/h -> stored as 130 km/h (code 26)\n"), std::string::npos) << text;
   EXPECT_NE(text.find(": segnal,    2800,"), std::string::npos);
-  EXPECT_NE(text.find("    warning [unknown-keyword]: \"segnal\" is not a record keyword; it is ignored; did you mean "
+  EXPECT_NE(text.find("    warning [unknown-keyword]: 'segnal' is not a record keyword; it is skipped; did you mean "
                       "'segnale'?\n"),
             std::string::npos)
       << text;

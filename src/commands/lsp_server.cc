@@ -395,7 +395,7 @@ json LspServer::DiagnosticJson(const EditorDiagnostic& d) const {
     for (const EditorDiagnostic::Note& note : d.notes) {
       const Document* doc = OpenByPath(note.file);
       related.push_back({{"location", {{"uri", doc ? doc->uri : UriFromPath(note.file)},
-                                       {"range", Range(note.line, 0, note.line, 0)}}},
+                                       {"range", Range(note.line, note.column, note.line, note.end_column)}}},
                          {"message", Utf8From1252(note.message)}});
     }
     out["relatedInformation"] = related;

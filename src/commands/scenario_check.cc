@@ -7,6 +7,7 @@
 #include "app/scenario_names.h"
 #include "platform/env.h"
 #include "compiler/compile.h"
+#include "compiler/train_reader.h"
 
 namespace sc {
 namespace {
@@ -15,46 +16,8 @@ namespace {
 // can be checked alone.
 constexpr const char* kEmptyTrain = "[generale]\r\n[fine]\r\n";
 
-size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// The closest record keyword within two edits, or "".
-std::string Suggestion(ScenarioFile file, const std::string& field) {
-  const std::string word = Lower(field);
-  std::string best;
-  size_t best_distance = 3;
-  for (const RecordFormat& r : RecordFormats()) {
-    if (r.file != file) continue;
-    for (const char* candidate : {r.keyword, r.contains[0]}) {
-      size_t d = EditDistance(word, Lower(candidate));
-      if (d < best_distance) {
-        best_distance = d;
-        best = r.keyword;
-      }
-    }
-  }
-  return best;
-}
-
-// The columns of a line's text without its leading and trailing blanks.
-void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
+// The text of 0-based line `line` of `bytes`, without its line end.
+std::string_view LineText(const std::string& bytes, int line) {
   size_t pos = 0;
   for (int i = 0; i < line && pos < bytes.size(); ++i) {
     size_t next = bytes.find_first_of("\r\n", pos);
@@ -65,7 +28,12 @@ void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
     pos = next + ((bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1);
   }
   size_t stop = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
-  std::string_view text(bytes.data() + pos, stop - pos);
+  return std::string_view(bytes.data() + pos, stop - pos);
+}
+
+// The columns of a line's text without its leading and trailing blanks.
+void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
+  std::string_view text = LineText(bytes, line);
   size_t first = text.find_first_not_of(" \t");
   size_t last = text.find_last_not_of(" \t");
   *begin = first == std::string_view::npos ? 0 : static_cast<int>(first);
@@ -85,6 +53,60 @@ bool HasLetter(const std::string& text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
+std::string Quoted(const std::string& text) { return "'" + text.substr(0, 60) + "'"; }
+
+// The 0-based columns [begin, end) a place covers in `bytes`: its own
+// columns where the reader recorded them, else the field starting at its
+// column (up to the next comma), else the line's text.
+void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, int* begin, int* end) {
+  int line_begin = 0, line_end = 0;
+  LineExtent(bytes, line, &line_begin, &line_end);
+  if (place.column <= 0) {
+    *begin = line_begin;
+    *end = line_end;
+    return;
+  }
+  *begin = place.column - 1;
+  if (place.end_column > place.column) {
+    *end = place.end_column - 1;
+    return;
+  }
+  const std::string_view text = LineText(bytes, line);
+  size_t stop = std::min(text.find(',', static_cast<size_t>(*begin)), text.size());
+  while (stop > static_cast<size_t>(*begin) && (text[stop - 1] == ' ' || text[stop - 1] == '\t')) --stop;
+  *end = std::max(static_cast<int>(stop), *begin + 1);
+}
+
+EditorSeverity EditorSeverityOf(Severity s) {
+  switch (s) {
+    case Severity::kError: return EditorSeverity::kError;
+    case Severity::kWarning: return EditorSeverity::kWarning;
+    case Severity::kNote: return EditorSeverity::kInformation;
+  }
+  return EditorSeverity::kError;
+}
+
+// The compiler's diagnostic as an editor shows it, placed in `home`; notes
+// keep their own file when it is one of the pair.
+template <typename TextOf>
+EditorDiagnostic FromDiagnostic(const Diagnostic& d, const ScenarioText& home, TextOf text_of) {
+  EditorDiagnostic e;
+  e.file = home.path;
+  e.line = d.place.line > 0 ? d.place.line - 1 : 0;
+  PlaceColumns(d.place, home.bytes, e.line, &e.column, &e.end_column);
+  e.severity = EditorSeverityOf(d.severity);
+  e.code = d.severity == Severity::kError ? "error " + std::to_string(d.code) : WarningClassName(d.warning_class);
+  e.message = d.message;
+  for (const DiagnosticNote& n : d.notes) {
+    const ScenarioText* where = text_of(n.place.file);
+    if (!where) continue;
+    EditorDiagnostic::Note note{where->path, n.place.line > 0 ? n.place.line - 1 : 0, 0, 0, n.message};
+    PlaceColumns(n.place, where->bytes, note.line, &note.column, &note.end_column);
+    e.notes.push_back(std::move(note));
+  }
+  return e;
+}
+
 }  // namespace
 
 std::optional<ScenarioFile> ScenarioFileFromName(const std::string& path) {
@@ -97,24 +119,28 @@ std::optional<std::string> LineFileOfTrain(const std::string& train_path) {
   const std::string base = BaseName(train_path);
   size_t underscore = base.rfind('_');
   if (!TrainNumberFromFile(train_path, std::nullopt) || underscore == 0) return std::nullopt;
-  const std::string name = base.substr(0, underscore) + "_linea.txt";
-  return train_path.size() == base.size() ? name : JoinPath(FolderOf(train_path), name);
+  // The folder part is kept as written, separators included, so that the
+  // name matches an open document's path on every platform.
+  return train_path.substr(0, train_path.size() - base.size()) + base.substr(0, underscore) + "_linea.txt";
 }
 
 std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
   std::vector<EditorDiagnostic> out;
+  int last_warned_line = -1;
   for (const AnnotatedField& f : annotation.fields) {
-    if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text)) continue;
+    if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text) || f.span.line == last_warned_line) continue;
+    last_warned_line = f.span.line;
     EditorDiagnostic d;
     d.file = path;
     d.line = f.span.line;
     d.column = f.span.begin;
     d.end_column = f.span.end;
     d.severity = EditorSeverity::kWarning;
-    d.code = "unknown-keyword";
-    d.message = "\"" + f.span.text + "\" is not a record keyword; it is ignored";
-    std::string suggestion = Suggestion(annotation.file, f.span.text);
-    if (!suggestion.empty()) d.message += "; did you mean '" + suggestion + "'?";
+    d.code = WarningClassName(WarningClass::kUnknownKeyword);
+    // Worded as the compiler words it, so a file reads the same checked alone.
+    d.message = Quoted(f.span.text) + " is not a record keyword; it is skipped";
+    const std::string suggestion = SuggestKeyword(f.span.text, TrainKeywordTests());
+    if (!suggestion.empty()) d.message += "; did you mean " + Quoted(suggestion) + "?";
     out.push_back(std::move(d));
   }
   return out;
@@ -129,35 +155,30 @@ std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std:
   input.train_file_name = train ? train->path : std::string();
   input.train_text = train ? train->bytes : std::string(kEmptyTrain);
   Compilation compilation;
-  CompileOutcome outcome = CompileScenario(input, state, compilation);
+  DiagnosticSink sink;
+  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
 
-  std::vector<EditorDiagnostic> out = KeywordWarnings(line.path, AnnotateFile(ScenarioFile::kLine, line.bytes));
-  if (train) {
-    for (EditorDiagnostic& d : KeywordWarnings(train->path, AnnotateFile(ScenarioFile::kTrain, train->bytes))) {
-      out.push_back(std::move(d));
-    }
-  }
-  if (state.error_code == 0 && !outcome.message) return out;
-
-  EditorDiagnostic d;
-  const bool located = !state.error_file.empty() && state.error_line > 0;
-  if (located && !train && state.error_file != line.path) return out;  // the stand-in train file
-  const ScenarioText& home = located ? (state.error_file == line.path ? line : *train) : (train ? *train : line);
-  d.file = home.path;
-  d.line = located ? state.error_line - 1 : 0;
-  LineExtent(home.bytes, d.line, &d.column, &d.end_column);
-  d.severity = EditorSeverity::kError;
-  if (outcome.message) {
-    d.code = "message " + *outcome.message;
+  // The stand-in train file has no name: what is placed in it is dropped.
+  auto text_of = [&](const std::string& file) -> const ScenarioText* {
+    if (file == line.path) return &line;
+    if (train && file == train->path) return &*train;
+    return nullptr;
+  };
+  std::vector<EditorDiagnostic> out;
+  auto add = [&](const Diagnostic& d) {
+    const ScenarioText* home = d.place.file.empty() ? (train ? &*train : &line) : text_of(d.place.file);
+    if (home) out.push_back(FromDiagnostic(d, *home, text_of));
+  };
+  for (const Diagnostic& d : sink.diagnostics()) add(d);
+  if (std::optional<Diagnostic> error = ErrorDiagnostic(state, &sink)) {
+    add(*error);
+  } else if (outcome.message) {
+    Diagnostic d;
+    d.severity = Severity::kError;
     d.message = ErroreText(*outcome.message) + ": a reserved header value was already set";
-  } else {
-    d.code = "error " + std::to_string(state.error_code);
-    d.message = FormatDiagnostic(state);
-    // The file and line are the diagnostic's place already.
-    const std::string prefix = state.error_file + ":" + std::to_string(state.error_line) + ": ";
-    if (located && d.message.compare(0, prefix.size(), prefix) == 0) d.message.erase(0, prefix.size());
+    add(d);
+    out.back().code = "message " + *outcome.message;
   }
-  out.push_back(std::move(d));
   return out;
 }
 

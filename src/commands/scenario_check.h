@@ -21,6 +21,8 @@ struct EditorDiagnostic {
   struct Note {
     std::string file;
     int line = 0;
+    int column = 0;
+    int end_column = 0;
     std::string message;
   };
   std::string file;
@@ -49,12 +51,13 @@ struct ScenarioText {
 
 // Compiles `line` with `train` (the train file left out: only the line
 // description is checked, against an empty train file) and returns the
-// diagnostics of both files: the compile's error, if any, on the record that
-// set it, and a warning for each keyword field that matches no record.
+// diagnostics of both files: every warning `compile` gives, and the
+// compile's error, if any, on the record that set it with its notes.
 std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train);
 
-// The warnings of one file alone: keyword fields that match no record,
-// with a suggestion when a keyword is close.
+// The warnings of a train file checked alone (without its line
+// description, nothing can be compiled): keyword fields that match no
+// record, with a suggestion when a keyword is close.
 std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
 
 }  // namespace sc

@@ -81,7 +81,8 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
     return source;
   }
   state.compile_flag = 1;
-  Compilation compilation;
+  auto kept = std::make_unique<Compilation>();
+  Compilation& compilation = *kept;
   if (request.record_provenance) {
     source.provenance = std::make_unique<Provenance>();
     compilation.provenance = source.provenance.get();
@@ -105,6 +106,7 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   source.status = state.error_code != 0 ? kExitCheckFailed : kExitClean;
   if (compilation.grid) {
     source.data = PreviewFromCompilation(compilation);
+    if (request.keep_compilation) source.compilation = std::move(kept);
   } else {
     err << kProgram << "no track grid was built; nothing to show\n";
     source.status = kExitCheckFailed;

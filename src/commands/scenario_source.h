@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/diagnostic_options.h"
+#include "compiler/compilation.h"
 #include "compiler/diagnostic.h"
 #include "model/provenance.h"
 #include "model/run_state.h"
@@ -31,6 +32,8 @@ struct SourceRequest {
   bool record_provenance = false;
   // Which warnings to show and how (text files only).
   DiagnosticOptions diagnostics;
+  // Keep what the compile built, to write it (text files only).
+  bool keep_compilation = false;
 };
 
 struct ScenarioSource {
@@ -46,6 +49,8 @@ struct ScenarioSource {
   std::unique_ptr<Provenance> provenance;
   // Every warning and the error the compile reported, as shown on `err`.
   std::vector<Diagnostic> diagnostics;
+  // What the compile built, when asked to keep it and no message ended it.
+  std::unique_ptr<Compilation> compilation;
 };
 
 // Reads or compiles the scenario. Problems go to `err` as one line each.

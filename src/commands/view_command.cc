@@ -2,6 +2,7 @@
 
 #include "app/report.h"
 #include "commands/scenario_source.h"
+#include "commands/view_serve.h"
 #include "present/view_page.h"
 
 namespace sc {
@@ -46,27 +47,33 @@ std::vector<ViewDiagnostic> Diagnostics(const RunState& state,
 
 }  // namespace
 
+ViewInput MakeViewInput(const ScenarioSource& source) {
+  ViewInput input;
+  // The names as the station table holds them: Windows-1252, like every
+  // text the page is given.
+  if (source.data) {
+    const StationTable& stations = source.data->stations;
+    input.title = stations.slots[kSlotBackgrounds].name + " \x96 train " +
+                  stations.slots[kSlotRepetition].name;
+    input.data = &*source.data;
+  }
+  input.provenance = source.provenance.get();
+  for (auto& [name, text] : source.texts) input.sources.push_back({name, text});
+  if (source.compile_state) {
+    input.diagnostics = Diagnostics(*source.compile_state, source.diagnostics);
+  }
+  return input;
+}
+
 int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.serve) return ServeView(env, options, out, err);
   SourceRequest request{options.compiled, options.line_file, options.train_file, true, {}};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
   std::string path = PresentationOutputPath(env, options.output, "_view.html", source, err);
   if (path.empty()) return kExitUsageOrIo;
 
-  ViewInput input;
-  // The names as the station table holds them: Windows-1252, like every
-  // text the page is given.
-  const StationTable& stations = source.data->stations;
-  input.title = stations.slots[kSlotBackgrounds].name + " \x96 train " +
-                stations.slots[kSlotRepetition].name;
-  input.data = &*source.data;
-  input.provenance = source.provenance.get();
-  for (auto& [name, text] : source.texts) input.sources.push_back({name, text});
-  if (source.compile_state) {
-    input.diagnostics = Diagnostics(*source.compile_state, source.diagnostics);
-  }
-
-  Status s = env.WriteFile(path, RenderViewPage(input));
+  Status s = env.WriteFile(path, RenderViewPage(MakeViewInput(source)));
   if (!s.ok()) {
     err << "scenario-compiler: " << s.message() << "\n";
     return kExitUsageOrIo;

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "commands/scenario_source.h"
 #include "platform/env.h"
+#include "present/view_data.h"
 
 namespace sc {
 
@@ -20,12 +22,20 @@ struct ViewOptions {
   std::string train_file;
   // "" = "<line>_<train>_view.html" beside the inputs. Never an input file.
   std::string output;
+  // --serve: serve the page live instead of writing it (see view_serve.h).
+  bool serve = false;
+  int port = 0;         // 0: a free port
+  bool write = false;   // also write the compiled files after each good compile
+  std::string out_dir;  // where they go; "" = the line file's folder
 };
 
 // Exit statuses as for preview: 0 written; 1 usage or a file not read or
 // written; 2 a check failed (the page is still written when a grid was
 // built, and lists the failure); 3 the reserved-place message (no page).
 int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err);
+
+// What the page shows of a scenario read or compiled (points into `source`).
+ViewInput MakeViewInput(const ScenarioSource& source);
 
 }  // namespace sc
 

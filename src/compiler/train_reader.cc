@@ -54,8 +54,6 @@ bool FitsInteger(int32_t v) {
   return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
 }
 
-// One reading of a train and service file. Holds the profile cursors and the
-// next station slot; the results go into the Compilation and RunState.
 // The record tests, in the order they are tried.
 enum Test { kBraking, kCars, kVelocity, kAdhesion, kClock, kSand, kSignal, kSlowdown,
             kAbbattimento, kStation };
@@ -72,6 +70,8 @@ constexpr KeywordTest kTests[] = {
     {"stazione", {"stazione", nullptr}, true, false},
 };
 
+// One reading of a train and service file. Holds the profile cursors and the
+// next station slot; the results go into the Compilation and RunState.
 class TrainReader : RecordReader {
  public:
   TrainReader(std::string_view bytes, const std::string& name, RunState& state,
@@ -473,5 +473,7 @@ TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name
   TrainReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }
+
+KeywordTests TrainKeywordTests() { return kTests; }
 
 }  // namespace sc

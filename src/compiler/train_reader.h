@@ -7,6 +7,7 @@
 
 #include "compiler/compilation.h"
 #include "compiler/diagnostic.h"
+#include "compiler/record_reader.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -22,6 +23,10 @@ enum class TrainReadResult {
 TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
                                  RunState& state, Compilation& compilation,
                                  DiagnosticSink* diagnostics = nullptr);
+
+// The record keyword tests of a train and service file, in the order they
+// are tried (for suggestions made outside a reading).
+KeywordTests TrainKeywordTests();
 
 }  // namespace sc
 

@@ -4,10 +4,15 @@
 #ifndef SC_PLATFORM_ENV_H_
 #define SC_PLATFORM_ENV_H_
 
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/status.h"
@@ -27,6 +32,12 @@ class ReplacingFile {
  public:
   virtual ~ReplacingFile() = default;
   virtual Status Append(std::string_view bytes) = 0;
+  // Writes `bytes` at `offset` of the temporary (a gap before it reads as
+  // zeros), independently of Append's position: a file is written either by
+  // Append or by WriteAt, not by both. Where the system allows, it also
+  // starts writing those bytes out to disk without waiting, so that Sync
+  // finds less left to do.
+  virtual Status WriteAt(uint64_t offset, std::string_view bytes) = 0;
   // Writes out what is buffered and forces the temporary's bytes to disk.
   // After it succeeds, Commit() only renames. Optional: Commit() syncs first
   // when it was not called.
@@ -34,11 +45,53 @@ class ReplacingFile {
   virtual Status Commit() = 0;
 };
 
+// Syncs the files at once, each on a thread of its own, so that their waits
+// for the disk overlap (a journalling file system also commits them
+// together); returns the first failure in the order given. The files must
+// have been made, and are to be committed or destroyed, on the calling
+// thread. Without threads to be had, the files are synced one by one.
+Status SyncTogether(const std::vector<ReplacingFile*>& files);
+
+// Runs `work` on a second thread while the caller goes on, until Wait() or
+// destruction; on the calling thread, at once, when no thread can be had.
+class Alongside {
+ public:
+  explicit Alongside(std::function<void()> work);
+  ~Alongside() { Wait(); }
+  Alongside(const Alongside&) = delete;
+  Alongside& operator=(const Alongside&) = delete;
+  void Wait();
+
+ private:
+  std::thread thread_;
+};
+
 // An advisory lock on a file, held until the object is destroyed (or the
 // process ends). It binds only programs that take the same lock.
 class FileLock {
  public:
   virtual ~FileLock() = default;
+};
+
+// What tells a file's versions apart without reading it: the modification
+// time (in the file system's own units) and the size.
+struct FileStamp {
+  int64_t modified = 0;
+  uint64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// Interrupt, termination and hang-up signals (Ctrl-C, `kill`, a closed
+// terminal; on Windows console control events) caught as a request to stop,
+// for a program that runs until the person ends it. While the object lives
+// they no longer end the program; temporaries being written are then removed
+// by their owners as the program winds down. Take it before starting any
+// thread, so that every thread leaves the signals to it.
+class StopRequests {
+ public:
+  virtual ~StopRequests() = default;
+  // Waits up to `timeout` for a stop request; true once one came.
+  virtual bool Wait(std::chrono::milliseconds timeout) = 0;
 };
 
 class Env {
@@ -73,9 +126,24 @@ class Env {
                              bool* busy) = 0;
   // Takes the advisory lock on `path`, waiting for whoever holds it.
   virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
+  // The stamp of the file `path` names; an error when it cannot be read
+  // (missing, for example while an editor replaces it).
+  virtual Status StampFile(const std::string& path, FileStamp* stamp) = 0;
+  // Starts catching the stop signals; see StopRequests.
+  virtual Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) = 0;
 
   // Replaces `path` whole with `bytes` (temporary file, then rename).
   Status WriteFile(const std::string& path, std::string_view bytes);
+  // Replaces each file whole with its bytes, as a set: every file written
+  // and synced under its temporary name (the syncs at once, see
+  // SyncTogether), and only then renamed over its target, in the order
+  // given. A failure before the renames leaves every target as it was and
+  // no temporary; a rename that fails stops there, the files before it new.
+  struct NewFile {
+    std::string path;
+    std::string_view bytes;
+  };
+  Status WriteFiles(const std::vector<NewFile>& files);
 
   // The folder that holds the running program, from the operating system.
   virtual Status ProgramFolder(std::string* folder) = 0;

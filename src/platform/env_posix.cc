@@ -1,11 +1,14 @@
 // The platform seam on POSIX systems (Linux).
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -94,6 +97,41 @@ void InstallCleanupHandlers() {
   }
 }
 
+// ---- Stop requests --------------------------------------------------------
+
+// The cleanup signals blocked in this thread (and in every thread it starts
+// afterwards) and taken one at a time with sigtimedwait: they never reach the
+// cleanup handler, so nothing ends the program behind its owner's back.
+class PosixStopRequests : public StopRequests {
+ public:
+  PosixStopRequests() {
+    sigemptyset(&set_);
+    for (int s : kCleanupSignals) sigaddset(&set_, s);
+    ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+  }
+  ~PosixStopRequests() override { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
+  bool Wait(std::chrono::milliseconds timeout) override {
+    if (stopped_) return true;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() < 0) left = std::chrono::nanoseconds(0);
+      struct timespec wait;
+      wait.tv_sec = static_cast<time_t>(left.count() / 1000000000);
+      wait.tv_nsec = static_cast<long>(left.count() % 1000000000);
+      if (::sigtimedwait(&set_, nullptr, &wait) > 0) return stopped_ = true;
+      if (errno != EINTR) return false;  // EAGAIN: the time is up
+    }
+  }
+
+ private:
+  sigset_t set_;
+  sigset_t previous_;
+  bool stopped_ = false;
+};
+
 // ---- Replacing files ------------------------------------------------------
 
 // Writes into a temporary file beside the target, in large blocks.
@@ -111,6 +149,23 @@ class PosixReplacingFile : public ReplacingFile {
 
   Status Append(std::string_view bytes) override {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
+  }
+
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (fd_ < 0) return Status::IoError(path_ + ": written after it was synced");
+    const uint64_t start = offset;
+    const size_t length = bytes.size();
+    while (!bytes.empty()) {
+      ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return PosixError(path_, errno);
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+      offset += static_cast<uint64_t>(n);
+    }
+    StartWriteback(start, length);
+    return Status::Ok();
   }
 
   Status Sync() override {
@@ -144,6 +199,19 @@ class PosixReplacingFile : public ReplacingFile {
       bytes.remove_prefix(static_cast<size_t>(n));
     }
     return Status::Ok();
+  }
+
+  // Asks the kernel to start writing the range out now, without waiting for
+  // it; fsync then waits for less. Only a hint: its failure is fsync's to
+  // report.
+  void StartWriteback(uint64_t offset, size_t length) {
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+    ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)length;
+#endif
   }
 
   std::string path_;
@@ -305,6 +373,19 @@ class PosixEnv : public Env {
       }
       buffer.resize(buffer.size() * 2);
     }
+  }
+
+  Status StampFile(const std::string& path, FileStamp* stamp) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return PosixError(path, errno);
+    stamp->modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp->size = static_cast<uint64_t>(st.st_size);
+    return Status::Ok();
+  }
+
+  Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) override {
+    *requests = std::make_unique<PosixStopRequests>();
+    return Status::Ok();
   }
 
  private:

@@ -104,6 +104,40 @@ BOOL WINAPI RemoveLiveTemporariesOnEvent(DWORD) {
   return FALSE;  // the next handler (the default one) ends the process
 }
 
+// A console control event caught as a stop request: the handler, added
+// after the temporaries' one, is asked first; it signals the event and
+// reports the event handled, so the process goes on to stop by itself.
+HANDLE& StopEvent() {
+  static HANDLE event = nullptr;
+  return event;
+}
+
+BOOL WINAPI SignalStopOnEvent(DWORD) {
+  HANDLE event = StopEvent();
+  if (!event) return FALSE;
+  ::SetEvent(event);
+  return TRUE;
+}
+
+class WindowsStopRequests : public StopRequests {
+ public:
+  WindowsStopRequests() {
+    StopEvent() = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::SetConsoleCtrlHandler(SignalStopOnEvent, TRUE);
+  }
+  ~WindowsStopRequests() override {
+    ::SetConsoleCtrlHandler(SignalStopOnEvent, FALSE);
+    HANDLE event = StopEvent();
+    StopEvent() = nullptr;
+    if (event) ::CloseHandle(event);
+  }
+  bool Wait(std::chrono::milliseconds timeout) override {
+    HANDLE event = StopEvent();
+    if (!event) return false;
+    return ::WaitForSingleObject(event, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+  }
+};
+
 // Writes into a temporary file beside the target, in large blocks.
 class WindowsReplacingFile : public ReplacingFile {
  public:
@@ -119,6 +153,28 @@ class WindowsReplacingFile : public ReplacingFile {
 
   Status Append(std::string_view bytes) override {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
+  }
+
+  // Windows has no call to start the writeback of a range early: Sync
+  // (FlushFileBuffers) writes it all.
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return Status::IoError(path_ + ": written after it was synced");
+    while (!bytes.empty()) {
+      constexpr size_t kMaxWrite = 1u << 30;
+      DWORD chunk = static_cast<DWORD>(bytes.size() < kMaxWrite ? bytes.size() : kMaxWrite);
+      // On a handle opened without FILE_FLAG_OVERLAPPED, the offset in the
+      // OVERLAPPED makes the write positional and the call still waits.
+      OVERLAPPED at = {};
+      at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD written = 0;
+      if (!::WriteFile(handle_, bytes.data(), chunk, &written, &at)) {
+        return WindowsError(path_, ::GetLastError());
+      }
+      bytes.remove_prefix(written);
+      offset += written;
+    }
+    return Status::Ok();
   }
 
   Status Sync() override {
@@ -315,6 +371,23 @@ class WindowsEnv : public Env {
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     bool busy = false;
     return LockFirstByte(path, true, lock, &busy);
+  }
+
+  Status StampFile(const std::string& path, FileStamp* stamp) override {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(Cp1252ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+      return WindowsError(path, ::GetLastError());
+    }
+    stamp->modified = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                           data.ftLastWriteTime.dwLowDateTime);
+    stamp->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return Status::Ok();
+  }
+
+  Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) override {
+    if (StopEvent()) return Status::IoError("stop requests are already caught");
+    *requests = std::make_unique<WindowsStopRequests>();
+    return Status::Ok();
   }
 
   Status DeleteFile(const std::string& path) override {

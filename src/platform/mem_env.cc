@@ -7,7 +7,15 @@ class MemReplacingFile : public ReplacingFile {
  public:
   MemReplacingFile(MemEnv* env, std::string path) : env_(env), path_(std::move(path)) {}
   Status Append(std::string_view bytes) override {
+    if (env_->failing_writes.count(path_)) return Status::IoError(path_ + ": No space left on device");
     pending_.append(bytes);
+    return Status::Ok();
+  }
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (env_->failing_writes.count(path_)) return Status::IoError(path_ + ": No space left on device");
+    const size_t at = static_cast<size_t>(offset);
+    if (pending_.size() < at + bytes.size()) pending_.resize(at + bytes.size(), '\0');
+    pending_.replace(at, bytes.size(), bytes);
     return Status::Ok();
   }
   Status Sync() override {
@@ -39,7 +47,34 @@ class MemFileLock : public FileLock {
   std::string path_;
 };
 
+class MemStopRequests : public StopRequests {
+ public:
+  explicit MemStopRequests(MemEnv* env) : env_(env) {}
+  bool Wait(std::chrono::milliseconds) override {
+    if (!stopped_) stopped_ = !env_->on_wait || env_->on_wait();
+    return stopped_;
+  }
+
+ private:
+  MemEnv* env_;
+  bool stopped_ = false;
+};
+
 }  // namespace
+
+Status MemEnv::StampFile(const std::string& path, FileStamp* stamp) {
+  auto it = files.find(path);
+  if (it == files.end()) return Status::IoError(path + ": No such file or directory");
+  auto time = modified_times.find(path);
+  stamp->modified = time == modified_times.end() ? 0 : time->second;
+  stamp->size = it->second.size();
+  return Status::Ok();
+}
+
+Status MemEnv::CatchStopRequests(std::unique_ptr<StopRequests>* requests) {
+  *requests = std::make_unique<MemStopRequests>(this);
+  return Status::Ok();
+}
 
 bool MemEnv::FileExists(const std::string& path) { return files.count(path) > 0; }
 

@@ -2,6 +2,7 @@
 #ifndef SC_PLATFORM_MEM_ENV_H_
 #define SC_PLATFORM_MEM_ENV_H_
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -28,6 +29,12 @@ class MemEnv : public Env {
   Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
                      bool* busy) override;
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
+  // The size of the bytes held and the time set in `modified_times` (0 when
+  // none is set).
+  Status StampFile(const std::string& path, FileStamp* stamp) override;
+  // Each Wait calls `on_wait`, which may change the files; its result is
+  // whether to stop. Without one, the first Wait stops.
+  Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) override;
   // `program_folder`, or an error when it is empty.
   Status ProgramFolder(std::string* folder) override;
 
@@ -40,12 +47,17 @@ class MemEnv : public Env {
   std::set<std::string> folders;
   // Paths whose replacement fails at Commit, to test failed writes.
   std::set<std::string> failing_paths;
+  // Paths whose replacement fails at every write (Append, WriteAt).
+  std::set<std::string> failing_writes;
   // Paths whose replacement fails at Sync, before anything is renamed.
   std::set<std::string> failing_syncs;
   // Paths that are not regular files (a FIFO, a device): reading refuses them.
   std::set<std::string> special_files;
   // Locks taken and not yet released.
   std::set<std::string> held_locks;
+  // Modification times for StampFile.
+  std::map<std::string, int64_t> modified_times;
+  std::function<bool()> on_wait;
   // Every Commit, in order: the paths renamed over their targets.
   std::vector<std::string> commits;
   // Paths whose ReadFile fails although the file exists.

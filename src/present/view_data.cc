@@ -6,56 +6,30 @@
 
 #include "compiler/field_reader.h"
 #include "platform/text_1252.h"
+#include "compiler/record_format.h"
 
 namespace sc {
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The names of a record kind's fields after the keyword, in file order. A
-// name starting with '"' is a text field (the quote is not shown).
-struct RecordKind {
-  std::vector<const char*> words;  // all must be in the keyword, ignoring case
-  std::vector<const char*> fields;
-};
-
-const std::vector<RecordKind>& RecordKinds() {
-  static const std::vector<RecordKind> kinds = {
-      // Line description.
-      {{"lunghezza", "percorso"}, {"route length"}},
-      {{"progressiva"}, {"start", "end", "position"}},
-      {{"sfondo"}, {"value"}},
-      {{"segnali", "ripetizione"}, {"first", "last"}},
-      {{"pendenza"}, {"position", "gradient"}},
-      {{"curva"}, {"start", "length"}},
-      {{"montagna"}, {"start", "end", "type"}},
-      {{"indicatori_v"},
-       {"posizione", "vas", "vbs", "vcs", "strisces", "vad", "vbd", "vcd", "strisced"}},
-      {{"indicat", "cartello"}, {"position", "\"text"}},
-      // Train and service file.
-      {{"frenata", "massa"}, {"braked mass %"}},
-      {{"vetture"}, {"cars"}},
-      {{"velocit"}, {"position", "speed km/h"}},
-      {{"aderenza"}, {"position", "adhesion"}},
-      {{"orologio"}, {"hours", "minutes", "seconds"}},
-      {{"sabbia"}, {"sand"}},
-      {{"segnale"}, {"posizione", "sx", "s1", "s2", "s3", "rapp", "dx", "d1", "d2", "d3", "tempo"}},
-      {{"rallentamento"}, {"x", "v", "l", "f_tt", "f_ta", "d_v"}},
-      {{"abbattimento"}, {"position", "value"}},
-      {{"stazione"},
-       {"position", "kind", "length", "byte_1", "byte_5", "byte_4", "word_1", "word_2", "byte_2",
-        "word_3", "word_4", "word_5", "byte_3", "hours", "minutes", "seconds", "\"name"}},
-  };
-  return kinds;
-}
-
-const RecordKind* KindOf(const std::string& keyword) {
-  for (const RecordKind& kind : RecordKinds()) {
-    bool all = true;
-    for (const char* word : kind.words) all = all && ContainsIgnoringCase(keyword, word);
-    if (all) return &kind;
+// The record format a keyword field starts, from the record table: the
+// first whose keyword test it passes, in either file.
+const RecordFormat* FormatOf(const std::string& keyword) {
+  for (ScenarioFile file : {ScenarioFile::kLine, ScenarioFile::kTrain}) {
+    for (RecordPart part : {RecordPart::kHeader, RecordPart::kBody}) {
+      std::vector<const RecordFormat*> matches = MatchRecords(file, part, keyword);
+      if (!matches.empty()) return matches.front();
+    }
   }
   return nullptr;
+}
+
+// A field's name as the panel shows it: "speed (km/h)".
+std::string FieldLabel(const FieldFormat& field) {
+  std::string label = field.name;
+  if (*field.unit) label += std::string(" (") + field.unit + ")";
+  return label;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -212,16 +186,14 @@ void ProvenanceJson(const ViewInput& input, const std::vector<std::vector<std::s
 std::vector<std::pair<std::string, std::string>> NameRecordFields(const std::string& keyword,
                                                                   const std::string& line_text) {
   std::vector<std::pair<std::string, std::string>> named;
-  const RecordKind* kind = KindOf(keyword);
+  const RecordFormat* format = FormatOf(keyword);
   std::string_view rest = line_text;
   TakeField(rest, true);  // the keyword itself
   for (size_t n = 0; !rest.empty(); ++n) {
-    bool known = kind && n < kind->fields.size();
-    std::string name = known ? kind->fields[n] : "field " + std::to_string(n + 1);
-    bool text = !name.empty() && name[0] == '"';
-    if (text) name.erase(0, 1);
-    std::string value = TakeField(rest, text || !known);
-    if (value.empty() && rest.empty() && !known) break;
+    const FieldFormat* field = format && n < format->fields.size() ? &format->fields[n] : nullptr;
+    std::string name = field ? FieldLabel(*field) : "field " + std::to_string(n + 1);
+    std::string value = TakeField(rest, !field || field->type == FieldType::kText);
+    if (value.empty() && rest.empty() && !field) break;
     named.emplace_back(std::move(name), std::move(value));
   }
   return named;

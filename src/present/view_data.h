@@ -43,9 +43,9 @@ struct ViewInput {
 // no "</" appears in it).
 std::string ViewDataJson(const ViewInput& input);
 
-// A record's fields after its keyword, named: the names come from a table of
-// the record kinds (by keyword), numbers end at a blank or comma, texts at a
-// comma. Fields beyond the table's names are named "field N".
+// A record's fields after its keyword, named: the names and units come from
+// the record table (by keyword), numbers end at a blank or comma, texts at a
+// comma. Fields beyond the record's are named "field N".
 std::vector<std::pair<std::string, std::string>> NameRecordFields(const std::string& keyword,
                                                                   const std::string& line_text);
 

@@ -154,7 +154,7 @@ describe("built-in scenario", () => {
     assert.match(text, /Castelletto/);
     assert.match(text, /Vastro - Dreo_2001-\.txt:20/);
     assert.match(text, /stazione,\s+9850/);
-    assert.match(text, /position\s+9850/);
+    assert.match(text, /position \(m\)\s+9850/);
     await page.close();
   });
 

@@ -952,7 +952,7 @@
       d.forEach((x, n) => {
         const key = "diagnostic:" + n;
         list.append(el("li", { "data-key": key, class: this.selection === key ? "selected" : "", onclick: () => this.select(key) },
-          el("span", { class: "sev-" + x.severity }, x.severity), " ", location(x), ": ", x.class ? x.class + ": " : "", x.message));
+          el("span", { class: "sev-" + x.severity }, x.severity), " ", location(x) ? location(x) + ": " : "", x.class ? x.class + ": " : "", x.message));
       });
     }
 

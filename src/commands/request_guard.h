@@ -1,0 +1,36 @@
+// Which requests the live viewer's server answers. It serves a scenario the
+// author has not published, so it answers only what its own page asks for:
+// the page, its data and the update stream, requested by name from this
+// machine. Nothing in a request ever names a file.
+#ifndef SC_COMMANDS_REQUEST_GUARD_H_
+#define SC_COMMANDS_REQUEST_GUARD_H_
+
+#include <string>
+#include <string_view>
+
+namespace sc {
+
+enum class LiveResource { kNone, kPage, kData, kEvents };
+
+struct RequestVerdict {
+  LiveResource resource = LiveResource::kNone;
+  int status = 200;    // 200: serve `resource`; otherwise the refusal's status
+  std::string reason;  // the refusal in words, for the response body
+};
+
+// The verdict on a request: `method`, its decoded `path` (without the
+// query), and its Host header (`host_present` false: none was sent), for a
+// server listening on 127.0.0.1:`port`.
+//  - Host must be "127.0.0.1:PORT" or "localhost:PORT" (any letter case):
+//    a page from elsewhere that reaches the port through a name pointing at
+//    this machine sends its own name and is refused (403; 400 without Host).
+//  - A path with "..", a backslash or a control byte: 400.
+//  - Only GET and HEAD: 405.
+//  - "/" (or "/index.html"): the page; "/data": the data; "/events": the
+//    update stream; anything else: 404.
+RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool host_present,
+                            std::string_view host, int port);
+
+}  // namespace sc
+
+#endif  // SC_COMMANDS_REQUEST_GUARD_H_

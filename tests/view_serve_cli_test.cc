@@ -1,0 +1,202 @@
+// view --serve spoken to without a browser, over plain sockets: requests it
+// must refuse (a path with "..", a very long URL, another Host, garbage, a
+// client that sends half a request and waits) get their 4xx or are dropped,
+// and the server goes on answering the page. A second server on the same
+// port fails with status 1; an interrupt stops the first with status 0.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+
+#include "test_support.h"
+
+namespace sc::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The program started with its standard output on a pipe.
+class Server {
+ public:
+  explicit Server(const std::string& dir) {
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(pipe_fds[1], 1);
+      ::close(pipe_fds[0]);
+      ::close(pipe_fds[1]);
+      if (::chdir(dir.c_str()) != 0) ::_exit(127);
+      ::execl(SC_PROGRAM, SC_PROGRAM, "view", "Vastro - Dreo_linea.txt", "Vastro - Dreo_2001-.txt",
+              "--serve", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(pipe_fds[1]);
+    out_ = pipe_fds[0];
+  }
+  ~Server() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(out_);
+  }
+
+  // What the program wrote to standard output until `pattern` matched
+  // (empty after 10 s without it).
+  std::string ReadUntil(const std::regex& pattern) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!std::regex_search(output_, pattern) && Clock::now() < deadline) {
+      pollfd p{out_, POLLIN, 0};
+      if (::poll(&p, 1, 100) <= 0) continue;
+      char buffer[512];
+      ssize_t n = ::read(out_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      output_.append(buffer, static_cast<size_t>(n));
+    }
+    return std::regex_search(output_, pattern) ? output_ : std::string();
+  }
+
+  // Interrupts it and returns its exit status.
+  int Interrupt() {
+    ::kill(pid_, SIGINT);
+    int raw = 0;
+    ::waitpid(pid_, &raw, 0);
+    pid_ = -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string output_;
+};
+
+int Connect(int port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Everything the server sends on `fd` until it closes or `seconds` pass.
+std::string ReadAll(int fd, int seconds) {
+  std::string reply;
+  const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+  while (Clock::now() < deadline) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    char buffer[4096];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    reply.append(buffer, static_cast<size_t>(n));
+  }
+  return reply;
+}
+
+// Sends `request` on a fresh connection and returns the status line.
+std::string Ask(int port, const std::string& request) {
+  int fd = Connect(port);
+  if (fd < 0) return "no connection";
+  ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+  std::string reply = ReadAll(fd, 10);
+  ::close(fd);
+  return reply.substr(0, reply.find("\r\n"));
+}
+
+std::string Get(const std::string& target, const std::string& host) {
+  return "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+}
+
+TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  Server server(dir.path());
+  std::smatch m;
+  std::string out = server.ReadUntil(std::regex("serving http://127\\.0\\.0\\.1:(\\d+)/ "));
+  ASSERT_TRUE(std::regex_search(out, m, std::regex("127\\.0\\.0\\.1:(\\d+)/"))) << out;
+  const int port = std::stoi(m[1]);
+  const std::string host = "127.0.0.1:" + std::to_string(port);
+
+  // Half a request, left hanging: it must not hold up the others.
+  int slow = Connect(port);
+  ASSERT_GE(slow, 0);
+  const std::string half = "GET / HTTP/1.1\r\nHost: 127.0";
+  ::send(slow, half.data(), half.size(), MSG_NOSIGNAL);
+
+  const struct {
+    const char* what;
+    std::string request;
+    const char* status;
+  } cases[] = {
+      {"the page", Get("/", host), "HTTP/1.1 200 OK"},
+      {"the page by name", Get("/", "localhost:" + std::to_string(port)), "HTTP/1.1 200 OK"},
+      {"the data", Get("/data", host), "HTTP/1.1 200 OK"},
+      {"a path with ..", Get("/../../etc/passwd", host), "HTTP/1.1 400 Bad Request"},
+      {"an encoded ..", Get("/%2e%2e/%2e%2e/etc/passwd", host), "HTTP/1.1 400 Bad Request"},
+      {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host), "HTTP/1.1 404 Not Found"},
+      {"a very long URL", Get("/" + std::string(20000, 'a'), host), "HTTP/1.1 414 URI Too Long"},
+      {"another Host", Get("/data", "attacker.example:" + std::to_string(port)),
+       "HTTP/1.1 403 Forbidden"},
+      {"no Host", "GET /data HTTP/1.1\r\nConnection: close\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+      {"another method", "POST /data HTTP/1.1\r\nHost: " + host +
+                             "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 405 Method Not Allowed"},
+      {"garbage", "\x16\x03\x01 hello there\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Ask(port, c.request), c.status);
+  }
+
+  // The half request is dropped once the read times out, never answered 200.
+  std::string dropped = ReadAll(slow, 15);
+  ::close(slow);
+  EXPECT_EQ(dropped.find("200 OK"), std::string::npos) << dropped;
+  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+
+  // A second server on the same port.
+  ProgramRun second = RunProgram("view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' --serve --port " +
+                                     std::to_string(port),
+                                 dir.path());
+  EXPECT_EQ(second.exit_status, 1);
+  EXPECT_NE(second.err.find("cannot listen on " + host + ": the port is in use"), std::string::npos)
+      << second.err;
+  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+
+  EXPECT_EQ(server.Interrupt(), 0);
+  EXPECT_NE(server.ReadUntil(std::regex("stopped\n")), "");
+  EXPECT_EQ(Ask(port, Get("/", host)), "no connection");
+}
+
+TEST(ViewServeCli, ServeOptionsGoTogether) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  const std::string files = "view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' ";
+  for (const char* args : {"--port 8000", "--write", "--serve --out .", "--serve -o x.html",
+                           "--serve --port 0", "--serve --port 70000"}) {
+    SCOPED_TRACE(args);
+    ProgramRun run = RunProgram(files + args, dir.path());
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_NE(run.err.find("Run 'scenario-compiler --help' for usage."), std::string::npos) << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace sc::testing
