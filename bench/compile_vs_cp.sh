@@ -3,13 +3,18 @@
 # `compile` of a 1000000 m line with curves all along, as a process, against
 # `cp` of the three files it writes, run alternately so that both see the
 # same machine. Prints the median times, their ratio, and the compile's peak
-# memory against the route plan's size.
+# memory against the route plan's size. When the floor program is built
+# beside PROGRAM (replace_files, with -DSC_BUILD_BENCH=ON), it also times
+# replacing the same three files with the bare steps (temporary, write,
+# fsync, rename), the least any compile that keeps those guarantees can take.
 #
 # Usage: bench/compile_vs_cp.sh [PROGRAM] [ROUNDS]   (needs /usr/bin/time: Debian package "time")
+#   SC_FLOOR=path: the floor program, when it is not beside PROGRAM
 set -euo pipefail
 program=${1:-build/scenario-compiler}
 rounds=${2:-15}
 program=$(realpath "$program")
+floor=${SC_FLOOR:-$(dirname "$program")/replace_files}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -24,32 +29,47 @@ awk 'BEGIN {
   printf "[fine]\r\nriferimento fine del file\r\n";
 }' > "$work/Prova_linea.txt"
 printf '[generale]\r\nvelocita, 0, 100\r\n[fine]\r\nriferimento fine del file\r\n' > "$work/Prova_1-.txt"
-mkdir -p "$work/out" "$work/copy"
+mkdir -p "$work/out" "$work/copy" "$work/floor"
 
 now() { date +%s%N; }
 compile_once() {
   "$program" compile "$work/Prova_linea.txt" "$work/Prova_1-.txt" --out "$work/out" >/dev/null
 }
 compile_once  # warm the page cache and create the files cp copies
+floor_once() {
+  [ -x "$floor" ] && "$floor" "$work/out" "$work/floor" Prova_linea.dat Prova_1.sim Prova_1.dat
+  return 0
+}
+floor_once
 
-compile_ns=() cp_ns=()
+# Each timed command starts with nothing left to write back (sync, untimed):
+# otherwise an fsync would also wait for the 20 MB cp left in the page cache
+# just before (the file system commits them together).
+compile_ns=() cp_ns=() floor_ns=()
 for ((i = 0; i < rounds; i++)); do
-  t0=$(now); compile_once; t1=$(now)
-  cp "$work/out/"* "$work/copy/"; t2=$(now)
-  compile_ns+=($((t1 - t0))) cp_ns+=($((t2 - t1)))
+  sync; t0=$(now); compile_once; t1=$(now)
+  sync; t2=$(now); cp "$work/out/"* "$work/copy/"; t3=$(now)
+  sync; t4=$(now); floor_once; t5=$(now)
+  compile_ns+=($((t1 - t0))) cp_ns+=($((t3 - t2))) floor_ns+=($((t5 - t4)))
 done
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 mc=$(median "${compile_ns[@]}")
 mp=$(median "${cp_ns[@]}")
+mf=$(median "${floor_ns[@]}")
+[ -x "$floor" ] || mf=0
 
 plan_bytes=$(stat -c %s "$work/out/Prova_linea.dat")
 peak_kb=$( { /usr/bin/time -f '%M' "$program" compile "$work/Prova_linea.txt" "$work/Prova_1-.txt" \
   --out "$work/out" >/dev/null; } 2>&1 | tail -n 1)
 
-awk -v c="$mc" -v p="$mp" -v kb="$peak_kb" -v pb="$plan_bytes" -v r="$rounds" 'BEGIN {
+awk -v c="$mc" -v p="$mp" -v f="$mf" -v kb="$peak_kb" -v pb="$plan_bytes" -v r="$rounds" 'BEGIN {
   printf "rounds %d (medians)\n", r;
   printf "compile        %8.1f ms\n", c / 1e6;
   printf "cp of outputs  %8.1f ms\n", p / 1e6;
   printf "time ratio     %8.2f (compile / cp)\n", c / p;
+  if (f > 0) {
+    printf "floor          %8.1f ms (the three files: temporary, write, fsync, rename)\n", f / 1e6;
+    printf "floor ratio    %8.2f (compile / floor); floor / cp %.2f\n", c / f, f / p;
+  }
   printf "peak memory    %8.1f MB; route plan %.1f MB; ratio %.2f\n", kb / 1024, pb / 1048576, kb * 1024 / pb;
 }'

@@ -110,12 +110,17 @@ endif()
 sc_describe_version(${PROJECT_SOURCE_DIR} ${PROJECT_VERSION} SC_PROGRAM_VERSION)
 sc_package_version(${SC_PROGRAM_VERSION} SC_PACKAGE_VERSION)
 set(SC_PLATFORM "${CMAKE_SYSTEM_NAME} ${CMAKE_SYSTEM_PROCESSOR}")
-if(SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)-[0-9]+-g"
-   OR SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)(-dirty)?$")
-  if(NOT CMAKE_MATCH_1 VERSION_EQUAL PROJECT_VERSION)
-    message(WARNING "The latest tag says ${CMAKE_MATCH_1} but project() says "
-                    "${PROJECT_VERSION}: a build outside git would call itself ${PROJECT_VERSION}.")
-  endif()
+# Each test on its own: a failed MATCHES clears CMAKE_MATCH_1, and if() does
+# not stop at the first true test of an OR.
+set(tag_version "")
+if(SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)-[0-9]+-g")
+  set(tag_version ${CMAKE_MATCH_1})
+elseif(SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)(-dirty)?$")
+  set(tag_version ${CMAKE_MATCH_1})
+endif()
+if(tag_version AND NOT tag_version VERSION_EQUAL PROJECT_VERSION)
+  message(WARNING "The latest tag says ${tag_version} but project() says "
+                  "${PROJECT_VERSION}: a build outside git would call itself ${PROJECT_VERSION}.")
 endif()
 message(STATUS "scenario-compiler ${SC_PROGRAM_VERSION} (${SC_PLATFORM})")
 

@@ -7,7 +7,10 @@
 #include <sstream>
 
 #include "app/builtin_run.h"
-#include "compiler/compiled_decoders.h"
+#include "app/report.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 #include "platform/mem_env.h"
 
 namespace sc {
@@ -163,6 +166,34 @@ TEST_F(BuiltInScenario, RoutePlanStartsAlongYAndTurnsLeftAt800) {
   EXPECT_EQ(plan_.x[46998].type, kPlanDouble);
   EXPECT_EQ(plan_.x[46999].type, kPlanEmpty);
   EXPECT_EQ(plan_.y[47000].type, kPlanEmpty);
+}
+
+}  // namespace
+}  // namespace sc
+
+namespace sc {
+namespace {
+
+TEST(BuiltInScenarioFailure, ADocumentThatCannotBeWrittenLeavesEveryOldFileAsItWas) {
+  // The documents are replaced as a set: one failing to sync renames none,
+  // the old ones stay whole and the run compiles nothing.
+  const std::string card = JoinPath("out", "Vastro - Dreo_2001_scheda_treno.txt");
+  const std::string notes = JoinPath("out", "Vastro - Dreo_2001_note.txt");
+  for (const std::string& failing : {card, notes}) {
+    MemEnv env;
+    env.folders.insert("out");
+    env.files[card] = "old card";
+    env.files[notes] = "old notes";
+    env.failing_syncs.insert(failing);
+    RecordingUi ui;
+    std::ostringstream err;
+    EXPECT_EQ(RunBuiltInScenario(env, ui, "out", err), kExitUsageOrIo);
+    EXPECT_EQ(err.str(), "scenario-compiler: " + failing + ": sync failed\n");
+    EXPECT_TRUE(env.commits.empty());
+    EXPECT_EQ(env.files.size(), 2u);
+    EXPECT_EQ(env.files[card], "old card");
+    EXPECT_EQ(env.files[notes], "old notes");
+  }
 }
 
 }  // namespace

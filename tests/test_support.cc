@@ -97,4 +97,13 @@ bool PathExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+PlanColumns PointsOf(const RoutePlan& plan) {
+  PlanColumns points;
+  plan.ForEachPoint([&](double x, double y) {
+    points.x.push_back(x);
+    points.y.push_back(y);
+  });
+  return points;
+}
+
 }  // namespace sc::testing

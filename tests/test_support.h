@@ -3,6 +3,9 @@
 #define SC_TESTS_TEST_SUPPORT_H_
 
 #include <string>
+#include <vector>
+
+#include "compiler/route_plan.h"
 
 namespace sc::testing {
 
@@ -34,6 +37,13 @@ ProgramRun RunProgram(const std::string& args, const std::string& cwd = ".");
 std::string ReadFileOrDie(const std::string& path);
 void WriteFileOrDie(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+
+// A route plan's points, metres 0 to filled() - 1, as two columns.
+struct PlanColumns {
+  std::vector<double> x;
+  std::vector<double> y;
+};
+PlanColumns PointsOf(const RoutePlan& plan);
 
 // Quotes one argument for the shell.
 std::string ShellQuote(const std::string& arg);

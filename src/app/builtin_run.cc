@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/output_lock.h"
 #include "app/report.h"
@@ -39,17 +40,20 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   const std::string line_path = JoinPath(folder, LineDescriptionFileName(state.line_name));
   const std::string train_path =
       JoinPath(folder, TrainServiceFileName(state.line_name, state.train_number));
-  for (const Document& document : ScenarioDocuments(state.line_name, state.train_number)) {
-    const std::string path = JoinPath(folder, document.file_name);
-    Status s = env.WriteFile(path, document.bytes);
-    if (!s.ok()) {
-      // The two text descriptions are intermediate files, deleted by every
-      // run that gets further: none may stay.
-      env.DeleteFile(line_path);
-      env.DeleteFile(train_path);
-      err << "scenario-compiler: " << s.message() << "\n";
-      return kExitUsageOrIo;
-    }
+  // The documents are replaced as a set, their syncs overlapping.
+  const std::vector<Document> documents = ScenarioDocuments(state.line_name, state.train_number);
+  std::vector<Env::NewFile> files;
+  for (const Document& document : documents) {
+    files.push_back({JoinPath(folder, document.file_name), document.bytes});
+  }
+  Status written = env.WriteFiles(files);
+  if (!written.ok()) {
+    // The two text descriptions are intermediate files, deleted by every
+    // run that gets further: none may stay.
+    env.DeleteFile(line_path);
+    env.DeleteFile(train_path);
+    err << "scenario-compiler: " << written.message() << "\n";
+    return kExitUsageOrIo;
   }
 
   // memorizza_percorso(1)

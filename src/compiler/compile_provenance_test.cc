@@ -2,6 +2,8 @@
 // and that recording changes nothing they build.
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include "app/builtin_run.h"
 #include "compiler/compile.h"
 #include "documents/documents.h"
@@ -51,11 +53,13 @@ TEST_F(CompileProvenanceTest, RecordingChangesNothingCompiled) {
   EXPECT_EQ(plain.stations.slots, recorded.stations.slots);
   ASSERT_TRUE(plain.plan && recorded.plan);
   // Only the metres below `filled` were computed (the rest is never read).
-  ASSERT_EQ(plain.plan->filled, recorded.plan->filled);
-  for (int64_t m = 0; m < plain.plan->filled; ++m) {
-    const size_t i = static_cast<size_t>(m);
-    ASSERT_EQ(plain.plan->x[i], recorded.plan->x[i]) << m;
-    ASSERT_EQ(plain.plan->y[i], recorded.plan->y[i]) << m;
+  ASSERT_EQ(plain.plan->filled(), recorded.plan->filled());
+  const testing::PlanColumns a = testing::PointsOf(*plain.plan);
+  const testing::PlanColumns b = testing::PointsOf(*recorded.plan);
+  ASSERT_EQ(a.x.size(), static_cast<size_t>(plain.plan->filled()));
+  for (size_t m = 0; m < a.x.size(); ++m) {
+    ASSERT_EQ(a.x[m], b.x[m]) << m;
+    ASSERT_EQ(a.y[m], b.y[m]) << m;
   }
   EXPECT_EQ(plain_state.error_code, recorded_state.error_code);
 }

@@ -1,5 +1,6 @@
-// The compiled files the simulator loads: route plan, station file and grid
-// file, little-endian, no headers, each replaced whole.
+// The compiled files the simulator loads, written as a set: route plan,
+// station file and grid file, each replaced whole. Their layouts, encoders
+// and decoders are in compiler/format/.
 #ifndef SC_COMPILER_COMPILED_FILES_H_
 #define SC_COMPILER_COMPILED_FILES_H_
 
@@ -7,15 +8,13 @@
 #include <vector>
 
 #include "compiler/compilation.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 #include "model/run_state.h"
 #include "platform/env.h"
 
 namespace sc {
-
-std::string EncodeStationFile(const StationTable& stations);
-std::string EncodeGridFile(const TrackGrid& grid);
-// Streams the route plan into `file` in large blocks.
-Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file);
 
 // File names: "<line>_linea.dat", "<line>_<train>.sim", "<line>_<train>.dat".
 std::string RoutePlanFileName(const RunState& state);
@@ -36,13 +35,17 @@ Status CheckCompiledFileNames(Env& env, const std::string& folder, const RunStat
 // Replaces the compiled files in `folder` as one set: the route plan (when
 // compile_flag is non-zero and a plan exists), the station file and the grid
 // file.
-//  1. Each file is written whole under its temporary name and synced to disk,
-//     in that order. Any failure here removes every temporary and leaves the
-//     previous set exactly as it was.
+//  1. Each file is written whole under its temporary name and synced to disk:
+//     the route plan on the calling thread, the two small files meanwhile on
+//     a second one. Any failure here removes every temporary and leaves the
+//     previous set exactly as it was; the message names the first failing
+//     file in the order plan, station file, grid file.
 //  2. Only then are the temporaries renamed over their targets, one after
-//     another in the same order. A rename that fails (rare: the folder
-//     changed under the run) stops there; the files renamed before it are
-//     new, the others old, and the message names the file.
+//     another: the plan first and the grid last, so that a rename that fails
+//     (rare: the folder changed under the run) may leave a new plan beside
+//     an old grid, never a new grid beside an old plan. It stops there; the
+//     files renamed before it are new, the others old, and the message names
+//     the file.
 // Readers see each file old or new, never half-written. Keeping concurrent
 // runs from mixing their sets is the caller's lock (see OutputLock), not
 // this function's.

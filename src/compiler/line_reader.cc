@@ -1,5 +1,6 @@
 #include "compiler/line_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -91,9 +92,7 @@ class LineReader : RecordReader {
 
   RoutePlan& Plan();
   void FillGradient(int64_t until);
-  bool StepStraight(RoutePlan& plan, int line);
-  bool StepTurn(RoutePlan& plan, double k, int line);
-  void WriteStraight(RoutePlan& plan);
+  bool DrawUpTo(RoutePlan& plan, std::optional<double> k, int64_t until, int line);
 
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
@@ -236,12 +235,8 @@ void LineReader::PrepareBody() {
   previous_gradient_ = 0;
   if (!c_.plan) return;
   RoutePlan& plan = *c_.plan;
-  if (plan.last_metre < 1) in_.Fail("the route plan is too short for its starting points");
-  plan.x[0] = 0;
-  plan.y[0] = 0;
-  plan.x[1] = 0;
-  plan.y[1] = 1;
-  plan.filled = 2;
+  if (plan.last_metre() < 1) in_.Fail("the route plan is too short for its starting points");
+  plan.Start();
 }
 
 Flow LineReader::ReadBody() {
@@ -319,49 +314,35 @@ Flow LineReader::Gradient(int line) {
   return Flow::kNext;
 }
 
-// The next metre continues the heading of the two before it.
-void LineReader::WriteStraight(RoutePlan& plan) {
-  const size_t c = static_cast<size_t>(plan.filled);
-  const double dx = plan.x[c - 1] - plan.x[c - 2];
-  const double dy = plan.y[c - 1] - plan.y[c - 2];
-  plan.x[c] = plan.x[c - 1] + dx;
-  plan.y[c] = plan.y[c - 1] + dy;
-  ++plan.filled;
-}
-
-// A body step: stops with code 103 when the plan has no metre left or the
-// cursor passes the curve limit.
-bool LineReader::StepStraight(RoutePlan& plan, int line) {
-  if (plan.filled > plan.last_metre) {
-    Stop(kErrCurve, line);
-    return false;
+// Draws the metres up to and including `until`, straight (no k) or turning
+// by k, as metre-by-metre steps would: a step that would draw past the
+// plan's last metre stops with code 103 before drawing, and so does the step
+// that takes the cursor past the curve limit, after drawing. The metres are
+// added as one run, so the plan holds no point.
+bool LineReader::DrawUpTo(RoutePlan& plan, std::optional<double> k, int64_t until, int line) {
+  const int64_t filled = plan.filled();
+  const int64_t steps = until - filled + 1;
+  if (steps <= 0) return true;
+  // The step (counted from 0) that finds no metre left, and the one whose
+  // metre passes the limit.
+  const int64_t no_metre = std::max<int64_t>(int64_t{plan.last_metre()} - filled + 1, 0);
+  const int64_t past_limit = std::max<int64_t>(kCurveCursorLimit - filled, 0);
+  int64_t drawn = steps;
+  bool stopped = false;
+  if (no_metre < steps && no_metre <= past_limit) {
+    drawn = no_metre;
+    stopped = true;
+  } else if (past_limit < steps) {
+    drawn = past_limit + 1;
+    stopped = true;
   }
-  WriteStraight(plan);
-  if (plan.filled > kCurveCursorLimit) {
-    Stop(kErrCurve, line);
-    return false;
+  if (k) {
+    plan.Turn(*k, drawn);
+  } else {
+    plan.Straight(drawn);
   }
-  return true;
-}
-
-// Like StepStraight, with the heading turned by about k radians (to the
-// right for k > 0); the step length is not renormalised.
-bool LineReader::StepTurn(RoutePlan& plan, double k, int line) {
-  if (plan.filled > plan.last_metre) {
-    Stop(kErrCurve, line);
-    return false;
-  }
-  const size_t c = static_cast<size_t>(plan.filled);
-  const double dx = plan.x[c - 1] - plan.x[c - 2];
-  const double dy = plan.y[c - 1] - plan.y[c - 2];
-  plan.x[c] = plan.x[c - 1] + (dx + dy * k);
-  plan.y[c] = plan.y[c - 1] + (dy - dx * k);
-  ++plan.filled;
-  if (plan.filled > kCurveCursorLimit) {
-    Stop(kErrCurve, line);
-    return false;
-  }
-  return true;
+  if (stopped) Stop(kErrCurve, line);
+  return !stopped;
 }
 
 // Straight up to the curve's start, then turning through its length. A
@@ -384,14 +365,10 @@ Flow LineReader::Curve(const std::string& field, int line) {
   if (ContainsIgnoringCase(field, "s")) k = -*k;
 
   RoutePlan& plan = Plan();
-  while (plan.filled <= start) {
-    if (!StepStraight(plan, line)) return Flow::kStop;
-  }
+  if (!DrawUpTo(plan, std::nullopt, start, line)) return Flow::kStop;
   const int64_t end = int64_t{start} + length;
   if (!FitsLong(end)) in_.Fail("the curve's start plus length overflows");
-  while (plan.filled <= end) {
-    if (!StepTurn(plan, *k, line)) return Flow::kStop;
-  }
+  if (!DrawUpTo(plan, *k, end, line)) return Flow::kStop;
   return Flow::kNext;
 }
 
@@ -479,7 +456,7 @@ void LineReader::EndSteps() {
   FillGradient(int64_t{c_.grid->upper()} - 2);
   if (c_.plan) {
     RoutePlan& plan = *c_.plan;
-    while (plan.filled <= int64_t{plan.last_metre} - 2) WriteStraight(plan);
+    plan.Straight(int64_t{plan.last_metre()} - 2 - plan.filled() + 1);
   }
 }
 

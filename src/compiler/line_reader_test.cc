@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -54,11 +56,12 @@ TEST(LineReader, RouteLengthSizesGridAndPlan) {
     ExpectCode(o, LineReadResult::kContinue, 0, 0);
     ASSERT_TRUE(o.c.grid && o.c.plan);
     EXPECT_EQ(o.c.grid->upper(), k.grid_upper);
-    EXPECT_EQ(o.c.plan->last_metre, k.plan_last);
+    EXPECT_EQ(o.c.plan->last_metre(), k.plan_last);
     // The plan tail runs straight along +y and leaves the last two metres empty.
-    EXPECT_EQ(o.c.plan->filled, k.plan_last - 1);
-    EXPECT_EQ(o.c.plan->y[static_cast<size_t>(k.plan_last - 2)], k.plan_last - 2);
-    EXPECT_EQ(o.c.plan->x[static_cast<size_t>(k.plan_last - 2)], 0.0);
+    EXPECT_EQ(o.c.plan->filled(), k.plan_last - 1);
+    const testing::PlanColumns points = testing::PointsOf(*o.c.plan);
+    EXPECT_EQ(points.y[static_cast<size_t>(k.plan_last - 2)], k.plan_last - 2);
+    EXPECT_EQ(points.x[static_cast<size_t>(k.plan_last - 2)], 0.0);
     EXPECT_EQ(o.c.stations.slots[kSlotTrainRoute].end, k.length);
     EXPECT_EQ(o.c.stations.slots[kSlotBackgrounds].name, "Linea");
     EXPECT_EQ(o.c.stations.slots[kSlotRepetition].name, "77");
@@ -92,7 +95,7 @@ TEST(LineReader, FailingLaterRouteLengthKeepsTheFirstGrid) {
     ASSERT_TRUE(o.c.grid);
     EXPECT_EQ(o.c.grid->upper(), 160);
     ASSERT_TRUE(o.c.plan);
-    EXPECT_EQ(o.c.plan->last_metre, 8000);
+    EXPECT_EQ(o.c.plan->last_metre(), 8000);
   }
 }
 
@@ -121,7 +124,7 @@ TEST(LineReader, CurveRangeIsTestedBeforeItsRadius) {
   Outcome o = Read(Body("curva, 46901, 10\r\n"));
   ExpectCode(o, LineReadResult::kContinue, kErrBeyondGrid, 5);
   EXPECT_EQ(o.state.error_position, 46901);
-  EXPECT_EQ(o.c.plan->filled, 46999);
+  EXPECT_EQ(o.c.plan->filled(), 46999);
 }
 
 TEST(LineReader, MissingGeneralSection) {
@@ -246,8 +249,8 @@ TEST(LineReader, FirstCurveExample) {
   Outcome left = Read(Body("curvas2,  2400,  800\r\n"));
   ExpectCode(right, LineReadResult::kContinue, 0, 0);
   ExpectCode(left, LineReadResult::kContinue, 0, 0);
-  const RoutePlan& r = *right.c.plan;
-  const RoutePlan& l = *left.c.plan;
+  const testing::PlanColumns r = testing::PointsOf(*right.c.plan);
+  const testing::PlanColumns l = testing::PointsOf(*left.c.plan);
   for (size_t m : {0, 1, 2, 100, 2400}) {
     EXPECT_EQ(r.x[m], 0.0) << m;
     EXPECT_EQ(r.y[m], static_cast<double>(m)) << m;
@@ -288,7 +291,7 @@ TEST(LineReader, CurveStops) {
     Outcome o = Read(k.text);
     ExpectCode(o, LineReadResult::kStopped, kErrCurve, k.line);
     ASSERT_TRUE(o.c.plan);
-    EXPECT_EQ(o.c.plan->filled, k.filled);
+    EXPECT_EQ(o.c.plan->filled(), k.filled);
   }
   Outcome o = Read(File("", "curvad1, 999000, 999\r\n", 1000000));
   ExpectCode(o, LineReadResult::kContinue, 0, 0);
@@ -383,7 +386,7 @@ TEST(LineReader, BeyondGridEndsBodyAndRunsEndSteps) {
   EXPECT_EQ(o.c.grid->at(939).kind, kKindSign);
   EXPECT_EQ(o.c.grid->at(21).kind, kKindFree);
   EXPECT_EQ(o.c.grid->at(937).gradient_code, 105);
-  EXPECT_EQ(o.c.plan->filled, 46999);
+  EXPECT_EQ(o.c.plan->filled(), 46999);
   // A position whose + 100 overflows 32 bits cannot be read at all.
   o = Read(Body("montagna, 2147483647, 0, 1\r\n"));
   ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 5);
@@ -402,7 +405,7 @@ TEST(LineReader, LastFieldIsNeverProcessed) {
   // reads its values up to the last field and is processed, with or without
   // a final line end.
   for (const char* end : {"", "\r\n", "   "}) {
-    SCOPED_TRACE(testing::PrintToString(end));
+    SCOPED_TRACE(::testing::PrintToString(end));
     o = Read(std::string("[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n"
                          "cartello_indicatore, 2000, A\r\npendenza, 1000, 5") + end);
     ExpectCode(o, LineReadResult::kContinue, 0, 0);

@@ -7,9 +7,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -28,11 +31,38 @@ class ReplacingFile {
  public:
   virtual ~ReplacingFile() = default;
   virtual Status Append(std::string_view bytes) = 0;
+  // Writes `bytes` at `offset` of the temporary (a gap before it reads as
+  // zeros), independently of Append's position: a file is written either by
+  // Append or by WriteAt, not by both. Where the system allows, it also
+  // starts writing those bytes out to disk without waiting, so that Sync
+  // finds less left to do.
+  virtual Status WriteAt(uint64_t offset, std::string_view bytes) = 0;
   // Writes out what is buffered and forces the temporary's bytes to disk.
   // After it succeeds, Commit() only renames. Optional: Commit() syncs first
   // when it was not called.
   virtual Status Sync() = 0;
   virtual Status Commit() = 0;
+};
+
+// Syncs the files at once, each on a thread of its own, so that their waits
+// for the disk overlap (a journalling file system also commits them
+// together); returns the first failure in the order given. The files must
+// have been made, and are to be committed or destroyed, on the calling
+// thread. Without threads to be had, the files are synced one by one.
+Status SyncTogether(const std::vector<ReplacingFile*>& files);
+
+// Runs `work` on a second thread while the caller goes on, until Wait() or
+// destruction; on the calling thread, at once, when no thread can be had.
+class Alongside {
+ public:
+  explicit Alongside(std::function<void()> work);
+  ~Alongside() { Wait(); }
+  Alongside(const Alongside&) = delete;
+  Alongside& operator=(const Alongside&) = delete;
+  void Wait();
+
+ private:
+  std::thread thread_;
 };
 
 // An advisory lock on a file, held until the object is destroyed (or the
@@ -99,6 +129,16 @@ class Env {
 
   // Replaces `path` whole with `bytes` (temporary file, then rename).
   Status WriteFile(const std::string& path, std::string_view bytes);
+  // Replaces each file whole with its bytes, as a set: every file written
+  // and synced under its temporary name (the syncs at once, see
+  // SyncTogether), and only then renamed over its target, in the order
+  // given. A failure before the renames leaves every target as it was and
+  // no temporary; a rename that fails stops there, the files before it new.
+  struct NewFile {
+    std::string path;
+    std::string_view bytes;
+  };
+  Status WriteFiles(const std::vector<NewFile>& files);
 
   // The folder that holds the running program, from the operating system.
   static Status ProgramFolder(std::string* folder);

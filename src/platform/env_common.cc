@@ -1,6 +1,7 @@
 #include "platform/env.h"
 
 #include <cstdio>
+#include <system_error>
 
 namespace sc {
 
@@ -11,6 +12,52 @@ Status Env::WriteFile(const std::string& path, std::string_view bytes) {
   s = file->Append(bytes);
   if (!s.ok()) return s;
   return file->Commit();
+}
+
+Status Env::WriteFiles(const std::vector<NewFile>& files) {
+  std::vector<std::unique_ptr<ReplacingFile>> made(files.size());
+  std::vector<ReplacingFile*> set;
+  for (size_t i = 0; i < files.size(); ++i) {
+    Status s = NewReplacingFile(files[i].path, &made[i]);
+    if (s.ok()) s = made[i]->Append(files[i].bytes);
+    if (!s.ok()) return s;
+    set.push_back(made[i].get());
+  }
+  Status s = SyncTogether(set);
+  if (!s.ok()) return s;
+  for (ReplacingFile* file : set) {
+    s = file->Commit();
+    if (!s.ok()) return s;
+  }
+  return Status::Ok();
+}
+
+Alongside::Alongside(std::function<void()> work) {
+  try {
+    thread_ = std::thread(work);
+  } catch (const std::system_error&) {
+    work();
+  }
+}
+
+void Alongside::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+Status SyncTogether(const std::vector<ReplacingFile*>& files) {
+  std::vector<Status> results(files.size());
+  {
+    // The first file on this thread, every other on one of its own.
+    std::vector<std::unique_ptr<Alongside>> others;
+    for (size_t i = 1; i < files.size(); ++i) {
+      others.push_back(std::make_unique<Alongside>([&, i] { results[i] = files[i]->Sync(); }));
+    }
+    if (!files.empty()) results[0] = files[0]->Sync();
+  }
+  for (const Status& s : results) {
+    if (!s.ok()) return s;
+  }
+  return Status::Ok();
 }
 
 std::string TemporaryPrefix(const std::string& path, size_t name_limit) {

@@ -148,6 +148,23 @@ class PosixReplacingFile : public ReplacingFile {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (fd_ < 0) return Status::IoError(path_ + ": written after it was synced");
+    const uint64_t start = offset;
+    const size_t length = bytes.size();
+    while (!bytes.empty()) {
+      ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return PosixError(path_, errno);
+      }
+      bytes.remove_prefix(static_cast<size_t>(n));
+      offset += static_cast<uint64_t>(n);
+    }
+    StartWriteback(start, length);
+    return Status::Ok();
+  }
+
   Status Sync() override {
     if (fd_ < 0) return Status::Ok();
     Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });
@@ -179,6 +196,19 @@ class PosixReplacingFile : public ReplacingFile {
       bytes.remove_prefix(static_cast<size_t>(n));
     }
     return Status::Ok();
+  }
+
+  // Asks the kernel to start writing the range out now, without waiting for
+  // it; fsync then waits for less. Only a hint: its failure is fsync's to
+  // report.
+  void StartWriteback(uint64_t offset, size_t length) {
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+    ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)length;
+#endif
   }
 
   std::string path_;

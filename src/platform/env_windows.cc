@@ -139,6 +139,28 @@ class WindowsReplacingFile : public ReplacingFile {
     return buffer_.Append(bytes, [this](std::string_view b) { return WriteAll(b); });
   }
 
+  // Windows has no call to start the writeback of a range early: Sync
+  // (FlushFileBuffers) writes it all.
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return Status::IoError(path_ + ": written after it was synced");
+    while (!bytes.empty()) {
+      constexpr size_t kMaxWrite = 1u << 30;
+      DWORD chunk = static_cast<DWORD>(bytes.size() < kMaxWrite ? bytes.size() : kMaxWrite);
+      // On a handle opened without FILE_FLAG_OVERLAPPED, the offset in the
+      // OVERLAPPED makes the write positional and the call still waits.
+      OVERLAPPED at = {};
+      at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD written = 0;
+      if (!::WriteFile(handle_, bytes.data(), chunk, &written, &at)) {
+        return WindowsError(path_, ::GetLastError());
+      }
+      bytes.remove_prefix(written);
+      offset += written;
+    }
+    return Status::Ok();
+  }
+
   Status Sync() override {
     if (handle_ == INVALID_HANDLE_VALUE) return Status::Ok();
     Status s = buffer_.Flush([this](std::string_view b) { return WriteAll(b); });

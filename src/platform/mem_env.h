@@ -40,6 +40,8 @@ class MemEnv : public Env {
   std::set<std::string> folders;
   // Paths whose replacement fails at Commit, to test failed writes.
   std::set<std::string> failing_paths;
+  // Paths whose replacement fails at every write (Append, WriteAt).
+  std::set<std::string> failing_writes;
   // Paths whose replacement fails at Sync, before anything is renamed.
   std::set<std::string> failing_syncs;
   // Paths that are not regular files (a FIFO, a device): reading refuses them.

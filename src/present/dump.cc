@@ -10,7 +10,9 @@
 #include <nlohmann/json.hpp>
 
 #include "present/text_1252.h"
-#include "compiler/compiled_decoders.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 #include "compiler/input_limits.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"

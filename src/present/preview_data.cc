@@ -4,7 +4,9 @@
 #include <set>
 #include <string>
 
-#include "compiler/compiled_decoders.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 
 namespace sc {
 namespace {
@@ -28,11 +30,12 @@ std::vector<PlanPoint> PointsOf(RoutePlanReader& plan) {
 
 std::vector<PlanPoint> PointsOf(const RoutePlan& plan) {
   std::vector<PlanPoint> points;
-  size_t filled = static_cast<size_t>(std::max<int64_t>(plan.filled, 0));
-  for (size_t m = 0; m < filled && m < plan.x.size(); ++m) {
-    if (!std::isfinite(plan.x[m]) || !std::isfinite(plan.y[m])) break;
-    points.push_back({plan.x[m], plan.y[m]});
-  }
+  points.reserve(static_cast<size_t>(plan.filled()));
+  bool finite = true;
+  plan.ForEachPoint([&](double x, double y) {
+    finite = finite && std::isfinite(x) && std::isfinite(y);
+    if (finite) points.push_back({x, y});
+  });
   return points;
 }
 

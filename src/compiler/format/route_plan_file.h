@@ -1,17 +1,19 @@
-// Decoders for the three compiled files: the exact inverse of the writers in
-// compiled_files.h. Each checks the layout as it reads and, on a malformed
-// file, returns false with a message ending in "at byte offset N", N being
-// where the fault lies. They never read outside `bytes`.
-#ifndef SC_COMPILER_COMPILED_DECODERS_H_
-#define SC_COMPILER_COMPILED_DECODERS_H_
+// The route plan file, "<line>_linea.dat": the plan's x column for every
+// metre, then its y column, as variant elements with no header. An element
+// is a 16-bit type code, then its value: nothing for an empty element, 2
+// bytes for a 16-bit integer (metres 0 and 1), 8 for a double (metres 2 up
+// to those computed); the metres never computed are empty.
+#ifndef SC_COMPILER_FORMAT_ROUTE_PLAN_FILE_H_
+#define SC_COMPILER_FORMAT_ROUTE_PLAN_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "model/station_table.h"
-#include "model/track_grid.h"
+#include "compiler/route_plan.h"
+#include "platform/env.h"
 
 namespace sc {
 
@@ -35,14 +37,15 @@ struct DecodedPlan {
   std::vector<PlanElement> y;
 };
 
-// The 87 station records in slot order. The file must hold exactly 87
-// records: a short record, a name whose count runs past the end, or bytes
-// left after slot 86 are errors.
-bool DecodeStationFile(std::string_view bytes, StationTable* out, std::string* error);
+// Bytes of an element of each type, code included.
+constexpr size_t kPlanEmptyBytes = 2;
+constexpr size_t kPlanInt16Bytes = 4;
+constexpr size_t kPlanDoubleBytes = 10;
 
-// The track cells in index order, 15 bytes each. The size must be a non-zero
-// multiple of 15.
-bool DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out, std::string* error);
+// Encodes the plan into `file` with positional writes, both columns in one
+// walk over the plan's points, in blocks of a few hundred kilobytes: the
+// file is never held whole in memory.
+Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file);
 
 // The route plan: a sequence of variant elements, all of column 0 then all of
 // column 1. The file must be non-empty with an even element count; an unknown
@@ -73,4 +76,4 @@ const char* PlanElementTypeName(uint16_t type);
 
 }  // namespace sc
 
-#endif  // SC_COMPILER_COMPILED_DECODERS_H_
+#endif  // SC_COMPILER_FORMAT_ROUTE_PLAN_FILE_H_

@@ -1,6 +1,10 @@
-#include "compiler/compiled_decoders.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/route_plan_file.h"
+#include "compiler/format/station_file.h"
 
 #include <gtest/gtest.h>
+
+#include "test_support.h"
 
 #include <bit>
 #include <cmath>
@@ -13,6 +17,149 @@
 
 namespace sc {
 namespace {
+
+// ---- Encoders: the exact bytes of each layout
+
+std::string Bytes(const char* data, size_t n) { return std::string(data, n); }
+
+TEST(CompiledFiles, EmptyStationTableIs2958ZeroBytes) {
+  StationTable table;
+  std::string out = EncodeStationFile(table);
+  EXPECT_EQ(out, std::string(2958, '\0'));
+}
+
+TEST(CompiledFiles, StationRecordLayout) {
+  StationTable table;
+  StationRecord& r = table.slots[1];
+  r.kind = 12;
+  r.start = 9550;
+  r.end = 10150;
+  r.position = -2;
+  r.byte_1 = 3;
+  r.name = "Dr\xE8o";
+  r.word_1 = 610;
+  r.word_2 = -2;
+  r.word_3 = 8;
+  r.word_4 = 0;
+  r.word_5 = 0x1234;
+  r.byte_2 = 255;
+  r.byte_3 = 1;
+  r.byte_4 = 0;
+  r.byte_5 = 7;
+  r.time_s = 30600;
+  const std::string expected = Bytes(
+      "\x0C"                  // kind
+      "\x4E\x25\x00\x00"      // start 9550
+      "\xA6\x27\x00\x00"      // end 10150
+      "\xFE\xFF\xFF\xFF"      // position -2
+      "\x03"                  // byte_1
+      "\x04\x00" "Dr\xE8o"    // name
+      "\x62\x02" "\xFE\xFF" "\x08\x00" "\x00\x00" "\x34\x12"  // word_1..5
+      "\xFF\x01\x00\x07"      // byte_2..5
+      "\x88\x77\x00\x00",     // time_s 30600
+      38);
+  std::string out = EncodeStationFile(table);
+  ASSERT_EQ(out.size(), 2958u + 4);
+  EXPECT_EQ(out.substr(0, 34), std::string(34, '\0'));
+  EXPECT_EQ(out.substr(34, 38), expected);
+  EXPECT_EQ(out.substr(72), std::string(85 * 34, '\0'));
+}
+
+TEST(CompiledFiles, GridCellLayout) {
+  TrackGrid grid(940);
+  TrackCell& c = grid.at(1);
+  c.kind = 1;
+  c.value_a = 43;
+  c.value_b = -1;
+  c.value_c = 300;
+  c.value_d = 7;
+  c.timing = 101;
+  c.countdown = 71;
+  c.mountain = 2;
+  c.speed_code = 24;
+  c.gradient_code = 105;
+  c.adhesion = 3;
+  std::string out = EncodeGridFile(grid);
+  ASSERT_EQ(out.size(), 14115u);
+  EXPECT_EQ(out.substr(15, 15),
+            Bytes("\x01\x2B\x00\xFF\xFF\x2C\x01\x07\x00\x65\x47\x02\x18\x69\x03", 15));
+  EXPECT_EQ(out.substr(0, 15), std::string(15, '\0'));
+  EXPECT_EQ(out.substr(30), std::string(14115 - 30, '\0'));
+}
+
+// Collects what is written, and can fail a write.
+class RecordingFile : public ReplacingFile {
+ public:
+  Status Append(std::string_view bytes) override { return WriteAt(data.size(), bytes); }
+  Status WriteAt(uint64_t offset, std::string_view bytes) override {
+    if (fail_append) return Status::IoError("plan: disk full");
+    appends.push_back(bytes.size());
+    if (data.size() < offset + bytes.size()) data.resize(offset + bytes.size());
+    data.replace(offset, bytes.size(), bytes);
+    return Status::Ok();
+  }
+  Status Sync() override { return Status::Ok(); }
+  Status Commit() override { return Status::Ok(); }
+  std::string data;
+  std::vector<size_t> appends;
+  bool fail_append = false;
+};
+
+TEST(CompiledFiles, RoutePlanLayout) {
+  // Metres 0 to 4; 0 and 1 are the starting points, 2 and 3 computed, 4 empty.
+  // Turning by 0.5: metre 2 is (0 + (0 + 1 * 0.5), 1 + (1 - 0 * 0.5)) =
+  // (0.5, 2), metre 3 is (0.5 + (0.5 + 1 * 0.5), 2 + (1 - 0.5 * 0.5)) =
+  // (1.5, 2.75).
+  RoutePlan plan(4);
+  RecordingFile never_started;
+  ASSERT_TRUE(WriteRoutePlan(plan, never_started).ok());
+  // A plan never started is all empty elements.
+  EXPECT_EQ(never_started.data, std::string(20, '\0'));
+
+  plan.Start();
+  plan.Turn(0.5, 2);
+  RecordingFile file;
+  ASSERT_TRUE(WriteRoutePlan(plan, file).ok());
+  const std::string expected = Bytes(
+      "\x02\x00\x00\x00" "\x02\x00\x00\x00"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\xF8\x3F"
+      "\x00\x00"
+      "\x02\x00\x00\x00" "\x02\x00\x01\x00"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40"
+      "\x05\x00\x00\x00\x00\x00\x00\x00\x06\x40"
+      "\x00\x00",
+      60);
+  EXPECT_EQ(file.data, expected);
+}
+
+TEST(CompiledFiles, RoutePlanStreamsInLargeBlocks) {
+  RoutePlan plan(300000);
+  plan.Start();
+  plan.Straight(299997);
+  RecordingFile file;
+  ASSERT_TRUE(WriteRoutePlan(plan, file).ok());
+  // Per column: 2 starting points, 299997 doubles, 2 empty elements.
+  const size_t column = 2 * 4 + 299997 * 10 + 2 * 2;
+  ASSERT_EQ(file.data.size(), 2 * column);
+  // Every byte written once, in large writes (6 MB in at most 30).
+  size_t written = 0;
+  for (size_t n : file.appends) written += n;
+  EXPECT_EQ(written, file.data.size());
+  EXPECT_LE(file.appends.size(), 30u);
+  for (size_t n : file.appends) EXPECT_LE(n, size_t{1} << 20);
+  // Column 1, metre 200000 lies beyond the first blocks: 5, then 200000.0.
+  const size_t at = column + 8 + (200000 - 2) * 10;
+  EXPECT_EQ(file.data.substr(at, 10), Bytes("\x05\x00\x00\x00\x00\x00\x00\x6A\x08\x41", 10));
+
+  RecordingFile failing;
+  failing.fail_append = true;
+  Status s = WriteRoutePlan(plan, failing);
+  EXPECT_FALSE(s.ok());
+  EXPECT_EQ(s.message(), "plan: disk full");
+}
+
+// ---- Decoders
 
 // Little-endian builders for hand-made files.
 std::string U8(uint8_t v) { return std::string(1, static_cast<char>(v)); }
@@ -203,15 +350,12 @@ TEST(DecodeRoundTrip, StationAndGridFilesReadBackExactly) {
 TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   // Enough metres that the writer hands over more than one block.
   RoutePlan plan(120000);
-  plan.filled = 113000;
-  plan.x[0] = 0;  // the writer reads every metre below `filled`
-  plan.y[0] = 0;
-  plan.x[1] = 0;
-  plan.y[1] = 1;
-  for (int64_t m = 2; m < plan.filled; ++m) {
-    plan.x[static_cast<size_t>(m)] = static_cast<double>(m) * 0.999 - 3.0;
-    plan.y[static_cast<size_t>(m)] = -1.0 / static_cast<double>(m);
-  }
+  plan.Start();
+  plan.Turn(0.0002, 40000);
+  plan.Straight(30000);
+  plan.Turn(-0.0005, 42998);
+  ASSERT_EQ(plan.filled(), 113000);
+  const testing::PlanColumns points = testing::PointsOf(plan);
   MemEnv env;
   std::unique_ptr<ReplacingFile> file;
   ASSERT_TRUE(env.NewReplacingFile("/p", &file).ok());
@@ -221,12 +365,12 @@ TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   DecodedPlan decoded;
   std::string error;
   ASSERT_TRUE(DecodeRoutePlan(env.files["/p"], &decoded, &error)) << error;
-  ASSERT_EQ(decoded.x.size(), plan.x.size());
-  ASSERT_EQ(decoded.y.size(), plan.y.size());
-  for (size_t m = 0; m < plan.x.size(); ++m) {
+  ASSERT_EQ(decoded.x.size(), 120001u);
+  ASSERT_EQ(decoded.y.size(), 120001u);
+  for (size_t m = 0; m < decoded.x.size(); ++m) {
     const uint16_t type = m < 2 ? kPlanInt16 : m < 113000 ? kPlanDouble : kPlanEmpty;
-    const double x = type == kPlanEmpty ? 0.0 : plan.x[m];
-    const double y = type == kPlanEmpty ? 0.0 : plan.y[m];
+    const double x = type == kPlanEmpty ? 0.0 : points.x[m];
+    const double y = type == kPlanEmpty ? 0.0 : points.y[m];
     ASSERT_EQ(decoded.x[m].type, type) << m;
     ASSERT_EQ(decoded.y[m].type, type) << m;
     ASSERT_EQ(std::bit_cast<uint64_t>(decoded.x[m].value), std::bit_cast<uint64_t>(x)) << m;

@@ -1,0 +1,31 @@
+// The station file, "<line>_<train>.sim": the 87 station records in slot
+// order, little-endian, no header. A record is its kind (1 byte), start, end
+// and position (4 bytes each), byte_1, the name (a 16-bit byte count, then
+// the bytes), word_1 to word_5 (2 bytes each), byte_2 to byte_5 and time_s
+// (4 bytes).
+#ifndef SC_COMPILER_FORMAT_STATION_FILE_H_
+#define SC_COMPILER_FORMAT_STATION_FILE_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/station_table.h"
+
+namespace sc {
+
+// The longest text a record holds: its byte count is 16 bits.
+constexpr size_t kMaxTextBytes = 65535;
+
+// The file's bytes. A longer text is cut at kMaxTextBytes; the writer of
+// the compiled files refuses such a table first.
+std::string EncodeStationFile(const StationTable& stations);
+
+// The 87 station records in slot order. The file must hold exactly 87
+// records: a short record, a name whose count runs past the end, or bytes
+// left after slot 86 are errors, reported with "at byte offset N".
+bool DecodeStationFile(std::string_view bytes, StationTable* out, std::string* error);
+
+}  // namespace sc
+
+#endif  // SC_COMPILER_FORMAT_STATION_FILE_H_
