@@ -124,6 +124,24 @@ TEST_F(ViewServeTest, ASaveThatDoesNotCompileKeepsTheLastPictureUntilTheNextSave
             std::string::npos);
 }
 
+TEST_F(ViewServeTest, AScenarioWithoutAPictureFromTheStartShowsItsErrorUntilFixed) {
+  const std::string line = env_.files[options_.line_file];
+  env_.files[options_.line_file] = "[generale]\r\n[fine]\r\n";  // no route length: no grid
+  ASSERT_EQ(Serve({[&] {
+              env_.files[options_.line_file] = line;
+              env_.modified_times[options_.line_file] = 1;
+              return false;
+            }}),
+            0);
+  ASSERT_EQ(server_.published.size(), 2u);
+  const LiveContent& empty = server_.published[0];
+  EXPECT_NE(empty.notice.find(R"("errors":1,"message":"This save has an error","state":"failed")"),
+            std::string::npos);
+  EXPECT_NE(empty.data.find("\"routeLength\":0"), std::string::npos);
+  EXPECT_NE(empty.data.find("no route length"), std::string::npos);
+  EXPECT_NE(Notice(1).find(R"("state":"ok")"), std::string::npos);
+}
+
 TEST_F(ViewServeTest, WriteWritesTheCompiledFilesAfterEachCleanCompileOnly) {
   options_.write = true;
   options_.out_dir = "out";

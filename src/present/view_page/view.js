@@ -139,7 +139,8 @@
         // Over the route: the cells beyond its end keep zeros that are no value.
         const values = this.data.cells[field], last = Math.min(values.length - 1, cellOf(this.routeLength));
         for (let i = 0; i <= last; i++) { const v = values[i]; if (v < lo) lo = v; if (v > hi) hi = v; }
-        this.extents[field] = [lo, hi];
+        // No cell at all (the live page of a scenario that built no grid).
+        this.extents[field] = lo <= hi ? [lo, hi] : [0, 0];
       }
       return this.extents[field];
     }
