@@ -1,6 +1,6 @@
 // The process on Windows.
-#include <shellapi.h>
 #include "platform/windows_api.h"
+#include <shellapi.h>
 
 #include "platform/process.h"
 #include "platform/text_1252.h"
