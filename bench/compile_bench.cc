@@ -28,9 +28,8 @@ constexpr int32_t kCurveSpacing = 1000;
 constexpr int32_t kCurveLength = 600;
 
 std::string LongestLine() {
-  std::string text =
-      "-- linea di prova\r\n[generale]\r\nlunghezza percorso,    " + std::to_string(kRouteLength) +
-      "\r\nsfondo uno,    1\r\n[curve]\r\n";
+  std::string text = "-- linea di prova\r\n[generale]\r\nlunghezza percorso,    " +
+                     std::to_string(kRouteLength) + "\r\nsfondo uno,    1\r\n[curve]\r\n";
   int n = 0;
   for (int32_t start = 800; start + kCurveLength < kRouteLength; start += kCurveSpacing, ++n) {
     text += std::string(n % 2 == 0 ? "curvad" : "curvas") + std::to_string(1 + n % 6) + ",  " +

@@ -18,7 +18,8 @@ namespace {
 constexpr int32_t kRouteLength = 1000000;
 
 std::string LargestLine() {
-  std::string text = "[generale]\r\nlunghezza percorso,    " + std::to_string(kRouteLength) + "\r\n[curve]\r\n";
+  std::string text =
+      "[generale]\r\nlunghezza percorso,    " + std::to_string(kRouteLength) + "\r\n[curve]\r\n";
   int n = 0;
   for (int32_t start = 800; start + 600 < kRouteLength; start += 1000, ++n) {
     text += std::string(n % 2 == 0 ? "curvad" : "curvas") + std::to_string(1 + n % 6) + ",  " +
@@ -33,11 +34,13 @@ std::string LargestLine() {
 std::string LargestTrain() {
   std::string text = "[generale]\r\naderenza,  0,  100\r\n";
   for (int32_t m = 0; m < kRouteLength; m += 25000) {
-    text += "velocita,  " + std::to_string(m) + ",  " + std::to_string(80 + m / 25000 % 8 * 10) + "\r\n";
+    text += "velocita,  " + std::to_string(m) + ",  " + std::to_string(80 + m / 25000 % 8 * 10) +
+            "\r\n";
   }
   for (int32_t m = 10000, n = 1; m < kRouteLength - 10000; m += 20000, ++n) {
-    text += "stazione,  " + std::to_string(m) + ",  12,  600,  1, 1, 0,  4,1,1,  2,1,1,  0,  8, 0, 0, Stazione " +
-            std::to_string(n) + "\r\n";
+    text += "stazione,  " + std::to_string(m) +
+            ",  12,  600,  1, 1, 0,  4,1,1,  2,1,1,  0,  8, 0, 0, Stazione " + std::to_string(n) +
+            "\r\n";
   }
   for (int32_t m = 5000; m < kRouteLength - 5000; m += 10000) {
     text += "segnale,  " + std::to_string(m) + ",  2, 4, 0,  0, 0,  1,  3,0,0, 0\r\n";

@@ -128,8 +128,8 @@ TEST_F(BuiltInScenario, SignalsStationsAndProfiles) {
   struct Range {
     int first, last;
     uint8_t speed;
-  } speeds[] = {{0, 17, 20},    {18, 59, 26},   {60, 405, 30},  {406, 419, 13},
-                {420, 627, 29}, {628, 779, 19}, {780, 937, 6},  {938, 940, 0}};
+  } speeds[] = {{0, 17, 20},    {18, 59, 26},   {60, 405, 30}, {406, 419, 13},
+                {420, 627, 29}, {628, 779, 19}, {780, 937, 6}, {938, 940, 0}};
   for (const Range& r : speeds) {
     for (int i = r.first; i <= r.last; ++i) {
       ASSERT_EQ(cells_[i].speed_code, r.speed) << i;

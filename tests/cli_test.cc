@@ -29,10 +29,10 @@ TEST(Cli, UsageHelpAndVersion) {
   ProgramRun version = RunProgram("--version");
   EXPECT_EQ(version.exit_status, 0);
   // The version and the platform: "scenario-compiler 1.0.0 (Linux x86_64)".
-  EXPECT_TRUE(std::regex_match(
-      version.out, std::regex("scenario-compiler [0-9]+\\.[0-9]+\\.[0-9]+"
-                              "(-[0-9]+-g[0-9a-f]+|-untagged-g[0-9a-f]+)?(-dirty)? "
-                              "\\(Linux [^)]+\\)\n")))
+  EXPECT_TRUE(std::regex_match(version.out,
+                               std::regex("scenario-compiler [0-9]+\\.[0-9]+\\.[0-9]+"
+                                          "(-[0-9]+-g[0-9a-f]+|-untagged-g[0-9a-f]+)?(-dirty)? "
+                                          "\\(Linux [^)]+\\)\n")))
       << version.out;
 
   EXPECT_EQ(RunProgram("--out /nonexistent-folder-xyz").exit_status, 1);
@@ -44,8 +44,9 @@ TEST(Cli, OutputThatCannotBeWrittenIsAFailedWrite) {
   TempFolder emit_dir;
   const std::string plan = ShellQuote(dir.File(kCompiled[0]));
   for (const std::string& args :
-       {std::string("--help"), std::string("--version"), "emit --out " + ShellQuote(emit_dir.path()),
-        "dump " + plan, "dump --json " + plan, "dump " + ShellQuote(dir.File(kCompiled[2]))}) {
+       {std::string("--help"), std::string("--version"),
+        "emit --out " + ShellQuote(emit_dir.path()), "dump " + plan, "dump --json " + plan,
+        "dump " + ShellQuote(dir.File(kCompiled[2]))}) {
     ProgramRun run = RunProgram(args, ".", "/dev/full");
     EXPECT_EQ(run.exit_status, 1) << args;
     EXPECT_NE(run.err.find("standard output: No space left on device"), std::string::npos)
@@ -181,8 +182,8 @@ TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
   EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
   EXPECT_FALSE(PathExists(dir.File("L_1.dat")));
 
-  ProgramRun elsewhere =
-      RunProgram("compile L_linea.dat L_1-.txt --line L --out " + ShellQuote(out.path()), dir.path());
+  ProgramRun elsewhere = RunProgram(
+      "compile L_linea.dat L_1-.txt --line L --out " + ShellQuote(out.path()), dir.path());
   EXPECT_EQ(elsewhere.exit_status, 0) << elsewhere.err;
   EXPECT_TRUE(PathExists(out.File("L_linea.dat")));
   EXPECT_TRUE(PathExists(out.File("L_1.sim")));
@@ -234,8 +235,8 @@ TEST(Cli, WarningsOnStandardErrorWithTheirOptions) {
   EXPECT_EQ(none.err, "");
   EXPECT_EQ(ReadFileOrDie(dir.File("L_1.dat")), grid);
 
-  ProgramRun json = RunProgram("compile L_linea.txt L_1-.txt --diagnostics=json -Wno-stored-value",
-                               dir.path());
+  ProgramRun json =
+      RunProgram("compile L_linea.txt L_1-.txt --diagnostics=json -Wno-stored-value", dir.path());
   EXPECT_EQ(json.err,
             "{\"file\":\"L_1-.txt\",\"line\":4,\"column\":1,\"end_column\":7,\"severity\":"
             "\"warning\",\"class\":\"unknown-keyword\",\"code\":0,\"message\":\"'segnal' is not a "

@@ -38,7 +38,8 @@ class HostileUse : public ::testing::Test {
   }
   size_t Entries() const {
     size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) n += e.path().filename() != ".scenario-compiler.lock";
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+      n += e.path().filename() != ".scenario-compiler.lock";
     return n;
   }
   TempFolder dir_;
@@ -50,7 +51,8 @@ TEST_F(HostileUse, OutputNamesThatCoincideAreRefusedBeforeWriting) {
   for (const char* train : {"linea", "LINEA"}) {
     ProgramRun run = Compile(std::string("--train ") + train);
     EXPECT_EQ(run.exit_status, 1) << train;
-    EXPECT_NE(run.err.find("two compiled files would have this name"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("two compiled files would have this name"), std::string::npos)
+        << run.err;
     EXPECT_EQ(ReadFileOrDie(dir_.File("L_linea.dat")), plan) << train;
   }
 }
@@ -66,8 +68,8 @@ TEST_F(HostileUse, LongNamesFitOrAreRefusedBeforeAnythingIsWritten) {
   ASSERT_EQ(Compile("").exit_status, 0);
   const std::string plan = ReadFileOrDie(dir_.File("L_linea.dat"));
   const size_t entries = Entries();
-  for (const std::string& extra : {"--train " + std::string(300, '7'),
-                                   "--train " + std::string(5000, '7') + " --dry-run"}) {
+  for (const std::string& extra :
+       {"--train " + std::string(300, '7'), "--train " + std::string(5000, '7') + " --dry-run"}) {
     ProgramRun refused = Compile(extra);
     EXPECT_EQ(refused.exit_status, 1) << extra.size();
     EXPECT_NE(refused.err.find("File name too long"), std::string::npos) << refused.err;
@@ -121,8 +123,9 @@ TEST_F(HostileUse, RunningOutOfMemoryEndsWithStatusOneNamingTheFile) {
   EXPECT_EQ(Shell("cd " + ShellQuote(dir_.path()) + " && ulimit -v 60000 && " + dump), 0);
   // ...and with too little memory even to read it, the run ends cleanly.
   EXPECT_EQ(Shell("cd " + ShellQuote(dir_.path()) + " && ulimit -v 20000 && " + dump), 1);
-  EXPECT_NE(ReadFileOrDie(dir_.File("err.txt")).find("e_linea.dat: not enough memory to process it"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFileOrDie(dir_.File("err.txt")).find("e_linea.dat: not enough memory to process it"),
+      std::string::npos);
 }
 #endif
 

@@ -61,8 +61,8 @@ TEST(Robustness, HostileInputFilesGiveACodeOrAMessage) {
   std::mt19937 random(12345);
   std::string noise(20000, '\0');
   for (char& c : noise) c = static_cast<char>(random());
-  std::string long_line = "[generale]\r\nlunghezza percorso, 5000\r\n" +
-                          std::string(2000000, 'x') + "\r\n[fine]\r\n";
+  std::string long_line =
+      "[generale]\r\nlunghezza percorso, 5000\r\n" + std::string(2000000, 'x') + "\r\n[fine]\r\n";
   std::string huge_name_train =
       "[generale]\r\nstazione, 0, 8, 400, 1, 0, 1, 4,1,1, 2,1,1, 1, 8, 1, 0, " +
       std::string(65536, 'N') + "\r\n[fine]\r\n";
@@ -81,8 +81,8 @@ TEST(Robustness, HostileInputFilesGiveACodeOrAMessage) {
   for (const Case& c : cases) {
     WriteFileOrDie(dir.File("L_linea.txt"), c.line);
     WriteFileOrDie(dir.File("L_1-.txt"), c.train);
-    int status = Shell("cd " + ShellQuote(dir.path()) + " && timeout 60 " +
-                       ShellQuote(SC_PROGRAM) + " compile L_linea.txt L_1-.txt >/dev/null 2>&1");
+    int status = Shell("cd " + ShellQuote(dir.path()) + " && timeout 60 " + ShellQuote(SC_PROGRAM) +
+                       " compile L_linea.txt L_1-.txt >/dev/null 2>&1");
     EXPECT_TRUE(status == 0 || status == 2) << c.name << ": status " << status;
   }
   // The 65536-byte name is refused as a read failure, not truncated.

@@ -150,13 +150,15 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
       {"the data", Get("/data", host), "HTTP/1.1 200 OK"},
       {"a path with ..", Get("/../../etc/passwd", host), "HTTP/1.1 400 Bad Request"},
       {"an encoded ..", Get("/%2e%2e/%2e%2e/etc/passwd", host), "HTTP/1.1 400 Bad Request"},
-      {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host), "HTTP/1.1 404 Not Found"},
+      {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host),
+       "HTTP/1.1 404 Not Found"},
       {"a very long URL", Get("/" + std::string(20000, 'a'), host), "HTTP/1.1 414 URI Too Long"},
       {"another Host", Get("/data", "attacker.example:" + std::to_string(port)),
        "HTTP/1.1 403 Forbidden"},
       {"no Host", "GET /data HTTP/1.1\r\nConnection: close\r\n\r\n", "HTTP/1.1 400 Bad Request"},
-      {"another method", "POST /data HTTP/1.1\r\nHost: " + host +
-                             "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
+      {"another method",
+       "POST /data HTTP/1.1\r\nHost: " + host +
+           "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
        "HTTP/1.1 405 Method Not Allowed"},
       {"garbage", "\x16\x03\x01 hello there\r\n\r\n", "HTTP/1.1 400 Bad Request"},
   };
@@ -172,9 +174,10 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
 
   // A second server on the same port.
-  ProgramRun second = RunProgram("view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' --serve --port " +
-                                     std::to_string(port),
-                                 dir.path());
+  ProgramRun second =
+      RunProgram("view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' --serve --port " +
+                     std::to_string(port),
+                 dir.path());
   EXPECT_EQ(second.exit_status, 1);
   EXPECT_NE(second.err.find("cannot listen on " + host + ": the port is in use"), std::string::npos)
       << second.err;
@@ -194,7 +197,8 @@ TEST(ViewServeCli, ServeOptionsGoTogether) {
     SCOPED_TRACE(args);
     ProgramRun run = RunProgram(files + args, dir.path());
     EXPECT_EQ(run.exit_status, 1);
-    EXPECT_NE(run.err.find("Run 'scenario-compiler --help' for usage."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Run 'scenario-compiler --help' for usage."), std::string::npos)
+        << run.err;
   }
 }
 

@@ -36,8 +36,7 @@ void DeleteTextFile(Env& env, const std::string& path, std::ostream& err, bool* 
 
 }  // namespace
 
-int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err,
-                       bool wait) {
+int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream& err, bool wait) {
   RunState state;
   state.line_name = kBuiltInLineName;
   state.train_number = kBuiltInTrainNumber;

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/builtin_run.h"
+#include "app/report.h"
+#include "app/version.h"
 #include "commands/compile_command.h"
 #include "commands/dump_command.h"
 #include "commands/emit_command.h"
@@ -19,8 +21,6 @@
 #include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
-#include "app/report.h"
-#include "app/version.h"
 #include "present/terminal_text.h"
 
 namespace sc {
@@ -60,15 +60,15 @@ void DefineDiagnosticOptions(CLI::App& command, DiagnosticOptions& d) {
   command.add_flag("-w", d.no_warnings, "Show no warnings");
   command.add_flag("--strict", d.strict, "Fail (exit status 4, nothing written) on any warning");
   command.add_option("--diagnostics", d.format, "Diagnostics as text (default) or JSON lines")
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, DiagnosticFormat>{{"text", DiagnosticFormat::kText},
-                                                  {"json", DiagnosticFormat::kJson}}))
+      ->transform(CLI::CheckedTransformer(std::map<std::string, DiagnosticFormat>{
+          {"text", DiagnosticFormat::kText}, {"json", DiagnosticFormat::kJson}}))
       ->option_text("text|json");
 }
 
 void DefineCompile(CLI::App& app, Arguments& a) {
   CLI::App* c = app.add_subcommand("compile", "Compile your own line and train files");
-  c->add_option("LINE_FILE", a.compile.line_file, "Line description (<line>_linea.txt)")->required();
+  c->add_option("LINE_FILE", a.compile.line_file, "Line description (<line>_linea.txt)")
+      ->required();
   c->add_option("TRAIN_FILE", a.compile.train_file, "Train and service file (<line>_<train>-.txt)")
       ->required();
   c->add_option("--out", a.compile.out_dir, "Output folder (default: the line file's folder)")
@@ -85,13 +85,16 @@ void DefineCompile(CLI::App& app, Arguments& a) {
 }
 
 void DefineEmit(CLI::App& app, Arguments& a) {
-  CLI::App* e = app.add_subcommand("emit", "Write the built-in scenario's documents as a starting point");
-  e->add_option("--out", a.emit_dir, "Output folder (default: the current folder)")->option_text("DIR");
+  CLI::App* e =
+      app.add_subcommand("emit", "Write the built-in scenario's documents as a starting point");
+  e->add_option("--out", a.emit_dir, "Output folder (default: the current folder)")
+      ->option_text("DIR");
   e->add_flag("--force", a.emit_force, "Replace files that already exist");
 }
 
 void DefineDump(CLI::App& app, Arguments& a) {
-  CLI::App* d = app.add_subcommand("dump", "Decode a compiled file (route plan, station table or track grid)");
+  CLI::App* d = app.add_subcommand(
+      "dump", "Decode a compiled file (route plan, station table or track grid)");
   d->add_option("FILE", a.dump_file, "The compiled file")->required();
   d->add_flag("--json", a.dump_json, "JSON for programs instead of text");
   d->add_option("--kind", a.dump_kind, "File kind (default: from the name)")
@@ -105,8 +108,9 @@ void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
                           std::string& line_file, std::string& train_file, std::string& output,
                           const std::string& output_help, const char* output_text) {
   CLI::Option* compiled =
-      p->add_option("--from-compiled", compiled_files,
-                    "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
+      p->add_option(
+           "--from-compiled", compiled_files,
+           "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
           ->expected(2, 3)
           ->option_text("[LINE_DAT] SIM DAT");
   CLI::Option* line = p->add_option("LINE_FILE", line_file, "Line description (<line>_linea.txt)");
@@ -124,10 +128,12 @@ void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
 }
 
 void DefineExplain(CLI::App& app, Arguments& a) {
-  CLI::App* e = app.add_subcommand("explain", "Annotate every line of a line or train file with what the compiler makes of it");
-  CLI::Option* file = e->add_option("FILE", a.explain_file, "A line description or train and service file");
-  CLI::Option* reference =
-      e->add_flag("--reference", a.explain_reference, "Print the format reference of both files (Markdown)");
+  CLI::App* e = app.add_subcommand(
+      "explain", "Annotate every line of a line or train file with what the compiler makes of it");
+  CLI::Option* file =
+      e->add_option("FILE", a.explain_file, "A line description or train and service file");
+  CLI::Option* reference = e->add_flag("--reference", a.explain_reference,
+                                       "Print the format reference of both files (Markdown)");
   file->excludes(reference);
   e->callback([file, reference]() {
     if (file->count() == 0 && reference->count() == 0) throw CLI::RequiredError("FILE");
@@ -184,10 +190,11 @@ std::string MainInput(CLI::App& app, const Arguments& a) {
 }
 
 void DefinePreview(CLI::App& app, Arguments& a) {
-  CLI::App* p = app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
-  DefineScenarioInputs(p, a.preview.compiled, a.preview.line_file, a.preview.train_file,
-                       a.preview.output,
-                       "Output file (default: <line>_<train>_preview.svg beside the inputs)", "FILE.svg");
+  CLI::App* p =
+      app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
+  DefineScenarioInputs(
+      p, a.preview.compiled, a.preview.line_file, a.preview.train_file, a.preview.output,
+      "Output file (default: <line>_<train>_preview.svg beside the inputs)", "FILE.svg");
   DefineDiagnosticOptions(*p, a.preview.diagnostics);
 }
 
@@ -195,18 +202,22 @@ void DefineView(CLI::App& app, Arguments& a) {
   CLI::App* v = app.add_subcommand(
       "view", "Write an interactive page (one HTML file) to explore a scenario in a browser");
   DefineScenarioInputs(v, a.view.compiled, a.view.line_file, a.view.train_file, a.view.output,
-                       "Output file (default: <line>_<train>_view.html beside the inputs)", "FILE.html");
-  CLI::Option* serve = v->add_flag(
-      "--serve", a.view.serve,
-      "Serve the page on 127.0.0.1 and follow the two text files: each save updates every open page");
-  CLI::Option* port = v->add_option("--port", a.view.port, "With --serve: the port (default: a free one)")
-                          ->option_text("N")
-                          ->check(CLI::Range(1, 65535));
-  CLI::Option* write = v->add_flag(
-      "--write", a.view.write, "With --serve: also write the compiled files after each clean compile");
-  CLI::Option* out = v->add_option("--out", a.view.out_dir,
-                                   "With --write: the folder of the compiled files (default: the line file's)")
-                         ->option_text("DIR");
+                       "Output file (default: <line>_<train>_view.html beside the inputs)",
+                       "FILE.html");
+  CLI::Option* serve = v->add_flag("--serve", a.view.serve,
+                                   "Serve the page on 127.0.0.1 and follow the two text files: "
+                                   "each save updates every open page");
+  CLI::Option* port =
+      v->add_option("--port", a.view.port, "With --serve: the port (default: a free one)")
+          ->option_text("N")
+          ->check(CLI::Range(1, 65535));
+  CLI::Option* write =
+      v->add_flag("--write", a.view.write,
+                  "With --serve: also write the compiled files after each clean compile");
+  CLI::Option* out =
+      v->add_option("--out", a.view.out_dir,
+                    "With --write: the folder of the compiled files (default: the line file's)")
+          ->option_text("DIR");
   port->needs(serve);
   write->needs(serve);
   out->needs(write);
@@ -223,7 +234,8 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
   CLI::App app{kDescription, "scenario-compiler"};
   app.require_subcommand(0, 1);
   Arguments a;
-  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")->option_text("DIR");
+  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")
+      ->option_text("DIR");
   app.add_flag("--no-wait", a.no_wait,
                "Fail at once when another run is writing into the same folder");
   app.set_version_flag("--version", VersionLine());
@@ -233,7 +245,8 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
   DefinePreview(app, a);
   DefineView(app, a);
   DefineExplain(app, a);
-  app.add_subcommand("lsp", "Run the language server for editors (JSON-RPC on standard input and output)");
+  app.add_subcommand("lsp",
+                     "Run the language server for editors (JSON-RPC on standard input and output)");
 
   try {
     // CLI11 takes the arguments after the program's name, last first.

@@ -50,9 +50,10 @@ TEST(CommandLine, ControlBytesFromFilesAndArgumentsNeverReachTheTerminal) {
   env.folders.insert(".");
 
   const Outcome runs[] = {
-      RunArgs(env, {"dump", "s.sim"}),                                            // a station name
-      RunArgs(env, {"compile", "l_linea.txt", "t.txt", "--line", hostile, "--train", "1"}),  // a name
-      RunArgs(env, {"dump", hostile + ".sim"}),                                   // a missing file
+      RunArgs(env, {"dump", "s.sim"}),  // a station name
+      RunArgs(env,
+              {"compile", "l_linea.txt", "t.txt", "--line", hostile, "--train", "1"}),  // a name
+      RunArgs(env, {"dump", hostile + ".sim"}),  // a missing file
   };
   for (const Outcome& r : runs) {
     EXPECT_FALSE(HasControlByte(r.out)) << r.out;

@@ -11,10 +11,10 @@ namespace sc {
 // Exit statuses of the program.
 enum ExitStatus : int {
   kExitClean = 0,
-  kExitUsageOrIo = 1,   // bad command line, or a file could not be read or written
-  kExitCheckFailed = 2, // a check failed; the compiled files were still written
-  kExitMessage = 3,     // " Errore n. 1250/1251": no compiled file written
-  kExitStrict = 4,      // --strict and a warning: no compiled file written
+  kExitUsageOrIo = 1,    // bad command line, or a file could not be read or written
+  kExitCheckFailed = 2,  // a check failed; the compiled files were still written
+  kExitMessage = 3,      // " Errore n. 1250/1251": no compiled file written
+  kExitStrict = 4,       // --strict and a warning: no compiled file written
 };
 
 // The one-line diagnostic for a non-zero error code:

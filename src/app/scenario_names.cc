@@ -1,14 +1,15 @@
 #include "app/scenario_names.h"
 
 #include "platform/native_text.h"
-#include "platform/text_1252.h"
 #include "platform/paths.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 }  // namespace
@@ -57,13 +58,9 @@ std::string NameAsText(const std::string& native, const char* what, std::string*
   }
   std::string offender;
   switch (Cp1252FromUtf8(native, text, &offender)) {
-    case Cp1252Conversion::kConverted:
-      return "";
-    case Cp1252Conversion::kNotUtf8:
-      *text = native;
-      return "";
-    case Cp1252Conversion::kNoByte:
-      break;
+    case Cp1252Conversion::kConverted: return "";
+    case Cp1252Conversion::kNotUtf8: *text = native; return "";
+    case Cp1252Conversion::kNoByte: break;
   }
   return std::string("the ") + what + " \"" + native + "\" holds \"" + offender +
          "\", which Windows-1252 cannot write; the simulator reads names in Windows-1252";

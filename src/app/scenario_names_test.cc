@@ -36,8 +36,8 @@ TEST(ScenarioNames, NamesInsideTheFilesAreWindows1252) {
     bool file_part_differs;
   } cases[] = {
       {"Vastro - Dreo", "Vastro - Dreo", false},
-      {"\xC3\x88RTO \xC3\x97 \xC5\xA0\xC5\x92\xC5\xBD\xC5\xB8 - Dreo", "\xC8RTO \xD7 \x8A\x8C\x8E\x9F - Dreo",
-       true},
+      {"\xC3\x88RTO \xC3\x97 \xC5\xA0\xC5\x92\xC5\xBD\xC5\xB8 - Dreo",
+       "\xC8RTO \xD7 \x8A\x8C\x8E\x9F - Dreo", true},
       // Not UTF-8: a name copied from a Windows machine, taken as it stands.
       {"\xC8RTO", "\xC8RTO", false},
   };

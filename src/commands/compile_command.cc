@@ -61,7 +61,8 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   if (!MakeDiagnosticSink(options.diagnostics, &sink, err)) return kExitUsageOrIo;
   if (!ResolveNames(options, state, err)) return kExitUsageOrIo;
   state.compile_flag = options.no_plan ? 0 : 1;
-  const std::string folder = options.out_dir.empty() ? FolderOf(options.line_file) : options.out_dir;
+  const std::string folder =
+      options.out_dir.empty() ? FolderOf(options.line_file) : options.out_dir;
   if (!env.FolderExists(folder)) {
     err << kProgram << folder << ": not a folder\n";
     return kExitUsageOrIo;

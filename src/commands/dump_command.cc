@@ -19,18 +19,26 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 }
 
 bool KindFromName(const std::string& path, FileKind* kind) {
-  if (EndsWithIgnoringCase(path, "_linea.dat")) *kind = FileKind::kPlan;
-  else if (EndsWithIgnoringCase(path, ".sim")) *kind = FileKind::kStations;
-  else if (EndsWithIgnoringCase(path, ".dat")) *kind = FileKind::kGrid;
-  else return false;
+  if (EndsWithIgnoringCase(path, "_linea.dat"))
+    *kind = FileKind::kPlan;
+  else if (EndsWithIgnoringCase(path, ".sim"))
+    *kind = FileKind::kStations;
+  else if (EndsWithIgnoringCase(path, ".dat"))
+    *kind = FileKind::kGrid;
+  else
+    return false;
   return true;
 }
 
 bool KindFromOption(const std::string& option, FileKind* kind) {
-  if (option == "plan") *kind = FileKind::kPlan;
-  else if (option == "stations") *kind = FileKind::kStations;
-  else if (option == "grid") *kind = FileKind::kGrid;
-  else return false;
+  if (option == "plan")
+    *kind = FileKind::kPlan;
+  else if (option == "stations")
+    *kind = FileKind::kStations;
+  else if (option == "grid")
+    *kind = FileKind::kGrid;
+  else
+    return false;
   return true;
 }
 

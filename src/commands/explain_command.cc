@@ -34,21 +34,25 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
     case FieldRole::kSection: return "section marker " + NativeText(f.span.text);
     case FieldRole::kDashSkipped: return "skipped (holds a \"-\"): " + NativeText(f.span.text);
     case FieldRole::kUnknown: return "ignored (not a record keyword): " + NativeText(f.span.text);
-    case FieldRole::kLast: return "not processed (the file's last field): " + NativeText(f.span.text);
+    case FieldRole::kLast:
+      return "not processed (the file's last field): " + NativeText(f.span.text);
     case FieldRole::kKeyword: {
       std::string text = "record";
       for (const AnnotatedRecord& r : a.records) {
-        if (&a.fields[static_cast<size_t>(r.keyword)] == &f) text += std::string(" '") + r.format->name + "'";
+        if (&a.fields[static_cast<size_t>(r.keyword)] == &f)
+          text += std::string(" '") + r.format->name + "'";
       }
       return text;
     }
     case FieldRole::kValue: {
       const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
       const FieldFormat& format = r.format->fields[static_cast<size_t>(f.field_index)];
-      std::string text = "  " + std::string(format.name) + " = " + NativeText(DescribeFieldValue(format, f.span.text));
+      std::string text = "  " + std::string(format.name) + " = " +
+                         NativeText(DescribeFieldValue(format, f.span.text));
       const int keyword_line = a.fields[static_cast<size_t>(r.keyword)].span.line;
       if (keyword_line != f.span.line) {
-        text += " (of the " + std::string(r.format->name) + " on line " + std::to_string(keyword_line + 1) + ")";
+        text += " (of the " + std::string(r.format->name) + " on line " +
+                std::to_string(keyword_line + 1) + ")";
       }
       return text;
     }
@@ -58,7 +62,8 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
 
 }  // namespace
 
-std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::vector<EditorDiagnostic>& diagnostics) {
+std::string ExplainText(ScenarioFile file, const std::string& bytes,
+                        const std::vector<EditorDiagnostic>& diagnostics) {
   const FileAnnotation a = AnnotateFile(file, bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
@@ -100,7 +105,8 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
   if (!file && ScenarioFileFromContent(text.bytes, &from_content)) file = from_content;
   if (!file) {
     err << "scenario-compiler: " << path
-        << ": neither a line description (<line>_linea.txt) nor a train and service file (<line>_<train>-.txt)\n";
+        << ": neither a line description (<line>_linea.txt) nor a train and service file "
+           "(<line>_<train>-.txt)\n";
     return kExitUsageOrIo;
   }
   std::vector<EditorDiagnostic> diagnostics;
@@ -113,7 +119,8 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
       diagnostics = CheckScenario(line, text);
     } else {
       diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));
-      err << "scenario-compiler: no line description beside " << path << "; checked without compiling\n";
+      err << "scenario-compiler: no line description beside " << path
+          << "; checked without compiling\n";
     }
   }
   std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });

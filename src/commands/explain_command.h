@@ -16,7 +16,8 @@ namespace sc {
 // The annotated listing of `bytes` (a `file`) with `diagnostics` of that
 // file shown after the lines they concern. Text is written as it stands
 // (Windows-1252) except that the terminal's spelling is used for names.
-std::string ExplainText(ScenarioFile file, const std::string& bytes, const std::vector<EditorDiagnostic>& diagnostics);
+std::string ExplainText(ScenarioFile file, const std::string& bytes,
+                        const std::vector<EditorDiagnostic>& diagnostics);
 
 // Reads `path`, finds its kind (from the name, else the content) and its
 // partner file (a train file's line description beside it; a line

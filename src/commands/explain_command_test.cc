@@ -21,7 +21,8 @@ std::vector<std::string> Lines(const std::string& text) {
 // each of its fields, named as in the table.
 TEST(Explain, BuiltInScenarioEveryRecordAnnotated) {
   std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
-  for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes}, std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
+  for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes},
+                             std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
     const std::vector<std::string> out = Lines(ExplainText(file, bytes, {}));
     int records = 0;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -35,7 +36,8 @@ TEST(Explain, BuiltInScenarioEveryRecordAnnotated) {
       ASSERT_NE(format, nullptr) << out[i];
       for (size_t k = 0; k < format->fields.size(); ++k) {
         ASSERT_LT(i + 1 + k, out.size());
-        EXPECT_EQ(out[i + 1 + k].rfind(std::string("      ") + format->fields[k].name + " = ", 0), 0u)
+        EXPECT_EQ(out[i + 1 + k].rfind(std::string("      ") + format->fields[k].name + " = ", 0),
+                  0u)
             << out[i + 1 + k];
       }
     }
@@ -59,9 +61,12 @@ TEST(Explain, DiagnosticsInPlace) {
   std::ostringstream out, err;
   ASSERT_EQ(RunExplainCommand(env, "s/Vastro - Dreo_2001-.txt", out, err), 0) << err.str();
   const std::string text = out.str();
-  EXPECT_NE(text.find("      speed = 132 km/h -> stored as 130 km/h (code 26)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("      speed = 132 km/h -> stored as 130 km/h (code 26)\n"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find(": segnal,    2800,"), std::string::npos);
-  EXPECT_NE(text.find("    warning [unknown-keyword]: 'segnal' is not a record keyword; it is skipped; did you mean "
+  EXPECT_NE(text.find("    warning [unknown-keyword]: 'segnal' is not a record keyword; it is "
+                      "skipped; did you mean "
                       "'segnale'?\n"),
             std::string::npos)
       << text;

@@ -59,7 +59,8 @@ nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::stri
 
 }  // namespace
 
-MessageFramer::Next MessageFramer::Resync(size_t from, const std::string& what, std::string* error) {
+MessageFramer::Next MessageFramer::Resync(size_t from, const std::string& what,
+                                          std::string* error) {
   size_t next = FindIgnoringCase(buffer_, kLengthHeader, from);
   if (next == std::string::npos) {
     const size_t keep = kLengthHeader.size() - 1;
@@ -97,7 +98,8 @@ MessageFramer::Next MessageFramer::Take(std::string* body, std::string* error) {
   if (*length > max_body_) {
     buffer_.erase(0, body_start);
     discard_ = *length;
-    *error = "a message of " + std::to_string(*length) + " bytes, above the limit of " + std::to_string(max_body_);
+    *error = "a message of " + std::to_string(*length) + " bytes, above the limit of " +
+             std::to_string(max_body_);
     return Next::kError;
   }
   if (buffer_.size() - body_start < *length) return Next::kNeedMore;
@@ -118,14 +120,18 @@ std::string NotificationBody(const std::string& method, const nlohmann::json& pa
   return DumpJson({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
 }
 
-std::string DispatchMessage(std::string_view body, const RpcHandler& handler, std::string* problem) {
+std::string DispatchMessage(std::string_view body, const RpcHandler& handler,
+                            std::string* problem) {
   nlohmann::json message = nlohmann::json::parse(body, nullptr, false);
-  if (message.is_discarded()) return DumpJson(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
-  if (!message.is_object()) return DumpJson(ErrorResponse(nullptr, kInvalidRequest, "the message is not an object"));
+  if (message.is_discarded())
+    return DumpJson(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
+  if (!message.is_object())
+    return DumpJson(ErrorResponse(nullptr, kInvalidRequest, "the message is not an object"));
   const bool has_id = message.contains("id");
   nlohmann::json id = has_id ? message["id"] : nlohmann::json();
   if (has_id && !id.is_number_integer() && !id.is_string() && !id.is_null()) {
-    return DumpJson(ErrorResponse(nullptr, kInvalidRequest, "the id is neither a number nor a string"));
+    return DumpJson(
+        ErrorResponse(nullptr, kInvalidRequest, "the id is neither a number nor a string"));
   }
   auto method = message.find("method");
   if (method == message.end()) {
@@ -133,12 +139,15 @@ std::string DispatchMessage(std::string_view body, const RpcHandler& handler, st
     if (has_id && (message.contains("result") || message.contains("error"))) return "";
     return DumpJson(ErrorResponse(id, kInvalidRequest, "the message has no method"));
   }
-  if (!method->is_string()) return DumpJson(ErrorResponse(id, kInvalidRequest, "the method is not a string"));
+  if (!method->is_string())
+    return DumpJson(ErrorResponse(id, kInvalidRequest, "the method is not a string"));
   const nlohmann::json params = message.value("params", nlohmann::json::object());
   try {
     std::optional<nlohmann::json> result = handler(method->get<std::string>(), params, has_id);
     if (!has_id) return "";
-    if (!result) return DumpJson(ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
+    if (!result)
+      return DumpJson(
+          ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
     return DumpJson({{"jsonrpc", "2.0"}, {"id", id}, {"result", *result}});
   } catch (const RpcFailure& failure) {
     if (has_id) return DumpJson(ErrorResponse(id, failure.code, failure.message));

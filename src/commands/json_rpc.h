@@ -68,8 +68,8 @@ struct RpcFailure {
 
 // What a handler does with a call: a result for a request (nullopt when the
 // method is unknown), nothing to return for a notification.
-using RpcHandler = std::function<std::optional<nlohmann::json>(const std::string& method,
-                                                               const nlohmann::json& params, bool is_request)>;
+using RpcHandler = std::function<std::optional<nlohmann::json>(
+    const std::string& method, const nlohmann::json& params, bool is_request)>;
 
 // Dispatches one message body: parses it, calls `handler`, and returns the
 // response body to send ("" for a notification or a response from the

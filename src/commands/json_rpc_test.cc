@@ -25,9 +25,10 @@ std::vector<std::string> Frames(const std::string& stream, size_t step, size_t m
 }
 
 TEST(MessageFramer, CutsMessagesWhateverThePieces) {
-  const std::string stream = FrameMessage("{\"a\":1}") +
-                             "Content-Type: application/vscode-jsonrpc; charset=utf-8\r\ncontent-length: 2\r\n\r\n{}" +
-                             FrameMessage("");
+  const std::string stream =
+      FrameMessage("{\"a\":1}") +
+      "Content-Type: application/vscode-jsonrpc; charset=utf-8\r\ncontent-length: 2\r\n\r\n{}" +
+      FrameMessage("");
   for (size_t step : {1, 3, 1000}) {
     EXPECT_EQ(Frames(stream, step), (std::vector<std::string>{"{\"a\":1}", "{}", ""})) << step;
   }
@@ -38,11 +39,14 @@ TEST(MessageFramer, RecoversFromBadFraming) {
     std::string stream;
     std::vector<std::string> expected;
   } cases[] = {
-      {"Content-Length: x1\r\n\r\n{}" + FrameMessage("ok"), {"!a header block without a valid Content-Length", "ok"}},
+      {"Content-Length: x1\r\n\r\n{}" + FrameMessage("ok"),
+       {"!a header block without a valid Content-Length", "ok"}},
       {"Content-Length: 2\r\nContent-Length: 3\r\n\r\n{}" + FrameMessage("ok"),
        {"!a header block without a valid Content-Length", "ok"}},
-      {"garbage\r\n\r\n" + FrameMessage("ok"), {"!a header block without a valid Content-Length", "ok"}},
-      {std::string(9000, 'x') + "\r\n\r\n" + FrameMessage("ok"), {"!a header block longer than 8 KiB", "ok"}},
+      {"garbage\r\n\r\n" + FrameMessage("ok"),
+       {"!a header block without a valid Content-Length", "ok"}},
+      {std::string(9000, 'x') + "\r\n\r\n" + FrameMessage("ok"),
+       {"!a header block longer than 8 KiB", "ok"}},
       // A message above the limit is dropped as it comes, and the next one read.
       {"Content-Length: 5000\r\n\r\n" + std::string(5000, '{') + FrameMessage("ok"),
        {"!a message of 5000 bytes, above the limit of 1000", "ok"}},
@@ -86,16 +90,22 @@ TEST(DispatchMessage, ErrorsAreResponses) {
     const char* body;
     const char* response;  // "" for none
   } cases[] = {
-      {R"({"jsonrpc":"2.0","id":1,"method":"echo","params":{"x":5}})", R"({"id":1,"jsonrpc":"2.0","result":5})"},
+      {R"({"jsonrpc":"2.0","id":1,"method":"echo","params":{"x":5}})",
+       R"({"id":1,"jsonrpc":"2.0","result":5})"},
       {R"({"jsonrpc":"2.0","method":"echo","params":{"x":5}})", ""},
       {R"({"jsonrpc":"2.0","id":2,"result":null})", ""},
-      {"{not json", R"({"error":{"code":-32700,"message":"the message is not JSON"},"id":null,"jsonrpc":"2.0"})"},
-      {"[1]", R"({"error":{"code":-32600,"message":"the message is not an object"},"id":null,"jsonrpc":"2.0"})"},
-      {R"({"id":3})", R"({"error":{"code":-32600,"message":"the message has no method"},"id":3,"jsonrpc":"2.0"})"},
+      {"{not json",
+       R"({"error":{"code":-32700,"message":"the message is not JSON"},"id":null,"jsonrpc":"2.0"})"},
+      {"[1]",
+       R"({"error":{"code":-32600,"message":"the message is not an object"},"id":null,"jsonrpc":"2.0"})"},
+      {R"({"id":3})",
+       R"({"error":{"code":-32600,"message":"the message has no method"},"id":3,"jsonrpc":"2.0"})"},
       {R"({"id":{},"method":"echo"})",
        R"({"error":{"code":-32600,"message":"the id is neither a number nor a string"},"id":null,"jsonrpc":"2.0"})"},
-      {R"({"id":"a","method":"nope"})", R"({"error":{"code":-32601,"message":"unknown method nope"},"id":"a","jsonrpc":"2.0"})"},
-      {R"({"id":4,"method":"fail"})", R"({"error":{"code":-32803,"message":"no"},"id":4,"jsonrpc":"2.0"})"},
+      {R"({"id":"a","method":"nope"})",
+       R"({"error":{"code":-32601,"message":"unknown method nope"},"id":"a","jsonrpc":"2.0"})"},
+      {R"({"id":4,"method":"fail"})",
+       R"({"error":{"code":-32803,"message":"no"},"id":4,"jsonrpc":"2.0"})"},
       {R"({"id":5,"method":"echo","params":{}})", nullptr},
   };
   for (const Case& c : cases) {

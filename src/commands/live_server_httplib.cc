@@ -45,8 +45,9 @@ class HttplibLiveServer : public LiveServer {
       std::string address =
           std::string(kHost) + (asked == 0 ? " (a free port)" : ":" + std::to_string(asked));
       if (error == EADDRINUSE) {
-        return Status::IoError("cannot listen on " + address +
-                               ": the port is in use (another view --serve?); choose another with --port N");
+        return Status::IoError(
+            "cannot listen on " + address +
+            ": the port is in use (another view --serve?); choose another with --port N");
       }
       return Status::IoError("cannot listen on " + address +
                              (error ? std::string(": ") + std::strerror(error) : std::string()));
@@ -96,11 +97,11 @@ class HttplibLiveServer : public LiveServer {
     server_.set_write_timeout(5, 0);
     server_.set_keep_alive_timeout(2);
     server_.set_payload_max_length(16 * 1024);
-    server_.set_exception_handler([](const httplib::Request&, httplib::Response& res,
-                                     std::exception_ptr) {
-      res.status = 500;
-      res.set_content("internal error\n", "text/plain");
-    });
+    server_.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+          res.status = 500;
+          res.set_content("internal error\n", "text/plain");
+        });
     // Every request is answered here: nothing reaches the library's routing
     // (and so no file).
     server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -121,18 +122,10 @@ class HttplibLiveServer : public LiveServer {
     }
     std::shared_ptr<const LiveContent> content = Current();
     switch (verdict.resource) {
-      case LiveResource::kPage:
-        res.set_content(content->page, "text/html; charset=utf-8");
-        break;
-      case LiveResource::kData:
-        res.set_content(content->data, "application/json");
-        break;
-      case LiveResource::kEvents:
-        OpenStream(res);
-        break;
-      case LiveResource::kNone:
-        res.status = 404;
-        break;
+      case LiveResource::kPage: res.set_content(content->page, "text/html; charset=utf-8"); break;
+      case LiveResource::kData: res.set_content(content->data, "application/json"); break;
+      case LiveResource::kEvents: OpenStream(res); break;
+      case LiveResource::kNone: res.status = 404; break;
     }
   }
 

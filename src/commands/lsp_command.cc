@@ -107,7 +107,8 @@ int RunLspCommand(Env& env, std::istream& in, std::ostream& out, std::ostream& l
   for (;;) {
     std::optional<Clock::time_point> until;
     if (std::optional<double> due = server.NextDue()) {
-      until = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*due));
+      until =
+          start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*due));
     }
     std::string body;
     bool closed = false;

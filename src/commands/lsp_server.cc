@@ -5,8 +5,8 @@
 #include "app/scenario_names.h"
 #include "app/version.h"
 #include "commands/json_rpc.h"
-#include "compiler/record_lines.h"
 #include "compiler/input_limits.h"
+#include "compiler/record_lines.h"
 #include "platform/text_1252.h"
 
 namespace sc {
@@ -88,7 +88,8 @@ std::string Snippet(const RecordFormat& r) {
 }
 
 std::string KeywordHover(const RecordFormat& r) {
-  std::string text = "**" + std::string(r.name) + "** (" + ScenarioFileTitle(r.file) + ")\n\n" + r.summary + "\n\n";
+  std::string text = "**" + std::string(r.name) + "** (" + ScenarioFileTitle(r.file) + ")\n\n" +
+                     r.summary + "\n\n";
   int n = 1;
   for (const FieldFormat& f : r.fields) {
     text += std::to_string(n++) + ". " + f.name;
@@ -100,8 +101,8 @@ std::string KeywordHover(const RecordFormat& r) {
 
 std::string ValueHover(const RecordFormat& r, size_t index, const std::string& written) {
   const FieldFormat& f = r.fields[index];
-  std::string text = "**" + std::string(r.name) + "**, field " + std::to_string(index + 1) + " of " +
-                     std::to_string(r.fields.size()) + ": **" + f.name + "**";
+  std::string text = "**" + std::string(r.name) + "**, field " + std::to_string(index + 1) +
+                     " of " + std::to_string(r.fields.size()) + ": **" + f.name + "**";
   if (*f.unit) text += std::string(" (") + f.unit + ")";
   text += "\n\n" + std::string(f.name) + " " + Utf8From1252(DescribeFieldValue(f, written));
   return text + "\n\nBecomes: " + f.becomes;
@@ -114,7 +115,8 @@ std::string PathFromUri(const std::string& uri) {
   if (uri.compare(0, kScheme.size(), kScheme) != 0) return uri;
   std::string path;
   for (size_t i = kScheme.size(); i < uri.size(); ++i) {
-    if (uri[i] == '%' && i + 2 < uri.size() && HexValue(uri[i + 1]) >= 0 && HexValue(uri[i + 2]) >= 0) {
+    if (uri[i] == '%' && i + 2 < uri.size() && HexValue(uri[i + 1]) >= 0 &&
+        HexValue(uri[i + 2]) >= 0) {
       path += static_cast<char>(HexValue(uri[i + 1]) * 16 + HexValue(uri[i + 2]));
       i += 2;
     } else {
@@ -130,39 +132,44 @@ size_t OffsetOf(const std::string& text, int64_t line, int64_t character) {
   std::string_view l = LineOf(text, std::max<int64_t>(line, 0));
   if (l.data() == nullptr) return text.size();
   const size_t start = static_cast<size_t>(l.data() - text.data());
-  return start + static_cast<size_t>(std::clamp<int64_t>(character, 0, static_cast<int64_t>(l.size())));
+  return start +
+         static_cast<size_t>(std::clamp<int64_t>(character, 0, static_cast<int64_t>(l.size())));
 }
 
 void LspServer::Handle(std::string_view body, double now, std::vector<std::string>* out,
                        std::vector<std::string>* log) {
   std::string problem;
   std::string response = DispatchMessage(
-      body, [&](const std::string& method, const json& params, bool is_request) {
+      body,
+      [&](const std::string& method, const json& params, bool is_request) {
         return Call(method, params, is_request, now);
       },
       &problem);
   if (!problem.empty()) log->push_back(problem);
   if (!response.empty()) out->push_back(std::move(response));
   for (std::string& cleared : cleared_) {
-    out->push_back(NotificationBody("textDocument/publishDiagnostics", {{"uri", cleared}, {"diagnostics", json::array()}}));
+    out->push_back(NotificationBody("textDocument/publishDiagnostics",
+                                    {{"uri", cleared}, {"diagnostics", json::array()}}));
   }
   cleared_.clear();
 }
 
-std::optional<json> LspServer::Call(const std::string& method, const json& params, bool is_request, double now) {
+std::optional<json> LspServer::Call(const std::string& method, const json& params, bool is_request,
+                                    double now) {
   if (method == "exit") {
     exit_requested_ = true;
     return json();
   }
   if (method == "initialize") {
     initialized_ = true;
-    return json{{"capabilities",
-                 {{"positionEncoding", "utf-16"},
-                  {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
-                  {"hoverProvider", true},
-                  {"completionProvider", {{"triggerCharacters", json::array()}}},
-                  {"documentSymbolProvider", true}}},
-                {"serverInfo", {{"name", "scenario-compiler"}, {"version", std::string(kProgramVersion)}}}};
+    return json{
+        {"capabilities",
+         {{"positionEncoding", "utf-16"},
+          {"textDocumentSync", {{"openClose", true}, {"change", 1}}},
+          {"hoverProvider", true},
+          {"completionProvider", {{"triggerCharacters", json::array()}}},
+          {"documentSymbolProvider", true}}},
+        {"serverInfo", {{"name", "scenario-compiler"}, {"version", std::string(kProgramVersion)}}}};
   }
   if (!initialized_) {
     if (is_request) throw RpcFailure{kServerNotInitialized, "the server is not initialized"};
@@ -242,7 +249,8 @@ json LspServer::Hover(const json& params) {
     std::string text;
     if (f.role == FieldRole::kKeyword) {
       for (const AnnotatedRecord& r : a.records) {
-        if (&a.fields[static_cast<size_t>(r.keyword)] == &f) text += (text.empty() ? "" : "\n\n---\n\n") + KeywordHover(*r.format);
+        if (&a.fields[static_cast<size_t>(r.keyword)] == &f)
+          text += (text.empty() ? "" : "\n\n---\n\n") + KeywordHover(*r.format);
       }
     } else if (f.role == FieldRole::kValue) {
       const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
@@ -250,7 +258,8 @@ json LspServer::Hover(const json& params) {
     } else {
       continue;
     }
-    return json{{"contents", {{"kind", "markdown"}, {"value", text}}}, {"range", SpanRange(f.span)}};
+    return json{{"contents", {{"kind", "markdown"}, {"value", text}}},
+                {"range", SpanRange(f.span)}};
   }
   return json();
 }
@@ -258,7 +267,8 @@ json LspServer::Hover(const json& params) {
 json LspServer::Completion(const json& params) {
   Document& doc = Find(params);
   const int64_t line = params.at("position").at("line").get<int64_t>();
-  const size_t offset = OffsetOf(doc.text, line, params.at("position").at("character").get<int64_t>());
+  const size_t offset =
+      OffsetOf(doc.text, line, params.at("position").at("character").get<int64_t>());
   std::string_view text = LineOf(doc.text, line);
   json items = json::array();
   if (text.data() == nullptr || !Kind(doc)) return items;
@@ -268,7 +278,8 @@ json LspServer::Completion(const json& params) {
   // Keywords are offered only in a line's first field.
   if (before.find(',') != std::string_view::npos) return items;
   const int begin = static_cast<int>(first == std::string_view::npos ? before.size() : first);
-  const json range = Range(static_cast<int>(line), begin, static_cast<int>(line), static_cast<int>(before.size()));
+  const json range =
+      Range(static_cast<int>(line), begin, static_cast<int>(line), static_cast<int>(before.size()));
   for (const RecordFormat& r : RecordFormats()) {
     if (r.file != *doc.file) continue;
     items.push_back({{"label", r.keyword},
@@ -279,7 +290,9 @@ json LspServer::Completion(const json& params) {
                      {"textEdit", {{"range", range}, {"newText", Snippet(r)}}}});
   }
   for (const char* marker : SectionMarkers(*doc.file)) {
-    items.push_back({{"label", marker}, {"kind", kCompletionKeyword}, {"detail", "section marker"},
+    items.push_back({{"label", marker},
+                     {"kind", kCompletionKeyword},
+                     {"detail", "section marker"},
                      {"textEdit", {{"range", range}, {"newText", marker}}}});
   }
   return items;
@@ -300,11 +313,13 @@ json LspServer::Symbols(const json& params) {
     if (r.format->fields.back().type == FieldType::kText) {
       name = std::string(r.format->name) + " " + Utf8From1252(last.span.text);
     }
-    symbols.push_back({{"name", name},
-                       {"detail", Utf8From1252(first_format.name + std::string(" ") + DescribeFieldValue(first_format, first))},
-                       {"kind", SymbolKindOf(*r.format)},
-                       {"range", Range(keyword.span.line, keyword.span.begin, last.span.line, last.span.end)},
-                       {"selectionRange", SpanRange(keyword.span)}});
+    symbols.push_back(
+        {{"name", name},
+         {"detail", Utf8From1252(first_format.name + std::string(" ") +
+                                 DescribeFieldValue(first_format, first))},
+         {"kind", SymbolKindOf(*r.format)},
+         {"range", Range(keyword.span.line, keyword.span.begin, last.span.line, last.span.end)},
+         {"selectionRange", SpanRange(keyword.span)}});
   }
   return symbols;
 }
@@ -323,7 +338,8 @@ const LspServer::Document* LspServer::OpenByPath(const std::string& path) const 
   return nullptr;
 }
 
-void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDiagnostic>>* by_path) {
+void LspServer::Check(Document& doc,
+                      std::map<std::string, std::vector<EditorDiagnostic>>* by_path) {
   auto information = [&](const std::string& message) {
     EditorDiagnostic d;
     d.file = doc.path;
@@ -335,8 +351,10 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDia
   };
   (*by_path)[doc.path];
   if (!Kind(doc)) {
-    information("not a scenario file: name a line description <line>_linea.txt and a train and service file "
-                "<line>_<train>-.txt, in one folder");
+    information(
+        "not a scenario file: name a line description <line>_linea.txt and a train and service "
+        "file "
+        "<line>_<train>-.txt, in one folder");
     return;
   }
   std::vector<EditorDiagnostic> found;
@@ -347,11 +365,13 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDia
       if (other.file != ScenarioFile::kTrain || LineFileOfTrain(other.path) != doc.path) continue;
       any_train = true;
       (*by_path)[other.path];
-      for (EditorDiagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text})) found.push_back(std::move(d));
+      for (EditorDiagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text}))
+        found.push_back(std::move(d));
     }
     if (!any_train) found = CheckScenario(self, std::nullopt);
   } else {
-    std::optional<std::string> line_path = doc.kind_from_name ? LineFileOfTrain(doc.path) : std::nullopt;
+    std::optional<std::string> line_path =
+        doc.kind_from_name ? LineFileOfTrain(doc.path) : std::nullopt;
     ScenarioText line{line_path.value_or(""), {}};
     const Document* open_line = line_path ? OpenByPath(*line_path) : nullptr;
     bool have_line = open_line != nullptr;
@@ -365,15 +385,19 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<EditorDia
       found = CheckScenario(line, self);
     } else {
       found = KeywordWarnings(doc.path, AnnotateFile(ScenarioFile::kTrain, doc.text));
-      information(line_path ? "no line description " + BaseName(*line_path) +
-                                  " beside this file: it is checked without compiling"
-                            : "checked as a train and service file from its content; name it <line>_<train>-.txt "
-                              "beside <line>_linea.txt to compile it");
+      information(
+          line_path
+              ? "no line description " + BaseName(*line_path) +
+                    " beside this file: it is checked without compiling"
+              : "checked as a train and service file from its content; name it <line>_<train>-.txt "
+                "beside <line>_linea.txt to compile it");
     }
   }
   if (!doc.kind_from_name && *doc.file == ScenarioFile::kLine) {
-    information("checked as a line description from its content; name it <line>_linea.txt so that its train files "
-                "find it");
+    information(
+        "checked as a line description from its content; name it <line>_linea.txt so that its "
+        "train files "
+        "find it");
   }
   for (EditorDiagnostic& d : found) {
     std::vector<EditorDiagnostic>& list = (*by_path)[d.file];
@@ -394,8 +418,9 @@ json LspServer::DiagnosticJson(const EditorDiagnostic& d) const {
     json related = json::array();
     for (const EditorDiagnostic::Note& note : d.notes) {
       const Document* doc = OpenByPath(note.file);
-      related.push_back({{"location", {{"uri", doc ? doc->uri : UriFromPath(note.file)},
-                                       {"range", Range(note.line, note.column, note.line, note.end_column)}}},
+      related.push_back({{"location",
+                          {{"uri", doc ? doc->uri : UriFromPath(note.file)},
+                           {"range", Range(note.line, note.column, note.line, note.end_column)}}},
                          {"message", Utf8From1252(note.message)}});
     }
     out["relatedInformation"] = related;
@@ -425,7 +450,8 @@ void LspServer::Tick(double now, std::vector<std::string>* out) {
     if (doc == nullptr) continue;
     json diagnostics = json::array();
     for (const EditorDiagnostic& d : list) diagnostics.push_back(DiagnosticJson(d));
-    out->push_back(NotificationBody("textDocument/publishDiagnostics", {{"uri", doc->uri}, {"diagnostics", diagnostics}}));
+    out->push_back(NotificationBody("textDocument/publishDiagnostics",
+                                    {{"uri", doc->uri}, {"diagnostics", diagnostics}}));
   }
 }
 

@@ -36,7 +36,8 @@ class LspServer {
   // Handles one message body received at `now` (seconds on any steady
   // clock); appends the bodies to send to `out`. Log lines for the
   // server's own error stream go to `log`.
-  void Handle(std::string_view body, double now, std::vector<std::string>* out, std::vector<std::string>* log);
+  void Handle(std::string_view body, double now, std::vector<std::string>* out,
+              std::vector<std::string>* log);
 
   // Runs the checks due at `now` and appends their diagnostics to `out`.
   void Tick(double now, std::vector<std::string>* out);
@@ -57,8 +58,8 @@ class LspServer {
     bool kind_from_name = false;
   };
 
-  std::optional<nlohmann::json> Call(const std::string& method, const nlohmann::json& params, bool is_request,
-                                     double now);
+  std::optional<nlohmann::json> Call(const std::string& method, const nlohmann::json& params,
+                                     bool is_request, double now);
   void Open(const nlohmann::json& params, double now);
   void Change(const nlohmann::json& params, double now);
   void Close(const nlohmann::json& params);

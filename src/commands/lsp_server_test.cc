@@ -21,7 +21,8 @@ class Client {
   Client() : server_(env_) { Request("initialize", {{"capabilities", json::object()}}); }
 
   json Request(const std::string& method, const json& params) {
-    std::vector<json> replies = Send({{"jsonrpc", "2.0"}, {"id", ++id_}, {"method", method}, {"params", params}});
+    std::vector<json> replies =
+        Send({{"jsonrpc", "2.0"}, {"id", ++id_}, {"method", method}, {"params", params}});
     for (const json& r : replies) {
       if (r.contains("id") && r["id"] == id_) return r;
     }
@@ -47,15 +48,19 @@ class Client {
     return by_uri;
   }
   void Open(const std::string& uri, const std::string& bytes) {
-    Notify("textDocument/didOpen",
-           {{"textDocument", {{"uri", uri}, {"languageId", "scenario"}, {"version", 1}, {"text", Utf8From1252(bytes)}}}});
+    Notify("textDocument/didOpen", {{"textDocument",
+                                     {{"uri", uri},
+                                      {"languageId", "scenario"},
+                                      {"version", 1},
+                                      {"text", Utf8From1252(bytes)}}}});
   }
   void Change(const std::string& uri, const std::string& bytes) {
     Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 2}}},
                                       {"contentChanges", {{{"text", Utf8From1252(bytes)}}}}});
   }
   json At(const std::string& method, const std::string& uri, int line, int character) {
-    return Request(method, {{"textDocument", {{"uri", uri}}}, {"position", {{"line", line}, {"character", character}}}});
+    return Request(method, {{"textDocument", {{"uri", uri}}},
+                            {"position", {{"line", line}, {"character", character}}}});
   }
 
   MemEnv env_;
@@ -107,11 +112,12 @@ TEST(LspServer, MisspeltKeywordWarnsUntilMended) {
   ASSERT_EQ(diagnostics.size(), 1u) << diagnostics.dump();
   const int line = LineOfText(bad, "segnal,    2800");
   EXPECT_EQ(diagnostics[0]["range"], json::parse(R"({"start":{"line":)" + std::to_string(line) +
-                                                 R"(,"character":0},"end":{"line":)" + std::to_string(line) +
-                                                 R"(,"character":6}})"));
+                                                 R"(,"character":0},"end":{"line":)" +
+                                                 std::to_string(line) + R"(,"character":6}})"));
   EXPECT_EQ(diagnostics[0]["severity"], 2);
   EXPECT_EQ(diagnostics[0]["code"], "unknown-keyword");
-  EXPECT_NE(diagnostics[0]["message"].get<std::string>().find("did you mean 'segnale'?"), std::string::npos);
+  EXPECT_NE(diagnostics[0]["message"].get<std::string>().find("did you mean 'segnale'?"),
+            std::string::npos);
   c.Change(kTrainUri, TrainText());
   EXPECT_EQ(c.Wait(0.3)[kTrainUri], json::array());
 }
@@ -136,10 +142,12 @@ TEST(LspServer, CompileErrorOnTheRecordThatSetIt) {
 
 TEST(LspServer, HoverNamesTheFieldAndTheStoredValue) {
   Client c;
-  const std::string text = Replace(TrainText(), "velocita,     900,   130", "velocita,     900,   132");
+  const std::string text =
+      Replace(TrainText(), "velocita,     900,   130", "velocita,     900,   132");
   c.Open(kTrainUri, text);
   const int speed_line = LineOfText(text, "velocita,     900");
-  std::string hover = c.At("textDocument/hover", kTrainUri, speed_line, 22)["result"]["contents"]["value"];
+  std::string hover =
+      c.At("textDocument/hover", kTrainUri, speed_line, 22)["result"]["contents"]["value"];
   EXPECT_NE(hover.find("speed 132 km/h -> stored as 130 km/h"), std::string::npos) << hover;
   hover = c.At("textDocument/hover", kTrainUri, speed_line, 15)["result"]["contents"]["value"];
   EXPECT_NE(hover.find("position 900 m, grid cell 18"), std::string::npos) << hover;
@@ -165,7 +173,8 @@ TEST(LspServer, AccentedNamesKeepColumns) {
   const std::string text = Replace(TrainText(), "0, 0, 0, Montanaro", "0, 0, 0, Citt\xE0 \x80, 5");
   c.Open(kTrainUri, text);
   const int line = LineOfText(text, "Citt\xE0");
-  json symbols = c.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kTrainUri}}}})["result"];
+  json symbols =
+      c.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kTrainUri}}}})["result"];
   bool found = false;
   for (const json& s : symbols) found = found || s["name"] == "station Citt\xC3\xA0 \xE2\x82\xAC";
   EXPECT_TRUE(found) << symbols.dump();
@@ -177,7 +186,8 @@ TEST(LspServer, AccentedNamesKeepColumns) {
   EXPECT_EQ(diagnostics[0]["code"], "extra-fields");
   EXPECT_EQ(diagnostics[0]["range"]["start"]["character"], static_cast<int>(col));
   EXPECT_EQ(diagnostics[0]["range"]["end"]["character"], static_cast<int>(col) + 1);
-  std::string hover = c.At("textDocument/hover", kTrainUri, line, static_cast<int>(col) - 3)["result"]["contents"]["value"];
+  std::string hover = c.At("textDocument/hover", kTrainUri, line,
+                           static_cast<int>(col) - 3)["result"]["contents"]["value"];
   EXPECT_NE(hover.find("name \"Citt\xC3\xA0 \xE2\x82\xAC\""), std::string::npos) << hover;
   // A character Windows-1252 lacks, beyond U+FFFF: two UTF-16 units, two bytes.
   EXPECT_EQ(Cp1252ForEditor("a\xF0\x9F\x98\x80z\xC3\xA0"), std::string("a??z\xE0"));
@@ -193,7 +203,8 @@ TEST(LspServer, CompletionAndSymbols) {
   for (const json& item : items) {
     if (item["label"] == "stazione") {
       station = true;
-      EXPECT_EQ(item["textEdit"]["newText"].get<std::string>().substr(0, 33), "stazione,  ${1:position},  ${2:ki");
+      EXPECT_EQ(item["textEdit"]["newText"].get<std::string>().substr(0, 33),
+                "stazione,  ${1:position},  ${2:ki");
     }
   }
   EXPECT_TRUE(station) << items.dump();
@@ -201,7 +212,8 @@ TEST(LspServer, CompletionAndSymbols) {
   const int station_line = LineOfText(TrainText(), "stazione,    3400");
   EXPECT_EQ(c.At("textDocument/completion", kTrainUri, station_line, 16)["result"], json::array());
 
-  json symbols = c.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kTrainUri}}}})["result"];
+  json symbols =
+      c.Request("textDocument/documentSymbol", {{"textDocument", {{"uri", kTrainUri}}}})["result"];
   std::map<std::string, int> kinds;
   for (const json& s : symbols) kinds[s["name"].get<std::string>().substr(0, 4)]++;
   EXPECT_EQ(kinds["stat"], 10);
@@ -216,15 +228,18 @@ TEST(LspServer, HostileMessagesGetErrorsNotCrashes) {
   EXPECT_EQ(error_code(c.Request("textDocument/hover", {{"textDocument", 5}})), kInvalidParams);
   EXPECT_EQ(error_code(c.Request("no/such", json::object())), kMethodNotFound);
   EXPECT_EQ(error_code(c.SendRaw("{\"id\":9,")[0]), kParseError);
-  c.Notify("textDocument/didChange", {{"textDocument", {{"uri", "file:///nowhere.txt"}}}, {"contentChanges", json::array()}});
+  c.Notify("textDocument/didChange",
+           {{"textDocument", {{"uri", "file:///nowhere.txt"}}}, {"contentChanges", json::array()}});
   c.Notify("textDocument/didOpen", {{"textDocument", {{"uri", 1}}}});
   EXPECT_EQ(c.log_.size(), 2u);
   // A range edit out of range is clamped.
   c.Open(kTrainUri, "abc");
   c.Notify("textDocument/didChange", {{"textDocument", {{"uri", kTrainUri}}},
-                                      {"contentChanges", {{{"range", {{"start", {{"line", 0}, {"character", 99}}},
-                                                                      {"end", {{"line", -5}, {"character", 1}}}}},
-                                                           {"text", "X"}}}}});
+                                      {"contentChanges",
+                                       {{{"range",
+                                          {{"start", {{"line", 0}, {"character", 99}}},
+                                           {"end", {{"line", -5}, {"character", 1}}}}},
+                                         {"text", "X"}}}}});
   c.Wait(1);
   // Not a scenario by name or content: one information diagnostic.
   c.Open("file:///s/notes.txt", "hello");

@@ -120,7 +120,8 @@ TEST_F(PreviewCompiledTest, DrawsWithAndWithoutTheRoutePlan) {
     std::vector<std::string> files;
     bool plan;
   };
-  const Case cases[] = {{{plan_, sim_, dat_}, true}, {{"-", sim_, dat_}, false}, {{sim_, dat_}, false}};
+  const Case cases[] = {
+      {{plan_, sim_, dat_}, true}, {{"-", sim_, dat_}, false}, {{sim_, dat_}, false}};
   for (const Case& c : cases) {
     std::vector<std::string> args = {"preview", "--from-compiled"};
     args.insert(args.end(), c.files.begin(), c.files.end());
@@ -149,7 +150,8 @@ TEST_F(PreviewCompiledTest, RefusesBadInput) {
       {{"preview", "a_linea.txt", "a_1-.txt", "--from-compiled", sim_, dat_}, "excludes"},
       {{"preview", "--from-compiled", plan_, sim_, "short.dat"}, "grid file"},
       {{"preview", "--from-compiled", plan_, sim_, "missing.dat"}, "missing.dat"},
-      {{"preview", "--from-compiled", plan_, sim_, dat_, "-o", sim_}, "would overwrite an input file"},
+      {{"preview", "--from-compiled", plan_, sim_, dat_, "-o", sim_},
+       "would overwrite an input file"},
   };
   const std::string sim_bytes = env_.files[sim_];
   for (const Case& c : cases) {

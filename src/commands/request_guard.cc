@@ -41,8 +41,8 @@ RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool
                             std::string_view host, int port) {
   if (!host_present) return Refuse(400, "no Host header");
   if (!AllowedHost(host, port)) {
-    return Refuse(403, "this server answers only requests for 127.0.0.1:" +
-                           std::to_string(port) + " or localhost:" + std::to_string(port));
+    return Refuse(403, "this server answers only requests for 127.0.0.1:" + std::to_string(port) +
+                           " or localhost:" + std::to_string(port));
   }
   if (UnsafePath(path)) return Refuse(400, "malformed path");
   if (method != "GET" && method != "HEAD") return Refuse(405, "only GET and HEAD");

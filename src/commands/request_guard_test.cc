@@ -33,7 +33,10 @@ TEST(RequestGuardTest, ServesOnlyThePageItsDataAndTheStreamToThisMachine) {
       {"GET", "/../etc/passwd", "127.0.0.1:8123", 400, none},
       {"GET", "/data/..", "127.0.0.1:8123", 400, none},
       {"GET", "/..\\secret", "127.0.0.1:8123", 400, none},
-      {"GET", "/a\x01" "b", "127.0.0.1:8123", 400, none},
+      {"GET",
+       "/a\x01"
+       "b",
+       "127.0.0.1:8123", 400, none},
       {"GET", "*", "127.0.0.1:8123", 400, none},
       {"GET", "", "127.0.0.1:8123", 400, none},
       {"GET", "/view.js", "127.0.0.1:8123", 404, none},
@@ -44,7 +47,8 @@ TEST(RequestGuardTest, ServesOnlyThePageItsDataAndTheStreamToThisMachine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.method) + " " + c.path + " Host " + (c.host ? c.host : "(none)"));
-    RequestVerdict v = CheckRequest(c.method, c.path, c.host != nullptr, c.host ? c.host : "", 8123);
+    RequestVerdict v =
+        CheckRequest(c.method, c.path, c.host != nullptr, c.host ? c.host : "", 8123);
     EXPECT_EQ(v.status, c.status);
     EXPECT_EQ(v.resource, c.resource);
     EXPECT_EQ(v.reason.empty(), c.status == 200);

@@ -5,9 +5,9 @@
 
 #include "app/report.h"
 #include "app/scenario_names.h"
-#include "platform/env.h"
 #include "compiler/compile.h"
 #include "compiler/train_reader.h"
+#include "platform/env.h"
 
 namespace sc {
 namespace {
@@ -25,7 +25,8 @@ std::string_view LineText(const std::string& bytes, int line) {
       pos = bytes.size();
       break;
     }
-    pos = next + ((bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1);
+    pos = next +
+          ((bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1);
   }
   size_t stop = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
   return std::string_view(bytes.data() + pos, stop - pos);
@@ -40,7 +41,8 @@ void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
   *end = last == std::string_view::npos ? 0 : static_cast<int>(last + 1);
 }
 
-void SetNames(const std::string& line_path, const std::optional<ScenarioText>& train, RunState& state) {
+void SetNames(const std::string& line_path, const std::optional<ScenarioText>& train,
+              RunState& state) {
   std::string line = LineNameFromFile(line_path).value_or("scenario");
   std::string number = train ? TrainNumberFromFile(train->path, line).value_or("0") : "0";
   if (!SetScenarioNames(line, number, state).empty()) {
@@ -50,7 +52,8 @@ void SetNames(const std::string& line_path, const std::optional<ScenarioText>& t
 }
 
 bool HasLetter(const std::string& text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
 std::string Quoted(const std::string& text) { return "'" + text.substr(0, 60) + "'"; }
@@ -58,7 +61,8 @@ std::string Quoted(const std::string& text) { return "'" + text.substr(0, 60) + 
 // The 0-based columns [begin, end) a place covers in `bytes`: its own
 // columns where the reader recorded them, else the field starting at its
 // column (up to the next comma), else the line's text.
-void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, int* begin, int* end) {
+void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, int* begin,
+                  int* end) {
   int line_begin = 0, line_end = 0;
   LineExtent(bytes, line, &line_begin, &line_end);
   if (place.column <= 0) {
@@ -73,7 +77,8 @@ void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, 
   }
   const std::string_view text = LineText(bytes, line);
   size_t stop = std::min(text.find(',', static_cast<size_t>(*begin)), text.size());
-  while (stop > static_cast<size_t>(*begin) && (text[stop - 1] == ' ' || text[stop - 1] == '\t')) --stop;
+  while (stop > static_cast<size_t>(*begin) && (text[stop - 1] == ' ' || text[stop - 1] == '\t'))
+    --stop;
   *end = std::max(static_cast<int>(stop), *begin + 1);
 }
 
@@ -95,12 +100,14 @@ EditorDiagnostic FromDiagnostic(const Diagnostic& d, const ScenarioText& home, T
   e.line = d.place.line > 0 ? d.place.line - 1 : 0;
   PlaceColumns(d.place, home.bytes, e.line, &e.column, &e.end_column);
   e.severity = EditorSeverityOf(d.severity);
-  e.code = d.severity == Severity::kError ? "error " + std::to_string(d.code) : WarningClassName(d.warning_class);
+  e.code = d.severity == Severity::kError ? "error " + std::to_string(d.code)
+                                          : WarningClassName(d.warning_class);
   e.message = d.message;
   for (const DiagnosticNote& n : d.notes) {
     const ScenarioText* where = text_of(n.place.file);
     if (!where) continue;
-    EditorDiagnostic::Note note{where->path, n.place.line > 0 ? n.place.line - 1 : 0, 0, 0, n.message};
+    EditorDiagnostic::Note note{where->path, n.place.line > 0 ? n.place.line - 1 : 0, 0, 0,
+                                n.message};
     PlaceColumns(n.place, where->bytes, note.line, &note.column, &note.end_column);
     e.notes.push_back(std::move(note));
   }
@@ -121,14 +128,17 @@ std::optional<std::string> LineFileOfTrain(const std::string& train_path) {
   if (!TrainNumberFromFile(train_path, std::nullopt) || underscore == 0) return std::nullopt;
   // The folder part is kept as written, separators included, so that the
   // name matches an open document's path on every platform.
-  return train_path.substr(0, train_path.size() - base.size()) + base.substr(0, underscore) + "_linea.txt";
+  return train_path.substr(0, train_path.size() - base.size()) + base.substr(0, underscore) +
+         "_linea.txt";
 }
 
-std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
+std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path,
+                                              const FileAnnotation& annotation) {
   std::vector<EditorDiagnostic> out;
   int last_warned_line = -1;
   for (const AnnotatedField& f : annotation.fields) {
-    if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text) || f.span.line == last_warned_line) continue;
+    if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text) || f.span.line == last_warned_line)
+      continue;
     last_warned_line = f.span.line;
     EditorDiagnostic d;
     d.file = path;
@@ -146,7 +156,8 @@ std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const Fil
   return out;
 }
 
-std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train) {
+std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line,
+                                            const std::optional<ScenarioText>& train) {
   RunState state;
   SetNames(line.path, train, state);
   CompileInput input;
@@ -166,7 +177,8 @@ std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std:
   };
   std::vector<EditorDiagnostic> out;
   auto add = [&](const Diagnostic& d) {
-    const ScenarioText* home = d.place.file.empty() ? (train ? &*train : &line) : text_of(d.place.file);
+    const ScenarioText* home =
+        d.place.file.empty() ? (train ? &*train : &line) : text_of(d.place.file);
     if (home) out.push_back(FromDiagnostic(d, *home, text_of));
   };
   for (const Diagnostic& d : sink.diagnostics()) add(d);

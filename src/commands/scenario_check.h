@@ -53,12 +53,14 @@ struct ScenarioText {
 // description is checked, against an empty train file) and returns the
 // diagnostics of both files: every warning `compile` gives, and the
 // compile's error, if any, on the record that set it with its notes.
-std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line, const std::optional<ScenarioText>& train);
+std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line,
+                                            const std::optional<ScenarioText>& train);
 
 // The warnings of a train file checked alone (without its line
 // description, nothing can be compiled): keyword fields that match no
 // record, with a suggestion when a keyword is close.
-std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
+std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path,
+                                              const FileAnnotation& annotation);
 
 }  // namespace sc
 

@@ -4,8 +4,8 @@
 #include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/input_limits.h"
-#include "present/diagnostic_output.h"
 #include "platform/text_1252.h"
+#include "present/diagnostic_output.h"
 
 namespace sc {
 namespace {
@@ -23,7 +23,8 @@ ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, std
   ScenarioSource source;
   source.status = kExitUsageOrIo;
   if (paths.size() != 2 && paths.size() != 3) {
-    err << kProgram << "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)\n";
+    err << kProgram
+        << "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)\n";
     return source;
   }
   const std::string& sim = paths[paths.size() - 2];
@@ -121,13 +122,15 @@ ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream
                                   : FromCompiled(env, request.compiled, err);
 }
 
-std::string PresentationOutputPath(Env& env, const std::string& requested, const std::string& suffix,
-                                   const ScenarioSource& source, std::ostream& err) {
+std::string PresentationOutputPath(Env& env, const std::string& requested,
+                                   const std::string& suffix, const ScenarioSource& source,
+                                   std::ostream& err) {
   std::string path = requested;
   if (path.empty()) {
     for (const std::string& part : {source.line_name, source.train_number}) {
       if (!NamePartProblem(part).empty()) {
-        err << kProgram << "no usable line name and train number for the output's name; give -o FILE\n";
+        err << kProgram
+            << "no usable line name and train number for the output's name; give -o FILE\n";
         return "";
       }
     }

@@ -59,8 +59,9 @@ ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream
 // The output path: `requested`, or "<line>_<train><suffix>" in the source's
 // folder; "" after a usage error (told on `err`): no usable default name, or
 // the path is one of the inputs.
-std::string PresentationOutputPath(Env& env, const std::string& requested, const std::string& suffix,
-                                   const ScenarioSource& source, std::ostream& err);
+std::string PresentationOutputPath(Env& env, const std::string& requested,
+                                   const std::string& suffix, const ScenarioSource& source,
+                                   std::ostream& err);
 
 }  // namespace sc
 

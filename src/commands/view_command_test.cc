@@ -84,7 +84,8 @@ TEST_F(ViewCommandTest, FromCompiledFilesHasNoRecords) {
   CompileScenario(input, state, compilation);
   ASSERT_TRUE(WriteCompiledFiles(env_, "out", state, compilation).ok());
   ViewOptions options;
-  options.compiled = {JoinPath("out", RoutePlanFileName(state)), JoinPath("out", StationFileName(state)),
+  options.compiled = {JoinPath("out", RoutePlanFileName(state)),
+                      JoinPath("out", StationFileName(state)),
                       JoinPath("out", GridFileName(state))};
   ASSERT_EQ(RunViewCommand(env_, options, out_, err_), 0) << err_.str();
   const std::string& page = env_.files[JoinPath("out", "Vastro - Dreo_2001_view.html")];

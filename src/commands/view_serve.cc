@@ -90,10 +90,13 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
   LiveContent content;
   content.data = ViewDataJson(input);
   content.page = RenderViewPage(input.title, content.data, true);
-  content.notice = nlohmann::json{{"version", version},   {"state", state},
-                                  {"message", message},   {"errors", errors},
-                                  {"warnings", warnings}}
-                       .dump();
+  content.notice = nlohmann::json{
+      {"version", version},
+      {"state", state},
+      {"message", message},
+      {"errors", errors},
+      {"warnings",
+       warnings}}.dump();
   return content;
 }
 

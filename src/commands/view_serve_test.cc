@@ -36,7 +36,8 @@ class ViewServeTest : public ::testing::Test {
  protected:
   ViewServeTest() {
     options_.line_file = JoinPath("in", LineDescriptionFileName(kBuiltInLineName));
-    options_.train_file = JoinPath("in", TrainServiceFileName(kBuiltInLineName, kBuiltInTrainNumber));
+    options_.train_file =
+        JoinPath("in", TrainServiceFileName(kBuiltInLineName, kBuiltInTrainNumber));
     options_.serve = true;
     for (const Document& d : ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber)) {
       env_.files[JoinPath("in", d.file_name)] = d.bytes;
@@ -81,8 +82,9 @@ TEST_F(ViewServeTest, ServesTheCompiledPageAndStopsOnRequest) {
   EXPECT_EQ(out_.str(), "serving http://127.0.0.1:4321/ (Ctrl-C stops)\nstopped\n");
   ASSERT_EQ(server_.published.size(), 1u);
   const LiveContent& first = server_.published[0];
-  EXPECT_EQ(first.notice,
-            R"({"errors":0,"message":"Compiled, no warnings","state":"ok","version":1,"warnings":0})");
+  EXPECT_EQ(
+      first.notice,
+      R"({"errors":0,"message":"Compiled, no warnings","state":"ok","version":1,"warnings":0})");
   EXPECT_NE(first.data.find("\"records\":[{"), std::string::npos);
   // The page carries the data and the live script.
   EXPECT_NE(first.page.find(first.data), std::string::npos);
@@ -98,9 +100,11 @@ TEST_F(ViewServeTest, RecompilesOnEachSaveAndOnlyThen) {
   moved.replace(moved.find("segnale,    6400"), 16, "segnale,    6900");
   ASSERT_EQ(Serve({Quiet(), SaveTrain(misspelt), Quiet(), SaveTrain(moved)}), 0) << err_.str();
   ASSERT_EQ(server_.published.size(), 3u);
-  EXPECT_NE(Notice(1).find(R"("message":"Compiled, 1 warning","state":"ok","version":2,"warnings":1)"),
+  EXPECT_NE(
+      Notice(1).find(R"("message":"Compiled, 1 warning","state":"ok","version":2,"warnings":1)"),
+      std::string::npos);
+  EXPECT_NE(server_.published[1].data.find("'segnalle' is not a record keyword"),
             std::string::npos);
-  EXPECT_NE(server_.published[1].data.find("'segnalle' is not a record keyword"), std::string::npos);
   EXPECT_NE(Notice(2).find(R"("state":"ok","version":3,"warnings":0)"), std::string::npos);
   EXPECT_NE(err_.str().find("segnalle"), std::string::npos);  // the terminal hears it too
 }

@@ -40,7 +40,12 @@ TEST(CompetitionCodesTest, UpperCaseGivesTheSameCodes) {
   const Case cases[] = {
       {"2001", "VASTRO - DREO", "2001", "vastro - dreo"},
       {"IC 2001", "Vastro", "ic 2001", "vastro"},
-      {"1", "\xC8" "DREO \x8A\x8C\x8E\x9F", "1", "\xE8" "dreo \x9A\x9C\x9E\xFF"},
+      {"1",
+       "\xC8"
+       "DREO \x8A\x8C\x8E\x9F",
+       "1",
+       "\xE8"
+       "dreo \x9A\x9C\x9E\xFF"},
   };
   for (const Case& c : cases) {
     const StationTable upper = Named(c.upper_train, c.upper_line);

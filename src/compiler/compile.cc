@@ -6,8 +6,8 @@
 
 namespace sc {
 
-CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
-                               Compilation& compilation, DiagnosticSink* diagnostics) {
+CompileOutcome CompileScenario(const CompileInput& input, RunState& state, Compilation& compilation,
+                               DiagnosticSink* diagnostics) {
   CompileOutcome outcome;
   state.Fail(kErrNone);
   compilation.stations.Clear();
@@ -20,8 +20,8 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
     return outcome;
   }
   outcome.line_file_read = true;
-  LineReadResult line = ReadLineDescription(*input.line_text, input.line_file_name, state,
-                                            compilation, diagnostics);
+  LineReadResult line =
+      ReadLineDescription(*input.line_text, input.line_file_name, state, compilation, diagnostics);
   if (line == LineReadResult::kFailed) {
     outcome.read_failed = true;
   } else if (line == LineReadResult::kContinue) {

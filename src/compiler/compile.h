@@ -32,8 +32,8 @@ struct CompileOutcome {
 // the station table, reads both descriptions, and when a grid exists
 // finalises it and fills the reserved places and competition codes.
 // Warnings, and notes to the error, go to `diagnostics` when given.
-CompileOutcome CompileScenario(const CompileInput& input, RunState& state,
-                               Compilation& compilation, DiagnosticSink* diagnostics = nullptr);
+CompileOutcome CompileScenario(const CompileInput& input, RunState& state, Compilation& compilation,
+                               DiagnosticSink* diagnostics = nullptr);
 
 // Whether the compiled files are to be written: there is a grid and no
 // reserved-place message ended the run.

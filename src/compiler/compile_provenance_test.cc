@@ -76,7 +76,8 @@ TEST_F(CompileProvenanceTest, SignalsProfilesAndStationsNameTheirRecords) {
   ASSERT_NE(r, nullptr);
   EXPECT_NE(r->keyword.find("segnale"), std::string::npos);
   EXPECT_EQ(p.WriterOf(57, CellPart::kObject), signal);
-  for (int cell : {55, 53, 51, 49}) EXPECT_EQ(p.WriterOf(cell, CellPart::kCountdown), signal) << cell;
+  for (int cell : {55, 53, 51, 49})
+    EXPECT_EQ(p.WriterOf(cell, CellPart::kCountdown), signal) << cell;
 
   // "velocita, 900, 130" on line 11 set the speed from cell 18 up to the
   // next speed record's cell (3000 m: cell 60).

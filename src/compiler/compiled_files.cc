@@ -23,7 +23,9 @@ std::string RoutePlanFileName(const RunState& s) { return s.LineFilePart() + "_l
 std::string StationFileName(const RunState& s) {
   return s.LineFilePart() + "_" + s.TrainFilePart() + ".sim";
 }
-std::string GridFileName(const RunState& s) { return s.LineFilePart() + "_" + s.TrainFilePart() + ".dat"; }
+std::string GridFileName(const RunState& s) {
+  return s.LineFilePart() + "_" + s.TrainFilePart() + ".dat";
+}
 
 std::vector<std::string> CompiledFilePaths(const std::string& folder, const RunState& state) {
   std::vector<std::string> paths;
@@ -40,7 +42,8 @@ Status CheckCompiledFileNames(Env& env, const std::string& folder, const RunStat
     if (!s.ok()) return s;
     for (size_t j = 0; j < i; ++j) {
       if (SameIgnoringCase(paths[i], paths[j])) {
-        return Status::IoError(paths[i] + ": two compiled files would have this name; "
+        return Status::IoError(paths[i] +
+                               ": two compiled files would have this name; "
                                "choose another line name or train number");
       }
     }

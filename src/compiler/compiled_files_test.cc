@@ -80,12 +80,8 @@ TEST(CompiledFiles, FailuresOnBothThreadsLeaveThePreviousSetWholeAndNameTheFirst
     std::vector<std::string> failing_syncs;
     std::string named;
   } cases[] = {
-      {{plan}, {}, plan},
-      {{sim}, {}, sim},
-      {{grid}, {}, grid},
-      {{plan, grid}, {}, plan},
-      {{grid}, {plan}, plan},
-      {{}, {sim, grid}, sim},
+      {{plan}, {}, plan},          {{sim}, {}, sim},       {{grid}, {}, grid},
+      {{plan, grid}, {}, plan},    {{grid}, {plan}, plan}, {{}, {sim, grid}, sim},
       {{sim}, {plan, grid}, plan},
   };
   for (const auto& c : cases) {
@@ -140,7 +136,7 @@ TEST(CompiledFiles, NamesThatCoincideOrRunTooLongAreRefused) {
       {"L", "1", 1, ""},
       {"L", "linea", 1, "two compiled files"},
       {"L", "LINEA", 1, "two compiled files"},
-      {"L", "linea", 0, ""},  // no route plan to collide with
+      {"L", "linea", 0, ""},                // no route plan to collide with
       {"L", std::string(249, '7'), 1, ""},  // "L_<249>.sim": 255 bytes
       {"L", std::string(250, '7'), 1, "File name too long"},
   };
@@ -176,7 +172,8 @@ TEST(CompiledFiles, ReplacesLongerFilesOnDisk) {
   const std::string plan = folder.File("Vastro - Dreo_linea.dat");
   const std::string sim = folder.File("Vastro - Dreo_2001.sim");
   const std::string grid = folder.File("Vastro - Dreo_2001.dat");
-  for (const std::string& p : {plan, sim, grid}) testing::WriteFileOrDie(p, std::string(50000, 'x'));
+  for (const std::string& p : {plan, sim, grid})
+    testing::WriteFileOrDie(p, std::string(50000, 'x'));
   ASSERT_TRUE(WriteCompiledFiles(*Env::Default(), folder.path(), s.state, s.c).ok());
   EXPECT_EQ(testing::ReadFileOrDie(plan).size(), 40u);
   EXPECT_EQ(testing::ReadFileOrDie(sim), EncodeStationFile(s.c.stations));

@@ -56,7 +56,7 @@ struct Diagnostic {
   SourcePlace place;
   Severity severity = Severity::kWarning;
   WarningClass warning_class = WarningClass::kUnknownKeyword;  // warnings only
-  int32_t code = 0;  // the error code, for an error
+  int32_t code = 0;                                            // the error code, for an error
   std::string message;
   std::vector<DiagnosticNote> notes;
 };

@@ -60,8 +60,8 @@ struct Edit {
 };
 
 const Edit kEdits[] = {
-    {"misspelt keyword", true, "segnale,    1450", "segnal,    1450",
-     WarningClass::kUnknownKeyword, 32, 1, "did you mean 'segnale'?"},
+    {"misspelt keyword", true, "segnale,    1450", "segnal,    1450", WarningClass::kUnknownKeyword,
+     32, 1, "did you mean 'segnale'?"},
     {"station name left out", true, "0, 0, Montanaro", "0, 0", WarningClass::kShortLine, 19, 1,
      "last of them on line 20"},
     {"comma in a sign text", false, "(GALLERIA   )(DELL'ANGELO)", "(GALLERIA   ),(DELL'ANGELO)",
@@ -82,8 +82,8 @@ const Edit kEdits[] = {
      "this later value wins"},
     {"fraction", true, "velocita,    3000,   150", "velocita,    3000,   150.5",
      WarningClass::kFraction, 12, 22, "stores 150"},
-    {"gradient outside the profile", false, "[pendenze]\r\n", "[pendenze]\r\npendenza, 100, 200\r\n",
-     WarningClass::kStoredValue, 43, 1, "(gradient -56)"},
+    {"gradient outside the profile", false, "[pendenze]\r\n",
+     "[pendenze]\r\npendenza, 100, 200\r\n", WarningClass::kStoredValue, 43, 1, "(gradient -56)"},
     {"mountain past the grid", false, "montagna,   37650,  38300,  12",
      "montagna,   37650,  48300,  12", WarningClass::kOffGrid, 61, 1, "left out"},
     {"signal countdown before the start", true, "segnale,    1450", "segnale,    250",
@@ -146,8 +146,7 @@ TEST(Diagnostics, TheBuiltInScenarioCompilesWithoutAWarning) {
 
 TEST(Diagnostics, ATakenCellErrorNamesTheRecordThatTookIt) {
   const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
-  const std::string train =
-      Replaced(docs[1].bytes, "segnale,    2800", "segnale,    1450");
+  const std::string train = Replaced(docs[1].bytes, "segnale,    2800", "segnale,    1450");
   DiagnosticSink sink;
   Compiled c;
   CompileTexts(docs[0].bytes, train, &sink, &c);

@@ -118,7 +118,8 @@ int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
   }
   if (had_fraction && sink_) {
     sink_->Warn(WarningClass::kFraction, place(),
-                "\"" + std::string(text) + "\" has a fraction; this field takes whole numbers and stores " +
+                "\"" + std::string(text) +
+                    "\" has a fraction; this field takes whole numbers and stores " +
                     std::to_string(value));
   }
   return value;
@@ -132,9 +133,7 @@ int16_t FieldReader::ReadInteger() {
   return static_cast<int16_t>(ReadNumber(INT16_MIN, INT16_MAX, "a 16-bit number"));
 }
 
-uint8_t FieldReader::ReadByte() {
-  return static_cast<uint8_t>(ReadNumber(0, 255, "a byte"));
-}
+uint8_t FieldReader::ReadByte() { return static_cast<uint8_t>(ReadNumber(0, 255, "a byte")); }
 
 void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state) {
   state.FailAt(kErrReadFailure, name, failure.line, failure.column);
@@ -174,7 +173,8 @@ bool ParseNumberField(std::string_view text, int64_t* value, bool* had_fraction)
     // one half rounds to the even neighbour.
     char first = fraction[0];
     bool rest_zero = fraction.find_first_not_of('0', 1) == std::string_view::npos;
-    if (first > '5' || (first == '5' && !rest_zero) || (first == '5' && rest_zero && whole % 2 == 1)) {
+    if (first > '5' || (first == '5' && !rest_zero) ||
+        (first == '5' && rest_zero && whole % 2 == 1)) {
       ++whole;
     }
     if (had_fraction) *had_fraction = first != '0' || !rest_zero;
@@ -184,9 +184,7 @@ bool ParseNumberField(std::string_view text, int64_t* value, bool* had_fraction)
 }
 
 bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle) {
-  auto fold = [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  };
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
   if (needle.size() > haystack.size()) return false;
   for (size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
     size_t k = 0;

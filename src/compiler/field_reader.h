@@ -44,9 +44,9 @@ class FieldReader {
   bool AtEnd() const { return pos_ >= bytes_.size(); }
 
   std::string ReadText();
-  int32_t ReadLong();      // signed 32-bit
-  int16_t ReadInteger();   // signed 16-bit
-  uint8_t ReadByte();      // unsigned 8-bit
+  int32_t ReadLong();     // signed 32-bit
+  int16_t ReadInteger();  // signed 16-bit
+  uint8_t ReadByte();     // unsigned 8-bit
 
   // The 1-based line on which the last field returned started.
   int line() const { return field_line_; }
@@ -81,9 +81,9 @@ class FieldReader {
   std::string name_;
   size_t pos_ = 0;
   DiagnosticSink* sink_;
-  int line_ = 1;        // line of pos_
+  int line_ = 1;           // line of pos_
   size_t line_start_ = 0;  // offset of line_'s first byte
-  int field_line_ = 1;  // line of the last field
+  int field_line_ = 1;     // line of the last field
   int field_column_ = 1;
   int field_end_column_ = 0;
   int64_t fields_read_ = 0;

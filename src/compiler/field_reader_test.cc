@@ -66,7 +66,7 @@ TEST(FieldReader, ReadFailures) {
     const char* input;
     int which;  // 0 long, 1 integer, 2 byte
   } cases[] = {
-      {"abc", 0}, {"1x", 0}, {".", 0}, {"-", 0}, {"-.", 0}, {"1.5.", 0},
+      {"abc", 0},        {"1x", 0},    {".", 0},      {"-", 0},   {"-.", 0}, {"1.5.", 0},
       {"2147483648", 0}, {"32768", 1}, {"-32769", 1}, {"256", 2}, {"-1", 2},
   };
   for (const Case& c : cases) {
@@ -86,8 +86,10 @@ TEST(FieldReader, FractionsRoundHalfToEven) {
   struct Case {
     const char* text;
     int64_t value;
-  } cases[] = {{"2.5", 2}, {"3.5", 4}, {"2.51", 3}, {"-2.5", -2}, {"-3.5", -4},
-               {"0.49", 0}, {"+7", 7}, {"1.", 1}, {".5", 0}, {".51", 1}, {"-.5", 0}, {"-2147483648", INT32_MIN}, {"", 0}};
+  } cases[] = {{"2.5", 2},   {"3.5", 4},  {"2.51", 3}, {"-2.5", -2},
+               {"-3.5", -4}, {"0.49", 0}, {"+7", 7},   {"1.", 1},
+               {".5", 0},    {".51", 1},  {"-.5", 0},  {"-2147483648", INT32_MIN},
+               {"", 0}};
   for (const Case& c : cases) {
     int64_t v = -99;
     ASSERT_TRUE(ParseNumberField(c.text, &v)) << c.text;

@@ -130,9 +130,8 @@ void MarkBeforeNextSignal(TrackGrid& grid, int64_t n, RunState& state) {
 // a run, at the first end cell after i (no search when there is none).
 void MarkAroundSlowdown(TrackGrid& grid, int64_t i, RunState& state) {
   MarkBeforeStart(grid, i, state);
-  const int64_t end = grid.at(i).value_a < kRunSpeedThreshold
-                          ? MarkThroughSlowdown(grid, i, state)
-                          : FindSlowdownEnd(grid, i);
+  const int64_t end = grid.at(i).value_a < kRunSpeedThreshold ? MarkThroughSlowdown(grid, i, state)
+                                                              : FindSlowdownEnd(grid, i);
   if (end >= 0) MarkBeforeNextSignal(grid, end, state);
 }
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "compiler/compilation.h"
 #include "compiler/competition_codes.h"
+#include "compiler/compilation.h"
 #include "model/run_state.h"
 
 namespace sc {

@@ -109,15 +109,9 @@ TEST(FinalGridTest, StartCellMarkersAndTheirGuards) {
     Cells markers;
   };
   const Case cases[] = {
-      {7, {}, {}},
-      {8, {}, {3}},
-      {8, {3}, {2}},
-      {8, {3, 2}, {1}},
-      {13, {}, {8}},
-      {14, {}, {3, 9}},
-      {20, {}, {9, 15}},
-      {21, {}, {3, 10, 16}},
-      {40, {35, 34, 29, 28, 22}, {21, 27, 33}},
+      {7, {}, {}},       {8, {}, {3}},          {8, {3}, {2}},
+      {8, {3, 2}, {1}},  {13, {}, {8}},         {14, {}, {3, 9}},
+      {20, {}, {9, 15}}, {21, {}, {3, 10, 16}}, {40, {35, 34, 29, 28, 22}, {21, 27, 33}},
   };
   for (const Case& c : cases) {
     TrackGrid grid(200);
@@ -341,8 +335,7 @@ TEST(ReservedPlacesTest, PresetPlacesStopTheRun) {
     header.time_s = c.time_s;
     grid.at(1).value_a = c.value_a;
     grid.at(1).value_b = c.value_b;
-    EXPECT_EQ(FillReservedPlaces(grid, stations), std::optional<std::string>(c.message))
-        << c.name;
+    EXPECT_EQ(FillReservedPlaces(grid, stations), std::optional<std::string>(c.message)) << c.name;
     EXPECT_EQ(header.word_1, c.word_1_after) << c.name;
     EXPECT_EQ(grid.at(1).value_a, c.value_a_after) << c.name;
     // The competition codes are never written.

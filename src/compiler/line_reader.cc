@@ -6,10 +6,10 @@
 #include <string>
 
 #include "compiler/field_reader.h"
+#include "compiler/input_limits.h"
 #include "compiler/record_reader.h"
 #include "model/encoders.h"
 #include "model/rounding.h"
-#include "compiler/input_limits.h"
 #include "model/track_grid.h"
 
 namespace sc {
@@ -40,8 +40,16 @@ constexpr struct {
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
 // The header's record tests, in the order they are tried.
-enum HeaderTest { kRouteLength, kKmRefTre, kKmRefDue, kKmRefUno, kBackgroundUno, kBackgroundDue,
-                  kBackgroundTre, kRepetition };
+enum HeaderTest {
+  kRouteLength,
+  kKmRefTre,
+  kKmRefDue,
+  kKmRefUno,
+  kBackgroundUno,
+  kBackgroundDue,
+  kBackgroundTre,
+  kRepetition
+};
 constexpr KeywordTest kHeaderTests[] = {
     {"lunghezza percorso", {"lunghezza", "percorso"}, true, true},
     {"progressiva chilometrica tre", {"progressiva", "tre"}, false, true},
@@ -288,7 +296,8 @@ void LineReader::FillGradient(int64_t until) {
   TrackGrid& grid = Grid();
   if (gradient_cursor_ > grid.upper()) return;
   const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
-  if (!FitsLong(shifted)) in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
+  if (!FitsLong(shifted))
+    in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
   FillFrom(gradient_cursor_, until, grid.upper(), [&](int64_t cell) {
     grid.at(cell).gradient_code = code;
@@ -305,10 +314,10 @@ Flow LineReader::Gradient(int line) {
   const int64_t shifted = int64_t{value} + kGradientOffset;
   if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the gradient " + std::to_string(value) + " is outside -100 to 155; its profile code " +
-                   std::to_string(shifted) + " is stored as its low 8 bits, " +
-                   std::to_string(Low8(shifted)) + " (gradient " +
-                   std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
+               "the gradient " + std::to_string(value) +
+                   " is outside -100 to 155; its profile code " + std::to_string(shifted) +
+                   " is stored as its low 8 bits, " + std::to_string(Low8(shifted)) +
+                   " (gradient " + std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
   }
   if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
   return Flow::kNext;
@@ -378,8 +387,8 @@ Flow LineReader::Mountain(int line) {
   const int32_t type = in_.ReadLong();
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
-  const Flow flow =
-      EncoderOutcome(MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
+  const Flow flow = EncoderOutcome(
+      MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
   if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
   return flow;
 }
@@ -389,14 +398,15 @@ void LineReader::CheckMountain(int32_t end, int32_t type) {
   const int64_t last = RoundToInt(static_cast<double>(end) / kCellLength - 1.0);
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
-               "the mountain range ends at " + std::to_string(end) + " m, beyond the track grid (last cell " +
-                   std::to_string(Grid().upper()) + "); its cells past the grid are left out");
+               "the mountain range ends at " + std::to_string(end) +
+                   " m, beyond the track grid (last cell " + std::to_string(Grid().upper()) +
+                   "); its cells past the grid are left out");
   }
   const int64_t stored_type = type > kTunnelTypeOffset ? int64_t{type} - kTunnelTypeOffset : type;
   if (Low8(stored_type) != stored_type && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the mountain type " + std::to_string(type) + " does not fit a byte; it is stored as " +
-                   std::to_string(Low8(stored_type)));
+               "the mountain type " + std::to_string(type) +
+                   " does not fit a byte; it is stored as " + std::to_string(Low8(stored_type)));
   }
 }
 
@@ -411,9 +421,8 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code =
-      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced,
-                         c_.provenance);
+  const int32_t code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
+                                          strisced, c_.provenance);
   const int64_t cell = CellOf(position);
   const Flow flow = EncoderOutcome(code, position, line, cell);
   if (flow == Flow::kNext) MarkPlaced("maximum-speed board", position, {cell});
@@ -462,9 +471,8 @@ void LineReader::EndSteps() {
 
 }  // namespace
 
-LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name,
-                                   RunState& state, Compilation& compilation,
-                                   DiagnosticSink* diagnostics) {
+LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name, RunState& state,
+                                   Compilation& compilation, DiagnosticSink* diagnostics) {
   LineReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }

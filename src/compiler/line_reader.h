@@ -23,9 +23,8 @@ enum class LineReadResult {
 // boards and signs. Sets state's error code, position and source line.
 // Copies the line name and train number into slots 85 and 86 first.
 // Warnings, and notes to the error, go to `diagnostics` when given.
-LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name,
-                                   RunState& state, Compilation& compilation,
-                                   DiagnosticSink* diagnostics = nullptr);
+LineReadResult ReadLineDescription(std::string_view bytes, const std::string& name, RunState& state,
+                                   Compilation& compilation, DiagnosticSink* diagnostics = nullptr);
 
 }  // namespace sc
 

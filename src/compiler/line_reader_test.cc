@@ -325,9 +325,9 @@ TEST(LineReader, GradientFillStopsAtGridEnd) {
 }
 
 TEST(LineReader, Signs) {
-  Outcome o = Read(Body(
-      "cartello_indicatore,  1100,   (GALLERIA   )(DELL'ANGELO)\r\n"
-      "cartello_indicatore,  2000,   \"STAZIONE, \xC8\"\r\n"));
+  Outcome o =
+      Read(Body("cartello_indicatore,  1100,   (GALLERIA   )(DELL'ANGELO)\r\n"
+                "cartello_indicatore,  2000,   \"STAZIONE, \xC8\"\r\n"));
   ExpectCode(o, LineReadResult::kContinue, 0, 0);
   const TrackCell& cell = o.c.grid->at(23);
   EXPECT_EQ(cell.kind, kKindSign);
@@ -339,25 +339,26 @@ TEST(LineReader, Signs) {
 }
 
 TEST(LineReader, SignOnTakenCell) {
-  Outcome o = Read(Body(
-      "indicatori_vmax,  1100,  120,  130,  140,  0,  115,  125,  130,  0\r\n"
-      "cartello_indicatore,  1110,   TESTO\r\n"
-      "cartello_indicatore,  3000,   MAI\r\n"));
+  Outcome o =
+      Read(Body("indicatori_vmax,  1100,  120,  130,  140,  0,  115,  125,  130,  0\r\n"
+                "cartello_indicatore,  1110,   TESTO\r\n"
+                "cartello_indicatore,  3000,   MAI\r\n"));
   ExpectCode(o, LineReadResult::kStopped, kErrSignCellTaken, 6);
   EXPECT_EQ(o.state.error_position, 1110);
   EXPECT_EQ(o.c.grid->at(23).kind, kKindMaxSpeedBoard);
   EXPECT_EQ(o.c.grid->at(61).kind, kKindFree);
   // A board on a sign's cell stops with the encoder's code and the position.
-  o = Read(Body(
-      "cartello_indicatore,  1100,   TESTO\r\n"
-      "indicatori_vmax,  1100,  120,  130,  140,  0,  115,  125,  130,  0\r\n"));
+  o =
+      Read(Body("cartello_indicatore,  1100,   TESTO\r\n"
+                "indicatori_vmax,  1100,  120,  130,  140,  0,  115,  125,  130,  0\r\n"));
   ExpectCode(o, LineReadResult::kStopped, kErrMaxSpeedBoardTaken, 6);
   EXPECT_EQ(o.state.error_position, 1100);
 }
 
 TEST(LineReader, EightyFirstSignIsAReadFailure) {
   std::string body;
-  for (int i = 0; i < 81; ++i) body += "cartello_indicatore, " + std::to_string(100 * i) + ", S\r\n";
+  for (int i = 0; i < 81; ++i)
+    body += "cartello_indicatore, " + std::to_string(100 * i) + ", S\r\n";
   Outcome o = Read(Body(body));
   ExpectCode(o, LineReadResult::kFailed, kErrReadFailure, 5 + 80);
   EXPECT_EQ(o.c.stations.slots[1].name, "S");
@@ -376,11 +377,11 @@ TEST(LineReader, MountainReachingBeyondGrid) {
 
 TEST(LineReader, BeyondGridEndsBodyAndRunsEndSteps) {
   // On a 40000 m line the grid ends at 940: 46900 + 100 m is its last cell.
-  Outcome o = Read(Body(
-      "cartello_indicatore,  46900,   ULTIMO\r\n"
-      "pendenza, 1000, 5\r\n"
-      "cartello_indicatore,  46901,   OLTRE\r\n"
-      "cartello_indicatore,  1000,   MAI\r\n"));
+  Outcome o =
+      Read(Body("cartello_indicatore,  46900,   ULTIMO\r\n"
+                "pendenza, 1000, 5\r\n"
+                "cartello_indicatore,  46901,   OLTRE\r\n"
+                "cartello_indicatore,  1000,   MAI\r\n"));
   ExpectCode(o, LineReadResult::kContinue, kErrBeyondGrid, 7);
   EXPECT_EQ(o.state.error_position, 46901);
   EXPECT_EQ(o.c.grid->at(939).kind, kKindSign);
@@ -407,7 +408,8 @@ TEST(LineReader, LastFieldIsNeverProcessed) {
   for (const char* end : {"", "\r\n", "   "}) {
     SCOPED_TRACE(::testing::PrintToString(end));
     o = Read(std::string("[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n"
-                         "cartello_indicatore, 2000, A\r\npendenza, 1000, 5") + end);
+                         "cartello_indicatore, 2000, A\r\npendenza, 1000, 5") +
+             end);
     ExpectCode(o, LineReadResult::kContinue, 0, 0);
     EXPECT_EQ(o.c.grid->at(41).kind, kKindSign);
     EXPECT_EQ(o.c.grid->at(19).gradient_code, 100);
@@ -425,7 +427,8 @@ TEST(LineReader, ReadFailures) {
   } cases[] = {
       {"text for a number", Body("pendenza, mille, 5\r\n"), 5},
       {"number beyond 32 bits", Body("montagna, 1000, 3000000000, 1\r\n"), 5},
-      {"file ends inside a record", "[generale]\r\nlunghezza percorso, 1000\r\n[c]\r\nmontagna, 1, 2", 4},
+      {"file ends inside a record",
+       "[generale]\r\nlunghezza percorso, 1000\r\n[c]\r\nmontagna, 1, 2", 4},
       {"body before any route length", "[generale]\r\n[curve]\r\npendenza, 100, 1\r\nx\r\n", 3},
       {"route length leaves no grid", File("", "", -8000), 3},
       {"plan too short for its starting points", File("", "", -7000), 4},

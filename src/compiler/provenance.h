@@ -16,8 +16,8 @@
 namespace sc {
 
 struct Placement {
-  SourcePlace record;  // the record's keyword field
-  std::string object;  // "signal", "slowdown", "sign", ...
+  SourcePlace record;    // the record's keyword field
+  std::string object;    // "signal", "slowdown", "sign", ...
   int32_t position = 0;  // metres, as written in the record
 };
 

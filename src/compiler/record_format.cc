@@ -19,67 +19,157 @@ constexpr ScenarioFile kTr = ScenarioFile::kTrain;
 constexpr RecordPart kHead = RecordPart::kHeader;
 constexpr RecordPart kBody = RecordPart::kBody;
 
-F Position(const char* becomes) { return F{"position", L, "m", "", becomes, StoreRule::kAsRead, true}; }
+F Position(const char* becomes) {
+  return F{"position", L, "m", "", becomes, StoreRule::kAsRead, true};
+}
 
 std::vector<RecordFormat> LineRecords() {
   return {
-      {"route length", kLn, kHead, {"lunghezza", "percorso"}, true, "lunghezza percorso",
+      {"route length",
+       kLn,
+       kHead,
+       {"lunghezza", "percorso"},
+       true,
+       "lunghezza percorso",
        "The route's length; creates the track grid and the route plan.",
-       {{"length", L, "m", "0 to 1000000 (above: error 1)", "station slot 84 end; the grid runs to length + 7000 m"}},
-       "lunghezza percorso,    40000", "Must come before every body record.", false},
-      {"kilometre reference 1", kLn, kHead, {"progressiva", "uno"}, false, "progressiva chilometrica uno",
+       {{"length", L, "m", "0 to 1000000 (above: error 1)",
+         "station slot 84 end; the grid runs to length + 7000 m"}},
+       "lunghezza percorso,    40000",
+       "Must come before every body record.",
+       false},
+      {"kilometre reference 1",
+       kLn,
+       kHead,
+       {"progressiva", "uno"},
+       false,
+       "progressiva chilometrica uno",
        "First kilometre reference.",
        {{"start", L, "m", "", "station slot 81 start"},
         {"end", L, "m", "", "station slot 81 end"},
         {"position", L, "m", "", "station slot 81 position"}},
        "progressiva chilometrica uno,    0,    0,    0",
-       "The three references are ordered by the compiler; start and end must be multiples of 50 (error 2).",
+       "The three references are ordered by the compiler; start and end must be multiples of 50 "
+       "(error 2).",
        false},
-      {"kilometre reference 2", kLn, kHead, {"progressiva", "due"}, false, "progressiva chilometrica due",
+      {"kilometre reference 2",
+       kLn,
+       kHead,
+       {"progressiva", "due"},
+       false,
+       "progressiva chilometrica due",
        "Second kilometre reference.",
        {{"start", L, "m", "", "station slot 82 start"},
         {"end", L, "m", "", "station slot 82 end"},
         {"position", L, "m", "", "station slot 82 position"}},
-       "progressiva chilometrica due,    0,    0,    0", "", false},
-      {"kilometre reference 3", kLn, kHead, {"progressiva", "tre"}, false, "progressiva chilometrica tre",
+       "progressiva chilometrica due,    0,    0,    0",
+       "",
+       false},
+      {"kilometre reference 3",
+       kLn,
+       kHead,
+       {"progressiva", "tre"},
+       false,
+       "progressiva chilometrica tre",
        "Third kilometre reference.",
        {{"start", L, "m", "", "station slot 83 start"},
         {"end", L, "m", "", "station slot 83 end"},
         {"position", L, "m", "", "station slot 83 position"}},
-       "progressiva chilometrica tre,    0,    0,    0", "", false},
-      {"background 1", kLn, kHead, {"sfondo", "uno"}, false, "sfondo uno", "Where the first scenery background starts.",
-       {{"position", L, "m", "", "station slot 85 start"}}, "sfondo uno,    1", "", false},
-      {"background 2", kLn, kHead, {"sfondo", "due"}, false, "sfondo due", "Where the second scenery background starts.",
-       {{"position", L, "m", "", "station slot 85 position"}}, "sfondo due,    12000", "", false},
-      {"background 3", kLn, kHead, {"sfondo", "tre"}, false, "sfondo tre", "Where the third scenery background starts.",
-       {{"position", L, "m", "", "station slot 85 end"}}, "sfondo tre,    33000", "", false},
-      {"signal repetition", kLn, kHead, {"segnali", "ripetizione"}, false, "ripetizione segnali 4 codici",
+       "progressiva chilometrica tre,    0,    0,    0",
+       "",
+       false},
+      {"background 1",
+       kLn,
+       kHead,
+       {"sfondo", "uno"},
+       false,
+       "sfondo uno",
+       "Where the first scenery background starts.",
+       {{"position", L, "m", "", "station slot 85 start"}},
+       "sfondo uno,    1",
+       "",
+       false},
+      {"background 2",
+       kLn,
+       kHead,
+       {"sfondo", "due"},
+       false,
+       "sfondo due",
+       "Where the second scenery background starts.",
+       {{"position", L, "m", "", "station slot 85 position"}},
+       "sfondo due,    12000",
+       "",
+       false},
+      {"background 3",
+       kLn,
+       kHead,
+       {"sfondo", "tre"},
+       false,
+       "sfondo tre",
+       "Where the third scenery background starts.",
+       {{"position", L, "m", "", "station slot 85 end"}},
+       "sfondo tre,    33000",
+       "",
+       false},
+      {"signal repetition",
+       kLn,
+       kHead,
+       {"segnali", "ripetizione"},
+       false,
+       "ripetizione segnali 4 codici",
        "The stretch with signal repetition and its number of codes (a 4 or a 9 in the keyword).",
        {{"first", L, "m", "multiple of 50 (error 3)", "station slot 86 start"},
         {"last", L, "m", "multiple of 50 (error 4)", "station slot 86 end"}},
        "ripetizione segnali 4 codici,    800,    29000",
-       "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.", false},
-      {"gradient", kLn, kBody, {"pendenza", nullptr}, true, "pendenza",
+       "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.",
+       false},
+      {"gradient",
+       kLn,
+       kBody,
+       {"pendenza", nullptr},
+       true,
+       "pendenza",
        "The gradient from this position to the next gradient record.",
        {Position("the grid cells from here on"),
-        {"value", L, "", "", "gradient code of each cell (value + 100, low 8 bits)", StoreRule::kGradient}},
-       "pendenza,    1000,    5", "Before the first gradient record the gradient is 0.", false},
-      {"curve", kLn, kBody, {"curva", nullptr}, true, "curvad2",
+        {"value", L, "", "", "gradient code of each cell (value + 100, low 8 bits)",
+         StoreRule::kGradient}},
+       "pendenza,    1000,    5",
+       "Before the first gradient record the gradient is 0.",
+       false},
+      {"curve",
+       kLn,
+       kBody,
+       {"curva", nullptr},
+       true,
+       "curvad2",
        "A curve of the route plan: d turns right, s left; the digit 1 to 6 is the radius class.",
        {{"start", L, "m", "", "route plan: straight up to here", StoreRule::kAsRead, true},
         {"length", L, "m", "", "route plan: turning through this length"}},
        "curvad2,  2400,  800",
-       "Curvature per metre of the classes 1 to 6: 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003; a keyword "
-       "without a digit is error 103. Curves must come in ascending order. Read only when the route plan is "
+       "Curvature per metre of the classes 1 to 6: 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003; a "
+       "keyword "
+       "without a digit is error 103. Curves must come in ascending order. Read only when the "
+       "route plan is "
        "built.",
        true},
-      {"mountain", kLn, kBody, {"montagna", nullptr}, true, "montagna",
+      {"mountain",
+       kLn,
+       kBody,
+       {"montagna", nullptr},
+       true,
+       "montagna",
        "A range of mountains beside the track.",
        {{"start", L, "m", "", "mountain type of the cells from here", StoreRule::kAsRead, true},
         {"end", L, "m", "", "to here"},
         {"type", L, "", "", "mountain type (low 8 bits)", StoreRule::kLow8}},
-       "montagna,   1150,  1450,  12", "Only the start is tested against the grid's end.", true},
-      {"maximum-speed board", kLn, kBody, {"indicatori_v", nullptr}, true, "indicatori_vmax",
+       "montagna,   1150,  1450,  12",
+       "Only the start is tested against the grid's end.",
+       true},
+      {"maximum-speed board",
+       kLn,
+       kBody,
+       {"indicatori_v", nullptr},
+       true,
+       "indicatori_vmax",
        "A board with the maximum speeds of three train categories, for each side.",
        {Position("grid cell of kind 6"),
         {"vas", L, "km/h", "", "left board, category A"},
@@ -91,41 +181,102 @@ std::vector<RecordFormat> LineRecords() {
         {"vcd", L, "km/h", "", "right board, category C"},
         {"strisced", I, "", "", "right board's stripes"}},
        "indicatori_vmax,  900,  120,  130,  140,  0,  115,  125,  130,  0",
-       "Its cell must be free (error 21).", true},
-      {"sign", kLn, kBody, {"indicat", "cartello"}, true, "cartello_indicatore",
+       "Its cell must be free (error 21).",
+       true},
+      {"sign",
+       kLn,
+       kBody,
+       {"indicat", "cartello"},
+       true,
+       "cartello_indicatore",
        "A sign beside the track; its text goes into the station table.",
        {Position("grid cell of kind 14"),
         {"text", T, "", "up to 65535 bytes", "station slot 80, 79, ... name"}},
        "cartello_indicatore,  1100,   (GALLERIA   )(DELL'ANGELO)",
-       "Its cell must be free (error 6). The text ends at a comma unless it is in double quotes.", true},
+       "Its cell must be free (error 6). The text ends at a comma unless it is in double quotes.",
+       true},
   };
 }
 
 std::vector<RecordFormat> TrainRecords() {
   return {
-      {"braked mass", kTr, kBody, {"frenata", "massa"}, true, "percentuale massa frenata",
+      {"braked mass",
+       kTr,
+       kBody,
+       {"frenata", "massa"},
+       true,
+       "percentuale massa frenata",
        "The train's braked-mass percentage.",
-       {{"percentage", L, "%", "", "station slot 84 start"}}, "percentuale massa frenata,    130", "", false},
-      {"cars", kTr, kBody, {"vetture", nullptr}, true, "numero vetture", "The number of cars.",
-       {{"count", L, "", "", "station slot 84 position"}}, "numero vetture,    10", "", false},
-      {"speed", kTr, kBody, {"velocit", nullptr}, true, "velocita",
+       {{"percentage", L, "%", "", "station slot 84 start"}},
+       "percentuale massa frenata,    130",
+       "",
+       false},
+      {"cars",
+       kTr,
+       kBody,
+       {"vetture", nullptr},
+       true,
+       "numero vetture",
+       "The number of cars.",
+       {{"count", L, "", "", "station slot 84 position"}},
+       "numero vetture,    10",
+       "",
+       false},
+      {"speed",
+       kTr,
+       kBody,
+       {"velocit", nullptr},
+       true,
+       "velocita",
        "The speed limit from this position to the next speed record.",
        {Position("the grid cells from here on"),
-        {"speed", L, "km/h", "0 to 1277", "speed code of each cell (km/h / 5, rounded)", StoreRule::kSpeedCode}},
-       "velocita,     900,   130", "The profile is stored in steps of 5 km/h.", false},
-      {"adhesion", kTr, kBody, {"aderenza", nullptr}, true, "aderenza",
+        {"speed", L, "km/h", "0 to 1277", "speed code of each cell (km/h / 5, rounded)",
+         StoreRule::kSpeedCode}},
+       "velocita,     900,   130",
+       "The profile is stored in steps of 5 km/h.",
+       false},
+      {"adhesion",
+       kTr,
+       kBody,
+       {"aderenza", nullptr},
+       true,
+       "aderenza",
        "The adhesion from this position to the next adhesion record.",
        {Position("the grid cells from here on"),
         {"value", L, "", "0 to 255", "adhesion of each cell (low 8 bits)", StoreRule::kLow8}},
-       "aderenza,   0,    100", "", false},
-      {"clock", kTr, kBody, {"orologio", nullptr}, true, "orologio", "The clock at the start.",
+       "aderenza,   0,    100",
+       "",
+       false},
+      {"clock",
+       kTr,
+       kBody,
+       {"orologio", nullptr},
+       true,
+       "orologio",
+       "The clock at the start.",
        {{"hours", I, "h", "", "station slot 86 word_3"},
         {"minutes", I, "min", "", "station slot 86 word_4"},
         {"seconds", I, "s", "", "station slot 86 word_5"}},
-       "orologio,    8               0             0", "The numbers may be separated by blanks alone.", false},
-      {"sand", kTr, kBody, {"sabbia", nullptr}, true, "sabbia", "The sand on board.",
-       {{"quantity", I, "", "", "station slot 86 word_1"}}, "sabbia,    100", "", false},
-      {"signal", kTr, kBody, {"segnale", nullptr}, true, "segnale",
+       "orologio,    8               0             0",
+       "The numbers may be separated by blanks alone.",
+       false},
+      {"sand",
+       kTr,
+       kBody,
+       {"sabbia", nullptr},
+       true,
+       "sabbia",
+       "The sand on board.",
+       {{"quantity", I, "", "", "station slot 86 word_1"}},
+       "sabbia,    100",
+       "",
+       false},
+      {"signal",
+       kTr,
+       kBody,
+       {"segnale", nullptr},
+       true,
+       "segnale",
        "A signal; four countdown marks go into the cells before it.",
        {Position("grid cell of kind 1"),
         {"sx", L, "", "", "left aspect kind (value_d, timing when 2)"},
@@ -138,24 +289,47 @@ std::vector<RecordFormat> TrainRecords() {
         {"d2", L, "", "", "right aspect 2 (value_b)"},
         {"d3", L, "", "", "right aspect 3 (value_c)"},
         {"tempo", L, "", "", "timing, when sx is 2"}},
-       "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0", "Its cell must be free (error 16).", true},
-      {"slowdown", kTr, kBody, {"rallentamento", nullptr}, true, "rallentamento",
+       "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0",
+       "Its cell must be free (error 16).",
+       true},
+      {"slowdown",
+       kTr,
+       kBody,
+       {"rallentamento", nullptr},
+       true,
+       "rallentamento",
        "A slowdown with its warning 1200 m before and, optionally, four approach boards.",
-       {{"start", L, "m", "", "grid cell of kind 3; warning (kind 4) 1200 m before", StoreRule::kAsRead, true},
+       {{"start", L, "m", "", "grid cell of kind 3; warning (kind 4) 1200 m before",
+         StoreRule::kAsRead, true},
         {"speed", L, "km/h", "-32768 to 32767", "value_a of its cells"},
         {"length", L, "m", "", "end cell (kind 2) at start + length"},
         {"f_tt", L, "", "-32768 to 32767", "value_c of the start and end cells"},
         {"f_ta", L, "", "", "approach boards when not 0"},
         {"d_v", L, "", "", "value_b of its cells when not 0 (low 16 bits)", StoreRule::kLow16}},
-       "rallentamento,   16100,   100,  250, 1,  1,  10", "Its cells must be free (errors 17 to 20).", true},
-      {"abbattimento", kTr, kBody, {"abbattimento", nullptr}, true, "abbattimento",
+       "rallentamento,   16100,   100,  250, 1,  1,  10",
+       "Its cells must be free (errors 17 to 20).",
+       true},
+      {"abbattimento",
+       kTr,
+       kBody,
+       {"abbattimento", nullptr},
+       true,
+       "abbattimento",
        "Marks one grid cell: kind 12 with the value when it is above 0, else kind 13.",
        {Position("one grid cell of kind 12 or 13"),
         {"value", L, "", "", "value_a of the cell (low 16 bits)", StoreRule::kLow16}},
-       "abbattimento,   5000,   0", "The cell must be free (error 7).", true},
-      {"station", kTr, kBody, {"stazione", nullptr}, true, "stazione",
+       "abbattimento,   5000,   0",
+       "The cell must be free (error 7).",
+       true},
+      {"station",
+       kTr,
+       kBody,
+       {"stazione", nullptr},
+       true,
+       "stazione",
        "A station: the next slot of the station table and its end marker on the grid.",
-       {{"position", L, "m", "multiple of 50 (error 8)", "station position", StoreRule::kAsRead, true},
+       {{"position", L, "m", "multiple of 50 (error 8)", "station position", StoreRule::kAsRead,
+         true},
         {"kind", B, "", "", "station kind"},
         {"length", L, "m", "multiple of 100 (error 9)", "start and end of the station area"},
         {"byte_1", B, "", "", "byte_1"},
@@ -173,7 +347,8 @@ std::vector<RecordFormat> TrainRecords() {
         {"seconds", L, "s", "", "time_s"},
         {"name", T, "", "", "name"}},
        "stazione,       0,  8,  400,  1, 0, 1,  4,1,1,  2,1,1,    1,   8, 1, 0, Vastro",
-       "Stations must be at least 350 m apart (error 22) and end after the first 100 m (error 24).", true},
+       "Stations must be at least 350 m apart (error 22) and end after the first 100 m (error 24).",
+       true},
   };
 }
 
@@ -199,8 +374,8 @@ void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   out << "| # | Field | Type | Unit | Range | Becomes |\n|---|---|---|---|---|---|\n";
   int n = 1;
   for (const FieldFormat& f : r.fields) {
-    out << "| " << n++ << " | " << f.name << " | " << FieldTypeName(f.type) << " | " << f.unit << " | "
-        << f.range << " | " << f.becomes << " |\n";
+    out << "| " << n++ << " | " << f.name << " | " << FieldTypeName(f.type) << " | " << f.unit
+        << " | " << f.range << " | " << f.becomes << " |\n";
   }
   out << "\nExample:\n\n    " << r.example << "\n\n";
   if (*r.notes != '\0') out << r.notes << "\n\n";
@@ -220,8 +395,9 @@ void WriteFile(ScenarioFile file, std::ostringstream& out) {
     for (const RecordFormat& r : RecordFormats()) any = any || (r.file == file && r.part == part);
     if (!any) continue;
     if (file == ScenarioFile::kLine) {
-      out << (part == RecordPart::kHeader ? "Header records (after `[generale]`, up to the next section marker):\n\n"
-                                          : "Body records (after the header, in any order):\n\n");
+      out << (part == RecordPart::kHeader
+                  ? "Header records (after `[generale]`, up to the next section marker):\n\n"
+                  : "Body records (after the header, in any order):\n\n");
     }
     for (const RecordFormat& r : RecordFormats()) {
       if (r.file == file && r.part == part) WriteRecord(r, out);
@@ -254,7 +430,8 @@ const std::vector<RecordFormat>& RecordFormats() {
   return formats;
 }
 
-std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part, std::string_view field) {
+std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part,
+                                              std::string_view field) {
   std::vector<const RecordFormat*> matches;
   for (const RecordFormat& r : RecordFormats()) {
     if (r.file == file && r.part == part && TestPasses(r, field)) matches.push_back(&r);
@@ -263,11 +440,11 @@ std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part
 }
 
 const std::vector<const char*>& SectionMarkers(ScenarioFile file) {
-  static const std::vector<const char*> line = {"[generale]", "[curve]",       "[pendenze]", "[montagne]",
-                                                "[cartelli]", "[indicazioni]", "[fine]"};
-  static const std::vector<const char*> train = {"[generale]",      "[aderenze]", "[vel_limite]",
-                                                 "[stazioni]",      "[rallentamenti]",
-                                                 "[segnali]",       "[codici]",   "[fine]"};
+  static const std::vector<const char*> line = {
+      "[generale]", "[curve]", "[pendenze]", "[montagne]", "[cartelli]", "[indicazioni]", "[fine]"};
+  static const std::vector<const char*> train = {"[generale]", "[aderenze]",      "[vel_limite]",
+                                                 "[stazioni]", "[rallentamenti]", "[segnali]",
+                                                 "[codici]",   "[fine]"};
   return file == ScenarioFile::kLine ? line : train;
 }
 
@@ -332,24 +509,35 @@ std::string FormatReferenceMarkdown() {
   out << "# Scenario file format\n\n"
          "<!-- Generated from src/compiler/record_format.cc by `scenario-compiler explain "
          "--reference`; do not edit. -->\n\n"
-         "A scenario is two text files in one folder: the line description `<line>_linea.txt` and the "
-         "train and service file `<line>_<train>-.txt`. Both are Windows-1252 text with CR LF line ends.\n\n"
+         "A scenario is two text files in one folder: the line description `<line>_linea.txt` and "
+         "the "
+         "train and service file `<line>_<train>-.txt`. Both are Windows-1252 text with CR LF line "
+         "ends.\n\n"
          "How a file is read:\n\n"
-         "- Everything before the first field containing `[generale]` (any case) is ignored: write comments "
+         "- Everything before the first field containing `[generale]` (any case) is ignored: write "
+         "comments "
          "there.\n"
-         "- The file is read field by field. A record is recognised by its first field, the keyword, "
+         "- The file is read field by field. A record is recognised by its first field, the "
+         "keyword, "
          "containing certain words; one keyword may match several records, and each is read.\n"
-         "- A field containing `-` is skipped (up to 10 in a row in the line description's header, 2 "
+         "- A field containing `-` is skipped (up to 10 in a row in the line description's header, "
+         "2 "
          "elsewhere).\n"
-         "- Leading blanks are skipped. A text field ends at a comma or the line's end (trailing blanks "
-         "dropped), or runs between double quotes. A number ends at a blank, a comma or the line's end; an "
-         "empty number is 0, a fraction is rounded half to even, anything else fails the compile (error "
+         "- Leading blanks are skipped. A text field ends at a comma or the line's end (trailing "
+         "blanks "
+         "dropped), or runs between double quotes. A number ends at a blank, a comma or the line's "
+         "end; an "
+         "empty number is 0, a fraction is rounded half to even, anything else fails the compile "
+         "(error "
          "25).\n"
-         "- A record reads exactly its fields: missing ones are taken from the next line, extra ones are read "
+         "- A record reads exactly its fields: missing ones are taken from the next line, extra "
+         "ones are read "
          "as further keyword fields and ignored.\n"
-         "- The last field of a file is never processed: end each file with a line such as `[fine]`.\n"
+         "- The last field of a file is never processed: end each file with a line such as "
+         "`[fine]`.\n"
          "- Positions are metres from the start of the route; the track grid has one cell per 50 m "
-         "(cell = position / 50, rounded half to even). A position whose 100 m beyond lies past the grid "
+         "(cell = position / 50, rounded half to even). A position whose 100 m beyond lies past "
+         "the grid "
          "ends the reading (error 15).\n\n";
   WriteFile(ScenarioFile::kLine, out);
   WriteFile(ScenarioFile::kTrain, out);

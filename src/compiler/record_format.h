@@ -84,7 +84,7 @@ const std::vector<const char*>& SectionMarkers(ScenarioFile file);
 struct StoredValue {
   int64_t read = 0;
   int64_t stored = 0;
-  std::string text;  // as the author would read it: "130 km/h", "44", ...
+  std::string text;      // as the author would read it: "130 km/h", "44", ...
   bool changed = false;  // the stored value says other than the value read
 };
 std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string_view written);

@@ -23,7 +23,8 @@ TEST(RecordFormat, ReferenceDocumentIsCurrent) {
 TEST(RecordFormat, ExampleLinesReadAsTheirRecord) {
   for (const RecordFormat& r : RecordFormats()) {
     std::string text = "[generale]\r\n";
-    if (r.part == RecordPart::kBody && r.file == ScenarioFile::kLine) text += "lunghezza percorso, 40000\r\n[curve]\r\n";
+    if (r.part == RecordPart::kBody && r.file == ScenarioFile::kLine)
+      text += "lunghezza percorso, 40000\r\n[curve]\r\n";
     text += std::string(r.example) + "\r\n[fine]\r\n";
     FileAnnotation a = AnnotateFile(r.file, text);
     ASSERT_TRUE(a.failure.empty()) << r.name << ": " << a.failure;
@@ -34,7 +35,8 @@ TEST(RecordFormat, ExampleLinesReadAsTheirRecord) {
     ASSERT_NE(found, nullptr) << r.name;
     EXPECT_EQ(found->values.size(), r.fields.size()) << r.name;
     const int line = a.fields[static_cast<size_t>(found->keyword)].span.line;
-    for (int value : found->values) EXPECT_EQ(a.fields[static_cast<size_t>(value)].span.line, line) << r.name;
+    for (int value : found->values)
+      EXPECT_EQ(a.fields[static_cast<size_t>(value)].span.line, line) << r.name;
   }
 }
 
@@ -45,7 +47,8 @@ TEST(RecordFormat, KeywordTestsFollowTheReaders) {
     return out;
   };
   using V = std::vector<std::string>;
-  EXPECT_EQ(names(ScenarioFile::kLine, RecordPart::kHeader, "LUNGHEZZA PERCORSO"), V{"route length"});
+  EXPECT_EQ(names(ScenarioFile::kLine, RecordPart::kHeader, "LUNGHEZZA PERCORSO"),
+            V{"route length"});
   // The kilometre reference test is case-sensitive.
   EXPECT_EQ(names(ScenarioFile::kLine, RecordPart::kHeader, "Progressiva chilometrica uno"), V{});
   EXPECT_EQ(names(ScenarioFile::kLine, RecordPart::kBody, "indicatori_vmax cartello"),
@@ -56,8 +59,10 @@ TEST(RecordFormat, KeywordTestsFollowTheReaders) {
 
 TEST(RecordFormat, StoredValues) {
   const RecordFormat* speed = MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "velocita")[0];
-  const RecordFormat* adhesion = MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "aderenza")[0];
-  const RecordFormat* station = MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "stazione")[0];
+  const RecordFormat* adhesion =
+      MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "aderenza")[0];
+  const RecordFormat* station =
+      MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "stazione")[0];
   struct Case {
     const FieldFormat& field;
     const char* written;
@@ -73,7 +78,8 @@ TEST(RecordFormat, StoredValues) {
       {station->fields[1], "mille", "\"mille\" (cannot be read: error 25)"},
       {station->fields[16], "Vastro", "\"Vastro\""},
   };
-  for (const Case& c : cases) EXPECT_EQ(DescribeFieldValue(c.field, c.written), c.described) << c.written;
+  for (const Case& c : cases)
+    EXPECT_EQ(DescribeFieldValue(c.field, c.written), c.described) << c.written;
 }
 
 }  // namespace

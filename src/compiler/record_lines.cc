@@ -26,7 +26,8 @@ class SpanCursor {
       if (close == std::string_view::npos) close = bytes_.size();
       span.text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
       for (size_t i = pos_; i < close; ++i) {
-        if (IsLineEnd(i) && !(bytes_[i] == '\r' && i + 1 < bytes_.size() && bytes_[i + 1] == '\n')) {
+        if (IsLineEnd(i) &&
+            !(bytes_[i] == '\r' && i + 1 < bytes_.size() && bytes_[i + 1] == '\n')) {
           ++line_;
           line_start_ = i + 1;
         }
@@ -49,7 +50,8 @@ class SpanCursor {
     SkipBlanks();
     FieldSpan span = Begin();
     size_t begin = pos_;
-    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_)) ++pos_;
+    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_))
+      ++pos_;
     span.text.assign(bytes_.substr(begin, pos_ - begin));
     span.end = Column(pos_);
     Finish();
@@ -57,8 +59,12 @@ class SpanCursor {
   }
 
  private:
-  bool IsBlank(size_t at) const { return at < bytes_.size() && (bytes_[at] == ' ' || bytes_[at] == '\t'); }
-  bool IsLineEnd(size_t at) const { return at < bytes_.size() && (bytes_[at] == '\r' || bytes_[at] == '\n'); }
+  bool IsBlank(size_t at) const {
+    return at < bytes_.size() && (bytes_[at] == ' ' || bytes_[at] == '\t');
+  }
+  bool IsLineEnd(size_t at) const {
+    return at < bytes_.size() && (bytes_[at] == '\r' || bytes_[at] == '\n');
+  }
   int Column(size_t at) const { return static_cast<int>(at - line_start_); }
   FieldSpan Begin() const {
     FieldSpan span;
@@ -87,7 +93,9 @@ class SpanCursor {
   int line_ = 0;
 };
 
-bool IsSectionMarker(const std::string& field) { return Contains(field, "[") && Contains(field, "]"); }
+bool IsSectionMarker(const std::string& field) {
+  return Contains(field, "[") && Contains(field, "]");
+}
 
 class Annotator {
  public:
@@ -142,7 +150,8 @@ class Annotator {
     const std::string text = out_.fields[static_cast<size_t>(keyword)].span.text;
     std::vector<const RecordFormat*> matches = MatchRecords(out_.file, part, text);
     if (matches.empty()) {
-      if (IsSectionMarker(text)) out_.fields[static_cast<size_t>(keyword)].role = FieldRole::kSection;
+      if (IsSectionMarker(text))
+        out_.fields[static_cast<size_t>(keyword)].role = FieldRole::kSection;
       return true;
     }
     out_.fields[static_cast<size_t>(keyword)].role = FieldRole::kKeyword;
@@ -157,14 +166,15 @@ class Annotator {
     record.format = format;
     record.keyword = keyword;
     const int id = static_cast<int>(out_.records.size());
-    if (out_.fields[static_cast<size_t>(keyword)].record < 0) out_.fields[static_cast<size_t>(keyword)].record = id;
+    if (out_.fields[static_cast<size_t>(keyword)].record < 0)
+      out_.fields[static_cast<size_t>(keyword)].record = id;
     for (size_t i = 0; i < format->fields.size(); ++i) {
       const FieldFormat& ff = format->fields[i];
       if (in_.AtEnd()) {
         record.complete = false;
         out_.records.push_back(std::move(record));
-        out_.failure = std::string("the file ends inside the ") + format->name + " record, where its " +
-                       ff.name + " was expected";
+        out_.failure = std::string("the file ends inside the ") + format->name +
+                       " record, where its " + ff.name + " was expected";
         return false;
       }
       FieldSpan span = ff.type == FieldType::kText ? in_.ReadText() : in_.ReadNumber();
@@ -174,9 +184,9 @@ class Annotator {
       record.values.push_back(index);
       if (ff.type != FieldType::kText && !StoreFieldValue(ff, span.text)) {
         out_.records.push_back(std::move(record));
-        out_.failure = "\"" + span.text + "\" is not a value the " + format->name + "'s " + ff.name +
-                       " can hold (" + FieldTypeName(ff.type) + (*ff.range ? std::string(", ") + ff.range : "") +
-                       ")";
+        out_.failure = "\"" + span.text + "\" is not a value the " + format->name + "'s " +
+                       ff.name + " can hold (" + FieldTypeName(ff.type) +
+                       (*ff.range ? std::string(", ") + ff.range : "") + ")";
         out_.failure_field = index;
         return false;
       }
@@ -219,8 +229,10 @@ FileAnnotation AnnotateFile(ScenarioFile file, std::string_view bytes) {
 bool ScenarioFileFromContent(std::string_view bytes, ScenarioFile* file) {
   int train = 0;
   int line = 0;
-  for (const char* word : {"stazione", "velocit", "segnale,"}) train += ContainsIgnoringCase(bytes, word);
-  for (const char* word : {"lunghezza", "curva", "cartello"}) line += ContainsIgnoringCase(bytes, word);
+  for (const char* word : {"stazione", "velocit", "segnale,"})
+    train += ContainsIgnoringCase(bytes, word);
+  for (const char* word : {"lunghezza", "curva", "cartello"})
+    line += ContainsIgnoringCase(bytes, word);
   if (train == line) return false;
   *file = train > line ? ScenarioFile::kTrain : ScenarioFile::kLine;
   return true;

@@ -24,13 +24,13 @@ struct FieldSpan {
 };
 
 enum class FieldRole {
-  kPreamble,        // before "[generale]": ignored
-  kSection,         // a section marker
-  kDashSkipped,     // holds a "-": skipped
-  kKeyword,         // the keyword of a record
-  kUnknown,         // a keyword field no record test matches: ignored
-  kValue,           // a field of a record
-  kLast,            // the file's last field: read, never processed
+  kPreamble,     // before "[generale]": ignored
+  kSection,      // a section marker
+  kDashSkipped,  // holds a "-": skipped
+  kKeyword,      // the keyword of a record
+  kUnknown,      // a keyword field no record test matches: ignored
+  kValue,        // a field of a record
+  kLast,         // the file's last field: read, never processed
 };
 
 struct AnnotatedField {
@@ -42,9 +42,9 @@ struct AnnotatedField {
 
 struct AnnotatedRecord {
   const RecordFormat* format = nullptr;
-  int keyword = -1;           // index into FileAnnotation::fields
-  std::vector<int> values;    // indexes into FileAnnotation::fields, in field order
-  bool complete = true;       // false: the file ended inside it
+  int keyword = -1;         // index into FileAnnotation::fields
+  std::vector<int> values;  // indexes into FileAnnotation::fields, in field order
+  bool complete = true;     // false: the file ended inside it
 };
 
 struct FileAnnotation {

@@ -22,10 +22,12 @@ std::string RecordName(const FileAnnotation& a, const AnnotatedField& f) {
 // preamble text or a skipped dash field; every record is complete.
 TEST(RecordLines, BuiltInScenarioIsReadWhole) {
   std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
-  for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes}, std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
+  for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes},
+                             std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
     FileAnnotation a = AnnotateFile(file, bytes);
     EXPECT_TRUE(a.failure.empty()) << a.failure;
-    for (const AnnotatedField& f : a.fields) EXPECT_NE(f.role, FieldRole::kUnknown) << f.span.line << ": " << f.span.text;
+    for (const AnnotatedField& f : a.fields)
+      EXPECT_NE(f.role, FieldRole::kUnknown) << f.span.line << ": " << f.span.text;
     EXPECT_EQ(a.fields.back().role, FieldRole::kLast);
     for (const AnnotatedRecord& r : a.records) {
       EXPECT_TRUE(r.complete);
@@ -34,7 +36,8 @@ TEST(RecordLines, BuiltInScenarioIsReadWhole) {
   }
   FileAnnotation train = AnnotateFile(ScenarioFile::kTrain, docs[1].bytes);
   int stations = 0;
-  for (const AnnotatedRecord& r : train.records) stations += std::string(r.format->name) == "station";
+  for (const AnnotatedRecord& r : train.records)
+    stations += std::string(r.format->name) == "station";
   EXPECT_EQ(stations, 10);
 }
 
@@ -68,7 +71,8 @@ TEST(RecordLines, FieldsCarryTheirPlaceAndName) {
 }
 
 TEST(RecordLines, ReadFailuresEndTheWalk) {
-  FileAnnotation bad = AnnotateFile(ScenarioFile::kTrain, "[generale]\r\nvelocita, 900, mille\r\n[fine]\r\n");
+  FileAnnotation bad =
+      AnnotateFile(ScenarioFile::kTrain, "[generale]\r\nvelocita, 900, mille\r\n[fine]\r\n");
   EXPECT_NE(bad.failure.find("\"mille\""), std::string::npos) << bad.failure;
   ASSERT_GE(bad.failure_field, 0);
   EXPECT_EQ(bad.fields[static_cast<size_t>(bad.failure_field)].span.begin, 15);

@@ -95,8 +95,9 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
   if (at_end) {
     if (sink_.wants(WarningClass::kLastField) && MatchKeyword(*field, tests) != 0) {
       sink_.Warn(WarningClass::kLastField, keyword_,
-                 Quoted(*field) + " is the last field of the file: it is read but never processed; "
-                 "end the file with a line after it (for example \"[fine]\")");
+                 Quoted(*field) +
+                     " is the last field of the file: it is read but never processed; "
+                     "end the file with a line after it (for example \"[fine]\")");
     }
     return false;
   }
@@ -123,11 +124,11 @@ void RecordReader::CheckRecord(const std::string& field, uint32_t matched, Keywo
   if (flow != Flow::kNext || in_.fields_read() == keyword_field_count_) return;
   const SourcePlace last = in_.place();
   if (last.line > keyword_.line && sink_.wants(WarningClass::kShortLine)) {
-    Diagnostic* d = sink_.Warn(
-        WarningClass::kShortLine, keyword_,
-        "the " + Quoted(field) + " record has too few fields on its line: it read " +
-            std::to_string(in_.fields_read() - keyword_field_count_) +
-            " fields, the last of them on line " + std::to_string(last.line));
+    Diagnostic* d =
+        sink_.Warn(WarningClass::kShortLine, keyword_,
+                   "the " + Quoted(field) + " record has too few fields on its line: it read " +
+                       std::to_string(in_.fields_read() - keyword_field_count_) +
+                       " fields, the last of them on line " + std::to_string(last.line));
     if (d) d->notes.push_back({last, "the record's last field was read here"});
     last_warned_line_ = last.line;
   } else if (const int column = in_.NextColumnOnLine(); column != 0) {
@@ -171,9 +172,9 @@ void RecordReader::NoteTakenCell(int64_t cell) {
   if (!sink_.on()) return;
   const Placement* p = c_.placements.At(cell);
   if (!p) return;
-  sink_.SetErrorNote(state_.error_code, {p->record, "cell " + std::to_string(cell) +
-                                                        " was taken here by the " + p->object +
-                                                        " at " + std::to_string(p->position) + " m"});
+  sink_.SetErrorNote(state_.error_code,
+                     {p->record, "cell " + std::to_string(cell) + " was taken here by the " +
+                                     p->object + " at " + std::to_string(p->position) + " m"});
 }
 
 void RecordReader::MarkPlaced(const char* object, int32_t position,

@@ -40,7 +40,7 @@ void FillFrom(int64_t& cursor, int64_t until, int64_t last, Write write) {
 
 // A record test on a keyword field: every word must be in the field.
 struct KeywordTest {
-  const char* keyword;  // the keyword as authors write it (for suggestions)
+  const char* keyword;   // the keyword as authors write it (for suggestions)
   const char* words[2];  // the second may be null
   bool ignore_case;
   bool once;  // a record that sets one value: given twice, the later wins

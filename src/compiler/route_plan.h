@@ -45,9 +45,9 @@ class RoutePlan {
 
  private:
   struct Run {
-    double k;         // the turn per metre; unused for a straight run
-    int32_t metres;   // how many metres the run draws
-    bool turn;        // false: straight
+    double k;        // the turn per metre; unused for a straight run
+    int32_t metres;  // how many metres the run draws
+    bool turn;       // false: straight
   };
 
  public:

@@ -37,8 +37,8 @@ TEST(RoutePlan, RunsGiveThePointByPointDoublesBitForBit) {
     bool turn;
     double k;
     int64_t metres;
-  } runs[] = {{false, 0, 798},    {true, 0.0002, 600}, {true, 0.0002, 17},  {false, 0, 1},
-              {true, -0.0008, 2500}, {true, 1e-9, 3000}, {true, 0.37, 11}, {false, 0, 9000}};
+  } runs[] = {{false, 0, 798},       {true, 0.0002, 600}, {true, 0.0002, 17}, {false, 0, 1},
+              {true, -0.0008, 2500}, {true, 1e-9, 3000},  {true, 0.37, 11},   {false, 0, 9000}};
   for (const auto& r : runs) {
     r.turn ? plan.Turn(r.k, r.metres) : plan.Straight(r.metres);
     reference.Step(r.turn, r.k, r.metres);

@@ -43,7 +43,6 @@ constexpr int32_t kFirstStationSlot = 1;
 // Texts are stored with a 16-bit byte count.
 constexpr size_t kMaxTextBytes = 65535;
 
-
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
   if (!FitsLong(v)) in.Fail(std::string(what) + " overflows");
@@ -55,8 +54,18 @@ bool FitsInteger(int32_t v) {
 }
 
 // The record tests, in the order they are tried.
-enum Test { kBraking, kCars, kVelocity, kAdhesion, kClock, kSand, kSignal, kSlowdown,
-            kAbbattimento, kStation };
+enum Test {
+  kBraking,
+  kCars,
+  kVelocity,
+  kAdhesion,
+  kClock,
+  kSand,
+  kSignal,
+  kSlowdown,
+  kAbbattimento,
+  kStation
+};
 constexpr KeywordTest kTests[] = {
     {"percentuale massa frenata", {"frenata", "massa"}, true, true},
     {"numero vetture", {"vetture", nullptr}, true, true},
@@ -238,7 +247,8 @@ Flow TrainReader::Adhesion(int line) {
   current_adhesion_ = value;
   if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the adhesion " + std::to_string(value) + " is outside 0 to 255; it is stored as its low 8 bits, " +
+               "the adhesion " + std::to_string(value) +
+                   " is outside 0 to 255; it is stored as its low 8 bits, " +
                    std::to_string(Low8(value)));
   }
   if (c_.provenance) adhesion_record_ = c_.provenance->current();
@@ -250,9 +260,8 @@ Flow TrainReader::Signal(int line) {
   for (int32_t& value : v) value = in_.ReadLong();
   const int32_t posizione = v[0];
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code =
-      MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10],
-                  c_.provenance);
+  const int32_t code = MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+                                   v[8], v[9], v[10], c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
@@ -285,7 +294,8 @@ Flow TrainReader::Slowdown(int line) {
   const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
   const int64_t start = CellOf(x);
   const int64_t end = CellOf(int64_t{x} + l);
-  const int64_t boards = RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
+  const int64_t boards =
+      RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
   int64_t taken = -1;
   if (code == kErrWarningCellTaken) taken = warning;
   if (code == kErrSlowdownStartTaken) taken = start;
@@ -426,9 +436,9 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
         if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kCountdown);
       } else if (sink_.wants(WarningClass::kOffGrid)) {
         sink_.Warn(WarningClass::kOffGrid, keyword_place(),
-                   "the countdown mark " + std::to_string(kCountdownBase + i) + " of the station '" +
-                       station.name + "' falls in cell " + std::to_string(cell) +
-                       ", beyond the track grid; it is left out");
+                   "the countdown mark " + std::to_string(kCountdownBase + i) +
+                       " of the station '" + station.name + "' falls in cell " +
+                       std::to_string(cell) + ", beyond the track grid; it is left out");
       }
     }
   }
@@ -467,9 +477,8 @@ void TrainReader::EndProcessing() {
 
 }  // namespace
 
-TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
-                                 RunState& state, Compilation& compilation,
-                                 DiagnosticSink* diagnostics) {
+TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name, RunState& state,
+                                 Compilation& compilation, DiagnosticSink* diagnostics) {
   TrainReader reader(bytes, name, state, compilation, diagnostics);
   return reader.Run();
 }

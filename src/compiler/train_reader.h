@@ -20,9 +20,8 @@ enum class TrainReadResult {
 // Reads the train and service `bytes` (named `name` in diagnostics) into
 // `compilation`, after ReadLineDescription returned kContinue. Warnings,
 // and notes to the error, go to `diagnostics` when given.
-TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name,
-                                 RunState& state, Compilation& compilation,
-                                 DiagnosticSink* diagnostics = nullptr);
+TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name, RunState& state,
+                                 Compilation& compilation, DiagnosticSink* diagnostics = nullptr);
 
 // The record keyword tests of a train and service file, in the order they
 // are tried (for suggestions made outside a reading).

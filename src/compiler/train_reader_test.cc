@@ -81,17 +81,18 @@ TEST(TrainReaderTest, SpeedThatDoesNotFitAByteFailsWhereItIsWritten) {
     const char* name;
     std::string body;
     TrainReadResult result;
-    int error_line;  // 0: no failure
+    int error_line;       // 0: no failure
     int32_t signal_cell;  // a signal read after the speed line: 0 when not reached
   } cases[] = {
       {"next velocity line writes it",
        "velocita, 0, 1278\r\nsegnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\nvelocita, 9000, 100\r\n",
        TrainReadResult::kFailed, 5, 57},
-      {"the tail writes it", "velocita, 0, 100\r\nvelocita, 39000, -5\r\n"
+      {"the tail writes it",
+       "velocita, 0, 100\r\nvelocita, 39000, -5\r\n"
        "segnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n",
        TrainReadResult::kFailed, 6, 57},
-      {"never written", "velocita, 0, 100\r\nvelocita, 46950, 1278\r\n",
-       TrainReadResult::kDone, 0, 0},
+      {"never written", "velocita, 0, 100\r\nvelocita, 46950, 1278\r\n", TrainReadResult::kDone, 0,
+       0},
       {"1277 / 5 = 255.4 still fits", "velocita, 0, 1277\r\n", TrainReadResult::kDone, 0, 0},
   };
   for (const Case& k : cases) {
@@ -305,9 +306,8 @@ TEST(TrainReaderTest, StationMarkCellsFollowTheEnd) {
   // Each behind a first station at 2800 (ends 3100), so byte_4 is kept.
   const Case cases[] = {
       {"kind 12 length 700", StationLine(9850, 12, 700), 9500, 10200, 203},
-      {"kind 2 lengthened",
-       "stazione, 22200, 2, 700, 1, 0, 1, 4,1,1, 2,1,1, 1, 8, 1, 0, Nome\r\n", 21850, 22600,
-       451},
+      {"kind 2 lengthened", "stazione, 22200, 2, 700, 1, 0, 1, 4,1,1, 2,1,1, 1, 8, 1, 0, Nome\r\n",
+       21850, 22600, 451},
       {"kind 7 reaches L", StationLine(9850, 7, 700), 9150, 10550, 210},
   };
   for (const Case& c : cases) {
@@ -468,7 +468,7 @@ TEST(TrainReaderTest, BeyondTheGridEndsWithEndProcessing) {
     EXPECT_EQ(f.state.error_position, c.position);
     EXPECT_EQ(f.state.error_line, 4);
     EXPECT_EQ(f.slot(kSlotRepetition).word_1, 0);  // reading ended there
-    ExpectSpeedCodes(f, 0, kUpper - 3, 20);         // End processing ran
+    ExpectSpeedCodes(f, 0, kUpper - 3, 20);        // End processing ran
     ExpectSpeedCodes(f, kUpper - 2, kUpper, 0);
   }
 

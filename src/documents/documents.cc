@@ -15,7 +15,9 @@ std::string RenderDocument(std::span<const std::string_view> table) {
   return out;
 }
 
-std::string LineDescriptionFileName(const std::string& line_name) { return line_name + "_linea.txt"; }
+std::string LineDescriptionFileName(const std::string& line_name) {
+  return line_name + "_linea.txt";
+}
 
 std::string TrainServiceFileName(const std::string& line_name, const std::string& train_number) {
   return line_name + "_" + train_number + "-.txt";

@@ -45,7 +45,8 @@ const std::string& LineAt(const std::vector<std::string>& lines, size_t number) 
 }
 
 TEST(DocumentRender, WritesLinesUpToTheMarkerEachWithCrLf) {
-  const std::string_view table[] = {"a", "", " b ", kDocumentEndMarker, "after", kDocumentEndMarker};
+  const std::string_view table[] = {
+      "a", "", " b ", kDocumentEndMarker, "after", kDocumentEndMarker};
   EXPECT_EQ(RenderDocument(table), "a\r\n\r\n b \r\n");
 
   const std::string_view only_marker[] = {kDocumentEndMarker, "x"};
@@ -53,7 +54,8 @@ TEST(DocumentRender, WritesLinesUpToTheMarkerEachWithCrLf) {
 
   // The marker is recognised only as a whole, case-sensitive line.
   const std::string_view no_marker[] = {"Riferimento fine del file", "riferimento fine del file "};
-  EXPECT_EQ(RenderDocument(no_marker), "Riferimento fine del file\r\nriferimento fine del file \r\n");
+  EXPECT_EQ(RenderDocument(no_marker),
+            "Riferimento fine del file\r\nriferimento fine del file \r\n");
   EXPECT_EQ(RenderDocument({}), "");
 }
 
@@ -91,9 +93,9 @@ TEST(DocumentContent, NamesChangeOnlyTheFileNames) {
   const std::vector<Document> standard = ScenarioDocuments(kLine, kTrain);
   const std::vector<Document> other = ScenarioDocuments("Altra linea", "77");
   ASSERT_EQ(other.size(), standard.size());
-  const std::vector<std::string> names = {"Altra linea_linea.txt", "Altra linea_77-.txt",
-                                          "Altra linea_77_note.txt", "Altra linea_77_rallentamenti.txt",
-                                          "Altra linea_77_scheda_treno.txt"};
+  const std::vector<std::string> names = {
+      "Altra linea_linea.txt", "Altra linea_77-.txt", "Altra linea_77_note.txt",
+      "Altra linea_77_rallentamenti.txt", "Altra linea_77_scheda_treno.txt"};
   for (size_t i = 0; i < other.size(); ++i) {
     EXPECT_EQ(other[i].file_name, names[i]);
     EXPECT_EQ(other[i].bytes, standard[i].bytes) << names[i];
@@ -114,7 +116,8 @@ TEST(DocumentContent, EmptyAndOneBlankLinesStayAsWritten) {
       {kNotes, 41, " "},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LineAt(DocumentLines(c.index), c.line), c.text) << "document " << c.index << " line " << c.line;
+    EXPECT_EQ(LineAt(DocumentLines(c.index), c.line), c.text)
+        << "document " << c.index << " line " << c.line;
   }
 }
 
@@ -125,16 +128,19 @@ TEST(DocumentContent, TrailingBlanksAreKept) {
     size_t trailing_blanks;
   };
   const Case cases[] = {
-      {kTrainService, 6, 1}, {kTimetableCard, 4, 10}, {kTimetableCard, 11, 1}, {kTimetableCard, 12, 7},
-      {kTimetableCard, 14, 2}, {kTimetableCard, 22, 2}, {kTimetableCard, 29, 1}, {kNotes, 9, 1},
-      {kNotes, 17, 1},         {kNotes, 20, 1},         {kNotes, 23, 1},         {kNotes, 25, 1},
-      {kNotes, 31, 1},         {kNotes, 34, 1},         {kNotes, 37, 1},         {kNotes, 38, 4},
+      {kTrainService, 6, 1},   {kTimetableCard, 4, 10}, {kTimetableCard, 11, 1},
+      {kTimetableCard, 12, 7}, {kTimetableCard, 14, 2}, {kTimetableCard, 22, 2},
+      {kTimetableCard, 29, 1}, {kNotes, 9, 1},          {kNotes, 17, 1},
+      {kNotes, 20, 1},         {kNotes, 23, 1},         {kNotes, 25, 1},
+      {kNotes, 31, 1},         {kNotes, 34, 1},         {kNotes, 37, 1},
+      {kNotes, 38, 4},
   };
   for (const Case& c : cases) {
     const std::string line = LineAt(DocumentLines(c.index), c.line);
     const size_t last = line.find_last_not_of(' ');
     ASSERT_NE(last, std::string::npos);
-    EXPECT_EQ(line.size() - last - 1, c.trailing_blanks) << "document " << c.index << " line " << c.line;
+    EXPECT_EQ(line.size() - last - 1, c.trailing_blanks)
+        << "document " << c.index << " line " << c.line;
   }
 }
 
@@ -148,7 +154,8 @@ TEST(DocumentContent, NotesWriteEGraveAsOneWindows1252Byte) {
     EXPECT_EQ(high_bytes, has_e_grave ? 1u : 0u) << "line " << number;
     EXPECT_EQ(line.find('\xE8') != std::string::npos, has_e_grave) << "line " << number;
   }
-  EXPECT_EQ(LineAt(lines, 6), "Questo \xE8 uno scenario puramente inventato di una certa difficolta'.");
+  EXPECT_EQ(LineAt(lines, 6),
+            "Questo \xE8 uno scenario puramente inventato di una certa difficolta'.");
 }
 
 TEST(DocumentContent, ContactLinesFillTheirBoxes) {
@@ -161,8 +168,10 @@ TEST(DocumentContent, ContactLinesFillTheirBoxes) {
   EXPECT_EQ(LineAt(card, 2).size(), 29u);
 
   const std::vector<std::string> order = DocumentLines(kSlowdownOrder);
-  EXPECT_EQ(LineAt(order, 3), "                           ORDINE DI RALLENTAMENTO      |   " + address + "|");
-  for (size_t number : {1, 2, 3, 4}) EXPECT_EQ(LineAt(order, number).size(), 82u) << "line " << number;
+  EXPECT_EQ(LineAt(order, 3),
+            "                           ORDINE DI RALLENTAMENTO      |   " + address + "|");
+  for (size_t number : {1, 2, 3, 4})
+    EXPECT_EQ(LineAt(order, number).size(), 82u) << "line " << number;
   // Both edges of the credit box line up with the credit line above.
   EXPECT_EQ(LineAt(order, 3).find('|'), LineAt(order, 2).find('|'));
   EXPECT_EQ(LineAt(order, 3).rfind('|'), LineAt(order, 2).rfind('|'));

@@ -30,7 +30,8 @@ constexpr std::string_view kLines[] = {
     "stazione,    9850, 12,  600,  1, 1, 0,  5,1,1,  2,1,1,   99,   8, 3, 0, Castelletto",
     "stazione,   13350, 12,  700,  1, 1, 0,  4,1,1,  2,1,1,    0,   0, 0, 0, Scalea",
     "stazione,   22200,  2,  700,  0, 1, 1,  1,1,0,  4,1,1,    0,   0, 0, 0, Bussoleno",
-    "stazione,   24350, 25,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, Posto di comunicazione Barberina",
+    "stazione,   24350, 25,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, Posto di "
+    "comunicazione Barberina",
     "stazione,   34000, 12,  600,  0, 1, 1,  1,1,0,  4,1,1,   30,   8, 7, 0, Bardonecchia",
     "stazione,   35850, 28,  400,  0, 0, 0,  0,0,0,  0,0,0,   30,   8, 8, 0, Ossola",
     "stazione,   38600, 28,  400,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, Dreo Sud",

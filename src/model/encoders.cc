@@ -9,7 +9,6 @@
 namespace sc {
 namespace {
 
-
 // The slowdown warning stands this far before the slowdown start; a start at
 // or before kNoWarningLimit gets neither warning nor approach boards.
 constexpr int32_t kWarningDistance = 1200;
@@ -21,7 +20,6 @@ constexpr int64_t kJoinDistance = 150;
 constexpr int32_t kJoinedType = 3;
 constexpr int32_t kTunnelOffset = 10;
 constexpr int64_t kTunnelMarkerStep = 4;
-
 
 // A speed pair packed as round(d / 5 + s * 20), kept to 16 bits.
 int16_t PackSpeeds(int32_t s, int32_t d) {

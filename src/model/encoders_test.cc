@@ -47,7 +47,7 @@ TEST(MemoSegnaleTest, TempoIsRaisedToAHundredAndOneAndStoredLowByteWhenSxIsTwo) 
     uint8_t timing;
   };
   const Case cases[] = {
-      {2, 50, 101, 101}, {2, 1, 101, 101},   {2, 100, 101, 101}, {2, 101, 101, 101},
+      {2, 50, 101, 101},  {2, 1, 101, 101},  {2, 100, 101, 101}, {2, 101, 101, 101},
       {2, 240, 240, 240}, {2, 300, 300, 44}, {2, 0, 0, 0},       {2, -5, -5, 251},
       {1, 50, 101, 0},    {3, 240, 240, 0},
   };
@@ -236,9 +236,9 @@ TEST(MemoRallentamentoTest, CellsBeyondTheGridFailWithTheirOwnCode) {
   };
   // Grid 0..340: start 323, end 328 fit; a longer slowdown ends beyond.
   const Case cases[] = {
-      {16100, 1000, 19},   // end cell 343
-      {17000, 100, 18},    // start cell 341
-      {18300, 100, 17},    // warning cell 343
+      {16100, 1000, 19},  // end cell 343
+      {17000, 100, 18},   // start cell 341
+      {18300, 100, 17},   // warning cell 343
   };
   for (const Case& c : cases) {
     TrackGrid grid(340);
@@ -303,10 +303,10 @@ TEST(MemoMontagnaTest, RangeCloseAfterThePreviousGetsTypeThree) {
   };
   // Previous range ends at 1450.
   const Case cases[] = {
-      {1600, 32, 5, 3, false},   // 150 m after: joined
-      {1601, 32, 5, 5, false},   // 151 m after: its own type
-      {1500, 30, 14, 3, true},   // joined, the tunnel flag stays
-      {1000, 20, 6, 3, false},   // overlapping counts as close
+      {1600, 32, 5, 3, false},  // 150 m after: joined
+      {1601, 32, 5, 5, false},  // 151 m after: its own type
+      {1500, 30, 14, 3, true},  // joined, the tunnel flag stays
+      {1000, 20, 6, 3, false},  // overlapping counts as close
   };
   for (const Case& c : cases) {
     TrackGrid grid = RouteGrid();

@@ -14,7 +14,7 @@ namespace sc {
 
 // The independent parts of a track cell, each written by its own records.
 enum class CellPart : uint8_t {
-  kObject,     // kind, value_a to value_d, timing
+  kObject,  // kind, value_a to value_d, timing
   kCountdown,
   kMountain,
   kSpeed,
@@ -31,9 +31,9 @@ struct CellWrite {
 };
 
 struct SourceRecord {
-  std::string file;     // the input's name as given to the reader
-  int line = 0;         // 1-based line of the record's keyword
-  std::string keyword;  // the record's first field as read
+  std::string file;               // the input's name as given to the reader
+  int line = 0;                   // 1-based line of the record's keyword
+  std::string keyword;            // the record's first field as read
   std::vector<CellWrite> writes;  // in the order written; adjacent cells merged
   std::vector<int> slots;         // station table slots it filled
 };

@@ -4,8 +4,8 @@
 #ifndef SC_MODEL_ROUNDING_H_
 #define SC_MODEL_ROUNDING_H_
 
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 namespace sc {

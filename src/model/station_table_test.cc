@@ -31,8 +31,8 @@ TEST(ComputeStationAreaTest, AreaAndFlagsByKind) {
       // Centred kinds: half the length either side, +50 at the end when extended.
       {12, 9850, 600, 0, 1, false, 9550, 10150, 0, 1},
       {12, 9850, 600, 1, 1, false, 9550, 10200, 1, 1},
-      {1, 100, 101, 0, 0, false, 50, 150, 0, 0},   // 49.5 -> 50, 150.5 -> 150
-      {1, 100, 103, 1, 0, false, 48, 202, 1, 0},   // 48.5 -> 48, 201.5 -> 202
+      {1, 100, 101, 0, 0, false, 50, 150, 0, 0},  // 49.5 -> 50, 150.5 -> 150
+      {1, 100, 103, 1, 0, false, 48, 202, 1, 0},  // 48.5 -> 48, 201.5 -> 202
       // Platform-end kinds reach 150 m past the position, never extended.
       {6, 40000, 700, 1, 1, false, 39300, 40150, 0, 1},
       {5, 2000, 300, 1, 1, false, 1700, 2150, 0, 0},
@@ -67,11 +67,11 @@ TEST(ComputeStationAreaTest, LongOverflowFailsWithoutChangingTheRecord) {
     int32_t length;
   };
   const Case cases[] = {
-      {8, kLongMax - 10, 11},     // end
-      {5, kLongMin + 10, 11},     // start
-      {6, kLongMax - 100, 0},     // position + 150
-      {12, kLongMax - 10, 100},   // centred end
-      {12, kLongMin + 10, 100},   // centred start
+      {8, kLongMax - 10, 11},    // end
+      {5, kLongMin + 10, 11},    // start
+      {6, kLongMax - 100, 0},    // position + 150
+      {12, kLongMax - 10, 100},  // centred end
+      {12, kLongMin + 10, 100},  // centred start
   };
   for (const Case& c : cases) {
     StationRecord station;
@@ -120,35 +120,46 @@ TEST(ProgressiveOrdinaTest, OrdersTheKilometreReferences) {
   // Distinct second and third values tell the triples apart (T 11, D 22, U 33).
   const Case cases[] = {
       {"all zero", {zero, zero, zero}, {zero, zero, zero}},
-      {"uno largest", {{{20000, 11, 3}, {10000, 22, 4}, {30000, 33, 5}}},
+      {"uno largest",
+       {{{20000, 11, 3}, {10000, 22, 4}, {30000, 33, 5}}},
        {{{30000, 33, 5}, {20000, 11, 3}, {10000, 22, 4}}}},
       {"largest shared", {{{5000, 11, 3}, {5000, 22, 4}, {1000, 33, 5}}}, {zero, zero, zero}},
       {"all equal", {{{5000, 11, 3}, {5000, 22, 4}, {5000, 33, 5}}}, {zero, zero, zero}},
-      {"tre largest, tie", {{{9000, 11, 3}, {4000, 22, 4}, {4000, 33, 5}}},
+      {"tre largest, tie",
+       {{{9000, 11, 3}, {4000, 22, 4}, {4000, 33, 5}}},
        {{{9000, 11, 3}, {4000, 33, 5}, {4000, 22, 4}}}},
-      {"tre largest, due next", {{{9000, 11, 3}, {5000, 22, 4}, {4000, 33, 5}}},
+      {"tre largest, due next",
+       {{{9000, 11, 3}, {5000, 22, 4}, {4000, 33, 5}}},
        {{{9000, 11, 3}, {5000, 22, 4}, {4000, 33, 5}}}},
-      {"due largest, tie", {{{4000, 11, 3}, {9000, 22, 4}, {4000, 33, 5}}},
+      {"due largest, tie",
+       {{{4000, 11, 3}, {9000, 22, 4}, {4000, 33, 5}}},
        {{{9000, 22, 4}, {4000, 33, 5}, {4000, 11, 3}}}},
-      {"due largest, tre next", {{{5000, 11, 3}, {9000, 22, 4}, {4000, 33, 5}}},
+      {"due largest, tre next",
+       {{{5000, 11, 3}, {9000, 22, 4}, {4000, 33, 5}}},
        {{{9000, 22, 4}, {5000, 11, 3}, {4000, 33, 5}}}},
-      {"uno largest, tie", {{{4000, 11, 3}, {4000, 22, 4}, {9000, 33, 5}}},
+      {"uno largest, tie",
+       {{{4000, 11, 3}, {4000, 22, 4}, {9000, 33, 5}}},
        {{{9000, 33, 5}, {4000, 22, 4}, {4000, 11, 3}}}},
-      {"negative firsts", {{{-100, 11, 3}, {-300, 22, 4}, {-200, 33, 5}}},
+      {"negative firsts",
+       {{{-100, 11, 3}, {-300, 22, 4}, {-200, 33, 5}}},
        {{{-100, 11, 3}, {-200, 33, 5}, {-300, 22, 4}}}},
       // First values summing to 0: the second values decide, the last match wins.
-      {"sum 0, tre second", {{{0, 11, 3}, {0, 0, 4}, {0, -5, 5}}},
+      {"sum 0, tre second",
+       {{{0, 11, 3}, {0, 0, 4}, {0, -5, 5}}},
        {{{0, 11, 3}, {0, 0, 4}, {0, -5, 5}}}},
-      {"sum 0, due second", {{{0, 11, 3}, {0, 22, 4}, {0, 0, 5}}},
+      {"sum 0, due second",
+       {{{0, 11, 3}, {0, 22, 4}, {0, 0, 5}}},
        {{{0, 22, 4}, {0, 11, 3}, {0, 0, 5}}}},
-      {"sum 0, uno second", {{{0, 11, 3}, {0, 22, 4}, {0, 33, 5}}},
+      {"sum 0, uno second",
+       {{{0, 11, 3}, {0, 22, 4}, {0, 33, 5}}},
        {{{0, 33, 5}, {0, 22, 4}, {0, 11, 3}}}},
-      {"sum 0, mixed firsts", {{{100, 0, 3}, {-100, 22, 4}, {0, 0, 5}}},
+      {"sum 0, mixed firsts",
+       {{{100, 0, 3}, {-100, 22, 4}, {0, 0, 5}}},
        {{{-100, 22, 4}, {100, 0, 3}, {0, 0, 5}}}},
-      {"sum 0, no positive second", {{{100, 0, 3}, {-100, -1, 4}, {0, 0, 5}}},
-       {zero, zero, zero}},
+      {"sum 0, no positive second", {{{100, 0, 3}, {-100, -1, 4}, {0, 0, 5}}}, {zero, zero, zero}},
       // +100 on the second value wherever the third is exactly 1, after ordering.
-      {"bonus", {{{1000, 250, 1}, {3000, 250, 2}, {2000, -100, 1}}},
+      {"bonus",
+       {{{1000, 250, 1}, {3000, 250, 2}, {2000, -100, 1}}},
        {{{3000, 250, 2}, {2000, 0, 1}, {1000, 350, 1}}}},
   };
   for (const Case& c : cases) {
@@ -194,8 +205,7 @@ TEST(ProgressiveOrdinaTest, BonusOverflowFails) {
   StationTable table = TableWith({{{3000, 11, 1}, {2000, kLongMax - 99, 1}, {1000, 33, 1}}});
   EXPECT_FALSE(ProgressiveOrdina(table));
   // Ordered, slot 81 already raised, stopped at slot 82.
-  EXPECT_EQ(RefsOf(table),
-            (Refs{{{3000, 111, 1}, {2000, kLongMax - 99, 1}, {1000, 33, 1}}}));
+  EXPECT_EQ(RefsOf(table), (Refs{{{3000, 111, 1}, {2000, kLongMax - 99, 1}, {1000, 33, 1}}}));
 
   StationTable fits = TableWith({{{3000, 11, 1}, {2000, kLongMax - 100, 1}, {1000, 33, 2}}});
   ASSERT_TRUE(ProgressiveOrdina(fits));

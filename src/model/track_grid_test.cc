@@ -22,8 +22,8 @@ TEST(TrackGridTest, CellOfRoundsHalvesToEven) {
 
 TEST(TrackGridTest, UpperForRouteLength) {
   EXPECT_EQ(GridUpperFor(40000), 940);
-  EXPECT_EQ(GridUpperFor(25), 140);   // 140.5 -> 140
-  EXPECT_EQ(GridUpperFor(75), 142);   // 141.5 -> 142
+  EXPECT_EQ(GridUpperFor(25), 140);  // 140.5 -> 140
+  EXPECT_EQ(GridUpperFor(75), 142);  // 141.5 -> 142
 }
 
 TEST(TrackGridTest, FreshGridIsZeroAndSpansZeroToUpper) {
@@ -42,7 +42,7 @@ TEST(TrackGridTest, FreeOnlyForKindZeroOrMountainMarkerInsideGrid) {
     int64_t index;
     bool free;
   };
-  const Case cases[] = {{0, true}, {1, true}, {2, false}, {3, false},
+  const Case cases[] = {{0, true}, {1, true},   {2, false}, {3, false},
                         {5, true}, {-1, false}, {6, false}, {1000, false}};
   for (const Case& c : cases) EXPECT_EQ(grid.is_free(c.index), c.free) << c.index;
 }

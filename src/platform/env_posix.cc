@@ -8,9 +8,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "platform/block_buffer.h"
@@ -278,8 +278,7 @@ class PosixEnv : public Env {
     return s;
   }
 
-  Status NewReplacingFile(const std::string& path,
-                          std::unique_ptr<ReplacingFile>* file) override {
+  Status NewReplacingFile(const std::string& path, std::unique_ptr<ReplacingFile>* file) override {
     struct stat target;
     const bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode)) return PosixError(path, EISDIR);

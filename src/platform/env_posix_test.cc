@@ -84,7 +84,8 @@ TEST(PosixEnv, TemporaryNamesOfLongTargetsFitTheLimit) {
   ASSERT_TRUE(file->Append("x").ok());
   ASSERT_TRUE(file->Commit().ok());
   EXPECT_EQ(testing::ReadFileOrDie(path), "x");
-  EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255), "/d/" + std::string(244, 'n') + ".tmp-");
+  EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255),
+            "/d/" + std::string(244, 'n') + ".tmp-");
   EXPECT_EQ(TemporaryPrefix("/d/short", 255), "/d/short.tmp-");
 }
 

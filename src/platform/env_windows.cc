@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/text_1252.h"
 #include "platform/block_buffer.h"
 #include "platform/env.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
@@ -21,8 +21,8 @@ std::string SystemMessage(DWORD error) {
       reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text(buffer ? buffer : L"", length);
   if (buffer) ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' ||
-                           text.back() == L' ' || text.back() == L'.')) {
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                           text.back() == L'.')) {
     text.pop_back();
   }
   std::string bytes;
@@ -158,7 +158,8 @@ class WindowsReplacingFile : public ReplacingFile {
   // Windows has no call to start the writeback of a range early: Sync
   // (FlushFileBuffers) writes it all.
   Status WriteAt(uint64_t offset, std::string_view bytes) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return Status::IoError(path_ + ": written after it was synced");
+    if (handle_ == INVALID_HANDLE_VALUE)
+      return Status::IoError(path_ + ": written after it was synced");
     while (!bytes.empty()) {
       constexpr size_t kMaxWrite = 1u << 30;
       DWORD chunk = static_cast<DWORD>(bytes.size() < kMaxWrite ? bytes.size() : kMaxWrite);
@@ -225,7 +226,8 @@ class WindowsReplacingFile : public ReplacingFile {
 // skipped, never opened.
 Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, HANDLE* handle) {
   const std::wstring base = Cp1252ToWide(TemporaryPrefix(path, kUsualNameLimit));
-  const unsigned long seed = ::GetCurrentProcessId() ^ static_cast<unsigned long>(::GetTickCount64());
+  const unsigned long seed =
+      ::GetCurrentProcessId() ^ static_cast<unsigned long>(::GetTickCount64());
   for (unsigned long attempt = 0; attempt < 100; ++attempt) {
     wchar_t suffix[16];
     std::swprintf(suffix, 16, L"%06lx", (seed + attempt * 7919ul) & 0xfffffful);
@@ -242,7 +244,8 @@ Status CreateTemporaryBeside(const std::string& path, std::wstring* temp_path, H
       return Status::Ok();
     }
     DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return WindowsError(path, error);
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+      return WindowsError(path, error);
   }
   return WindowsError(path, ERROR_FILE_EXISTS);
 }
@@ -334,17 +337,16 @@ class WindowsEnv : public Env {
 
   Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override {
     if (FolderExists(path)) return Status::IoError(path + ": Is a folder");
-    HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE handle =
+        ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, ::GetLastError());
     Status s = ReadOpenFile(path, handle, max_bytes, contents);
     ::CloseHandle(handle);
     return s;
   }
 
-  Status NewReplacingFile(const std::string& path,
-                          std::unique_ptr<ReplacingFile>* file) override {
+  Status NewReplacingFile(const std::string& path, std::unique_ptr<ReplacingFile>* file) override {
     if (FolderExists(path)) return Status::IoError(path + ": Is a folder");
     std::wstring temp_path;
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -378,8 +380,9 @@ class WindowsEnv : public Env {
     if (!::GetFileAttributesExW(Cp1252ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
       return WindowsError(path, ::GetLastError());
     }
-    stamp->modified = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                           data.ftLastWriteTime.dwLowDateTime);
+    stamp->modified =
+        static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                             data.ftLastWriteTime.dwLowDateTime);
     stamp->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return Status::Ok();
   }

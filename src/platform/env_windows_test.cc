@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/text_1252.h"
 #include "platform/env.h"
+#include "platform/text_1252.h"
 #include "test_support.h"
 
 namespace sc {
@@ -41,7 +41,8 @@ TEST_F(WindowsEnvTest, NamesWithWindows1252LettersAreTheSameFileOnDisk) {
   ASSERT_TRUE(env_.ReadFile(File(name), kAnySize, &read).ok());
   EXPECT_EQ(read, "bytes\r\n");
   // The name on disk is the UTF-16 form, whatever the system code page is.
-  std::wstring wide_path = Cp1252ToWide(dir_.path()) + L"\\Citt\u00E0 \u20AC - Caff\u00E8_linea.txt";
+  std::wstring wide_path =
+      Cp1252ToWide(dir_.path()) + L"\\Citt\u00E0 \u20AC - Caff\u00E8_linea.txt";
   EXPECT_NE(::GetFileAttributesW(wide_path.c_str()), INVALID_FILE_ATTRIBUTES);
   ASSERT_TRUE(env_.DeleteFile(File(name)).ok());
   EXPECT_FALSE(env_.FileExists(File(name)));

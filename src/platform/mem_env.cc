@@ -7,12 +7,14 @@ class MemReplacingFile : public ReplacingFile {
  public:
   MemReplacingFile(MemEnv* env, std::string path) : env_(env), path_(std::move(path)) {}
   Status Append(std::string_view bytes) override {
-    if (env_->failing_writes.count(path_)) return Status::IoError(path_ + ": No space left on device");
+    if (env_->failing_writes.count(path_))
+      return Status::IoError(path_ + ": No space left on device");
     pending_.append(bytes);
     return Status::Ok();
   }
   Status WriteAt(uint64_t offset, std::string_view bytes) override {
-    if (env_->failing_writes.count(path_)) return Status::IoError(path_ + ": No space left on device");
+    if (env_->failing_writes.count(path_))
+      return Status::IoError(path_ + ": No space left on device");
     const size_t at = static_cast<size_t>(offset);
     if (pending_.size() < at + bytes.size()) pending_.resize(at + bytes.size(), '\0');
     pending_.replace(at, bytes.size(), bytes);

@@ -19,15 +19,13 @@ class MemEnv : public Env {
   // Paths are compared as spelled: each spelling is another file here.
   bool SameFile(const std::string& a, const std::string& b) override;
   Status ReadFile(const std::string& path, size_t max_bytes, std::string* contents) override;
-  Status NewReplacingFile(const std::string& path,
-                          std::unique_ptr<ReplacingFile>* file) override;
+  Status NewReplacingFile(const std::string& path, std::unique_ptr<ReplacingFile>* file) override;
   // Names longer than kUsualNameLimit bytes are refused.
   Status CheckNewFileName(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;
   // A lock held by another MemEnv user is one in `held_locks`; LockFile on
   // it fails instead of waiting forever.
-  Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
-                     bool* busy) override;
+  Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock, bool* busy) override;
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
   // The size of the bytes held and the time set in `modified_times` (0 when
   // none is set).

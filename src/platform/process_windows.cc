@@ -1,5 +1,7 @@
 // The process on Windows.
 #include "platform/windows_api.h"
+
+// shellapi.h needs the declarations of windows.h before it.
 #include <shellapi.h>
 
 #include "platform/process.h"

@@ -20,7 +20,9 @@ class [[nodiscard]] Status {
 
   Status() = default;
   static Status Ok() { return Status(); }
-  static Status NotFound(std::string message) { return Status(Kind::kNotFound, std::move(message)); }
+  static Status NotFound(std::string message) {
+    return Status(Kind::kNotFound, std::move(message));
+  }
   static Status Corruption(std::string message) {
     return Status(Kind::kCorruption, std::move(message));
   }

@@ -30,11 +30,11 @@ TEST(Text1252, FromUtf8) {
   } cases[] = {
       {"\xCE\xA9 ohm", Cp1252Conversion::kNoByte, "\xCE\xA9"},
       {"a \xF0\x9F\x9A\x82", Cp1252Conversion::kNoByte, "\xF0\x9F\x9A\x82"},
-      {"\xC8RTO", Cp1252Conversion::kNotUtf8, ""},           // a lone Windows-1252 byte
-      {"\xC0\xAF", Cp1252Conversion::kNotUtf8, ""},          // over-long form
-      {"\xED\xA0\x80", Cp1252Conversion::kNotUtf8, ""},     // surrogate
-      {"\xE2\x82", Cp1252Conversion::kNotUtf8, ""},          // cut short
-      {"\xCE\xA9 \xC8", Cp1252Conversion::kNotUtf8, ""},     // malformed after the offender
+      {"\xC8RTO", Cp1252Conversion::kNotUtf8, ""},        // a lone Windows-1252 byte
+      {"\xC0\xAF", Cp1252Conversion::kNotUtf8, ""},       // over-long form
+      {"\xED\xA0\x80", Cp1252Conversion::kNotUtf8, ""},   // surrogate
+      {"\xE2\x82", Cp1252Conversion::kNotUtf8, ""},       // cut short
+      {"\xCE\xA9 \xC8", Cp1252Conversion::kNotUtf8, ""},  // malformed after the offender
   };
   for (const Case& k : cases) {
     std::string out = "untouched", bad;

@@ -105,7 +105,8 @@ void WindowUi::ShowWaiting() {
   font_ = font;
   CreateLabel(form, instance, font, dpi);
   ::ShowWindow(form, SW_SHOW);
-  ::RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::RedrawWindow(form, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   DrainMessages();
 }
 

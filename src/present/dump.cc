@@ -9,13 +9,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/text_1252.h"
 #include "compiler/format/grid_file.h"
 #include "compiler/format/route_plan_file.h"
 #include "compiler/format/station_file.h"
 #include "compiler/input_limits.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
@@ -94,7 +94,9 @@ void WriteGridJson(const std::vector<TrackCell>& cells, std::ostream& out) {
   for (size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (c == TrackCell{}) continue;
-    Json row = {{"index", i}, {"centre_m", CellCentre(i)}, {"kind", c.kind},
+    Json row = {{"index", i},
+                {"centre_m", CellCentre(i)},
+                {"kind", c.kind},
                 {"kind_name", CellKindName(c.kind)}};
     for (const NamedNumber& f : CellFields(c)) row[f.name] = f.value;
     rows.push_back(std::move(row));
@@ -114,12 +116,11 @@ struct RecordField {
 };
 
 std::vector<RecordField> RecordFields(const StationRecord& r) {
-  return {{"kind", r.kind},       {"start", r.start},     {"end", r.end},
-          {"position", r.position}, {"byte_1", r.byte_1}, {"name", 0, &r.name},
-          {"word_1", r.word_1},   {"word_2", r.word_2},   {"word_3", r.word_3},
-          {"word_4", r.word_4},   {"word_5", r.word_5},   {"byte_2", r.byte_2},
-          {"byte_3", r.byte_3},   {"byte_4", r.byte_4},   {"byte_5", r.byte_5},
-          {"time_s", r.time_s}};
+  return {
+      {"kind", r.kind},     {"start", r.start},   {"end", r.end},       {"position", r.position},
+      {"byte_1", r.byte_1}, {"name", 0, &r.name}, {"word_1", r.word_1}, {"word_2", r.word_2},
+      {"word_3", r.word_3}, {"word_4", r.word_4}, {"word_5", r.word_5}, {"byte_2", r.byte_2},
+      {"byte_3", r.byte_3}, {"byte_4", r.byte_4}, {"byte_5", r.byte_5}, {"time_s", r.time_s}};
 }
 
 // What a slot holds and the meaning of its fields. A field without a label
@@ -139,26 +140,36 @@ bool OnlyNameSet(const StationRecord& r) {
 
 SlotRole RoleOf(int slot, const StationRecord& r) {
   switch (slot) {
-    case 0:
-      return {"unused", "unused slot", {}};
+    case 0: return {"unused", "unused slot", {}};
     case kSlotKmRefTre:
     case kSlotKmRefDue:
     case kSlotKmRefUno:
-      return {"kilometre_reference", "kilometre reference",
+      return {"kilometre_reference",
+              "kilometre reference",
               {{"start", "first"}, {"end", "second"}, {"position", "third"}}};
     case kSlotTrainRoute:
-      return {"train_and_route", "train and route data",
+      return {"train_and_route",
+              "train and route data",
               {{"start", "braked_mass_percent"}, {"end", "route_length_m"}, {"position", "cars"}}};
     case kSlotBackgrounds:
-      return {"backgrounds_line_marker_code", "backgrounds, line name, marker, competition code",
-              {{"start", "background_one"}, {"end", "background_three"},
-               {"position", "background_two"}, {"name", "line_name"}, {"word_1", "marker"},
+      return {"backgrounds_line_marker_code",
+              "backgrounds, line name, marker, competition code",
+              {{"start", "background_one"},
+               {"end", "background_three"},
+               {"position", "background_two"},
+               {"name", "line_name"},
+               {"word_1", "marker"},
                {"time_s", "competition_code"}}};
     case kSlotRepetition:
-      return {"repetition_train_sand_clock", "signal repetition, train number, sand, clock",
-              {{"start", "repetition_first_m"}, {"end", "repetition_last_m"},
-               {"position", "repetition_codes"}, {"name", "train_number"}, {"word_1", "sand"},
-               {"word_3", "clock_hours"}, {"word_4", "clock_minutes"},
+      return {"repetition_train_sand_clock",
+              "signal repetition, train number, sand, clock",
+              {{"start", "repetition_first_m"},
+               {"end", "repetition_last_m"},
+               {"position", "repetition_codes"},
+               {"name", "train_number"},
+               {"word_1", "sand"},
+               {"word_3", "clock_hours"},
+               {"word_4", "clock_minutes"},
                {"word_5", "clock_seconds"}}};
     default:
       if (OnlyNameSet(r)) return {"sign", "sign", {{"name", "text"}}};
@@ -196,8 +207,10 @@ void WriteStationsText(const StationTable& table, std::ostream& out) {
     const char* separator = " ";
     for (const auto& [label, f] : ShownFields(role, r)) {
       out << separator << label << ' ';
-      if (f.text) out << '"' << NativeText(*f.text) << '"';
-      else out << f.number;
+      if (f.text)
+        out << '"' << NativeText(*f.text) << '"';
+      else
+        out << f.number;
       separator = ", ";
     }
     out << '\n';
@@ -212,8 +225,10 @@ void WriteStationsJson(const StationTable& table, std::ostream& out) {
     const SlotRole role = RoleOf(slot, r);
     Json fields = Json::object();
     for (const auto& [label, f] : ShownFields(role, r)) {
-      if (f.text) fields[label] = Utf8From1252(*f.text);
-      else fields[label] = f.number;
+      if (f.text)
+        fields[label] = Utf8From1252(*f.text);
+      else
+        fields[label] = f.number;
     }
     slots.push_back({{"slot", slot}, {"role", role.key}, {"fields", std::move(fields)}});
   }

@@ -31,8 +31,8 @@ std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
 std::string Cell(uint8_t kind, int16_t a, int16_t b, int16_t c, int16_t d, uint8_t timing,
                  uint8_t countdown, uint8_t mountain, uint8_t speed, uint8_t gradient,
                  uint8_t adhesion) {
-  return U8(kind) + I16(a) + I16(b) + I16(c) + I16(d) + U8(timing) + U8(countdown) +
-         U8(mountain) + U8(speed) + U8(gradient) + U8(adhesion);
+  return U8(kind) + I16(a) + I16(b) + I16(c) + I16(d) + U8(timing) + U8(countdown) + U8(mountain) +
+         U8(speed) + U8(gradient) + U8(adhesion);
 }
 const std::string kEmptyCell(15, '\0');
 
@@ -231,17 +231,22 @@ TEST(DumpCommand, FailuresExitOneWithOneLineAndNoOutput) {
     std::string err;
   };
   const Case cases[] = {
-      {"/f/L_2001.dat", "", "scenario-compiler: /f/L_2001.dat: grid file size 106 is not a multiple"
-                            " of 15 (last cell has 1 bytes) at byte offset 105\n"},
-      {"/f/L_2001.sim", "", "scenario-compiler: /f/L_2001.sim: truncated station record 1 (field"
-                            " end) at byte offset 39\n"},
-      {"/f/L_linea.dat", "", "scenario-compiler: /f/L_linea.dat: unknown plan element type code 9"
-                             " at byte offset 40\n"},
+      {"/f/L_2001.dat", "",
+       "scenario-compiler: /f/L_2001.dat: grid file size 106 is not a multiple"
+       " of 15 (last cell has 1 bytes) at byte offset 105\n"},
+      {"/f/L_2001.sim", "",
+       "scenario-compiler: /f/L_2001.sim: truncated station record 1 (field"
+       " end) at byte offset 39\n"},
+      {"/f/L_linea.dat", "",
+       "scenario-compiler: /f/L_linea.dat: unknown plan element type code 9"
+       " at byte offset 40\n"},
       {"/f/missing.dat", "", "scenario-compiler: /f/missing.dat: No such file or directory\n"},
-      {"/f/notes.txt", "", "scenario-compiler: /f/notes.txt: cannot tell the file kind from the"
-                           " name; use --kind plan|stations|grid\n"},
-      {"/f/L_2001.dat", "cells", "scenario-compiler: unknown --kind \"cells\" (use plan, stations"
-                                 " or grid)\n"},
+      {"/f/notes.txt", "",
+       "scenario-compiler: /f/notes.txt: cannot tell the file kind from the"
+       " name; use --kind plan|stations|grid\n"},
+      {"/f/L_2001.dat", "cells",
+       "scenario-compiler: unknown --kind \"cells\" (use plan, stations"
+       " or grid)\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path + " " + c.kind);

@@ -15,7 +15,7 @@ namespace sc {
 namespace {
 
 constexpr double kWidth = 1200;
-constexpr double kLeft = 120;   // room for the lane titles
+constexpr double kLeft = 120;  // room for the lane titles
 constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kPlanMaxHeight = 520;
@@ -234,9 +234,7 @@ void PlanPointMarker(PlanContext& c, const char* cls, int64_t metre, const std::
   c.svg.Close();
 }
 
-std::string StationLabel(const StationRecord& r) {
-  return r.name + " (kind " + Int(r.kind) + ")";
-}
+std::string StationLabel(const StationRecord& r) { return r.name + " (kind " + Int(r.kind) + ")"; }
 
 void DrawPlanObjects(PlanContext& c, const PreviewObjects& objects) {
   for (const PreviewSlowdown& s : objects.slowdowns) {
@@ -246,7 +244,8 @@ void DrawPlanObjects(PlanContext& c, const PreviewObjects& objects) {
     c.svg.out() += "<polyline fill=\"none\" stroke=\"" + std::string(kSlowdownColour) +
                    "\" stroke-width=\"6\" stroke-opacity=\"0.7\" points=\"" +
                    PolylinePoints(c.points, from, std::max(from, to), c.map) + "\"/>";
-    c.svg.Title("slowdown " + Int(s.speed) + " km/h, " + Int(s.start) + " m to " + Int(s.end) + " m");
+    c.svg.Title("slowdown " + Int(s.speed) + " km/h, " + Int(s.start) + " m to " + Int(s.end) +
+                " m");
     c.svg.Close();
   }
   for (const PreviewCellObject& o : objects.signals) {
@@ -260,15 +259,17 @@ void DrawPlanObjects(PlanContext& c, const PreviewObjects& objects) {
                     "maximum-speed board at " + Int(o.metre) + " m");
   }
   for (const PreviewSign& s : objects.signs) {
-    PlanPointMarker(c, "plan-sign", s.metre,
-                    "<path d=\"M0 -4 L4 0 L0 4 L-4 0 Z\" fill=\"" + std::string(kSignColour) + "\"/>",
-                    XmlFrom1252(s.text) + " (sign at " + Int(s.metre) + " m)");
+    PlanPointMarker(
+        c, "plan-sign", s.metre,
+        "<path d=\"M0 -4 L4 0 L0 4 L-4 0 Z\" fill=\"" + std::string(kSignColour) + "\"/>",
+        XmlFrom1252(s.text) + " (sign at " + Int(s.metre) + " m)");
   }
   for (const PreviewStation& s : objects.stations) {
-    PlanPointMarker(c, "plan-station", s.record->position,
-                    "<rect x=\"-4.5\" y=\"-4.5\" width=\"9\" height=\"9\" fill=\"white\" stroke=\"" +
-                        std::string(kStationColour) + "\" stroke-width=\"2.5\"/>",
-                    XmlFrom1252(StationLabel(*s.record)) + " at " + Int(s.record->position) + " m");
+    PlanPointMarker(
+        c, "plan-station", s.record->position,
+        "<rect x=\"-4.5\" y=\"-4.5\" width=\"9\" height=\"9\" fill=\"white\" stroke=\"" +
+            std::string(kStationColour) + "\" stroke-width=\"2.5\"/>",
+        XmlFrom1252(StationLabel(*s.record)) + " at " + Int(s.record->position) + " m");
   }
   // Labels last, stations first: they win the room.
   for (const PreviewStation& s : objects.stations) {
@@ -294,7 +295,8 @@ void DrawScaleBar(Svg& svg, double scale, double y) {
 
 void DrawNorthArrow(Svg& svg, double top) {
   double x = kWidth - kRight - 15;
-  svg.out() += "<g class=\"north\"><path d=\"M" + Num(x) + " " + Num(top + 10) + " l-6 16 l6 -5 l6 5 Z\"/>";
+  svg.out() +=
+      "<g class=\"north\"><path d=\"M" + Num(x) + " " + Num(top + 10) + " l-6 16 l6 -5 l6 5 Z\"/>";
   svg.Text(x - 4, top + 8, "N", " font-weight=\"bold\"");
   svg.Close();
 }
@@ -304,16 +306,18 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
   svg.Text(10, top + 14, "Ground plan", " class=\"heading\"");
   size_t n = data.plan ? RoutePoints(data) : 0;
   if (n < 2) {
-    std::string note = data.plan ? "The route plan is empty: no ground plan to draw."
-                                 : "No route plan (compiled with --no-plan): the ground plan is left out.";
+    std::string note =
+        data.plan ? "The route plan is empty: no ground plan to draw."
+                  : "No route plan (compiled with --no-plan): the ground plan is left out.";
     svg.Text(kLeft, top + 40, note, " class=\"no-plan-note\" font-style=\"italic\"");
     return top + 70;
   }
   const std::vector<PlanPoint>& points = *data.plan;
   PlanMap map = FitPlan(points, n, top + 40);
   svg.out() += "<g class=\"plan\">";
-  svg.out() += "<polyline class=\"track\" fill=\"none\" stroke=\"#333\" stroke-width=\"2\" points=\"" +
-               PolylinePoints(points, 0, n - 1, map) + "\"/>\n";
+  svg.out() +=
+      "<polyline class=\"track\" fill=\"none\" stroke=\"#333\" stroke-width=\"2\" points=\"" +
+      PolylinePoints(points, 0, n - 1, map) + "\"/>\n";
   PlanContext context{svg, points, n, map, LabelSpace{}};
   DrawPlanObjects(context, objects);
   svg.Close();
@@ -342,8 +346,10 @@ std::vector<Run> Runs(const PreviewData& data, const std::function<int(const Tra
     if (from >= length) break;
     double to = std::min(from + kCellMetres, length);
     int v = value(data.cells[i]);
-    if (!runs.empty() && runs.back().value == v) runs.back().to = to;
-    else runs.push_back({from, to, v});
+    if (!runs.empty() && runs.back().value == v)
+      runs.back().to = to;
+    else
+      runs.push_back({from, to, v});
   }
   return runs;
 }
@@ -380,7 +386,8 @@ std::string StepPath(const std::vector<Run>& runs, const AxisMap& axis, const La
   }
   for (int c = 0; c < columns; ++c) {
     if (lo[c] > hi[c]) continue;
-    d += "M" + Num(kLeft + c + 0.5) + " " + Num(lane.Y(hi[c]) - 0.5) + "V" + Num(lane.Y(lo[c]) + 0.5);
+    d += "M" + Num(kLeft + c + 0.5) + " " + Num(lane.Y(hi[c]) - 0.5) + "V" +
+         Num(lane.Y(lo[c]) + 0.5);
   }
   return d;
 }
@@ -407,7 +414,8 @@ void ValueLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double to
   svg.Text(kLeft - 6, lane.Y(symmetric ? -shown : 0) + 4, Int(symmetric ? -shown : 0),
            " text-anchor=\"end\" font-size=\"10\"");
   if (symmetric) {
-    svg.Line(kLeft, lane.Y(0), kLeft + kPlotWidth, lane.Y(0), "stroke=\"#999\" stroke-dasharray=\"4 3\"");
+    svg.Line(kLeft, lane.Y(0), kLeft + kPlotWidth, lane.Y(0),
+             "stroke=\"#999\" stroke-dasharray=\"4 3\"");
   }
   svg.out() += "<path class=\"" + std::string(cls) + "\" fill=\"none\" stroke=\"" + colour +
                "\" stroke-width=\"1.5\" d=\"" + StepPath(runs, axis, lane) + "\"/>\n";
@@ -424,7 +432,8 @@ const char* MountainColour(int type) {
 
 // Mountain ranges as coloured bands; a tunnel is a stretch of mountain cells
 // that holds tunnel markers (kind 11), drawn as a dark bar below.
-void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double top, double height) {
+void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double top,
+                  double height) {
   LaneFrame(svg, {top, height, 0, 1}, "mountains");
   for (const Run& r : Runs(data, [](const TrackCell& c) { return int{c.mountain}; })) {
     if (r.value == 0) continue;
@@ -432,14 +441,15 @@ void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double
     svg.out() += "<g class=\"mountain\" data-type=\"" + Int(r.value) + "\">";
     svg.Rect(x0, top + 3, std::max(x1 - x0, 1.0), height / 2 - 3,
              std::string("fill=\"") + MountainColour(r.value) + "\"");
-    svg.Title("mountain type " + Int(r.value) + ", " + Int(static_cast<int64_t>(r.from)) + " m to " +
-              Int(static_cast<int64_t>(r.to)) + " m");
+    svg.Title("mountain type " + Int(r.value) + ", " + Int(static_cast<int64_t>(r.from)) +
+              " m to " + Int(static_cast<int64_t>(r.to)) + " m");
     svg.Close();
   }
   auto tunnel = [](const TrackCell& c) { return c.mountain != 0 ? 1 : 0; };
   for (const Run& r : Runs(data, tunnel)) {
     if (r.value == 0) continue;
-    size_t first = static_cast<size_t>(r.from / kCellMetres), last = static_cast<size_t>(r.to / kCellMetres);
+    size_t first = static_cast<size_t>(r.from / kCellMetres),
+           last = static_cast<size_t>(r.to / kCellMetres);
     bool marked = false;
     for (size_t i = first; i < last && i < data.cells.size(); ++i) {
       marked = marked || data.cells[i].kind == kKindMountainMarker;
@@ -464,41 +474,48 @@ ObjectRows RowsFrom(double top) {
 void TickMarker(Svg& svg, const char* cls, int64_t metre, double x, double y, const char* colour,
                 const std::string& shape, const std::string& tooltip) {
   svg.OpenMarker(cls, metre);
-  svg.out() += "<g transform=\"translate(" + Num(x) + "," + Num(y) + ")\" fill=\"" + colour + "\" stroke=\"" +
-               colour + "\">" + shape + "</g>";
+  svg.out() += "<g transform=\"translate(" + Num(x) + "," + Num(y) + ")\" fill=\"" + colour +
+               "\" stroke=\"" + colour + "\">" + shape + "</g>";
   svg.Title(tooltip);
   svg.Close();
 }
 
-void DrawStations(Svg& svg, const PreviewObjects& objects, const AxisMap& axis, const ObjectRows& rows) {
+void DrawStations(Svg& svg, const PreviewObjects& objects, const AxisMap& axis,
+                  const ObjectRows& rows) {
   LabelRows labels(3);
   for (const PreviewStation& s : objects.stations) {
     const StationRecord& r = *s.record;
     double x = axis.ToX(r.position), x0 = axis.ToX(r.start), x1 = axis.ToX(r.end);
     std::string label = StationLabel(r);
     svg.OpenMarker("station", r.position);
-    svg.Rect(x0, rows.area, std::max(x1 - x0, 2.0), 8, std::string("fill=\"") + kStationColour + "\" fill-opacity=\"0.35\"");
-    svg.Line(x, rows.label0 + 30, x, rows.area + 10, std::string("stroke=\"") + kStationColour + "\" stroke-width=\"2\"");
+    svg.Rect(x0, rows.area, std::max(x1 - x0, 2.0), 8,
+             std::string("fill=\"") + kStationColour + "\" fill-opacity=\"0.35\"");
+    svg.Line(x, rows.label0 + 30, x, rows.area + 10,
+             std::string("stroke=\"") + kStationColour + "\" stroke-width=\"2\"");
     double w = TextWidth(label);
     // Kept inside the picture even for the stations at the ends.
     double centre = std::clamp(x, kLeft - 60 + w / 2, kWidth - 4 - w / 2);
     int row = labels.Place(centre - w / 2, centre + w / 2);
     if (row >= 0) {
-      svg.Text(centre, rows.label0 + 13 * row, XmlFrom1252(label),
-               std::string(" class=\"label\" text-anchor=\"middle\" fill=\"") + kStationColour + "\"");
+      svg.Text(
+          centre, rows.label0 + 13 * row, XmlFrom1252(label),
+          std::string(" class=\"label\" text-anchor=\"middle\" fill=\"") + kStationColour + "\"");
     }
-    svg.Title(XmlFrom1252(label) + ": " + Int(r.start) + " m to " + Int(r.end) + " m, at " + Int(r.position) + " m");
+    svg.Title(XmlFrom1252(label) + ": " + Int(r.start) + " m to " + Int(r.end) + " m, at " +
+              Int(r.position) + " m");
     svg.Close();
   }
 }
 
-void DrawSlowdowns(Svg& svg, const PreviewObjects& objects, const AxisMap& axis, const ObjectRows& rows) {
+void DrawSlowdowns(Svg& svg, const PreviewObjects& objects, const AxisMap& axis,
+                   const ObjectRows& rows) {
   LabelRows labels(1);
   for (const PreviewSlowdown& s : objects.slowdowns) {
     double x0 = axis.ToX(s.start), x1 = axis.ToX(s.end);
     std::string label = Int(s.speed);
     svg.OpenMarker("slowdown", s.start);
-    svg.Rect(x0, rows.slowdown, std::max(x1 - x0, 2.0), 8, std::string("fill=\"") + kSlowdownColour + "\"");
+    svg.Rect(x0, rows.slowdown, std::max(x1 - x0, 2.0), 8,
+             std::string("fill=\"") + kSlowdownColour + "\"");
     double w = TextWidth(label);
     if (labels.Place(x0, x0 + w) >= 0) svg.Text(x0, rows.slowdown + 19, label, " font-size=\"10\"");
     svg.Title("slowdown " + label + " km/h, " + Int(s.start) + " m to " + Int(s.end) + " m");
@@ -514,21 +531,25 @@ double DrawObjectsLane(Svg& svg, const PreviewObjects& objects, const AxisMap& a
   svg.Text(10, rows.sign + 4, "signs", " class=\"lane-title\"");
   svg.Text(10, rows.slowdown + 8, "slowdowns", " class=\"lane-title\"");
   svg.Text(10, rows.km_ref, "km references", " class=\"lane-title\"");
-  if (objects.km_references.empty()) svg.Text(kLeft, rows.km_ref, "none set", " font-size=\"10\" fill=\"#777\"");
+  if (objects.km_references.empty())
+    svg.Text(kLeft, rows.km_ref, "none set", " font-size=\"10\" fill=\"#777\"");
   LabelRows km_labels(1);
   for (const PreviewKmReference& k : objects.km_references) {
     const StationRecord& r = *k.record;
     double x = axis.ToX(r.start);
     std::string label = "km ref " + Int(r.end);
     svg.OpenMarker("km-reference", r.start);
-    svg.Line(x, rows.km_ref - 10, x, rows.km_ref + 2, std::string("stroke=\"") + kKmRefColour + "\"");
-    if (km_labels.Place(x, x + TextWidth(label)) >= 0) svg.Text(x + 3, rows.km_ref, label, " font-size=\"10\"");
+    svg.Line(x, rows.km_ref - 10, x, rows.km_ref + 2,
+             std::string("stroke=\"") + kKmRefColour + "\"");
+    if (km_labels.Place(x, x + TextWidth(label)) >= 0)
+      svg.Text(x + 3, rows.km_ref, label, " font-size=\"10\"");
     svg.Title("kilometre reference: " + Int(r.start) + ", " + Int(r.end) + ", " + Int(r.position));
     svg.Close();
   }
   DrawStations(svg, objects, axis, rows);
   for (const PreviewCellObject& o : objects.signals) {
-    TickMarker(svg, "signal", o.metre, axis.ToX(static_cast<double>(o.metre)), rows.signal, kSignalColour,
+    TickMarker(svg, "signal", o.metre, axis.ToX(static_cast<double>(o.metre)), rows.signal,
+               kSignalColour,
                "<line y1=\"-6\" y2=\"6\" stroke-width=\"2\"/><circle cy=\"-6\" r=\"2.5\"/>",
                "signal at " + Int(o.metre) + " m");
   }
@@ -539,22 +560,26 @@ double DrawObjectsLane(Svg& svg, const PreviewObjects& objects, const AxisMap& a
   }
   for (const PreviewSign& s : objects.signs) {
     TickMarker(svg, "sign", s.metre, axis.ToX(static_cast<double>(s.metre)), rows.sign, kSignColour,
-               "<path d=\"M0 -5 L5 0 L0 5 L-5 0 Z\"/>", XmlFrom1252(s.text) + " (sign at " + Int(s.metre) + " m)");
+               "<path d=\"M0 -5 L5 0 L0 5 L-5 0 Z\"/>",
+               XmlFrom1252(s.text) + " (sign at " + Int(s.metre) + " m)");
   }
   DrawSlowdowns(svg, objects, axis, rows);
   return rows.bottom;
 }
 
 // Light bands through all lanes for station areas and slowdown stretches.
-void DrawBands(Svg& svg, const PreviewObjects& objects, const AxisMap& axis, double top, double bottom) {
+void DrawBands(Svg& svg, const PreviewObjects& objects, const AxisMap& axis, double top,
+               double bottom) {
   svg.out() += "<g class=\"bands\">";
   for (const PreviewStation& s : objects.stations) {
     double x0 = axis.ToX(s.record->start), x1 = axis.ToX(s.record->end);
-    svg.Rect(x0, top, std::max(x1 - x0, 1.0), bottom - top, "fill=\"#1f4e9c\" fill-opacity=\"0.08\"");
+    svg.Rect(x0, top, std::max(x1 - x0, 1.0), bottom - top,
+             "fill=\"#1f4e9c\" fill-opacity=\"0.08\"");
   }
   for (const PreviewSlowdown& s : objects.slowdowns) {
     double x0 = axis.ToX(static_cast<double>(s.start)), x1 = axis.ToX(static_cast<double>(s.end));
-    svg.Rect(x0, top, std::max(x1 - x0, 1.0), bottom - top, "fill=\"#ef8a00\" fill-opacity=\"0.15\"");
+    svg.Rect(x0, top, std::max(x1 - x0, 1.0), bottom - top,
+             "fill=\"#ef8a00\" fill-opacity=\"0.15\"");
   }
   svg.Close();
 }
@@ -580,12 +605,15 @@ double DrawProfiles(Svg& svg, const PreviewData& data, const PreviewObjects& obj
   svg.Text(10, top + 14, "Profiles along the route", " class=\"heading\"");
   double lanes_top = top + 24;
   double y = DrawObjectsLane(svg, objects, axis, lanes_top);
-  ValueLane(svg, data, axis, y, 90, "speed-profile", "speed limit km/h", "#c62828",
-            [](const TrackCell& c) { return c.speed_code * 5; }, false);
-  ValueLane(svg, data, axis, y + 96, 90, "gradient-profile", "gradient", "#1565c0",
-            [](const TrackCell& c) { return c.gradient_code - 100; }, true);
-  ValueLane(svg, data, axis, y + 192, 60, "adhesion-profile", "adhesion", "#5d4037",
-            [](const TrackCell& c) { return int{c.adhesion}; }, false);
+  ValueLane(
+      svg, data, axis, y, 90, "speed-profile", "speed limit km/h", "#c62828",
+      [](const TrackCell& c) { return c.speed_code * 5; }, false);
+  ValueLane(
+      svg, data, axis, y + 96, 90, "gradient-profile", "gradient", "#1565c0",
+      [](const TrackCell& c) { return c.gradient_code - 100; }, true);
+  ValueLane(
+      svg, data, axis, y + 192, 60, "adhesion-profile", "adhesion", "#5d4037",
+      [](const TrackCell& c) { return int{c.adhesion}; }, false);
   MountainLane(svg, data, axis, y + 258, 40);
   double bottom = y + 298;
   DrawBands(svg, objects, axis, lanes_top, bottom);
@@ -601,13 +629,16 @@ double DrawLegend(Svg& svg, double top) {
     const char* text;
   };
   const Item items[] = {
-      {"<rect x=\"-4.5\" y=\"-4.5\" width=\"9\" height=\"9\" fill=\"white\" stroke-width=\"2.5\"/>", kStationColour, "station (name, kind)"},
+      {"<rect x=\"-4.5\" y=\"-4.5\" width=\"9\" height=\"9\" fill=\"white\" stroke-width=\"2.5\"/>",
+       kStationColour, "station (name, kind)"},
       {"<circle r=\"3.5\"/>", kSignalColour, "signal"},
-      {"<rect x=\"-8\" y=\"-3\" width=\"16\" height=\"6\"/>", kSlowdownColour, "slowdown stretch (km/h)"},
+      {"<rect x=\"-8\" y=\"-3\" width=\"16\" height=\"6\"/>", kSlowdownColour,
+       "slowdown stretch (km/h)"},
       {"<path d=\"M0 -5 L4.5 4 L-4.5 4 Z\"/>", kBoardColour, "maximum-speed board"},
       {"<path d=\"M0 -5 L5 0 L0 5 L-5 0 Z\"/>", kSignColour, "sign"},
       {"<line y1=\"-6\" y2=\"6\"/>", kKmRefColour, "kilometre reference"},
-      {"<rect x=\"-8\" y=\"-4\" width=\"16\" height=\"8\" stroke=\"none\"/>", "#66bb6a", "mountain (darker: higher type)"},
+      {"<rect x=\"-8\" y=\"-4\" width=\"16\" height=\"8\" stroke=\"none\"/>", "#66bb6a",
+       "mountain (darker: higher type)"},
       {"<rect x=\"-8\" y=\"-3\" width=\"16\" height=\"6\"/>", "#222", "tunnel"},
   };
   svg.out() += "<g class=\"legend\">";
@@ -619,8 +650,8 @@ double DrawLegend(Svg& svg, double top) {
       x = kLeft;
       y += 20;
     }
-    svg.out() += "<g transform=\"translate(" + Num(x + 8) + "," + Num(y - 4) + ")\" fill=\"" + item.colour +
-                 "\" stroke=\"" + item.colour + "\">" + item.shape + "</g>";
+    svg.out() += "<g transform=\"translate(" + Num(x + 8) + "," + Num(y - 4) + ")\" fill=\"" +
+                 item.colour + "\" stroke=\"" + item.colour + "\">" + item.shape + "</g>";
     svg.Text(x + 20, y, item.text);
     x += w + 10;
   }
@@ -630,8 +661,9 @@ double DrawLegend(Svg& svg, double top) {
 
 std::string Header(double height) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(kWidth) + "\" height=\"" + Num(height) +
-         "\" viewBox=\"0 0 " + Num(kWidth) + " " + Num(height) +
+         "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+         Num(kWidth) + "\" height=\"" + Num(height) + "\" viewBox=\"0 0 " + Num(kWidth) + " " +
+         Num(height) +
          "\" font-family=\"sans-serif\" font-size=\"11\">\n"
          "<style>.heading{font-size:15px;font-weight:bold}.lane-title{font-size:11px;fill:#444}"
          ".label{font-size:11px}</style>\n"

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/builtin_run.h"
-#include "present/preview_data.h"
 #include "compiler/compiled_files.h"
 #include "documents/documents.h"
 #include "platform/mem_env.h"
+#include "present/preview_data.h"
 #include "test_support.h"
 
 namespace sc {
@@ -49,7 +49,9 @@ std::string XmlProblem(const std::string& xml) {
   size_t i = xml.rfind("?>", 100);
   i = (xml.rfind("<?xml", 0) == 0 && i != std::string::npos) ? i + 2 : 0;
   bool root_seen = false;
-  auto is_name = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_'; };
+  auto is_name = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
+  };
   while (i < xml.size()) {
     char c = xml[i];
     if (c == '&') {
@@ -58,11 +60,13 @@ std::string XmlProblem(const std::string& xml) {
     } else if (c == '>') {
       return "stray > at " + std::to_string(i);
     } else if (c != '<') {
-      if (open.empty() && !std::isspace(static_cast<unsigned char>(c))) return "text outside the root";
+      if (open.empty() && !std::isspace(static_cast<unsigned char>(c)))
+        return "text outside the root";
       ++i;
     } else if (xml.compare(i, 2, "</") == 0) {
       size_t end = xml.find('>', i);
-      if (end == std::string::npos || open.empty() || xml.substr(i + 2, end - i - 2) != open.back()) {
+      if (end == std::string::npos || open.empty() ||
+          xml.substr(i + 2, end - i - 2) != open.back()) {
         return "unbalanced end tag at " + std::to_string(i);
       }
       open.pop_back();
@@ -84,7 +88,8 @@ std::string XmlProblem(const std::string& xml) {
         size_t close = xml.find('"', k + 2);
         if (close == std::string::npos) return "unquoted attribute at " + std::to_string(j);
         for (size_t v = k + 2; v < close; ++v) {
-          if (xml[v] == '<' || (xml[v] == '&' && !ValidEntity(xml, v))) return "bad attribute value at " + std::to_string(v);
+          if (xml[v] == '<' || (xml[v] == '&' && !ValidEntity(xml, v)))
+            return "bad attribute value at " + std::to_string(v);
         }
         j = close + 1;
       }
@@ -137,18 +142,20 @@ TEST(PreviewSvg, BuiltInScenarioMarksEveryObjectOnce) {
     const char* cls;
     size_t count;
   };
-  const Kind kinds[] = {{"signal", 24}, {"station", 10}, {"slowdown", 2},
-                        {"max-speed-board", 12}, {"sign", 23}};
+  const Kind kinds[] = {
+      {"signal", 24}, {"station", 10}, {"slowdown", 2}, {"max-speed-board", 12}, {"sign", 23}};
   for (bool with_plan : {true, false}) {
     std::string error;
-    std::optional<PreviewData> data = PreviewFromCompiledFiles(
-        with_plan ? std::optional<std::string>(files.plan) : std::nullopt, files.stations, files.grid, &error);
+    std::optional<PreviewData> data =
+        PreviewFromCompiledFiles(with_plan ? std::optional<std::string>(files.plan) : std::nullopt,
+                                 files.stations, files.grid, &error);
     ASSERT_TRUE(data) << error;
     std::string svg = RenderPreviewSvg(*data);
     EXPECT_EQ(XmlProblem(svg), "") << with_plan;
     for (const Kind& k : kinds) {
       EXPECT_EQ(Count(svg, ClassOf(k.cls)), k.count) << k.cls;
-      EXPECT_EQ(Count(svg, ClassOf(std::string("plan-") + k.cls)), with_plan ? k.count : 0) << k.cls;
+      EXPECT_EQ(Count(svg, ClassOf(std::string("plan-") + k.cls)), with_plan ? k.count : 0)
+          << k.cls;
     }
     EXPECT_EQ(Count(svg, "class=\"axis\" data-from=\"0\" data-to=\"40000\""), 1u);
     EXPECT_EQ(Count(svg, ClassOf("no-plan-note")), with_plan ? 0u : 1u);
@@ -169,7 +176,8 @@ PreviewData MadeUpRoute(int64_t length) {
   data.route_length = length;
   data.stations.slots[kSlotTrainRoute].end = static_cast<int32_t>(length);
   data.cells.resize(static_cast<size_t>(GridUpperFor(length)) + 1);
-  for (size_t i = 0; i < data.cells.size(); ++i) data.cells[i].speed_code = static_cast<uint8_t>(10 + i % 7);
+  for (size_t i = 0; i < data.cells.size(); ++i)
+    data.cells[i].speed_code = static_cast<uint8_t>(10 + i % 7);
   data.plan.emplace();
   for (int64_t m = 0; m <= length + 7000; ++m) {
     double t = static_cast<double>(m);
@@ -189,7 +197,9 @@ TEST(PreviewSvg, AxisSpansTheRouteAndSizeStaysBounded) {
   for (int64_t length : {1000, 40000, 1000000}) {
     std::string svg = RenderPreviewSvg(MadeUpRoute(length));
     EXPECT_EQ(XmlProblem(svg), "") << length;
-    EXPECT_EQ(Count(svg, "class=\"axis\" data-from=\"0\" data-to=\"" + std::to_string(length) + "\""), 1u);
+    EXPECT_EQ(
+        Count(svg, "class=\"axis\" data-from=\"0\" data-to=\"" + std::to_string(length) + "\""),
+        1u);
     EXPECT_EQ(Count(svg, ClassOf("signal")), 1u) << length;
     EXPECT_EQ(Count(svg, ClassOf("plan-sign")), 1u) << length;
     EXPECT_EQ(Count(svg, "class=\"km-reference\" data-m=\"500\""), 1u) << length;
@@ -220,7 +230,8 @@ struct LabelBox {
 // and text length, with the width estimate the writer uses.
 std::vector<LabelBox> LabelBoxes(const std::string& svg) {
   std::vector<LabelBox> boxes;
-  for (size_t at = svg.find("<text x=\""); at != std::string::npos; at = svg.find("<text x=\"", at + 1)) {
+  for (size_t at = svg.find("<text x=\""); at != std::string::npos;
+       at = svg.find("<text x=\"", at + 1)) {
     size_t open_end = svg.find('>', at);
     std::string tag = svg.substr(at, open_end - at);
     if (tag.find(ClassOf("label")) == std::string::npos) continue;
@@ -229,7 +240,7 @@ std::vector<LabelBox> LabelBoxes(const std::string& svg) {
     double w = 6.2 * static_cast<double>(svg.find("</text>", open_end) - open_end - 1);
     double x0 = tag.find("\"middle\"") != std::string::npos ? x - w / 2
                 : tag.find("\"end\"") != std::string::npos  ? x - w
-                                                             : x;
+                                                            : x;
     boxes.push_back({x0, x0 + w, y - 10, y + 3});
   }
   return boxes;
@@ -239,7 +250,10 @@ TEST(PreviewSvg, CrowdedLabelsDoNotOverlapAndEveryMarkerStays) {
   PreviewData data = MadeUpRoute(40000);
   for (int slot = 1; slot <= 40; ++slot) {
     int32_t at = slot * 900;
-    data.stations.slots[slot] = {.kind = 12, .start = at - 100, .end = at + 100, .position = at,
+    data.stations.slots[slot] = {.kind = 12,
+                                 .start = at - 100,
+                                 .end = at + 100,
+                                 .position = at,
                                  .name = "Station number " + std::to_string(slot)};
   }
   std::string svg = RenderPreviewSvg(data);
@@ -251,7 +265,8 @@ TEST(PreviewSvg, CrowdedLabelsDoNotOverlapAndEveryMarkerStays) {
   for (size_t i = 0; i < boxes.size(); ++i) {
     for (size_t j = i + 1; j < boxes.size(); ++j) {
       const LabelBox &a = boxes[i], &b = boxes[j];
-      bool overlap = a.x0 < b.x1 - 0.5 && b.x0 < a.x1 - 0.5 && a.y0 < b.y1 - 0.5 && b.y0 < a.y1 - 0.5;
+      bool overlap =
+          a.x0 < b.x1 - 0.5 && b.x0 < a.x1 - 0.5 && a.y0 < b.y1 - 0.5 && b.y0 < a.y1 - 0.5;
       EXPECT_FALSE(overlap) << "labels " << i << " and " << j;
     }
   }
@@ -259,8 +274,12 @@ TEST(PreviewSvg, CrowdedLabelsDoNotOverlapAndEveryMarkerStays) {
 
 TEST(PreviewSvg, LabelsStayInsideThePicture) {
   PreviewData data = MadeUpRoute(40000);
-  for (size_t m = 0; m < data.plan->size(); ++m) (*data.plan)[m] = {static_cast<double>(m), 0};  // due east
-  data.stations.slots[2] = {.kind = 6, .start = 39300, .end = 40150, .position = 40000,
+  for (size_t m = 0; m < data.plan->size(); ++m)
+    (*data.plan)[m] = {static_cast<double>(m), 0};  // due east
+  data.stations.slots[2] = {.kind = 6,
+                            .start = 39300,
+                            .end = 40150,
+                            .position = 40000,
                             .name = "A rather long name for the last station"};
   std::string svg = RenderPreviewSvg(data);
   std::vector<LabelBox> boxes = LabelBoxes(svg);

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "compiler/field_reader.h"
-#include "platform/text_1252.h"
 #include "compiler/record_format.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
@@ -99,21 +99,22 @@ Json CellsJson(const std::vector<TrackCell>& cells) {
 }
 
 Json StationJson(int slot, const StationRecord& r) {
-  return {{"slot", slot},         {"name", Utf8From1252(r.name)},
-          {"kind", r.kind},       {"start", r.start},
-          {"end", r.end},         {"position", r.position},
-          {"byte_1", r.byte_1},   {"byte_2", r.byte_2},
-          {"byte_3", r.byte_3},   {"byte_4", r.byte_4},
-          {"byte_5", r.byte_5},   {"word_1", r.word_1},
-          {"word_2", r.word_2},   {"word_3", r.word_3},
-          {"word_4", r.word_4},   {"word_5", r.word_5},
+  return {{"slot", slot},       {"name", Utf8From1252(r.name)},
+          {"kind", r.kind},     {"start", r.start},
+          {"end", r.end},       {"position", r.position},
+          {"byte_1", r.byte_1}, {"byte_2", r.byte_2},
+          {"byte_3", r.byte_3}, {"byte_4", r.byte_4},
+          {"byte_5", r.byte_5}, {"word_1", r.word_1},
+          {"word_2", r.word_2}, {"word_3", r.word_3},
+          {"word_4", r.word_4}, {"word_5", r.word_5},
           {"time_s", r.time_s}};
 }
 
 Json ObjectsJson(const PreviewData& data) {
   PreviewObjects objects = CollectObjects(data);
   Json stations = Json::array();
-  for (const PreviewStation& s : objects.stations) stations.push_back(StationJson(s.slot, *s.record));
+  for (const PreviewStation& s : objects.stations)
+    stations.push_back(StationJson(s.slot, *s.record));
   Json signs = Json::array();
   for (const PreviewSign& s : objects.signs) {
     signs.push_back({{"metre", s.metre}, {"text", Utf8From1252(s.text)}});
@@ -123,7 +124,8 @@ Json ObjectsJson(const PreviewData& data) {
     slowdowns.push_back({{"start", s.start}, {"end", s.end}, {"speed", s.speed}});
   }
   Json km = Json::array();
-  for (const PreviewKmReference& k : objects.km_references) km.push_back(StationJson(k.slot, *k.record));
+  for (const PreviewKmReference& k : objects.km_references)
+    km.push_back(StationJson(k.slot, *k.record));
   return {{"stations", std::move(stations)},
           {"signs", std::move(signs)},
           {"slowdowns", std::move(slowdowns)},
@@ -145,7 +147,8 @@ void ProvenanceJson(const ViewInput& input, const std::vector<std::vector<std::s
   Json records = Json::array();
   for (const SourceRecord& r : p.records()) {
     Json writes = Json::array();
-    for (const CellWrite& w : r.writes) writes.push_back({static_cast<int>(w.part), w.first, w.last});
+    for (const CellWrite& w : r.writes)
+      writes.push_back({static_cast<int>(w.part), w.first, w.last});
     int source = SourceIndex(input, r.file);
     Json fields = Json::array();
     if (source >= 0 && r.line >= 1 && static_cast<size_t>(r.line) <= lines[source].size()) {
@@ -246,9 +249,12 @@ std::string ViewDataJson(const ViewInput& input) {
   }
   Json diagnostics = Json::array();
   for (const ViewDiagnostic& d : input.diagnostics) {
-    Json j = {{"source", SourceIndex(input, d.file)}, {"file", Utf8From1252(d.file)},
-              {"line", d.line},  {"column", d.column},
-              {"severity", d.severity}, {"class", d.class_name},
+    Json j = {{"source", SourceIndex(input, d.file)},
+              {"file", Utf8From1252(d.file)},
+              {"line", d.line},
+              {"column", d.column},
+              {"severity", d.severity},
+              {"class", d.class_name},
               {"message", Utf8From1252(d.message)}};
     j["metre"] = d.metre ? Json(*d.metre) : Json(nullptr);
     diagnostics.push_back(std::move(j));

@@ -25,7 +25,7 @@ struct ViewDiagnostic {
   std::string file;
   int line = 0;
   int column = 0;
-  std::string severity;  // "error", "warning", "note"
+  std::string severity;    // "error", "warning", "note"
   std::string class_name;  // e.g. "error 16"
   std::string message;
   std::optional<int64_t> metre;  // where on the route, when known

@@ -16,27 +16,43 @@ TEST(NameRecordFieldsTest, NamesFieldsByRecordKind) {
     const char* line;
     Fields expected;
   } cases[] = {
-      {"segnale", "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0",
-       {{"position (m)", "1450"}, {"sx", "2"}, {"s1", "4"}, {"s2", "0"}, {"s3", "0"}, {"rapp", "0"},
-        {"dx", "1"}, {"d1", "3"}, {"d2", "0"}, {"d3", "0"}, {"tempo", "0"}}},
+      {"segnale",
+       "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0",
+       {{"position (m)", "1450"},
+        {"sx", "2"},
+        {"s1", "4"},
+        {"s2", "0"},
+        {"s3", "0"},
+        {"rapp", "0"},
+        {"dx", "1"},
+        {"d1", "3"},
+        {"d2", "0"},
+        {"d3", "0"},
+        {"tempo", "0"}}},
       // Numbers separated by blanks alone.
-      {"orologio", "orologio,    8               0             0 ",
+      {"orologio",
+       "orologio,    8               0             0 ",
        {{"hours (h)", "8"}, {"minutes (min)", "0"}, {"seconds (s)", "0"}}},
       // A text field keeps its blanks.
-      {"indicatore cartello", "indicatore cartello,  5200,  Galleria San Rocco",
+      {"indicatore cartello",
+       "indicatore cartello,  5200,  Galleria San Rocco",
        {{"position (m)", "5200"}, {"text", "Galleria San Rocco"}}},
       // Case does not matter; fields beyond the table are numbered.
-      {"VELOCITA", "VELOCITA, 900, 130, 7", {{"position (m)", "900"}, {"speed (km/h)", "130"}, {"field 3", "7"}}},
+      {"VELOCITA",
+       "VELOCITA, 900, 130, 7",
+       {{"position (m)", "900"}, {"speed (km/h)", "130"}, {"field 3", "7"}}},
       {"ignota", "ignota, a b, c", {{"field 1", "a b"}, {"field 2", "c"}}},
   };
   for (const Case& c : cases) EXPECT_EQ(NameRecordFields(c.keyword, c.line), c.expected) << c.line;
 
-  Fields station = NameRecordFields(
-      "stazione", "stazione,   24350, 25,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, Posto di comunicazione Barberina");
+  Fields station = NameRecordFields("stazione",
+                                    "stazione,   24350, 25,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,  "
+                                    " 0, 0, 0, Posto di comunicazione Barberina");
   ASSERT_EQ(station.size(), 17u);
   EXPECT_EQ(station[0], (std::pair<std::string, std::string>{"position (m)", "24350"}));
   EXPECT_EQ(station[2], (std::pair<std::string, std::string>{"length (m)", "500"}));
-  EXPECT_EQ(station[16], (std::pair<std::string, std::string>{"name", "Posto di comunicazione Barberina"}));
+  EXPECT_EQ(station[16],
+            (std::pair<std::string, std::string>{"name", "Posto di comunicazione Barberina"}));
 }
 
 TEST(SimplifyPlanTest, KeepsOnlyWhatTheToleranceNeeds) {

@@ -19,13 +19,14 @@ std::string RenderViewPage(const std::string& raw_title, const std::string& data
       live ? "<script>\n" + std::string(ViewLiveJs()) + "</script>" : std::string();
   // The page's placeholders, each replaced once, in one pass over the
   // template (what is put in is never searched again).
-  const std::pair<std::string_view, std::string_view> fills[] = {
-      {"@VIEW_TITLE@", title}, {"@VIEW_CSS@", ViewCss()}, {"@VIEW_JS@", ViewJs()},
-      {"@SCENARIO_DATA@", data}, {"@VIEW_LIVE@", live_script}};
+  const std::pair<std::string_view, std::string_view> fills[] = {{"@VIEW_TITLE@", title},
+                                                                 {"@VIEW_CSS@", ViewCss()},
+                                                                 {"@VIEW_JS@", ViewJs()},
+                                                                 {"@SCENARIO_DATA@", data},
+                                                                 {"@VIEW_LIVE@", live_script}};
   std::string_view html = ViewHtml();
   std::string page;
-  page.reserve(html.size() + data.size() + ViewJs().size() + ViewCss().size() +
-               live_script.size());
+  page.reserve(html.size() + data.size() + ViewJs().size() + ViewCss().size() + live_script.size());
   size_t at = 0;
   while (at < html.size()) {
     size_t next = html.find('@', at);

@@ -48,15 +48,20 @@ TEST(CompiledFiles, StationRecordLayout) {
   r.byte_5 = 7;
   r.time_s = 30600;
   const std::string expected = Bytes(
-      "\x0C"                  // kind
-      "\x4E\x25\x00\x00"      // start 9550
-      "\xA6\x27\x00\x00"      // end 10150
-      "\xFE\xFF\xFF\xFF"      // position -2
-      "\x03"                  // byte_1
-      "\x04\x00" "Dr\xE8o"    // name
-      "\x62\x02" "\xFE\xFF" "\x08\x00" "\x00\x00" "\x34\x12"  // word_1..5
-      "\xFF\x01\x00\x07"      // byte_2..5
-      "\x88\x77\x00\x00",     // time_s 30600
+      "\x0C"              // kind
+      "\x4E\x25\x00\x00"  // start 9550
+      "\xA6\x27\x00\x00"  // end 10150
+      "\xFE\xFF\xFF\xFF"  // position -2
+      "\x03"              // byte_1
+      "\x04\x00"
+      "Dr\xE8o"  // name
+      "\x62\x02"
+      "\xFE\xFF"
+      "\x08\x00"
+      "\x00\x00"
+      "\x34\x12"           // word_1..5
+      "\xFF\x01\x00\x07"   // byte_2..5
+      "\x88\x77\x00\x00",  // time_s 30600
       38);
   std::string out = EncodeStationFile(table);
   ASSERT_EQ(out.size(), 2958u + 4);
@@ -121,11 +126,13 @@ TEST(CompiledFiles, RoutePlanLayout) {
   RecordingFile file;
   ASSERT_TRUE(WriteRoutePlan(plan, file).ok());
   const std::string expected = Bytes(
-      "\x02\x00\x00\x00" "\x02\x00\x00\x00"
+      "\x02\x00\x00\x00"
+      "\x02\x00\x00\x00"
       "\x05\x00\x00\x00\x00\x00\x00\x00\xE0\x3F"
       "\x05\x00\x00\x00\x00\x00\x00\x00\xF8\x3F"
       "\x00\x00"
-      "\x02\x00\x00\x00" "\x02\x00\x01\x00"
+      "\x02\x00\x00\x00"
+      "\x02\x00\x01\x00"
       "\x05\x00\x00\x00\x00\x00\x00\x00\x00\x40"
       "\x05\x00\x00\x00\x00\x00\x00\x00\x06\x40"
       "\x00\x00",
@@ -222,8 +229,7 @@ TEST(DecodeGrid, RejectsSizesThatAreNotWholeCells) {
 
 StationTable SampleTable() {
   StationTable t;
-  t.slots[1] = {12, -400, 10150, 9850, 7, "Vastro \xE8", -1, 2, 3, 4, -32768, 9, 13, 1, 255,
-                86399};
+  t.slots[1] = {12, -400, 10150, 9850, 7, "Vastro \xE8", -1, 2, 3, 4, -32768, 9, 13, 1, 255, 86399};
   t.slots[80] = {0, 0, 0, 0, 0, "Galleria", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   t.slots[85].name = "Vastro - Dreo";
   t.slots[85].word_1 = 610;

@@ -79,8 +79,8 @@ class ColumnBlock {
 // Encodes both columns in one walk over the plan's points: each point's x
 // goes to column 0's block and its y to column 1's, and the two blocks fill
 // at the same pace, so they are written out together.
-Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting,
-                         int64_t computed, uint64_t column_bytes, ReplacingFile& file) {
+Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting, int64_t computed,
+                         uint64_t column_bytes, ReplacingFile& file) {
   ColumnBlock x(0);
   ColumnBlock y(column_bytes);
   for (int64_t m = 0; m < starting; ++m) {
@@ -119,9 +119,7 @@ bool ReadPlanElement(ByteReader& in, PlanElement* e, std::string* error) {
   const size_t code_offset = in.offset();
   if (!in.U16(&e->type)) return Fail(error, "truncated plan element type code", code_offset);
   switch (e->type) {
-    case kPlanEmpty:
-      e->value = 0;
-      return true;
+    case kPlanEmpty: e->value = 0; return true;
     case kPlanInt16: {
       int16_t v;
       if (!in.I16(&v)) return Fail(error, "truncated int16 plan value", in.offset());

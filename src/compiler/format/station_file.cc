@@ -49,8 +49,9 @@ bool ReadStationRecord(ByteReader& in, int slot, StationRecord* r, std::string* 
   if (!in.U16(&count)) return truncated("name count");
   if (!in.Text(count, &r->name)) {
     return Fail(error,
-                where + ": name count " + std::to_string(count) + " runs past the end of the file (" +
-                    std::to_string(in.remaining()) + " bytes left)",
+                where + ": name count " + std::to_string(count) +
+                    " runs past the end of the file (" + std::to_string(in.remaining()) +
+                    " bytes left)",
                 count_offset);
   }
   int16_t* words[] = {&r->word_1, &r->word_2, &r->word_3, &r->word_4, &r->word_5};
