@@ -5,11 +5,11 @@
 
 #include "model/encoders.h"
 #include "model/rounding.h"
+#include "model/track_grid.h"
 
 namespace sc {
 namespace {
 
-constexpr double kCellLength = 50.0;
 // Suggest a keyword at most this many edits away.
 constexpr size_t kSuggestDistance = 2;
 
@@ -219,7 +219,7 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
   const TrackGrid& grid = Grid();
   const int64_t reach = int64_t{position} + margin;
   if (!FitsLong(reach)) in_.Fail("the position " + std::to_string(position) + " is out of range");
-  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
+  if (CellsIn(reach) > grid.upper()) {
     StopAt(kErrBeyondGrid, position, line);
     return false;
   }
@@ -230,7 +230,7 @@ bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
   const int32_t position = in_.ReadLong();
   *value = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return false;
-  *cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  *cell = RoundToInt(CellsIn(position));
   return true;
 }
 

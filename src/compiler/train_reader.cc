@@ -17,7 +17,6 @@ namespace {
 
 // Dashed fields skipped in a row before a field is tested anyway.
 constexpr int kDashSkips = 2;
-constexpr double kCellLength = 50.0;
 // A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
@@ -40,8 +39,6 @@ constexpr int kSignalCountdownMarks = 4;
 // A slowdown's warning stands this far before its start.
 constexpr int64_t kSlowdownWarningDistance = 1200;
 constexpr int32_t kFirstStationSlot = 1;
-// Texts are stored with a 16-bit byte count.
-constexpr size_t kMaxTextBytes = 65535;
 
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
@@ -294,8 +291,7 @@ Flow TrainReader::Slowdown(int line) {
   const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
   const int64_t start = CellOf(x);
   const int64_t end = CellOf(int64_t{x} + l);
-  const int64_t boards =
-      RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
+  const int64_t boards = RoundToInt(CellsIn(int64_t{x} - kSlowdownWarningDistance));
   int64_t taken = -1;
   if (code == kErrWarningCellTaken) taken = warning;
   if (code == kErrSlowdownStartTaken) taken = start;
@@ -322,7 +318,7 @@ Flow TrainReader::Abbattimento(int line) {
   const int32_t value = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  const int64_t cell = RoundToInt(CellsIn(position));
   if (!grid.is_free(cell)) {
     StopAt(kErrAbbattimentoCellTaken, position, line);
     NoteTakenCell(cell);
@@ -425,7 +421,7 @@ Flow TrainReader::Station(int line) {
 Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int line) {
   if (station.kind >= kUnmarkedKinds) return Flow::kNext;
   TrackGrid& grid = Grid();
-  const double end_cell = static_cast<double>(station.end) / kCellLength;
+  const double end_cell = CellsIn(station.end);
   if (station.kind != kPlatformEndKindA && station.kind != kPlatformEndKindB) {
     for (int i = 1; i <= kCountdownMarks; ++i) {
       const double q = end_cell - i - 1;

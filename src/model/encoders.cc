@@ -64,8 +64,8 @@ int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, in
   // A joined range keeps the tunnel flag but takes type 3.
   if (joined) tipo = kJoinedType;
 
-  int64_t first = RoundToInt(static_cast<double>(inizio) / 50.0);
-  int64_t last = RoundToInt(static_cast<double>(fine) / 50.0 - 1.0);
+  int64_t first = RoundToInt(CellsIn(inizio));
+  int64_t last = RoundToInt(CellsIn(fine) - 1.0);
   if (first > last) return 0;
   MarkMountainCells(grid, first, last, Low8(tipo), tunnel, provenance);
   return 0;
@@ -80,7 +80,7 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
   int64_t a = CellOf(warning_pos);
   int64_t s = CellOf(x);
   int64_t e = CellOf(end_pos);
-  int64_t h = RoundToInt(static_cast<double>(warning_pos) / 50.0);
+  int64_t h = RoundToInt(CellsIn(warning_pos));
   bool warning = x > kNoWarningLimit;
   if (!warning) f_ta = 0;
 

@@ -5,10 +5,14 @@
 #define SC_MODEL_STATION_TABLE_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace sc {
+
+// The longest text a record holds: its byte count is stored in 16 bits.
+constexpr size_t kMaxTextBytes = 65535;
 
 // One slot, fields in the order they are stored in the station file.
 struct StationRecord {
