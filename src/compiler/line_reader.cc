@@ -418,7 +418,7 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
+  const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
                                           strisced, c_.provenance);
   const int64_t cell = CellOf(position);
   const Flow flow = EncoderOutcome(code, position, line, cell);

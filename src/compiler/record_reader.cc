@@ -201,11 +201,11 @@ void RecordReader::StartProvenance() {
   if (sink_.on() && c_.grid) c_.placements.Start(static_cast<size_t>(c_.grid->upper()) + 1);
 }
 
-void RecordReader::Stop(int32_t code, int line) {
+void RecordReader::Stop(ErrorCode code, int line) {
   state_.FailAt(code, name_, line, line == keyword_.line ? keyword_.column : 0);
 }
 
-void RecordReader::StopAt(int32_t code, int32_t position, int line) {
+void RecordReader::StopAt(ErrorCode code, int32_t position, int line) {
   Stop(code, line);
   state_.error_position = position;
 }
@@ -234,7 +234,7 @@ bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
   return true;
 }
 
-Flow RecordReader::EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell) {
+Flow RecordReader::EncoderOutcome(ErrorCode code, int32_t position, int line, int64_t taken_cell) {
   if (code == kErrNone) return Flow::kNext;
   if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
   StopAt(code, position, line);

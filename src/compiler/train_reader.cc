@@ -257,7 +257,7 @@ Flow TrainReader::Signal(int line) {
   for (int32_t& value : v) value = in_.ReadLong();
   const int32_t posizione = v[0];
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code = MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+  const ErrorCode code = MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7],
                                    v[8], v[9], v[10], c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
@@ -284,7 +284,7 @@ Flow TrainReader::Slowdown(int line) {
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
-  const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
+  const ErrorCode code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
                                          static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
   // The cells the slowdown uses, in the order the encoder checks them.
