@@ -27,11 +27,6 @@ constexpr int32_t kStationStep = 50;
 constexpr int32_t kStationLengthStep = 100;
 // Stations must start this far beyond the previous one's end.
 constexpr int64_t kStationGap = 350;
-// Station kinds from this value on get no countdown marks and no marker;
-// kinds 5 and 6 get a marker but no countdown marks.
-constexpr int kUnmarkedKinds = 25;
-constexpr int kPlatformEndKindA = 5;
-constexpr int kPlatformEndKindB = 6;
 constexpr int kCountdownMarks = 4;
 constexpr int kCountdownBase = 80;
 // A signal marks every second cell of the four before it.
@@ -253,12 +248,23 @@ Flow TrainReader::Adhesion(int line) {
 }
 
 Flow TrainReader::Signal(int line) {
-  int32_t v[11];
-  for (int32_t& value : v) value = in_.ReadLong();
-  const int32_t posizione = v[0];
+  // The eleven numbers in the order they stand on the line, under the
+  // encoder's parameter names (left side sx, s1..s3; repetition rapp; right
+  // side dx, d1..d3; tempo, which the encoder may change).
+  const int32_t posizione = in_.ReadLong();
+  const int32_t sx = in_.ReadLong();
+  const int32_t s1 = in_.ReadLong();
+  const int32_t s2 = in_.ReadLong();
+  const int32_t s3 = in_.ReadLong();
+  const int32_t rapp = in_.ReadLong();
+  const int32_t dx = in_.ReadLong();
+  const int32_t d1 = in_.ReadLong();
+  const int32_t d2 = in_.ReadLong();
+  const int32_t d3 = in_.ReadLong();
+  int32_t tempo = in_.ReadLong();
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
-  const ErrorCode code = MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7],
-                                   v[8], v[9], v[10], c_.provenance);
+  const ErrorCode code =
+      MemoSegnale(Grid(), posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo, c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
@@ -285,7 +291,7 @@ Flow TrainReader::Slowdown(int line) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
   const ErrorCode code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
-                                         static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
+                                           static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
   // The cells the slowdown uses, in the order the encoder checks them.
   const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
@@ -416,13 +422,13 @@ Flow TrainReader::Station(int line) {
 }
 
 // Countdown marks 81 to 84 in the four cells before the station's end cell
-// (not for kinds 5 and 6), then the end marker pointing at the slot. Marks
+// (not for platform ends), then the end marker pointing at the slot. Marks
 // outside the grid are skipped; a marker beyond it is code 15.
 Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int line) {
-  if (station.kind >= kUnmarkedKinds) return Flow::kNext;
+  if (!IsMarkedStation(station.kind)) return Flow::kNext;
   TrackGrid& grid = Grid();
   const double end_cell = CellsIn(station.end);
-  if (station.kind != kPlatformEndKindA && station.kind != kPlatformEndKindB) {
+  if (!IsPlatformEnd(station.kind)) {
     for (int i = 1; i <= kCountdownMarks; ++i) {
       const double q = end_cell - i - 1;
       if (q <= 1) continue;
