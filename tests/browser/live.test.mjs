@@ -136,6 +136,9 @@ test("a save that cannot be compiled keeps the last picture and says why; the ne
   await changeFiles(() => fs.unlinkSync(trainFile));  // an editor that removes it first
   assert.match(await liveStatus(), /^live-(stale|failed)/);
   assert.match(await diagnostics(), /error/);
+  // Bussoleno stays selected; its record went with the save that failed.
+  assert.match(await page.$eval("#selection-info", (e) => e.innerText),
+               /Bussoleno[\s\S]*this save did not compile/);
   await shot("06-broken-save");
   // Half a file, then the whole file at once after it.
   fs.writeFileSync(trainFile, original.slice(0, original.length / 2), "latin1");
