@@ -98,6 +98,7 @@ class TrainReader : RecordReader {
   uint8_t SpeedCode();
   void FillSpeed(int64_t until, int64_t last);
   void WarnSpeedStored(int32_t speed);
+  void WarnSignalStored(const int32_t (&v)[10], int32_t tempo);
   void FillAdhesion(int64_t until);
 
   int64_t speed_fill_ = 0;
@@ -205,6 +206,44 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
                  std::to_string(code * static_cast<int64_t>(kSpeedUnit)) + " km/h");
 }
 
+// The signal's packed values that its cell or countdown marks cannot hold:
+// the cell's 16-bit fields, the countdown marks' 8 bits and the timing byte
+// wrap, so the simulator would read other aspects than the line gives.
+// `v` holds the line's first ten numbers, `tempo` the value after encoding.
+void TrainReader::WarnSignalStored(const int32_t (&v)[10], int32_t tempo) {
+  const int64_t sx = v[1], s1 = v[2], s2 = v[3], s3 = v[4], rapp = v[5], dx = v[6], d1 = v[7],
+                d2 = v[8], d3 = v[9];
+  const struct {
+    const char* what;
+    int64_t value;
+  } packed[] = {{"s1 x 10 + d1", s1 * 10 + d1},
+                {"s2 x 10 + d2", s2 * 10 + d2},
+                {"s3 x 10 + d3", s3 * 10 + d3},
+                {"rapp x 10 + sx x 3 + dx", rapp * 10 + sx * 3 + dx}};
+  for (const auto& p : packed) {
+    if (Wrap16(p.value) == p.value) continue;
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m packs " + p.what + " = " +
+                   std::to_string(p.value) + ", which does not fit 16 bits; it is stored as " +
+                   std::to_string(Wrap16(p.value)));
+  }
+  const int64_t first_mark = (sx * 3 + dx) * 10 + 1;
+  const int64_t last_mark = first_mark + kSignalCountdownMarks - 1;
+  if (Low8(first_mark) != first_mark || Low8(last_mark) != last_mark) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m has countdown marks " +
+                   std::to_string(first_mark) + " to " + std::to_string(last_mark) +
+                   " ((sx x 3 + dx) x 10 + 1 to 4), outside 0 to 255; they are stored as their "
+                   "low 8 bits");
+  }
+  if (sx == 2 && Low8(tempo) != tempo) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m has the time " +
+                   std::to_string(tempo) + ", outside 0 to 255; it is stored as its low 8 bits, " +
+                   std::to_string(Low8(tempo)));
+  }
+}
+
 // Writes the low byte of the current adhesion from the fill index on, at
 // least once and then while the index is below `until`, up to the grid's
 // last cell.
@@ -269,6 +308,9 @@ Flow TrainReader::Signal(int line) {
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
   MarkPlaced("signal", posizione, {cell});
+  if (sink_.wants(WarningClass::kStoredValue)) {
+    WarnSignalStored({posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3}, tempo);
+  }
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the signal at " + std::to_string(posizione) +
