@@ -189,7 +189,7 @@ bool LineReader::RouteLength(int line) {
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
-  StartProvenance();
+  StartPlacements();
   c_.plan.reset();
   if (plan_requested) c_.plan.emplace(static_cast<int32_t>(plan_last));
   return true;

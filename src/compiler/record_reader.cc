@@ -197,7 +197,7 @@ void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
   if (d && p) d->notes.push_back({p->record, "the overwritten " + p->object + " was placed here"});
 }
 
-void RecordReader::StartProvenance() {
+void RecordReader::StartPlacements() {
   if (sink_.on() && c_.grid) c_.placements.Start(static_cast<size_t>(c_.grid->upper()) + 1);
 }
 

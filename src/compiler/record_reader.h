@@ -104,8 +104,8 @@ class RecordReader {
   // Warns, with a note at the record that placed it, before the current
   // record's `object` overwrites the object in `cell`.
   void WarnOverwrite(int64_t cell, const std::string& object);
-  // Starts the provenance for a new grid (when diagnostics are collected).
-  void StartProvenance();
+  // Starts the placements for a new grid (when diagnostics are collected).
+  void StartPlacements();
 
   // Sets `code`, located at the keyword field's `line` (and `position`).
   void Stop(ErrorCode code, int line);
