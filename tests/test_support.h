@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "compiler/route_plan.h"
+#include "model/route_plan.h"
 #include "platform/env.h"
 #include "platform/ui.h"
 

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "compiler/placements.h"
-#include "compiler/route_plan.h"
 #include "model/encoders.h"
 #include "model/provenance.h"
+#include "model/route_plan.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/route_plan.h"
+#include "model/route_plan.h"
 #include "platform/env.h"
 
 namespace sc {

@@ -1,4 +1,4 @@
-#include "compiler/route_plan.h"
+#include "model/route_plan.h"
 
 #include <algorithm>
 #include <bit>

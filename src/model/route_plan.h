@@ -9,8 +9,8 @@
 // where a million points would take 16 MB). The points are computed again,
 // in order and with the same arithmetic, each time they are walked (Walker,
 // ForEachPoint), so every walk gives the same doubles bit for bit.
-#ifndef SC_COMPILER_ROUTE_PLAN_H_
-#define SC_COMPILER_ROUTE_PLAN_H_
+#ifndef SC_MODEL_ROUTE_PLAN_H_
+#define SC_MODEL_ROUTE_PLAN_H_
 
 #include <algorithm>
 #include <cstdint>
@@ -132,4 +132,4 @@ int64_t RoutePlan::Walker::Next(int64_t count, Visit&& visit) {
 
 }  // namespace sc
 
-#endif  // SC_COMPILER_ROUTE_PLAN_H_
+#endif  // SC_MODEL_ROUTE_PLAN_H_
