@@ -1,6 +1,7 @@
 #include "compiler/line_reader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -92,6 +93,7 @@ class LineReader : RecordReader {
   Flow Mountain(int line);
   void CheckMountain(int32_t end, int32_t type);
   Flow MaxSpeedBoard(int line);
+  void WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes);
   Flow Sign(std::string& field, int line);
   void EndSteps();
 
@@ -418,12 +420,44 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
-                                          strisced, c_.provenance);
+  const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd,
+                                            vcd, strisced, c_.provenance);
   const int64_t cell = CellOf(position);
   const Flow flow = EncoderOutcome(code, position, line, cell);
-  if (flow == Flow::kNext) MarkPlaced("maximum-speed board", position, {cell});
+  if (flow != Flow::kNext) return flow;
+  MarkPlaced("maximum-speed board", position, {cell});
+  if (sink_.wants(WarningClass::kStoredValue)) {
+    WarnBoardStored(position, {vas, vad, vbs, vbd, vcs, vcd}, int32_t{strisces} * 10 + strisced);
+  }
   return flow;
+}
+
+// The board's packed values that its cell does not hold as written: each
+// speed pair is packed as d / 5 + s x 20, rounded to a whole number and kept
+// to 16 bits, the stripes as strisces x 10 + strisced in 16 bits. `speeds`
+// holds the pairs (s, d) in the order a, b, c.
+void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes) {
+  const TrackCell& cell = Grid().at(CellOf(position));
+  const int16_t stored[3] = {cell.value_a, cell.value_b, cell.value_c};
+  const char* names[3] = {"vad / 5 + vas x 20", "vbd / 5 + vbs x 20", "vcd / 5 + vcs x 20"};
+  const std::string board = "the maximum-speed board at " + std::to_string(position) + " m packs ";
+  for (int i = 0; i < 3; ++i) {
+    const double exact =
+        static_cast<double>(speeds[2 * i + 1]) / 5.0 + static_cast<double>(speeds[2 * i]) * 20.0;
+    if (static_cast<double>(stored[i]) == exact) continue;
+    char written[32];
+    const auto end = std::to_chars(written, written + sizeof written, exact).ptr;
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               board + names[i] + " = " + std::string(written, end) +
+                   "; its cell holds a whole number in 16 bits and stores " +
+                   std::to_string(stored[i]));
+  }
+  if (Wrap16(stripes) != stripes) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               board + "strisces x 10 + strisced = " + std::to_string(stripes) +
+                   ", which does not fit 16 bits; it is stored as " +
+                   std::to_string(Wrap16(stripes)));
+  }
 }
 
 // A sign: its cell points at the next sign slot, which holds its text.
