@@ -12,9 +12,11 @@ foreach(entry IN LISTS FILES)
   file(READ "${path}" hex HEX)
   string(LENGTH "${hex}" hex_length)
   math(EXPR size "${hex_length} / 2")
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  # Sixteen bytes a line.
-  string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
+  # Character literals, so that bytes from 0x80 up fit a char without a
+  # narrowing conversion; sixteen bytes a line.
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(REPEAT "'....'," 16 sixteen)
+  string(REGEX REPLACE "(${sixteen})" "\\1\n" bytes "${bytes}")
   get_filename_component(file_name "${path}" NAME)
   string(APPEND content "// ${file_name}\nextern const char ${name}[] = {\n${bytes}0};\n"
          "extern const unsigned long long ${name}_size = ${size};\n")

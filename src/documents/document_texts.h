@@ -1,26 +1,22 @@
-// The embedded line tables of the five scenario documents. Each table holds
-// the document's lines in order, as Windows-1252 bytes, and ends with
-// kDocumentEndMarker; RenderDocument turns a table into the file's bytes.
+// The five scenario documents as the program writes them, embedded at build
+// time from src/documents/texts/ (cmake/embed_files.cmake): each is the
+// file's exact bytes, Windows-1252 text with CR LF after every line.
 // Internal to the documents module: other modules use ScenarioDocuments.
 #ifndef SC_DOCUMENTS_DOCUMENT_TEXTS_H_
 #define SC_DOCUMENTS_DOCUMENT_TEXTS_H_
 
-#include <span>
-#include <string_view>
-
-#include "documents/documents.h"
-
 namespace sc {
 
-// The contact address printed in the credit boxes of the notes, the slowdown
-// order and the timetable card, and in the notes' closing greeting.
-inline constexpr std::string_view kContactAddress = "tarvesi.q@example.org";
-
-std::span<const std::string_view> LineDescriptionTable();  // 99 lines
-std::span<const std::string_view> TrainServiceTable();     // 57 lines
-std::span<const std::string_view> NotesTable();            // 41 lines
-std::span<const std::string_view> SlowdownOrderTable();    // 25 lines
-std::span<const std::string_view> TimetableCardTable();    // 36 lines
+extern const char kLineDescriptionText[];
+extern const unsigned long long kLineDescriptionText_size;
+extern const char kTrainServiceText[];
+extern const unsigned long long kTrainServiceText_size;
+extern const char kNotesText[];
+extern const unsigned long long kNotesText_size;
+extern const char kSlowdownOrderText[];
+extern const unsigned long long kSlowdownOrderText_size;
+extern const char kTimetableCardText[];
+extern const unsigned long long kTimetableCardText_size;
 
 }  // namespace sc
 

@@ -1,19 +1,9 @@
-// Writing the embedded document tables and naming the scenario's files.
+// The embedded documents and the scenario's file names.
 #include "documents/documents.h"
 
 #include "documents/document_texts.h"
 
 namespace sc {
-
-std::string RenderDocument(std::span<const std::string_view> table) {
-  std::string out;
-  for (std::string_view line : table) {
-    if (line == kDocumentEndMarker) break;
-    out.append(line);
-    out.append("\r\n");
-  }
-  return out;
-}
 
 std::string LineDescriptionFileName(const std::string& line_name) {
   return line_name + "_linea.txt";
@@ -31,18 +21,23 @@ std::string TrainDocumentName(const std::string& line_name, const std::string& t
   return line_name + "_" + train_number + "_" + std::string(suffix);
 }
 
+std::string Text(const char* bytes, unsigned long long size) {
+  return std::string(bytes, static_cast<size_t>(size));
+}
+
 }  // namespace
 
 std::vector<Document> ScenarioDocuments(const std::string& line_name,
                                         const std::string& train_number) {
   return {
-      {LineDescriptionFileName(line_name), RenderDocument(LineDescriptionTable())},
-      {TrainServiceFileName(line_name, train_number), RenderDocument(TrainServiceTable())},
-      {TrainDocumentName(line_name, train_number, "note.txt"), RenderDocument(NotesTable())},
+      {LineDescriptionFileName(line_name), Text(kLineDescriptionText, kLineDescriptionText_size)},
+      {TrainServiceFileName(line_name, train_number),
+       Text(kTrainServiceText, kTrainServiceText_size)},
+      {TrainDocumentName(line_name, train_number, "note.txt"), Text(kNotesText, kNotesText_size)},
       {TrainDocumentName(line_name, train_number, "rallentamenti.txt"),
-       RenderDocument(SlowdownOrderTable())},
+       Text(kSlowdownOrderText, kSlowdownOrderText_size)},
       {TrainDocumentName(line_name, train_number, "scheda_treno.txt"),
-       RenderDocument(TimetableCardTable())},
+       Text(kTimetableCardText, kTimetableCardText_size)},
   };
 }
 

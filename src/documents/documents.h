@@ -1,13 +1,10 @@
-// The scenario's documents: the embedded texts and the way they are written.
-// Every document is a table of lines ended by the marker
-// "riferimento fine del file"; it is written up to the marker, each line as
-// its Windows-1252 bytes followed by CR LF.
+// The scenario's documents: the embedded texts and their file names. Every
+// document is written as its embedded bytes: lines of Windows-1252 text, each
+// followed by CR LF.
 #ifndef SC_DOCUMENTS_DOCUMENTS_H_
 #define SC_DOCUMENTS_DOCUMENTS_H_
 
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace sc {
@@ -15,12 +12,6 @@ namespace sc {
 // The built-in scenario's line and train.
 inline constexpr const char* kBuiltInLineName = "Vastro - Dreo";
 inline constexpr const char* kBuiltInTrainNumber = "2001";
-
-inline constexpr std::string_view kDocumentEndMarker = "riferimento fine del file";
-
-// The lines of `table` up to (not including) the end marker, each followed by
-// CR LF. A table without the marker is written whole.
-std::string RenderDocument(std::span<const std::string_view> table);
 
 struct Document {
   std::string file_name;  // name inside the output folder
