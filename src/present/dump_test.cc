@@ -11,22 +11,17 @@
 
 #include "commands/dump_command.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
 
 using nlohmann::json;
 
-// Little-endian builders for hand-made files.
-std::string Le(uint64_t v, int width) {
-  std::string out;
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-  return out;
-}
-std::string U8(uint8_t v) { return Le(v, 1); }
-std::string I16(int16_t v) { return Le(static_cast<uint16_t>(v), 2); }
-std::string I32(int32_t v) { return Le(static_cast<uint32_t>(v), 4); }
-std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
+using testing::F64;
+using testing::I16;
+using testing::U8;
+using testing::Variant;
 
 std::string Cell(uint8_t kind, int16_t a, int16_t b, int16_t c, int16_t d, uint8_t timing,
                  uint8_t countdown, uint8_t mountain, uint8_t speed, uint8_t gradient,
@@ -41,12 +36,18 @@ const std::string kEmptyCell(15, '\0');
 std::string Record(uint8_t kind, int32_t start, int32_t end, int32_t position,
                    const std::string& name, int16_t w1 = 0, int16_t w3 = 0, int16_t w4 = 0,
                    int16_t w5 = 0, int32_t time_s = 0) {
-  return U8(kind) + I32(start) + I32(end) + I32(position) + U8(0) + Le(name.size(), 2) + name +
-         I16(w1) + I16(0) + I16(w3) + I16(w4) + I16(w5) + std::string(4, '\0') + I32(time_s);
+  return testing::StationRecordBytes({.kind = kind,
+                                      .start = start,
+                                      .end = end,
+                                      .position = position,
+                                      .name = name,
+                                      .word_1 = w1,
+                                      .word_3 = w3,
+                                      .word_4 = w4,
+                                      .word_5 = w5,
+                                      .time_s = time_s});
 }
 const std::string kEmptyRecord(34, '\0');
-
-std::string Variant(uint16_t code, const std::string& value = "") { return Le(code, 2) + value; }
 
 struct DumpResult {
   int status;

@@ -168,31 +168,18 @@ TEST(CompiledFiles, RoutePlanStreamsInLargeBlocks) {
 
 // ---- Decoders
 
-// Little-endian builders for hand-made files.
-std::string U8(uint8_t v) { return std::string(1, static_cast<char>(v)); }
-std::string Le(uint64_t v, int width) {
-  std::string out;
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-  return out;
-}
-std::string I16(int16_t v) { return Le(static_cast<uint16_t>(v), 2); }
-std::string I32(int32_t v) { return Le(static_cast<uint32_t>(v), 4); }
-std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
-std::string Text(const std::string& s) { return Le(s.size(), 2) + s; }
-
-std::string RecordBytes(const StationRecord& r) {
-  return U8(r.kind) + I32(r.start) + I32(r.end) + I32(r.position) + U8(r.byte_1) + Text(r.name) +
-         I16(r.word_1) + I16(r.word_2) + I16(r.word_3) + I16(r.word_4) + I16(r.word_5) +
-         U8(r.byte_2) + U8(r.byte_3) + U8(r.byte_4) + U8(r.byte_5) + I32(r.time_s);
-}
+using testing::F64;
+using testing::I16;
+using testing::I32;
+using testing::Le;
+using testing::U8;
+using testing::Variant;
 
 std::string TableBytes(const StationTable& t) {
   std::string out;
-  for (const StationRecord& r : t.slots) out += RecordBytes(r);
+  for (const StationRecord& r : t.slots) out += testing::StationRecordBytes(r);
   return out;
 }
-
-std::string Variant(uint16_t code, const std::string& value = "") { return Le(code, 2) + value; }
 
 void ExpectFailsAt(bool ok, const std::string& error, size_t offset, const std::string& what) {
   EXPECT_FALSE(ok);
