@@ -2,9 +2,6 @@
 // code or a message, never a crash, a hang, a half-written file or a lost one.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -16,19 +13,6 @@ namespace sc::testing {
 namespace {
 
 const char* const kPlan = "Vastro - Dreo_linea.dat";
-
-// Runs a shell command line; returns the exit status (128 + signal if killed).
-int Shell(const std::string& command) {
-  int raw = std::system(command.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
-
-bool HasTemporaryFile(const std::string& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
-  }
-  return false;
-}
 
 TEST(Robustness, TargetThatCannotBeWrittenIsReportedAndLeavesNothing) {
   TempFolder dir;

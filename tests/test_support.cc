@@ -71,6 +71,11 @@ std::string ShellQuote(const std::string& arg) {
 // Runs the program through a POSIX shell; Windows builds test the program
 // from scripts instead.
 #ifndef _WIN32
+int Shell(const std::string& command) {
+  int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
 ProgramRun RunProgram(const std::string& args, const std::string& cwd,
                       const std::string& stdout_path) {
   TempFolder capture;
@@ -78,9 +83,8 @@ ProgramRun RunProgram(const std::string& args, const std::string& cwd,
   std::string err_path = capture.File("err");
   std::string command = "cd " + ShellQuote(cwd) + " && " + ShellQuote(SC_PROGRAM) + " " + args +
                         " >" + ShellQuote(out_path) + " 2>" + ShellQuote(err_path) + " </dev/null";
-  int raw = std::system(command.c_str());
   ProgramRun run;
-  run.exit_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.exit_status = Shell(command);
   if (stdout_path.empty()) run.out = ReadFileOrDie(out_path);
   run.err = ReadFileOrDie(err_path);
   return run;
@@ -99,6 +103,13 @@ void WriteFileOrDie(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool HasTemporaryFile(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
+  }
+  return false;
 }
 
 bool PathExists(const std::string& path) {

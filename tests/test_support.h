@@ -54,6 +54,14 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& args, const std::string& cwd = ".",
                       const std::string& stdout_path = "");
 
+// Runs `command` through the POSIX shell; returns its exit status (128 +
+// the signal's number when a signal ended it). Not on Windows.
+int Shell(const std::string& command);
+
+// Whether `folder` holds a replacing write's temporary file (".tmp-" in the
+// name): a write that failed or was cut short must leave none.
+bool HasTemporaryFile(const std::string& folder);
+
 std::string ReadFileOrDie(const std::string& path);
 void WriteFileOrDie(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
