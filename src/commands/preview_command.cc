@@ -1,6 +1,5 @@
 #include "commands/preview_command.h"
 
-#include "app/report.h"
 #include "commands/scenario_source.h"
 #include "present/preview_svg.h"
 
@@ -12,15 +11,9 @@ int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out
                         options.diagnostics};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
-  std::string path = PresentationOutputPath(env, options.output, "_preview.svg", source, err);
-  if (path.empty()) return kExitUsageOrIo;
-  Status s = env.WriteFile(path, RenderPreviewSvg(*source.data));
-  if (!s.ok()) {
-    err << "scenario-compiler: " << s.message() << "\n";
-    return kExitUsageOrIo;
-  }
-  out << "wrote " << path << "\n";
-  return source.status;
+  return WritePresentation(
+      env, options.output, "_preview.svg", source, [&] { return RenderPreviewSvg(*source.data); },
+      out, err);
 }
 
 }  // namespace sc

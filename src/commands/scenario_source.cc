@@ -145,4 +145,18 @@ std::string PresentationOutputPath(Env& env, const std::string& requested,
   return path;
 }
 
+int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,
+                      const ScenarioSource& source, const std::function<std::string()>& render,
+                      std::ostream& out, std::ostream& err) {
+  const std::string path = PresentationOutputPath(env, requested, suffix, source, err);
+  if (path.empty()) return kExitUsageOrIo;
+  Status s = env.WriteFile(path, render());
+  if (!s.ok()) {
+    err << kProgram << s.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  out << "wrote " << path << "\n";
+  return source.status;
+}
+
 }  // namespace sc

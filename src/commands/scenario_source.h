@@ -4,6 +4,7 @@
 #ifndef SC_COMMANDS_SCENARIO_SOURCE_H_
 #define SC_COMMANDS_SCENARIO_SOURCE_H_
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -62,6 +63,15 @@ ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream
 std::string PresentationOutputPath(Env& env, const std::string& requested,
                                    const std::string& suffix, const ScenarioSource& source,
                                    std::ostream& err);
+
+// The shared end of the presentation commands: renders the page, writes it
+// to the output path (as PresentationOutputPath chooses it) and says
+// "wrote PATH" on `out`. Returns the source's status, or kExitUsageOrIo when
+// the path is refused or the write fails (told on `err`; nothing is written
+// over an input).
+int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,
+                      const ScenarioSource& source, const std::function<std::string()>& render,
+                      std::ostream& out, std::ostream& err);
 
 }  // namespace sc
 

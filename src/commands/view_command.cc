@@ -70,16 +70,9 @@ int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std:
   SourceRequest request{options.compiled, options.line_file, options.train_file, true, {}};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
-  std::string path = PresentationOutputPath(env, options.output, "_view.html", source, err);
-  if (path.empty()) return kExitUsageOrIo;
-
-  Status s = env.WriteFile(path, RenderViewPage(MakeViewInput(source)));
-  if (!s.ok()) {
-    err << "scenario-compiler: " << s.message() << "\n";
-    return kExitUsageOrIo;
-  }
-  out << "wrote " << path << "\n";
-  return source.status;
+  return WritePresentation(
+      env, options.output, "_view.html", source,
+      [&] { return RenderViewPage(MakeViewInput(source)); }, out, err);
 }
 
 }  // namespace sc

@@ -1,7 +1,6 @@
 #include "commands/view_serve.h"
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -57,6 +56,9 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
     if (last_good) {
       input.title = MakeViewInput(*last_good).title;
       input.data = &*last_good->data;
+      input.no_records_reason =
+          "No records: this save did not compile, so the picture is the last good one, without "
+          "its records.";
       state = "stale";
     } else {
       input.title = now.source.line_name + " \x96 train " + now.source.train_number;
@@ -100,11 +102,6 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
   return content;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 // Checks the output folder and the compiled files' names before serving.
 bool CheckOutput(Env& env, const std::string& folder, const RunState& state,
                  const ViewOptions& options, std::ostream& err) {
@@ -118,7 +115,7 @@ bool CheckOutput(Env& env, const std::string& folder, const RunState& state,
     return false;
   }
   for (const std::string& target : CompiledFilePaths(folder, state)) {
-    if (SameFile(target, options.line_file) || SameFile(target, options.train_file)) {
+    if (env.SameFile(target, options.line_file) || env.SameFile(target, options.train_file)) {
       err << kProgram << target << ": would overwrite an input file; choose another --out\n";
       return false;
     }

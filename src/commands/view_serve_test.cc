@@ -120,6 +120,10 @@ TEST_F(ViewServeTest, ASaveThatDoesNotCompileKeepsTheLastPictureUntilTheNextSave
   // The last good picture, without the records of texts it no longer has.
   EXPECT_NE(gone.data.find("Castelletto"), std::string::npos);
   EXPECT_NE(gone.data.find("\"records\":null"), std::string::npos);
+  // An object's missing record is put down to the failed save, not to
+  // compiled files the page was never made from.
+  EXPECT_NE(gone.data.find("this save did not compile"), std::string::npos);
+  EXPECT_EQ(gone.data.find("made from compiled files"), std::string::npos);
   EXPECT_NE(Notice(3).find(R"("errors":0,"message":"Compiled, no warnings","state":"ok")"),
             std::string::npos);
 }

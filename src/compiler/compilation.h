@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "compiler/provenance.h"
+#include "compiler/placements.h"
 #include "compiler/route_plan.h"
 #include "model/encoders.h"
 #include "model/provenance.h"
@@ -24,7 +24,7 @@ struct Compilation {
   // The next free sign slot (80 down); the train reader stops stations below it.
   int32_t next_sign_slot = kFirstSignSlot;
   // Which record placed each cell's object; kept only with diagnostics on.
-  CellProvenance placements;
+  CellPlacements placements;
   // Optional: records which input record wrote each cell (null: not asked).
   Provenance* provenance = nullptr;
 };

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/run_state.h"
+
 namespace sc {
 
 // A place in an input file. Lines and columns count from 1 (columns in
@@ -56,7 +58,7 @@ struct Diagnostic {
   SourcePlace place;
   Severity severity = Severity::kWarning;
   WarningClass warning_class = WarningClass::kUnknownKeyword;  // warnings only
-  int32_t code = 0;                                            // the error code, for an error
+  ErrorCode code = kErrNone;                                   // the error code, for an error
   std::string message;
   std::vector<DiagnosticNote> notes;
 };
@@ -89,13 +91,13 @@ class DiagnosticSink {
 
   // A note for the error with `code` that a reader just set; it replaces
   // any earlier one. Kept apart because a later error may replace the code.
-  void SetErrorNote(int32_t code, DiagnosticNote note) {
+  void SetErrorNote(ErrorCode code, DiagnosticNote note) {
     if (!collect_) return;
     error_note_code_ = code;
     error_note_ = std::move(note);
   }
   // The note set for `code`, or null.
-  const DiagnosticNote* ErrorNoteFor(int32_t code) const {
+  const DiagnosticNote* ErrorNoteFor(ErrorCode code) const {
     return code != 0 && code == error_note_code_ ? &error_note_ : nullptr;
   }
 
@@ -108,7 +110,7 @@ class DiagnosticSink {
   bool collect_ = true;
   uint32_t warnings_ = (1u << kWarningClassCount) - 1;
   std::vector<Diagnostic> diagnostics_;
-  int32_t error_note_code_ = 0;
+  ErrorCode error_note_code_ = kErrNone;
   DiagnosticNote error_note_;
 };
 

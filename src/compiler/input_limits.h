@@ -7,19 +7,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/track_grid.h"
+
 namespace sc {
 
 // The longest route a line description may declare, in metres.
 constexpr int32_t kMaxRouteLength = 1000000;
-// The route plan runs this far beyond the route's end, like the track grid.
-constexpr int64_t kPlanBeyondRoute = 7000;
-
 // The largest compiled file: the route plan of the longest route, two
 // columns of one 10-byte element per metre from metre 0 to the last. The
 // station file (87 records of at most 65569 bytes) and the track grid (15
 // bytes per 50 m) are smaller.
 constexpr size_t kMaxCompiledFileBytes =
-    2 * static_cast<size_t>(kMaxRouteLength + kPlanBeyondRoute + 1) * 10;
+    2 * static_cast<size_t>(kMaxRouteLength + kTrackBeyondRoute + 1) * 10;
 
 // The largest text description (line description or train and service
 // file). Their records carry no size limit of their own; a line description

@@ -20,14 +20,11 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-constexpr double kCellLength = 50.0;
 constexpr int64_t kGradientOffset = 100;
 // A mountain type above this marks a tunnel range; the type stored is less
 // this offset.
 constexpr int32_t kTunnelTypeOffset = 10;
 constexpr int32_t kRepetitionStep = 50;
-// Texts are stored with a 16-bit byte count.
-constexpr size_t kMaxTextBytes = 65535;
 constexpr int32_t kFirstUsableSlot = 1;
 
 // Curvature per metre for the radius classes "1" to "6", tried in order.
@@ -186,13 +183,13 @@ bool LineReader::RouteLength(int line) {
     return false;
   }
   const int64_t grid_upper = GridUpperFor(length);
-  const int64_t plan_last = int64_t{length} + kPlanBeyondRoute;
+  const int64_t plan_last = int64_t{length} + kTrackBeyondRoute;
   const bool plan_requested = state_.compile_flag != 0;
   if (grid_upper < 0 || (plan_requested && plan_last < 0)) {
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
-  StartProvenance();
+  StartPlacements();
   c_.plan.reset();
   if (plan_requested) c_.plan.emplace(static_cast<int32_t>(plan_last));
   return true;
@@ -395,7 +392,7 @@ Flow LineReader::Mountain(int line) {
 
 // What the mountain encoder left out or stored other than written.
 void LineReader::CheckMountain(int32_t end, int32_t type) {
-  const int64_t last = RoundToInt(static_cast<double>(end) / kCellLength - 1.0);
+  const int64_t last = RoundToInt(CellsIn(end) - 1.0);
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the mountain range ends at " + std::to_string(end) +
@@ -421,7 +418,7 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vcd = in_.ReadLong();
   const int16_t strisced = in_.ReadInteger();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
+  const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd,
                                           strisced, c_.provenance);
   const int64_t cell = CellOf(position);
   const Flow flow = EncoderOutcome(code, position, line, cell);

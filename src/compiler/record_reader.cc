@@ -5,11 +5,11 @@
 
 #include "model/encoders.h"
 #include "model/rounding.h"
+#include "model/track_grid.h"
 
 namespace sc {
 namespace {
 
-constexpr double kCellLength = 50.0;
 // Suggest a keyword at most this many edits away.
 constexpr size_t kSuggestDistance = 2;
 
@@ -197,15 +197,15 @@ void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
   if (d && p) d->notes.push_back({p->record, "the overwritten " + p->object + " was placed here"});
 }
 
-void RecordReader::StartProvenance() {
+void RecordReader::StartPlacements() {
   if (sink_.on() && c_.grid) c_.placements.Start(static_cast<size_t>(c_.grid->upper()) + 1);
 }
 
-void RecordReader::Stop(int32_t code, int line) {
+void RecordReader::Stop(ErrorCode code, int line) {
   state_.FailAt(code, name_, line, line == keyword_.line ? keyword_.column : 0);
 }
 
-void RecordReader::StopAt(int32_t code, int32_t position, int line) {
+void RecordReader::StopAt(ErrorCode code, int32_t position, int line) {
   Stop(code, line);
   state_.error_position = position;
 }
@@ -219,7 +219,7 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
   const TrackGrid& grid = Grid();
   const int64_t reach = int64_t{position} + margin;
   if (!FitsLong(reach)) in_.Fail("the position " + std::to_string(position) + " is out of range");
-  if (static_cast<double>(reach) / kCellLength > grid.upper()) {
+  if (CellsIn(reach) > grid.upper()) {
     StopAt(kErrBeyondGrid, position, line);
     return false;
   }
@@ -230,11 +230,11 @@ bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
   const int32_t position = in_.ReadLong();
   *value = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return false;
-  *cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  *cell = RoundToInt(CellsIn(position));
   return true;
 }
 
-Flow RecordReader::EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell) {
+Flow RecordReader::EncoderOutcome(ErrorCode code, int32_t position, int line, int64_t taken_cell) {
   if (code == kErrNone) return Flow::kNext;
   if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
   StopAt(code, position, line);

@@ -104,12 +104,12 @@ class RecordReader {
   // Warns, with a note at the record that placed it, before the current
   // record's `object` overwrites the object in `cell`.
   void WarnOverwrite(int64_t cell, const std::string& object);
-  // Starts the provenance for a new grid (when diagnostics are collected).
-  void StartProvenance();
+  // Starts the placements for a new grid (when diagnostics are collected).
+  void StartPlacements();
 
   // Sets `code`, located at the keyword field's `line` (and `position`).
-  void Stop(int32_t code, int line);
-  void StopAt(int32_t code, int32_t position, int line);
+  void Stop(ErrorCode code, int line);
+  void StopAt(ErrorCode code, int32_t position, int line);
 
   // The grid; a read failure when no route length made one.
   TrackGrid& Grid();
@@ -127,7 +127,7 @@ class RecordReader {
   // kNext for 0; a read failure for code 25; otherwise the code is set at
   // `position` and the reading stops, with a note on what took
   // `taken_cell` when one is given.
-  Flow EncoderOutcome(int32_t code, int32_t position, int line, int64_t taken_cell = -1);
+  Flow EncoderOutcome(ErrorCode code, int32_t position, int line, int64_t taken_cell = -1);
 
   // Runs `read`; a read failure becomes code 25. False on a read failure.
   template <typename Read>

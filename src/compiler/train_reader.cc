@@ -17,7 +17,6 @@ namespace {
 
 // Dashed fields skipped in a row before a field is tested anyway.
 constexpr int kDashSkips = 2;
-constexpr double kCellLength = 50.0;
 // A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
@@ -28,11 +27,6 @@ constexpr int32_t kStationStep = 50;
 constexpr int32_t kStationLengthStep = 100;
 // Stations must start this far beyond the previous one's end.
 constexpr int64_t kStationGap = 350;
-// Station kinds from this value on get no countdown marks and no marker;
-// kinds 5 and 6 get a marker but no countdown marks.
-constexpr int kUnmarkedKinds = 25;
-constexpr int kPlatformEndKindA = 5;
-constexpr int kPlatformEndKindB = 6;
 constexpr int kCountdownMarks = 4;
 constexpr int kCountdownBase = 80;
 // A signal marks every second cell of the four before it.
@@ -40,8 +34,6 @@ constexpr int kSignalCountdownMarks = 4;
 // A slowdown's warning stands this far before its start.
 constexpr int64_t kSlowdownWarningDistance = 1200;
 constexpr int32_t kFirstStationSlot = 1;
-// Texts are stored with a 16-bit byte count.
-constexpr size_t kMaxTextBytes = 65535;
 
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
@@ -106,6 +98,7 @@ class TrainReader : RecordReader {
   uint8_t SpeedCode();
   void FillSpeed(int64_t until, int64_t last);
   void WarnSpeedStored(int32_t speed);
+  void WarnSignalStored(const int32_t (&v)[10], int32_t tempo);
   void FillAdhesion(int64_t until);
 
   int64_t speed_fill_ = 0;
@@ -213,6 +206,44 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
                  std::to_string(code * static_cast<int64_t>(kSpeedUnit)) + " km/h");
 }
 
+// The signal's packed values that its cell or countdown marks cannot hold:
+// the cell's 16-bit fields, the countdown marks' 8 bits and the timing byte
+// wrap, so the simulator would read other aspects than the line gives.
+// `v` holds the line's first ten numbers, `tempo` the value after encoding.
+void TrainReader::WarnSignalStored(const int32_t (&v)[10], int32_t tempo) {
+  const int64_t sx = v[1], s1 = v[2], s2 = v[3], s3 = v[4], rapp = v[5], dx = v[6], d1 = v[7],
+                d2 = v[8], d3 = v[9];
+  const struct {
+    const char* what;
+    int64_t value;
+  } packed[] = {{"s1 x 10 + d1", s1 * 10 + d1},
+                {"s2 x 10 + d2", s2 * 10 + d2},
+                {"s3 x 10 + d3", s3 * 10 + d3},
+                {"rapp x 10 + sx x 3 + dx", rapp * 10 + sx * 3 + dx}};
+  for (const auto& p : packed) {
+    if (Wrap16(p.value) == p.value) continue;
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m packs " + p.what + " = " +
+                   std::to_string(p.value) + ", which does not fit 16 bits; it is stored as " +
+                   std::to_string(Wrap16(p.value)));
+  }
+  const int64_t first_mark = (sx * 3 + dx) * 10 + 1;
+  const int64_t last_mark = first_mark + kSignalCountdownMarks - 1;
+  if (Low8(first_mark) != first_mark || Low8(last_mark) != last_mark) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m has countdown marks " +
+                   std::to_string(first_mark) + " to " + std::to_string(last_mark) +
+                   " ((sx x 3 + dx) x 10 + 1 to 4), outside 0 to 255; they are stored as their "
+                   "low 8 bits");
+  }
+  if (sx == 2 && Low8(tempo) != tempo) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the signal at " + std::to_string(v[0]) + " m has the time " +
+                   std::to_string(tempo) + ", outside 0 to 255; it is stored as its low 8 bits, " +
+                   std::to_string(Low8(tempo)));
+  }
+}
+
 // Writes the low byte of the current adhesion from the fill index on, at
 // least once and then while the index is below `until`, up to the grid's
 // last cell.
@@ -256,16 +287,30 @@ Flow TrainReader::Adhesion(int line) {
 }
 
 Flow TrainReader::Signal(int line) {
-  int32_t v[11];
-  for (int32_t& value : v) value = in_.ReadLong();
-  const int32_t posizione = v[0];
+  // The eleven numbers in the order they stand on the line, under the
+  // encoder's parameter names (left side sx, s1..s3; repetition rapp; right
+  // side dx, d1..d3; tempo, which the encoder may change).
+  const int32_t posizione = in_.ReadLong();
+  const int32_t sx = in_.ReadLong();
+  const int32_t s1 = in_.ReadLong();
+  const int32_t s2 = in_.ReadLong();
+  const int32_t s3 = in_.ReadLong();
+  const int32_t rapp = in_.ReadLong();
+  const int32_t dx = in_.ReadLong();
+  const int32_t d1 = in_.ReadLong();
+  const int32_t d2 = in_.ReadLong();
+  const int32_t d3 = in_.ReadLong();
+  int32_t tempo = in_.ReadLong();
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
-  const int32_t code = MemoSegnale(Grid(), posizione, v[1], v[2], v[3], v[4], v[5], v[6], v[7],
-                                   v[8], v[9], v[10], c_.provenance);
+  const ErrorCode code =
+      MemoSegnale(Grid(), posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo, c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
   MarkPlaced("signal", posizione, {cell});
+  if (sink_.wants(WarningClass::kStoredValue)) {
+    WarnSignalStored({posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3}, tempo);
+  }
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the signal at " + std::to_string(posizione) +
@@ -287,15 +332,14 @@ Flow TrainReader::Slowdown(int line) {
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
-  const int32_t code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
-                                         static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
+  const ErrorCode code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
+                                           static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
   // The cells the slowdown uses, in the order the encoder checks them.
   const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
   const int64_t start = CellOf(x);
   const int64_t end = CellOf(int64_t{x} + l);
-  const int64_t boards =
-      RoundToInt(static_cast<double>(int64_t{x} - kSlowdownWarningDistance) / kCellLength);
+  const int64_t boards = RoundToInt(CellsIn(int64_t{x} - kSlowdownWarningDistance));
   int64_t taken = -1;
   if (code == kErrWarningCellTaken) taken = warning;
   if (code == kErrSlowdownStartTaken) taken = start;
@@ -322,7 +366,7 @@ Flow TrainReader::Abbattimento(int line) {
   const int32_t value = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
-  const int64_t cell = RoundToInt(static_cast<double>(position) / kCellLength);
+  const int64_t cell = RoundToInt(CellsIn(position));
   if (!grid.is_free(cell)) {
     StopAt(kErrAbbattimentoCellTaken, position, line);
     NoteTakenCell(cell);
@@ -420,13 +464,13 @@ Flow TrainReader::Station(int line) {
 }
 
 // Countdown marks 81 to 84 in the four cells before the station's end cell
-// (not for kinds 5 and 6), then the end marker pointing at the slot. Marks
+// (not for platform ends), then the end marker pointing at the slot. Marks
 // outside the grid are skipped; a marker beyond it is code 15.
 Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int line) {
-  if (station.kind >= kUnmarkedKinds) return Flow::kNext;
+  if (!IsMarkedStation(station.kind)) return Flow::kNext;
   TrackGrid& grid = Grid();
-  const double end_cell = static_cast<double>(station.end) / kCellLength;
-  if (station.kind != kPlatformEndKindA && station.kind != kPlatformEndKindB) {
+  const double end_cell = CellsIn(station.end);
+  if (!IsPlatformEnd(station.kind)) {
     for (int i = 1; i <= kCountdownMarks; ++i) {
       const double q = end_cell - i - 1;
       if (q <= 1) continue;

@@ -46,7 +46,7 @@ void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t typ
 
 }  // namespace
 
-int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
+ErrorCode MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
                      int32_t tipo, Provenance* provenance) {
   bool joined = false;
   if (ranges.count() >= 1) {
@@ -64,14 +64,14 @@ int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, in
   // A joined range keeps the tunnel flag but takes type 3.
   if (joined) tipo = kJoinedType;
 
-  int64_t first = RoundToInt(static_cast<double>(inizio) / 50.0);
-  int64_t last = RoundToInt(static_cast<double>(fine) / 50.0 - 1.0);
-  if (first > last) return 0;
+  int64_t first = RoundToInt(CellsIn(inizio));
+  int64_t last = RoundToInt(CellsIn(fine) - 1.0);
+  if (first > last) return kErrNone;
   MarkMountainCells(grid, first, last, Low8(tipo), tunnel, provenance);
-  return 0;
+  return kErrNone;
 }
 
-int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
+ErrorCode MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
                           int32_t f_ta, int32_t d_v, Provenance* provenance) {
   int64_t warning_pos = static_cast<int64_t>(x) - kWarningDistance;
   int64_t end_pos = static_cast<int64_t>(x) + l;
@@ -80,7 +80,7 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
   int64_t a = CellOf(warning_pos);
   int64_t s = CellOf(x);
   int64_t e = CellOf(end_pos);
-  int64_t h = RoundToInt(static_cast<double>(warning_pos) / 50.0);
+  int64_t h = RoundToInt(CellsIn(warning_pos));
   bool warning = x > kNoWarningLimit;
   if (!warning) f_ta = 0;
 
@@ -109,7 +109,7 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
     provenance->Wrote(e, CellPart::kObject);
   }
 
-  if (f_ta == 0) return 0;
+  if (f_ta == 0) return kErrNone;
   for (int i = 0; i < kApproachBoards; ++i) {
     if (!grid.is_free(h - i)) return kErrApproachBoardsTaken;
   }
@@ -120,10 +120,10 @@ int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int1
     if (d_v != 0) cell.value_b = static_cast<int16_t>(i + 1);
     if (provenance) provenance->Wrote(h - i, CellPart::kObject);
   }
-  return 0;
+  return kErrNone;
 }
 
-int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
+ErrorCode MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
                     int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
                     int32_t& tempo, Provenance* provenance) {
   int64_t c = CellOf(posizione);
@@ -149,10 +149,10 @@ int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, 
     grid.at(mark).countdown = Low8(aspect * 10 + k);
     if (provenance) provenance->Wrote(mark, CellPart::kCountdown);
   }
-  return 0;
+  return kErrNone;
 }
 
-int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
+ErrorCode MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
                            int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
                            int16_t strisced, Provenance* provenance) {
   int64_t c = CellOf(posizione);
@@ -165,7 +165,7 @@ int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int3
   cell.value_c = PackSpeeds(vcs, vcd);
   cell.value_d = Wrap16(int32_t{strisces} * 10 + strisced);
   if (provenance) provenance->Wrote(c, CellPart::kObject);
-  return 0;
+  return kErrNone;
 }
 
 }  // namespace sc

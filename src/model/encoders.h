@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/provenance.h"
+#include "model/run_state.h"
 #include "model/track_grid.h"
 
 namespace sc {
@@ -33,23 +34,23 @@ struct MountainRanges {
 // memo_montagna: a mountain range from `inizio` to `fine` of type `tipo`
 // (above 10: a tunnel range, which marks every 4th cell with kind 11).
 // Returns 0, or 25 when the 32-bit arithmetic overflows.
-int32_t MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
+ErrorCode MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
                      int32_t tipo, Provenance* provenance = nullptr);
 
 // memo_rallentamento: a slowdown starting at x of length l with speed v.
 // Returns 0, 17, 18, 19 or 20 (steps before an approach-board failure stay
 // done), or 25 when the 32-bit arithmetic overflows.
-int32_t MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
+ErrorCode MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
                           int32_t f_ta, int32_t d_v, Provenance* provenance = nullptr);
 
 // memo_segnale: a signal at `posizione`. May raise `tempo` to 101 (1..100).
 // Returns 0 or 16.
-int32_t MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
+ErrorCode MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
                     int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
                     int32_t& tempo, Provenance* provenance = nullptr);
 
 // memo_indicatori_v_max: a maximum-speed board at `posizione`. Returns 0 or 21.
-int32_t MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
+ErrorCode MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
                            int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
                            int16_t strisced, Provenance* provenance = nullptr);
 

@@ -44,7 +44,7 @@ const char* ErrorText(int32_t code) {
   }
 }
 
-bool ErrorRecordsPosition(int32_t code) {
+bool ErrorRecordsPosition(ErrorCode code) {
   switch (code) {
     case 6:
     case 7:

@@ -45,7 +45,7 @@ enum ErrorCode : int32_t {
 const char* ErrorText(int32_t code);
 
 // Whether a failure with this code records an error position.
-bool ErrorRecordsPosition(int32_t code);
+bool ErrorRecordsPosition(ErrorCode code);
 
 struct RunState {
   // The line name and train number as the files' own Windows-1252 text: the
@@ -62,7 +62,7 @@ struct RunState {
   const std::string& TrainFilePart() const {
     return train_file_part.empty() ? train_number : train_file_part;
   }
-  int32_t error_code = 0;
+  ErrorCode error_code = kErrNone;
   int32_t error_position = 0;
   // Non-zero: also build and write the route plan.
   int32_t compile_flag = 1;
@@ -76,7 +76,7 @@ struct RunState {
   std::string error_detail;
 
   // Sets the code (and clears any earlier source location and detail).
-  void Fail(int32_t code) {
+  void Fail(ErrorCode code) {
     error_code = code;
     error_file.clear();
     error_line = 0;
@@ -84,13 +84,13 @@ struct RunState {
     error_detail.clear();
   }
   // Sets the code and where the record that set it stands.
-  void FailAt(int32_t code, const std::string& file, int line, int column = 0) {
+  void FailAt(ErrorCode code, const std::string& file, int line, int column = 0) {
     Fail(code);
     error_file = file;
     error_line = line;
     error_column = column;
   }
-  void Fail(int32_t code, int32_t position) {
+  void Fail(ErrorCode code, int32_t position) {
     Fail(code);
     error_position = position;
   }

@@ -74,25 +74,18 @@ bool ComputeStationArea(StationRecord& station, int32_t length, bool first) {
   int64_t start = 0;
   int64_t end = 0;
   bool centred = false;
-  switch (station.kind) {
-    case 5:
-    case 6:
-      start = pos - length;
-      end = pos + kPlatformEndReach;
-      break;
-    case 7:
-    case 8:
-      start = pos - length;
-      end = pos + length;
-      break;
-    default: {
-      centred = true;
-      const double half = static_cast<double>(length) / 2.0;
-      const double extra = station.byte_4 != 0 ? kExtension : 0.0;
-      start = RoundToInt(static_cast<double>(pos) - half);
-      end = RoundToInt(static_cast<double>(pos) + half + extra);
-      break;
-    }
+  if (IsPlatformEnd(station.kind)) {
+    start = pos - length;
+    end = pos + kPlatformEndReach;
+  } else if (IsThroughStation(station.kind)) {
+    start = pos - length;
+    end = pos + length;
+  } else {
+    centred = true;
+    const double half = static_cast<double>(length) / 2.0;
+    const double extra = station.byte_4 != 0 ? kExtension : 0.0;
+    start = RoundToInt(static_cast<double>(pos) - half);
+    end = RoundToInt(static_cast<double>(pos) + half + extra);
   }
   std::optional<int32_t> start32 = ToLong(start);
   std::optional<int32_t> end32 = ToLong(end);

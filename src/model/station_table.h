@@ -5,10 +5,35 @@
 #define SC_MODEL_STATION_TABLE_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace sc {
+
+// The longest text a record holds: its byte count is stored in 16 bits.
+constexpr size_t kMaxTextBytes = 65535;
+
+// Station kinds (a station's `kind`, the second number of its line) that
+// change how its area is computed and how it is marked on the track:
+// - platform ends (5 and 6): the area runs from the position back by the
+//   length and 150 m past it; the end marker gets no countdown marks;
+// - through stations (7 and 8): the area reaches the length either side;
+// - any other kind is centred on the position;
+// - kinds from 25 upwards are unmarked: no end marker, no countdown marks.
+inline constexpr uint8_t kStationPlatformEndA = 5;
+inline constexpr uint8_t kStationPlatformEndB = 6;
+inline constexpr uint8_t kStationThroughA = 7;
+inline constexpr uint8_t kStationThroughB = 8;
+inline constexpr uint8_t kFirstUnmarkedStationKind = 25;
+
+constexpr bool IsPlatformEnd(uint8_t kind) {
+  return kind == kStationPlatformEndA || kind == kStationPlatformEndB;
+}
+constexpr bool IsThroughStation(uint8_t kind) {
+  return kind == kStationThroughA || kind == kStationThroughB;
+}
+constexpr bool IsMarkedStation(uint8_t kind) { return kind < kFirstUnmarkedStationKind; }
 
 // One slot, fields in the order they are stored in the station file.
 struct StationRecord {

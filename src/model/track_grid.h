@@ -11,6 +11,16 @@
 
 namespace sc {
 
+// Metres of track per grid cell.
+constexpr int64_t kCellMetres = 50;
+// The grid, and the route plan with it, run this far beyond the route's end.
+constexpr int64_t kTrackBeyondRoute = 7000;
+
+// A distance in metres counted in cells, unrounded.
+inline double CellsIn(int64_t metres) {
+  return static_cast<double>(metres) / static_cast<double>(kCellMetres);
+}
+
 // What stands in a cell (the cell's `kind`).
 enum CellKind : uint8_t {
   kKindFree = 0,

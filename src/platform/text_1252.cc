@@ -96,27 +96,46 @@ int ByteOf(uint32_t cp) {
   return -1;
 }
 
+// Walks UTF-8 `text` character by character: `visit(cp, sequence)` for each
+// well-formed one, `visit(kMalformed, byte)` for each byte that starts none.
+constexpr uint32_t kMalformed = 0xFFFFFFFF;
+
+template <typename Visit>
+void WalkUtf8(std::string_view text, Visit visit) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t start = i;
+    uint32_t cp = 0;
+    if (!DecodeUtf8(text, &i, &cp)) {
+      i = start + 1;
+      cp = kMalformed;
+    }
+    visit(cp, text.substr(start, i - start));
+  }
+}
+
 }  // namespace
 
 Cp1252Conversion Cp1252FromUtf8(std::string_view text, std::string* out, std::string* offender) {
   std::string bytes;
   bytes.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t start = i;
-    uint32_t cp = 0;
-    if (!DecodeUtf8(text, &i, &cp)) return Cp1252Conversion::kNotUtf8;
-    const int b = ByteOf(cp);
-    if (b < 0) {
-      const std::string first(text.substr(start, i - start));
-      // Later bytes may still be malformed: that takes precedence.
-      while (i < text.size()) {
-        if (!DecodeUtf8(text, &i, &cp)) return Cp1252Conversion::kNotUtf8;
-      }
-      *offender = first;
-      return Cp1252Conversion::kNoByte;
+  bool malformed = false;
+  std::string first_without_byte;
+  WalkUtf8(text, [&](uint32_t cp, std::string_view sequence) {
+    const int b = cp == kMalformed ? -1 : ByteOf(cp);
+    if (cp == kMalformed) {
+      malformed = true;
+    } else if (b < 0) {
+      if (first_without_byte.empty()) first_without_byte = sequence;
+    } else {
+      bytes.push_back(static_cast<char>(b));
     }
-    bytes.push_back(static_cast<char>(b));
+  });
+  // Malformed bytes anywhere take precedence over a character without a byte.
+  if (malformed) return Cp1252Conversion::kNotUtf8;
+  if (!first_without_byte.empty()) {
+    *offender = first_without_byte;
+    return Cp1252Conversion::kNoByte;
   }
   *out = std::move(bytes);
   return Cp1252Conversion::kConverted;
@@ -136,22 +155,15 @@ bool WideToCp1252(std::wstring_view text, std::string* bytes) {
 std::string Cp1252ForEditor(std::string_view text) {
   std::string bytes;
   bytes.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t start = i;
-    uint32_t cp = 0;
-    if (!DecodeUtf8(text, &i, &cp)) {
-      i = start + 1;
-      bytes.push_back('?');
-      continue;
-    }
-    const int b = ByteOf(cp);
+  WalkUtf8(text, [&](uint32_t cp, std::string_view) {
+    const int b = cp == kMalformed ? -1 : ByteOf(cp);
     if (b >= 0) {
       bytes.push_back(static_cast<char>(b));
     } else {
-      bytes.append(cp > 0xFFFF ? 2 : 1, '?');
+      // One "?" per UTF-16 unit the character takes (a malformed byte: one).
+      bytes.append(cp != kMalformed && cp > 0xFFFF ? 2 : 1, '?');
     }
-  }
+  });
   return bytes;
 }
 

@@ -22,8 +22,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int64_t kCellMetres = 50;
-
 // ---- Text helpers -------------------------------------------------------
 
 // The shortest text that reads back as the same double.

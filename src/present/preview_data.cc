@@ -11,7 +11,6 @@
 namespace sc {
 namespace {
 
-constexpr int64_t kCellMetres = 50;
 // The plan advances one metre per point, so no point of a real route lies
 // farther from its start than the plan is long; this bound is far beyond any
 // file the compiler writes and keeps every drawn number small.
@@ -44,7 +43,7 @@ std::vector<PlanPoint> PointsOf(const RoutePlan& plan) {
 int64_t RouteLength(const StationTable& stations, size_t cell_count) {
   int64_t length = stations.slots[kSlotTrainRoute].end;
   if (length > 0) return length;
-  int64_t from_grid = (static_cast<int64_t>(cell_count) - 1) * kCellMetres - 7000;
+  int64_t from_grid = (static_cast<int64_t>(cell_count) - 1) * kCellMetres - kTrackBeyondRoute;
   return std::max<int64_t>(from_grid, kCellMetres);
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/track_grid.h"
 #include "present/preview_xml.h"
 
 namespace sc {
@@ -19,7 +20,6 @@ constexpr double kLeft = 120;  // room for the lane titles
 constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kPlanMaxHeight = 520;
-constexpr double kCellMetres = 50;
 constexpr size_t kMaxPlanPoints = 4000;
 constexpr double kCharWidth = 6.2;  // estimate for 11 px sans-serif
 

@@ -261,14 +261,15 @@ std::string ViewDataJson(const ViewInput& input) {
   }
   Json j = {{"title", Utf8From1252(input.title)},
             {"routeLength", data.route_length},
-            {"cellMetres", 50},
+            {"cellMetres", kCellMetres},
             {"plan", PlanJson(data.plan)},
             {"cells", CellsJson(data.cells)},
             {"objects", ObjectsJson(data)},
             {"sources", std::move(sources)},
             {"diagnostics", std::move(diagnostics)},
             {"records", nullptr},
-            {"writers", nullptr}};
+            {"writers", nullptr},
+            {"noRecords", Utf8From1252(input.no_records_reason)}};
   if (input.provenance) ProvenanceJson(input, lines, &j);
   std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
   // "</" could close the script element the data sits in.

@@ -37,6 +37,9 @@ struct ViewInput {
   const Provenance* provenance = nullptr;  // null: not recorded
   std::vector<ViewSource> sources;
   std::vector<ViewDiagnostic> diagnostics;
+  // Shown for an object when the page holds no records (`provenance` null):
+  // why it has none.
+  std::string no_records_reason = "No records: this page was made from compiled files.";
 };
 
 // The page's data as JSON text (UTF-8, safe to embed in a <script> element:

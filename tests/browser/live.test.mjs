@@ -9,15 +9,8 @@ import { execFileSync, spawn } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { fileURLToPath } from "node:url";
-import puppeteer from "puppeteer-core";
+import { LINE, TRAIN, launchBrowser, outDir, program } from "./support.mjs";
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, "../..");
-const program = path.resolve(process.env.SC_PROGRAM || path.join(root, "build/scenario-compiler"));
-const outDir = path.resolve(process.env.SC_BROWSER_OUT || path.join(root, "build/browser-tests"));
-const LINE = "Vastro - Dreo_linea.txt";
-const TRAIN = "Vastro - Dreo_2001-.txt";
 const SIGNAL = "segnale,    6400,";
 
 let work, browser, server, url, page, trainFile, original;
@@ -63,20 +56,13 @@ async function changeFiles(change) {
 }
 
 before(async () => {
-  fs.mkdirSync(outDir, { recursive: true });
   work = fs.mkdtempSync(path.join(os.tmpdir(), "sc-live-"));
   execFileSync(program, ["emit", "--out", work]);
   trainFile = path.join(work, TRAIN);
   original = fs.readFileSync(trainFile, "latin1");
   assert.ok(original.includes(SIGNAL));
   [server, url] = await startServer(work);
-  browser = await puppeteer.launch({
-    executablePath: process.env.SC_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "sc-chromium-")),
-    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-  });
+  browser = await launchBrowser();
   page = await browser.newPage();
   await page.setViewport({ width: 1400, height: 900 });
   page.on("console", (m) => { if (m.type() === "error") problems.push("console: " + m.text()); });
@@ -136,6 +122,9 @@ test("a save that cannot be compiled keeps the last picture and says why; the ne
   await changeFiles(() => fs.unlinkSync(trainFile));  // an editor that removes it first
   assert.match(await liveStatus(), /^live-(stale|failed)/);
   assert.match(await diagnostics(), /error/);
+  // Bussoleno stays selected; its record went with the save that failed.
+  assert.match(await page.$eval("#selection-info", (e) => e.innerText),
+               /Bussoleno[\s\S]*this save did not compile/);
   await shot("06-broken-save");
   // Half a file, then the whole file at once after it.
   fs.writeFileSync(trainFile, original.slice(0, original.length / 2), "latin1");

@@ -9,16 +9,10 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { fileURLToPath, pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { pathToFileURL } from "node:url";
+import { LINE, TRAIN, launchBrowser, outDir, program } from "./support.mjs";
 import { maximumRoute } from "./maximum_route.mjs";
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, "../..");
-const program = path.resolve(process.env.SC_PROGRAM || path.join(root, "build/scenario-compiler"));
-const outDir = path.resolve(process.env.SC_BROWSER_OUT || path.join(root, "build/browser-tests"));
-const LINE = "Vastro - Dreo_linea.txt";
-const TRAIN = "Vastro - Dreo_2001-.txt";
 
 let work, browser;
 
@@ -95,15 +89,8 @@ async function search(page, text) {
 }
 
 before(async () => {
-  fs.mkdirSync(outDir, { recursive: true });
   work = fs.mkdtempSync(path.join(os.tmpdir(), "sc-view-"));
-  browser = await puppeteer.launch({
-    executablePath: process.env.SC_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), "sc-chromium-")),
-    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-  });
+  browser = await launchBrowser();
 });
 
 after(async () => {

@@ -14,9 +14,6 @@
 
 namespace sc {
 
-// The longest text a record holds: its byte count is 16 bits.
-constexpr size_t kMaxTextBytes = 65535;
-
 // The file's bytes. A longer text is cut at kMaxTextBytes; the writer of
 // the compiled files refuses such a table first.
 std::string EncodeStationFile(const StationTable& stations);

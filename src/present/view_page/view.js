@@ -862,7 +862,7 @@
         box.append(el("div", { class: "cursor-head" }, o.name));
         const id = s.recordOf(o);
         if (id >= 0) this.showRecord(box, id);
-        else box.append(el("div", { class: "muted" }, s.records.length ? "Placed by the compiler itself." : "No records: this page was made from compiled files."));
+        else box.append(el("div", { class: "muted" }, s.records.length ? "Placed by the compiler itself." : s.data.noRecords));
         if (o.cell !== undefined && o.cell >= 0 && o.cell < s.cellCount) {
           box.append(el("div", { class: "muted" }, "Stored in cell " + o.cell + ":"));
           const table = el("table", { class: "fields" });

@@ -1,9 +1,11 @@
 // Which record placed the object that stands in each grid cell: the place
-// of its keyword, what it is and its position. Kept only while diagnostics
-// are collected (a note names the record that took a cell) and for tools
-// that show a compiled scenario beside its text.
-#ifndef SC_COMPILER_PROVENANCE_H_
-#define SC_COMPILER_PROVENANCE_H_
+// of its keyword, what it is and its position, in the author's words. Kept
+// only while diagnostics are collected, so that an error or a warning about
+// a taken cell can name the record that took it ("the signal at 6400 m").
+// The viewer's record of who wrote each part of each cell is a different
+// thing: model/provenance.h.
+#ifndef SC_COMPILER_PLACEMENTS_H_
+#define SC_COMPILER_PLACEMENTS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +23,7 @@ struct Placement {
   int32_t position = 0;  // metres, as written in the record
 };
 
-class CellProvenance {
+class CellPlacements {
  public:
   // Starts keeping placements for a grid of `cells` cells (none kept before).
   void Start(size_t cells) {
@@ -57,4 +59,4 @@ class CellProvenance {
 
 }  // namespace sc
 
-#endif  // SC_COMPILER_PROVENANCE_H_
+#endif  // SC_COMPILER_PLACEMENTS_H_
