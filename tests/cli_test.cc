@@ -190,94 +190,122 @@ TEST(Cli, CompileWritesIntoOutAndNeverOverAnInput) {
   EXPECT_EQ(ReadFileOrDie(dir.File("L_linea.dat")), kSmallLine);
 }
 
-TEST(Cli, CompileReportsFileLineColumnAndPositionWithTheRecordThatTookTheCell) {
-  TempFolder dir;
-  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
-  WriteFileOrDie(dir.File("L_1-.txt"),
-                 "[generale]\r\n[segnali]\r\nsegnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n"
-                 "segnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n[fine]\r\n");
-  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
-  EXPECT_EQ(run.exit_status, 2);
-  EXPECT_EQ(run.err,
-            "L_1-.txt:4:1: error 16: the signal's cell is already taken (position 2800 m)\n"
-            "L_1-.txt:3:1: note: cell 57 was taken here by the signal at 2800 m\n");
-  // A failed check still writes the compiled files.
-  EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
-}
-
 // A misspelt keyword and a speed the profile rounds: two warnings.
 const char* const kWarnedTrain =
     "[generale]\r\nvelocita, 0, 132\r\n[segnali]\r\nsegnal, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n"
     "[fine]\r\n";
 
+// How a compile of the small line with a given train ends: its exit status,
+// what it says on standard error and whether the compiled files are written.
+TEST(Cli, CompileOutcomes) {
+  const char* const kCompiledFiles[] = {"L_linea.dat", "L_1.sim", "L_1.dat"};
+  struct Case {
+    const char* label;
+    std::string train;
+    const char* options;
+    int status;
+    std::string err;     // the whole of standard error, unless `err_part`
+    bool err_part;       // `err` need only appear in standard error
+    bool files_written;  // the three compiled files exist afterwards
+  };
+  const Case cases[] = {
+      // The error names file, line and column and the position, with the
+      // record that took the cell; a failed check still writes the files.
+      {"cell already taken",
+       "[generale]\r\n[segnali]\r\nsegnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n"
+       "segnale, 2800, 2, 4, 1, 0, 0, 2, 2,1,0, 0\r\n[fine]\r\n",
+       "", 2,
+       "L_1-.txt:4:1: error 16: the signal's cell is already taken (position 2800 m)\n"
+       "L_1-.txt:3:1: note: cell 57 was taken here by the signal at 2800 m\n",
+       false, true},
+      // --strict fails on a warning and writes nothing...
+      {"strict with a warning", kWarnedTrain, "--strict", 4, "--strict", true, false},
+      // ...and without a warning changes nothing.
+      {"strict without a warning", "[generale]\r\nvelocita, 0, 130\r\n[fine]\r\n", "--strict", 0,
+       "", false, true},
+      // An "abbattimento" at 50 m lands in cell 1, whose value is reserved:
+      // the message ends the run and nothing is written.
+      {"reserved place already set", "[generale]\r\nabbattimento, 50, 7\r\n[fine]\r\n", "", 3,
+       " Errore n. 1250\n", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempFolder dir;
+    WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+    WriteFileOrDie(dir.File("L_1-.txt"), c.train);
+    ProgramRun run =
+        RunProgram(std::string("compile L_linea.txt L_1-.txt ") + c.options, dir.path());
+    EXPECT_EQ(run.exit_status, c.status) << run.err;
+    if (c.err_part) {
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    } else {
+      EXPECT_EQ(run.err, c.err);
+    }
+    for (const char* name : kCompiledFiles) {
+      EXPECT_EQ(PathExists(dir.File(name)), c.files_written) << name;
+    }
+  }
+}
+
+TEST(Cli, PreviewStrictFailsOnAWarningAndDrawsNothing) {
+  TempFolder dir;
+  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
+  WriteFileOrDie(dir.File("L_1-.txt"), kWarnedTrain);
+  ProgramRun preview = RunProgram("preview L_linea.txt L_1-.txt --strict", dir.path());
+  EXPECT_EQ(preview.exit_status, 4);
+  EXPECT_FALSE(PathExists(dir.File("L_1_preview.svg")));
+}
+
+// The warnings' options: each row is one compile of the same files.
 TEST(Cli, WarningsOnStandardErrorWithTheirOptions) {
   TempFolder dir;
   WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
   WriteFileOrDie(dir.File("L_1-.txt"), kWarnedTrain);
-
-  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(run.err,
-            "L_1-.txt:2:1: warning: the speed 132 km/h is not a multiple of 5; the speed profile "
-            "stores 130 km/h [-Wstored-value]\n"
-            "L_1-.txt:4:1: warning: 'segnal' is not a record keyword; it is skipped; did you mean "
-            "'segnale'? [-Wunknown-keyword]\n"
-            "2 warnings generated.\n");
-  const std::string grid = ReadFileOrDie(dir.File("L_1.dat"));
-
-  ProgramRun one_off = RunProgram("compile L_linea.txt L_1-.txt -Wno-unknown-keyword", dir.path());
-  EXPECT_EQ(one_off.exit_status, 0);
-  EXPECT_EQ(one_off.err.find("segnal"), std::string::npos) << one_off.err;
-  EXPECT_NE(one_off.err.find("[-Wstored-value]"), std::string::npos) << one_off.err;
-
-  ProgramRun none = RunProgram("compile L_linea.txt L_1-.txt -w", dir.path());
-  EXPECT_EQ(none.exit_status, 0);
-  EXPECT_EQ(none.err, "");
-  EXPECT_EQ(ReadFileOrDie(dir.File("L_1.dat")), grid);
-
-  ProgramRun json =
-      RunProgram("compile L_linea.txt L_1-.txt --diagnostics=json -Wno-stored-value", dir.path());
-  EXPECT_EQ(json.err,
-            "{\"file\":\"L_1-.txt\",\"line\":4,\"column\":1,\"end_column\":7,\"severity\":"
-            "\"warning\",\"class\":\"unknown-keyword\",\"code\":0,\"message\":\"'segnal' is not a "
-            "record keyword; it is skipped; did you mean 'segnale'?\",\"notes\":[]}\n");
-
-  ProgramRun bad = RunProgram("compile L_linea.txt L_1-.txt -Wno-nonsense", dir.path());
-  EXPECT_EQ(bad.exit_status, 1);
-  EXPECT_NE(bad.err.find("unknown-keyword"), std::string::npos) << bad.err;
-}
-
-TEST(Cli, StrictFailsOnAWarningAndWritesNothing) {
-  TempFolder dir;
-  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
-  WriteFileOrDie(dir.File("L_1-.txt"), kWarnedTrain);
-  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt --strict", dir.path());
-  EXPECT_EQ(run.exit_status, 4);
-  EXPECT_NE(run.err.find("--strict"), std::string::npos) << run.err;
-  EXPECT_FALSE(PathExists(dir.File("L_1.dat")));
-  EXPECT_FALSE(PathExists(dir.File("L_1.sim")));
-  EXPECT_FALSE(PathExists(dir.File("L_linea.dat")));
-
-  ProgramRun preview = RunProgram("preview L_linea.txt L_1-.txt --strict", dir.path());
-  EXPECT_EQ(preview.exit_status, 4);
-  EXPECT_FALSE(PathExists(dir.File("L_1_preview.svg")));
-
-  // Without a warning --strict changes nothing.
-  WriteFileOrDie(dir.File("L_1-.txt"), "[generale]\r\nvelocita, 0, 130\r\n[fine]\r\n");
-  EXPECT_EQ(RunProgram("compile L_linea.txt L_1-.txt --strict", dir.path()).exit_status, 0);
-  EXPECT_TRUE(PathExists(dir.File("L_1.dat")));
-}
-
-TEST(Cli, ReservedPlaceAlreadySetEndsWithTheMessageAndWritesNothing) {
-  TempFolder dir;
-  WriteFileOrDie(dir.File("L_linea.txt"), kSmallLine);
-  // An "abbattimento" at 50 m lands in cell 1, whose value is reserved.
-  WriteFileOrDie(dir.File("L_1-.txt"), "[generale]\r\nabbattimento, 50, 7\r\n[fine]\r\n");
-  ProgramRun run = RunProgram("compile L_linea.txt L_1-.txt", dir.path());
-  EXPECT_EQ(run.exit_status, 3);
-  EXPECT_EQ(run.err, " Errore n. 1250\n");
-  for (const char* name : {"L_linea.dat", "L_1.sim", "L_1.dat"}) {
-    EXPECT_FALSE(PathExists(dir.File(name))) << name;
+  struct Case {
+    const char* options;
+    int status;
+    const char* err;      // the whole of standard error, unless null
+    const char* present;  // must appear in standard error, unless null
+    const char* absent;   // must not appear in standard error, unless null
+  };
+  const Case cases[] = {
+      {"", 0,
+       "L_1-.txt:2:1: warning: the speed 132 km/h is not a multiple of 5; the speed profile "
+       "stores 130 km/h [-Wstored-value]\n"
+       "L_1-.txt:4:1: warning: 'segnal' is not a record keyword; it is skipped; did you mean "
+       "'segnale'? [-Wunknown-keyword]\n"
+       "2 warnings generated.\n",
+       nullptr, nullptr},
+      {"-Wno-unknown-keyword", 0, nullptr, "[-Wstored-value]", "segnal"},
+      {"-w", 0, "", nullptr, nullptr},
+      {"--diagnostics=json -Wno-stored-value", 0,
+       "{\"file\":\"L_1-.txt\",\"line\":4,\"column\":1,\"end_column\":7,\"severity\":"
+       "\"warning\",\"class\":\"unknown-keyword\",\"code\":0,\"message\":\"'segnal' is not a "
+       "record keyword; it is skipped; did you mean 'segnale'?\",\"notes\":[]}\n",
+       nullptr, nullptr},
+      {"-Wno-nonsense", 1, nullptr, "unknown-keyword", nullptr},
+  };
+  std::string grid;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    ProgramRun run =
+        RunProgram(std::string("compile L_linea.txt L_1-.txt ") + c.options, dir.path());
+    EXPECT_EQ(run.exit_status, c.status) << run.err;
+    if (c.err) {
+      EXPECT_EQ(run.err, c.err);
+    }
+    if (c.present) {
+      EXPECT_NE(run.err.find(c.present), std::string::npos) << run.err;
+    }
+    if (c.absent) {
+      EXPECT_EQ(run.err.find(c.absent), std::string::npos) << run.err;
+    }
+    // Warnings never change a compiled byte.
+    if (c.status == 0) {
+      const std::string now = ReadFileOrDie(dir.File("L_1.dat"));
+      if (grid.empty()) grid = now;
+      EXPECT_EQ(now, grid);
+    }
   }
 }
 

@@ -4,26 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/builtin_run.h"
 #include "compiler/compile.h"
-#include "documents/documents.h"
 #include "test_support.h"
 
 namespace sc::testing {
 namespace {
-
-// Compiles the built-in scenario in memory, as the run does.
-Compilation CompileBuiltIn() {
-  std::vector<Document> documents = ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber);
-  CompileInput input{documents[0].file_name, documents[0].bytes, documents[1].file_name,
-                     documents[1].bytes};
-  RunState state;
-  state.line_name = kBuiltInLineName;
-  state.train_number = kBuiltInTrainNumber;
-  Compilation compilation;
-  CompileScenario(input, state, compilation);
-  return compilation;
-}
 
 class DumpCli : public ::testing::Test {
  protected:
@@ -36,7 +21,7 @@ class DumpCli : public ::testing::Test {
     return nlohmann::json::parse(run.out);
   }
   TempFolder dir_;
-  Compilation model_ = CompileBuiltIn();
+  Compilation model_ = CompileBuiltInScenario();
 };
 
 TEST_F(DumpCli, GridJsonHoldsEveryCellOfTheModel) {

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -19,11 +17,6 @@ namespace {
 const char* const kSmallLine =
     "[generale]\r\nlunghezza percorso, 10000\r\n[curve]\r\ncurvad2, 1000, 500\r\n[fine]\r\n";
 const char* const kSmallTrain = "[generale]\r\n[fine]\r\n";
-
-int Shell(const std::string& command) {
-  int raw = std::system(command.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
 
 std::string Program() { return ShellQuote(SC_PROGRAM); }
 

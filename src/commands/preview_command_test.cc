@@ -17,22 +17,16 @@
 namespace sc {
 namespace {
 
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using testing::Count;
 
 class PreviewCommandTest : public ::testing::Test {
  protected:
   PreviewCommandTest() {
     state_.line_name = kBuiltInLineName;
     state_.train_number = kBuiltInTrainNumber;
-    line_file_ = JoinPath("in", LineDescriptionFileName(state_.line_name));
-    train_file_ = JoinPath("in", TrainServiceFileName(state_.line_name, state_.train_number));
-    for (const Document& d : ScenarioDocuments(state_.line_name, state_.train_number)) {
-      env_.files[JoinPath("in", d.file_name)] = d.bytes;
-    }
+    const testing::ScenarioTextFiles files = testing::PutBuiltInDocuments(env_, "in");
+    line_file_ = files.line_file;
+    train_file_ = files.train_file;
   }
 
   int FromTexts(const std::string& output = "") {
@@ -93,9 +87,7 @@ TEST_F(PreviewCommandTest, NeverOverwritesAnInput) {
 class PreviewCompiledTest : public ::testing::Test {
  protected:
   PreviewCompiledTest() {
-    testing::RecordingUi ui;
-    std::ostringstream err;
-    EXPECT_EQ(RunBuiltInScenario(env_, ui, "out", err), 0);
+    testing::RunBuiltInScenarioInto(env_, "out");
     state_.line_name = kBuiltInLineName;
     state_.train_number = kBuiltInTrainNumber;
     plan_ = JoinPath("out", RoutePlanFileName(state_));

@@ -5,11 +5,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/builtin_run.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
-#include "documents/documents.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
@@ -17,11 +16,9 @@ namespace {
 class ViewCommandTest : public ::testing::Test {
  protected:
   ViewCommandTest() {
-    line_file_ = JoinPath("in", LineDescriptionFileName(kBuiltInLineName));
-    train_file_ = JoinPath("in", TrainServiceFileName(kBuiltInLineName, kBuiltInTrainNumber));
-    for (const Document& d : ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber)) {
-      env_.files[JoinPath("in", d.file_name)] = d.bytes;
-    }
+    const testing::ScenarioTextFiles files = testing::PutBuiltInDocuments(env_, "in");
+    line_file_ = files.line_file;
+    train_file_ = files.train_file;
   }
 
   int Run(const std::string& output = "") {
@@ -77,11 +74,7 @@ TEST_F(ViewCommandTest, NeverOverwritesAnInput) {
 
 TEST_F(ViewCommandTest, FromCompiledFilesHasNoRecords) {
   RunState state;
-  state.line_name = kBuiltInLineName;
-  state.train_number = kBuiltInTrainNumber;
-  CompileInput input{line_file_, env_.files[line_file_], train_file_, env_.files[train_file_]};
-  Compilation compilation;
-  CompileScenario(input, state, compilation);
+  const Compilation compilation = testing::CompileBuiltInScenario(nullptr, &state);
   ASSERT_TRUE(WriteCompiledFiles(env_, "out", state, compilation).ok());
   ViewOptions options;
   options.compiled = {JoinPath("out", RoutePlanFileName(state)),

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_run.h"
-#include "documents/documents.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
@@ -35,13 +34,10 @@ class FakeServer : public LiveServer {
 class ViewServeTest : public ::testing::Test {
  protected:
   ViewServeTest() {
-    options_.line_file = JoinPath("in", LineDescriptionFileName(kBuiltInLineName));
-    options_.train_file =
-        JoinPath("in", TrainServiceFileName(kBuiltInLineName, kBuiltInTrainNumber));
+    const testing::ScenarioTextFiles files = testing::PutBuiltInDocuments(env_, "in");
+    options_.line_file = files.line_file;
+    options_.train_file = files.train_file;
     options_.serve = true;
-    for (const Document& d : ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber)) {
-      env_.files[JoinPath("in", d.file_name)] = d.bytes;
-    }
     env_.folders.insert("in");
     original_ = env_.files[options_.train_file];
   }

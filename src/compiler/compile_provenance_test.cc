@@ -4,33 +4,17 @@
 
 #include "test_support.h"
 
-#include "app/builtin_run.h"
 #include "compiler/compile.h"
-#include "documents/documents.h"
 #include "model/provenance.h"
 
 namespace sc {
 namespace {
 
+const char* const kLineFile = "Vastro - Dreo_linea.txt";
+const char* const kTrainFile = "Vastro - Dreo_2001-.txt";
+
 class CompileProvenanceTest : public ::testing::Test {
  protected:
-  // Compiles the built-in scenario, with a recorder when given one.
-  Compilation Compile(Provenance* provenance, RunState* state) {
-    state->line_name = kBuiltInLineName;
-    state->train_number = kBuiltInTrainNumber;
-    CompileInput input{"line.txt", std::string(), "train.txt", std::string()};
-    for (const Document& d : ScenarioDocuments(state->line_name, state->train_number)) {
-      if (d.file_name == LineDescriptionFileName(state->line_name)) input.line_text = d.bytes;
-      if (d.file_name == TrainServiceFileName(state->line_name, state->train_number)) {
-        input.train_text = d.bytes;
-      }
-    }
-    Compilation c;
-    c.provenance = provenance;
-    CompileScenario(input, *state, c);
-    return c;
-  }
-
   // The record read from `file` at `line`.
   static const SourceRecord* At(const Provenance& p, const std::string& file, int line, int* id) {
     for (size_t i = 0; i < p.records().size(); ++i) {
@@ -46,8 +30,8 @@ class CompileProvenanceTest : public ::testing::Test {
 TEST_F(CompileProvenanceTest, RecordingChangesNothingCompiled) {
   RunState plain_state, recorded_state;
   Provenance p;
-  Compilation plain = Compile(nullptr, &plain_state);
-  Compilation recorded = Compile(&p, &recorded_state);
+  Compilation plain = testing::CompileBuiltInScenario(nullptr, &plain_state);
+  Compilation recorded = testing::CompileBuiltInScenario(&p, &recorded_state);
   ASSERT_TRUE(plain.grid && recorded.grid);
   EXPECT_EQ(plain.grid->cells(), recorded.grid->cells());
   EXPECT_EQ(plain.stations.slots, recorded.stations.slots);
@@ -67,12 +51,12 @@ TEST_F(CompileProvenanceTest, RecordingChangesNothingCompiled) {
 TEST_F(CompileProvenanceTest, SignalsProfilesAndStationsNameTheirRecords) {
   RunState state;
   Provenance p;
-  Compilation c = Compile(&p, &state);
+  Compilation c = testing::CompileBuiltInScenario(&p, &state);
   ASSERT_EQ(state.error_code, 0);
 
   // "segnale, 2800, ..." on line 33: its cell 57 and countdown cells 55 to 49.
   int signal = kNoRecord;
-  const SourceRecord* r = At(p, "train.txt", 33, &signal);
+  const SourceRecord* r = At(p, kTrainFile, 33, &signal);
   ASSERT_NE(r, nullptr);
   EXPECT_NE(r->keyword.find("segnale"), std::string::npos);
   EXPECT_EQ(p.WriterOf(57, CellPart::kObject), signal);
@@ -82,14 +66,14 @@ TEST_F(CompileProvenanceTest, SignalsProfilesAndStationsNameTheirRecords) {
   // "velocita, 900, 130" on line 11 set the speed from cell 18 up to the
   // next speed record's cell (3000 m: cell 60).
   int speed = kNoRecord;
-  ASSERT_NE(At(p, "train.txt", 11, &speed), nullptr);
+  ASSERT_NE(At(p, kTrainFile, 11, &speed), nullptr);
   EXPECT_EQ(p.WriterOf(18, CellPart::kSpeed), speed);
   EXPECT_EQ(p.WriterOf(59, CellPart::kSpeed), speed);
   EXPECT_NE(p.WriterOf(60, CellPart::kSpeed), speed);
 
   // "stazione, 9850, ..." on line 20 filled station slot 3.
   int station = kNoRecord;
-  const SourceRecord* s = At(p, "train.txt", 20, &station);
+  const SourceRecord* s = At(p, kTrainFile, 20, &station);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->slots, std::vector<int>{3});
   EXPECT_EQ(c.stations.slots[3].name, "Castelletto");
@@ -101,7 +85,7 @@ TEST_F(CompileProvenanceTest, SignalsProfilesAndStationsNameTheirRecords) {
     if (c.grid->cells()[i].kind != kKindMaxSpeedBoard) continue;
     int writer = p.WriterOf(static_cast<int64_t>(i), CellPart::kObject);
     ASSERT_NE(writer, kNoRecord);
-    EXPECT_EQ(p.records()[writer].file, "line.txt");
+    EXPECT_EQ(p.records()[writer].file, kLineFile);
     EXPECT_NE(p.records()[writer].keyword.find("indicatori_v"), std::string::npos);
   }
 }

@@ -13,12 +13,7 @@
 namespace sc {
 namespace {
 
-bool HasTemporary(const std::string& folder) {
-  for (const auto& e : std::filesystem::directory_iterator(folder)) {
-    if (e.path().filename().string().find(".tmp-") != std::string::npos) return true;
-  }
-  return false;
-}
+using testing::HasTemporaryFile;
 
 // Starts replacing two files, one still being written and one synced, then
 // raises `signal_number`; exits 3 when setting up fails.
@@ -28,7 +23,7 @@ void RaiseWhileWriting(Env* env, const std::string& folder, int signal_number) {
   if (!env->NewReplacingFile(folder + "/a.dat", &writing).ok() ||
       !env->NewReplacingFile(folder + "/b.dat", &synced).ok() ||
       !writing->Append(std::string(3 << 20, 'x')).ok() || !synced->Sync().ok() ||
-      !HasTemporary(folder)) {
+      !HasTemporaryFile(folder)) {
     std::exit(3);
   }
   ::raise(signal_number);
@@ -41,7 +36,7 @@ TEST(PosixEnv, ASignalRemovesTheLiveTemporariesAndEndsWithTheSignal) {
     Env* env = Env::Default();  // installs the handlers
     EXPECT_EXIT(RaiseWhileWriting(env, dir.path(), signal_number),
                 ::testing::KilledBySignal(signal_number), "");
-    EXPECT_FALSE(HasTemporary(dir.path())) << signal_number;
+    EXPECT_FALSE(HasTemporaryFile(dir.path())) << signal_number;
   }
 }
 

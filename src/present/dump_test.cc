@@ -8,25 +8,22 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "commands/dump_command.h"
 #include "platform/mem_env.h"
+#include "test_support.h"
 
 namespace sc {
 namespace {
 
 using nlohmann::json;
 
-// Little-endian builders for hand-made files.
-std::string Le(uint64_t v, int width) {
-  std::string out;
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-  return out;
-}
-std::string U8(uint8_t v) { return Le(v, 1); }
-std::string I16(int16_t v) { return Le(static_cast<uint16_t>(v), 2); }
-std::string I32(int32_t v) { return Le(static_cast<uint32_t>(v), 4); }
-std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
+using testing::F64;
+using testing::I16;
+using testing::U8;
+using testing::Variant;
 
 std::string Cell(uint8_t kind, int16_t a, int16_t b, int16_t c, int16_t d, uint8_t timing,
                  uint8_t countdown, uint8_t mountain, uint8_t speed, uint8_t gradient,
@@ -41,12 +38,18 @@ const std::string kEmptyCell(15, '\0');
 std::string Record(uint8_t kind, int32_t start, int32_t end, int32_t position,
                    const std::string& name, int16_t w1 = 0, int16_t w3 = 0, int16_t w4 = 0,
                    int16_t w5 = 0, int32_t time_s = 0) {
-  return U8(kind) + I32(start) + I32(end) + I32(position) + U8(0) + Le(name.size(), 2) + name +
-         I16(w1) + I16(0) + I16(w3) + I16(w4) + I16(w5) + std::string(4, '\0') + I32(time_s);
+  return testing::StationRecordBytes({.kind = kind,
+                                      .start = start,
+                                      .end = end,
+                                      .position = position,
+                                      .name = name,
+                                      .word_1 = w1,
+                                      .word_3 = w3,
+                                      .word_4 = w4,
+                                      .word_5 = w5,
+                                      .time_s = time_s});
 }
 const std::string kEmptyRecord(34, '\0');
-
-std::string Variant(uint16_t code, const std::string& value = "") { return Le(code, 2) + value; }
 
 struct DumpResult {
   int status;
@@ -92,24 +95,31 @@ TEST(DumpGrid, TextShowsEveryCellWithContentAndNamesItsKind) {
   }
 }
 
+// Each field of `doc` named by a JSON pointer holds its expected value.
+void ExpectFields(const json& doc, const std::vector<std::pair<std::string, json>>& fields) {
+  for (const auto& [pointer, value] : fields) {
+    ASSERT_TRUE(doc.contains(json::json_pointer(pointer))) << pointer;
+    EXPECT_EQ(doc.at(json::json_pointer(pointer)), value) << pointer;
+  }
+}
+
 TEST(DumpGrid, JsonHasTheSameCells) {
   MemEnv env;
   env.files["/f/L_2001.dat"] = SampleGrid();
   DumpResult r = Dump(env, "/f/L_2001.dat", true);
   ASSERT_EQ(r.status, 0) << r.err;
   json doc = json::parse(r.out);
-  EXPECT_EQ(doc["file"], "grid");
-  EXPECT_EQ(doc["cell_count"], 7);
   ASSERT_EQ(doc["cells"].size(), 4u);
-  const json& signal = doc["cells"][2];
-  EXPECT_EQ(signal["index"], 4);
-  EXPECT_EQ(signal["centre_m"], 150);
-  EXPECT_EQ(signal["kind"], 1);
-  EXPECT_EQ(signal["kind_name"], "signal");
-  EXPECT_EQ(signal["value_c"], -5);
-  EXPECT_EQ(signal["timing"], 101);
-  EXPECT_EQ(signal["gradient_code"], 98);
-  EXPECT_EQ(doc["cells"][3]["kind_name"], "kind 9");
+  ExpectFields(doc, {{"/file", "grid"},
+                     {"/cell_count", 7},
+                     {"/cells/2/index", 4},
+                     {"/cells/2/centre_m", 150},
+                     {"/cells/2/kind", 1},
+                     {"/cells/2/kind_name", "signal"},
+                     {"/cells/2/value_c", -5},
+                     {"/cells/2/timing", 101},
+                     {"/cells/2/gradient_code", 98},
+                     {"/cells/3/kind_name", "kind 9"}});
 }
 
 // Stations: slot 1 a station, slot 80 a sign, header slots 81, 85 and 86.
@@ -160,19 +170,18 @@ TEST(DumpStations, JsonConvertsNamesToUtf8) {
   DumpResult r = Dump(env, "/f/L_2001.sim", true);
   ASSERT_EQ(r.status, 0) << r.err;
   json doc = json::parse(r.out);
-  EXPECT_EQ(doc["file"], "stations");
-  const json& slots = doc["slots"];
-  ASSERT_EQ(slots.size(), 5u);
-  EXPECT_EQ(slots[0]["slot"], 1);
-  EXPECT_EQ(slots[0]["role"], "station");
-  EXPECT_EQ(slots[0]["fields"]["name"], "Citt\xC3\xA0");
-  EXPECT_EQ(slots[0]["fields"]["time_s"], 28800);
-  EXPECT_EQ(slots[1]["role"], "sign");
-  EXPECT_EQ(slots[1]["fields"]["text"], "Sosta \xE2\x82\xAC\xC2\x81");
-  EXPECT_EQ(slots[2]["fields"]["second"], 350);
-  EXPECT_EQ(slots[3]["fields"]["line_name"], "Vastro - Dreo");
-  EXPECT_EQ(slots[3]["fields"]["competition_code"], -42);
-  EXPECT_EQ(slots[4]["fields"]["clock_minutes"], 15);
+  ASSERT_EQ(doc["slots"].size(), 5u);
+  ExpectFields(doc, {{"/file", "stations"},
+                     {"/slots/0/slot", 1},
+                     {"/slots/0/role", "station"},
+                     {"/slots/0/fields/name", "Citt\xC3\xA0"},
+                     {"/slots/0/fields/time_s", 28800},
+                     {"/slots/1/role", "sign"},
+                     {"/slots/1/fields/text", "Sosta \xE2\x82\xAC\xC2\x81"},
+                     {"/slots/2/fields/second", 350},
+                     {"/slots/3/fields/line_name", "Vastro - Dreo"},
+                     {"/slots/3/fields/competition_code", -42},
+                     {"/slots/4/fields/clock_minutes", 15}});
 }
 
 // Plan of four metres: starting values, one computed point, one empty.
@@ -195,13 +204,12 @@ TEST(DumpPlan, TextAndJsonShowEveryMetreWithItsTypes) {
   DumpResult js = Dump(env, "/f/L_linea.dat", true);
   ASSERT_EQ(js.status, 0) << js.err;
   json doc = json::parse(js.out);
-  EXPECT_EQ(doc["metre_count"], 4);
-  const json& points = doc["points"];
-  ASSERT_EQ(points.size(), 4u);
-  EXPECT_EQ(points[1]["y"], json({{"type", "int16"}, {"value", 1}}));
-  EXPECT_EQ(points[2]["x"]["type"], "double");
-  EXPECT_EQ(points[2]["x"]["value"].get<double>(), 0.1);
-  EXPECT_EQ(points[3]["x"], json({{"type", "empty"}}));
+  ASSERT_EQ(doc["points"].size(), 4u);
+  ExpectFields(doc, {{"/metre_count", 4},
+                     {"/points/1/y", {{"type", "int16"}, {"value", 1}}},
+                     {"/points/2/x/type", "double"},
+                     {"/points/3/x", {{"type", "empty"}}}});
+  EXPECT_EQ(doc["points"][2]["x"]["value"].get<double>(), 0.1);
 }
 
 TEST(DumpCommand, KindComesFromTheNameUnlessGiven) {

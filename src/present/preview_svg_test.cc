@@ -2,142 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/builtin_run.h"
-#include "compiler/compiled_files.h"
-#include "documents/documents.h"
-#include "platform/mem_env.h"
 #include "present/preview_data.h"
 #include "test_support.h"
+#include "xml_check.h"
 
 namespace sc {
 namespace {
 
-// ---- A small XML checker: balanced tags, quoted attributes, entities -----
-
-bool ValidEntity(const std::string& s, size_t at) {
-  size_t end = s.find(';', at);
-  if (end == std::string::npos || end - at > 8) return false;
-  std::string e = s.substr(at + 1, end - at - 1);
-  return e == "amp" || e == "lt" || e == "gt" || e == "quot" || e == "apos";
-}
-
-bool ValidUtf8(const std::string& s) {
-  for (size_t i = 0; i < s.size();) {
-    auto b = static_cast<unsigned char>(s[i]);
-    size_t n = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : 99;
-    if (n == 99 || i + n >= s.size() + (n == 0)) return false;
-    if (b < 0x20 && b != '\n' && b != '\t' && b != '\r') return false;
-    for (size_t k = 1; k <= n; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += n + 1;
-  }
-  return true;
-}
-
-// Empty when `xml` is well-formed; otherwise what is wrong and where.
-std::string XmlProblem(const std::string& xml) {
-  if (!ValidUtf8(xml)) return "not UTF-8";
-  std::vector<std::string> open;
-  size_t i = xml.rfind("?>", 100);
-  i = (xml.rfind("<?xml", 0) == 0 && i != std::string::npos) ? i + 2 : 0;
-  bool root_seen = false;
-  auto is_name = [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
-  };
-  while (i < xml.size()) {
-    char c = xml[i];
-    if (c == '&') {
-      if (!ValidEntity(xml, i)) return "bad entity at " + std::to_string(i);
-      ++i;
-    } else if (c == '>') {
-      return "stray > at " + std::to_string(i);
-    } else if (c != '<') {
-      if (open.empty() && !std::isspace(static_cast<unsigned char>(c)))
-        return "text outside the root";
-      ++i;
-    } else if (xml.compare(i, 2, "</") == 0) {
-      size_t end = xml.find('>', i);
-      if (end == std::string::npos || open.empty() ||
-          xml.substr(i + 2, end - i - 2) != open.back()) {
-        return "unbalanced end tag at " + std::to_string(i);
-      }
-      open.pop_back();
-      i = end + 1;
-    } else {
-      size_t j = i + 1;
-      while (j < xml.size() && is_name(xml[j])) ++j;
-      std::string name = xml.substr(i + 1, j - i - 1);
-      if (name.empty()) return "empty tag name at " + std::to_string(i);
-      if (open.empty() && root_seen) return "second root at " + std::to_string(i);
-      root_seen = true;
-      for (;;) {
-        while (j < xml.size() && std::isspace(static_cast<unsigned char>(xml[j]))) ++j;
-        if (j >= xml.size()) return "unterminated tag " + name;
-        if (xml[j] == '>' || xml.compare(j, 2, "/>") == 0) break;
-        size_t k = j;
-        while (k < xml.size() && is_name(xml[k])) ++k;
-        if (k == j || xml.compare(k, 2, "=\"") != 0) return "bad attribute at " + std::to_string(j);
-        size_t close = xml.find('"', k + 2);
-        if (close == std::string::npos) return "unquoted attribute at " + std::to_string(j);
-        for (size_t v = k + 2; v < close; ++v) {
-          if (xml[v] == '<' || (xml[v] == '&' && !ValidEntity(xml, v)))
-            return "bad attribute value at " + std::to_string(v);
-        }
-        j = close + 1;
-      }
-      if (xml[j] == '>') open.push_back(name);
-      i = j + (xml[j] == '>' ? 1 : 2);
-    }
-  }
-  if (!open.empty()) return "unclosed <" + open.back() + ">";
-  return root_seen ? "" : "no root element";
-}
-
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
+using testing::Count;
 
 std::string ClassOf(const std::string& cls) { return "class=\"" + cls + "\""; }
 
-TEST(PreviewSvg, CheckerRejectsBrokenXml) {
-  EXPECT_EQ(XmlProblem("<svg><g a=\"1\"/><text>a &amp; b</text></svg>"), "");
-  for (const char* bad : {"<svg><g></svg>", "<svg a=1/>", "<svg>a & b</svg>", "<svg>x</svg><svg/>",
-                          "<svg a=\"<\"/>", "<svg>\xE0</svg>"}) {
-    EXPECT_NE(XmlProblem(bad), "") << bad;
-  }
-}
-
 // ---- The built-in scenario -------------------------------------------------
 
-struct BuiltIn {
-  std::string plan, stations, grid;
-};
-
-BuiltIn CompileBuiltIn() {
-  MemEnv env;
-  testing::RecordingUi ui;
-  std::ostringstream err;
-  EXPECT_EQ(RunBuiltInScenario(env, ui, "out", err), 0) << err.str();
-  RunState state;
-  state.line_name = kBuiltInLineName;
-  state.train_number = kBuiltInTrainNumber;
-  return {env.files[JoinPath("out", RoutePlanFileName(state))],
-          env.files[JoinPath("out", StationFileName(state))],
-          env.files[JoinPath("out", GridFileName(state))]};
-}
-
 TEST(PreviewSvg, BuiltInScenarioMarksEveryObjectOnce) {
-  const BuiltIn files = CompileBuiltIn();
+  const testing::BuiltInCompiledFiles files = testing::CompileBuiltInScenarioFiles();
   struct Kind {
     const char* cls;
     size_t count;
@@ -151,7 +36,7 @@ TEST(PreviewSvg, BuiltInScenarioMarksEveryObjectOnce) {
                                  files.stations, files.grid, &error);
     ASSERT_TRUE(data) << error;
     std::string svg = RenderPreviewSvg(*data);
-    EXPECT_EQ(XmlProblem(svg), "") << with_plan;
+    testing::ExpectWellFormedXml(svg, with_plan ? "with plan" : "without plan");
     for (const Kind& k : kinds) {
       EXPECT_EQ(Count(svg, ClassOf(k.cls)), k.count) << k.cls;
       EXPECT_EQ(Count(svg, ClassOf(std::string("plan-") + k.cls)), with_plan ? k.count : 0)
@@ -196,7 +81,7 @@ PreviewData MadeUpRoute(int64_t length) {
 TEST(PreviewSvg, AxisSpansTheRouteAndSizeStaysBounded) {
   for (int64_t length : {1000, 40000, 1000000}) {
     std::string svg = RenderPreviewSvg(MadeUpRoute(length));
-    EXPECT_EQ(XmlProblem(svg), "") << length;
+    testing::ExpectWellFormedXml(svg, std::to_string(length));
     EXPECT_EQ(
         Count(svg, "class=\"axis\" data-from=\"0\" data-to=\"" + std::to_string(length) + "\""),
         1u);
@@ -217,7 +102,7 @@ TEST(PreviewSvg, NamesAreConvertedAndEscaped) {
   data.stations.slots[1].name = "Citt\xE0 <\"A&B\">\x01";
   data.stations.slots[80].name = "GALLERIA '\x80'";
   std::string svg = RenderPreviewSvg(data);
-  EXPECT_EQ(XmlProblem(svg), "");
+  testing::ExpectWellFormedXml(svg);
   EXPECT_NE(svg.find("Citt\xC3\xA0 &lt;&quot;A&amp;B&quot;&gt;\xEF\xBF\xBD"), std::string::npos);
   EXPECT_NE(svg.find("GALLERIA &apos;\xE2\x82\xAC&apos;"), std::string::npos);
 }
@@ -304,7 +189,7 @@ TEST(PreviewSvg, HugeAndTinyCoordinatesStayWellFormed) {
     PreviewData data = MadeUpRoute(1000);
     (*data.plan)[500] = {v, -v};
     std::string svg = RenderPreviewSvg(data);
-    EXPECT_EQ(XmlProblem(svg), "") << v;
+    testing::ExpectWellFormedXml(svg, std::to_string(v));
     EXPECT_TRUE(PrintableAscii(svg)) << v;
   }
 }
@@ -313,7 +198,7 @@ TEST(PreviewSvg, EmptyPlanGivesANoteInstead) {
   PreviewData data = MadeUpRoute(1000);
   data.plan->clear();
   std::string svg = RenderPreviewSvg(data);
-  EXPECT_EQ(XmlProblem(svg), "");
+  testing::ExpectWellFormedXml(svg);
   EXPECT_EQ(Count(svg, ClassOf("no-plan-note")), 1u);
   EXPECT_EQ(Count(svg, ClassOf("plan-signal")), 0u);
   EXPECT_EQ(Count(svg, ClassOf("signal")), 1u);

@@ -168,31 +168,18 @@ TEST(CompiledFiles, RoutePlanStreamsInLargeBlocks) {
 
 // ---- Decoders
 
-// Little-endian builders for hand-made files.
-std::string U8(uint8_t v) { return std::string(1, static_cast<char>(v)); }
-std::string Le(uint64_t v, int width) {
-  std::string out;
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-  return out;
-}
-std::string I16(int16_t v) { return Le(static_cast<uint16_t>(v), 2); }
-std::string I32(int32_t v) { return Le(static_cast<uint32_t>(v), 4); }
-std::string F64(double v) { return Le(std::bit_cast<uint64_t>(v), 8); }
-std::string Text(const std::string& s) { return Le(s.size(), 2) + s; }
-
-std::string RecordBytes(const StationRecord& r) {
-  return U8(r.kind) + I32(r.start) + I32(r.end) + I32(r.position) + U8(r.byte_1) + Text(r.name) +
-         I16(r.word_1) + I16(r.word_2) + I16(r.word_3) + I16(r.word_4) + I16(r.word_5) +
-         U8(r.byte_2) + U8(r.byte_3) + U8(r.byte_4) + U8(r.byte_5) + I32(r.time_s);
-}
+using testing::F64;
+using testing::I16;
+using testing::I32;
+using testing::Le;
+using testing::U8;
+using testing::Variant;
 
 std::string TableBytes(const StationTable& t) {
   std::string out;
-  for (const StationRecord& r : t.slots) out += RecordBytes(r);
+  for (const StationRecord& r : t.slots) out += testing::StationRecordBytes(r);
   return out;
 }
-
-std::string Variant(uint16_t code, const std::string& value = "") { return Le(code, 2) + value; }
 
 void ExpectFailsAt(bool ok, const std::string& error, size_t offset, const std::string& what) {
   EXPECT_FALSE(ok);
@@ -212,19 +199,6 @@ TEST(DecodeGrid, ReadsEveryFieldOfEveryCellInOrder) {
   EXPECT_EQ(cells[0], TrackCell{});
   const TrackCell expected{12, 5121, -2, 300, -32768, 101, 71, 2, 20, 255, 3};
   EXPECT_EQ(cells[1], expected);
-}
-
-TEST(DecodeGrid, RejectsSizesThatAreNotWholeCells) {
-  struct Case {
-    size_t size;
-    size_t offset;
-  };
-  for (const Case c : {Case{0, 0}, Case{14, 0}, Case{31, 30}, Case{44, 30}}) {
-    std::vector<TrackCell> cells;
-    std::string error;
-    bool ok = DecodeGridFile(std::string(c.size, '\0'), &cells, &error);
-    ExpectFailsAt(ok, error, c.offset, "grid");
-  }
 }
 
 StationTable SampleTable() {
@@ -254,37 +228,6 @@ TEST(DecodeStations, EmptyTableIs2958Bytes) {
   EXPECT_FALSE(DecodeStationFile(std::string(2957, '\0'), &decoded, &error));
 }
 
-TEST(DecodeStations, MalformedFilesGiveTheOffsetOfTheFault) {
-  const std::string good = TableBytes(SampleTable());
-  // Slot 0 takes bytes 0..33; slot 1 starts at 34 and its name count sits at
-  // 34 + 14 = 48.
-  std::string count_past_end = good.substr(0, 48) + Le(500, 2) + "abc";
-  std::string huge_count = good;
-  huge_count.replace(48, 2, Le(0xFFFF, 2));
-  struct Case {
-    const char* label;
-    std::string bytes;
-    size_t offset;
-    const char* what;
-  };
-  const Case cases[] = {
-      {"empty", "", 0, "station record 0 (field kind)"},
-      {"cut inside slot 1 end", good.substr(0, 34 + 7), 34 + 5, "station record 1 (field end)"},
-      {"cut before time_s of last slot", good.substr(0, good.size() - 2), good.size() - 4,
-       "station record 86 (field time_s)"},
-      {"count past end", count_past_end, 48, "name count 500"},
-      {"count 65535", huge_count, 48, "name count 65535"},
-      {"byte left over", good + "x", good.size(), "1 bytes left over"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    StationTable decoded;
-    std::string error;
-    bool ok = DecodeStationFile(c.bytes, &decoded, &error);
-    ExpectFailsAt(ok, error, c.offset, c.what);
-  }
-}
-
 TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
   const double minus_zero = -0.0;
   const std::string bytes =
@@ -310,28 +253,71 @@ TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
   EXPECT_EQ(plan.x[3].value, 0);
 }
 
-TEST(DecodeRoutePlan, MalformedFilesGiveTheOffsetOfTheFault) {
+enum class FileKind { kGrid, kStations, kPlan };
+
+// Decodes `bytes` as a file of `kind`; false with `error` set when malformed.
+bool Decode(FileKind kind, const std::string& bytes, std::string* error) {
+  switch (kind) {
+    case FileKind::kGrid: {
+      std::vector<TrackCell> cells;
+      return DecodeGridFile(bytes, &cells, error);
+    }
+    case FileKind::kStations: {
+      StationTable decoded;
+      return DecodeStationFile(bytes, &decoded, error);
+    }
+    case FileKind::kPlan: {
+      DecodedPlan plan;
+      return DecodeRoutePlan(bytes, &plan, error);
+    }
+  }
+  return true;
+}
+
+TEST(Decoders, MalformedFilesGiveTheOffsetOfTheFault) {
+  const std::string good = TableBytes(SampleTable());
+  // Slot 0 takes bytes 0..33; slot 1 starts at 34 and its name count sits at
+  // 34 + 14 = 48.
+  std::string count_past_end = good.substr(0, 48) + Le(500, 2) + "abc";
+  std::string huge_count = good;
+  huge_count.replace(48, 2, Le(0xFFFF, 2));
   const std::string two = Variant(2, I16(0)) + Variant(2, I16(1));  // 8 bytes
   struct Case {
     const char* label;
+    FileKind kind;
     std::string bytes;
     size_t offset;
     const char* what;
   };
   const Case cases[] = {
-      {"empty", "", 0, "empty route plan"},
-      {"unknown code", two + Variant(7, F64(1)), 8, "unknown plan element type code 7"},
-      {"code 3 is not a type", two + Variant(3, I32(1)), 8, "type code 3"},
-      {"truncated double", two + Variant(5, "1234567"), 10, "truncated double"},
-      {"truncated int16", two + Variant(2, "x"), 10, "truncated int16"},
-      {"one byte of a code", two + "\x05", 8, "truncated plan element type code"},
-      {"odd count", two + Variant(0), 10, "odd number of plan elements (3)"},
+      // The grid: sizes that are not whole cells.
+      {"grid of 0 bytes", FileKind::kGrid, std::string(0, '\0'), 0, "grid"},
+      {"grid of 14 bytes", FileKind::kGrid, std::string(14, '\0'), 0, "grid"},
+      {"grid of 31 bytes", FileKind::kGrid, std::string(31, '\0'), 30, "grid"},
+      {"grid of 44 bytes", FileKind::kGrid, std::string(44, '\0'), 30, "grid"},
+      // The station table.
+      {"empty", FileKind::kStations, "", 0, "station record 0 (field kind)"},
+      {"cut inside slot 1 end", FileKind::kStations, good.substr(0, 34 + 7), 34 + 5,
+       "station record 1 (field end)"},
+      {"cut before time_s of last slot", FileKind::kStations, good.substr(0, good.size() - 2),
+       good.size() - 4, "station record 86 (field time_s)"},
+      {"count past end", FileKind::kStations, count_past_end, 48, "name count 500"},
+      {"count 65535", FileKind::kStations, huge_count, 48, "name count 65535"},
+      {"byte left over", FileKind::kStations, good + "x", good.size(), "1 bytes left over"},
+      // The route plan.
+      {"empty", FileKind::kPlan, "", 0, "empty route plan"},
+      {"unknown code", FileKind::kPlan, two + Variant(7, F64(1)), 8,
+       "unknown plan element type code 7"},
+      {"code 3 is not a type", FileKind::kPlan, two + Variant(3, I32(1)), 8, "type code 3"},
+      {"truncated double", FileKind::kPlan, two + Variant(5, "1234567"), 10, "truncated double"},
+      {"truncated int16", FileKind::kPlan, two + Variant(2, "x"), 10, "truncated int16"},
+      {"one byte of a code", FileKind::kPlan, two + "\x05", 8, "truncated plan element type code"},
+      {"odd count", FileKind::kPlan, two + Variant(0), 10, "odd number of plan elements (3)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    DecodedPlan plan;
     std::string error;
-    bool ok = DecodeRoutePlan(c.bytes, &plan, &error);
+    bool ok = Decode(c.kind, c.bytes, &error);
     ExpectFailsAt(ok, error, c.offset, c.what);
   }
 }
