@@ -115,13 +115,8 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   return source;
 }
 
-}  // namespace
-
-ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
-  return request.compiled.empty() ? FromTexts(env, request, err)
-                                  : FromCompiled(env, request.compiled, err);
-}
-
+// The output path: `requested`, or "<line>_<train><suffix>" in the source's
+// folder; "" after a usage error (told on `err`).
 std::string PresentationOutputPath(Env& env, const std::string& requested,
                                    const std::string& suffix, const ScenarioSource& source,
                                    std::ostream& err) {
@@ -143,6 +138,13 @@ std::string PresentationOutputPath(Env& env, const std::string& requested,
     }
   }
   return path;
+}
+
+}  // namespace
+
+ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
+  return request.compiled.empty() ? FromTexts(env, request, err)
+                                  : FromCompiled(env, request.compiled, err);
 }
 
 int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,

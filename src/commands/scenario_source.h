@@ -57,18 +57,11 @@ struct ScenarioSource {
 // Reads or compiles the scenario. Problems go to `err` as one line each.
 ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err);
 
-// The output path: `requested`, or "<line>_<train><suffix>" in the source's
-// folder; "" after a usage error (told on `err`): no usable default name, or
-// the path is one of the inputs.
-std::string PresentationOutputPath(Env& env, const std::string& requested,
-                                   const std::string& suffix, const ScenarioSource& source,
-                                   std::ostream& err);
-
 // The shared end of the presentation commands: renders the page, writes it
-// to the output path (as PresentationOutputPath chooses it) and says
-// "wrote PATH" on `out`. Returns the source's status, or kExitUsageOrIo when
-// the path is refused or the write fails (told on `err`; nothing is written
-// over an input).
+// to `requested`, or to "<line>_<train><suffix>" in the source's folder, and
+// says "wrote PATH" on `out`. Returns the source's status, or kExitUsageOrIo
+// (told on `err`) when there is no usable default name, the path is one of
+// the inputs (nothing is written over an input) or the write fails.
 int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,
                       const ScenarioSource& source, const std::function<std::string()>& render,
                       std::ostream& out, std::ostream& err);

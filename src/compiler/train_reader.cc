@@ -73,6 +73,13 @@ constexpr KeywordTest kTests[] = {
 
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
+// A signal line's eleven numbers in the order they stand, under the
+// encoder's parameter names (left side sx, s1..s3; repetition rapp; right
+// side dx, d1..d3; tempo, which the encoder may change).
+struct SignalLine {
+  int32_t posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo;
+};
+
 class TrainReader : RecordReader {
  public:
   TrainReader(std::string_view bytes, const std::string& name, RunState& state,
@@ -98,7 +105,7 @@ class TrainReader : RecordReader {
   uint8_t SpeedCode();
   void FillSpeed(int64_t until, int64_t last);
   void WarnSpeedStored(int32_t speed);
-  void WarnSignalStored(const int32_t (&v)[10], int32_t tempo);
+  void WarnSignalStored(const SignalLine& signal);
   void FillAdhesion(int64_t until);
 
   int64_t speed_fill_ = 0;
@@ -209,38 +216,38 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
 // The signal's packed values that its cell or countdown marks cannot hold:
 // the cell's 16-bit fields, the countdown marks' 8 bits and the timing byte
 // wrap, so the simulator would read other aspects than the line gives.
-// `v` holds the line's first ten numbers, `tempo` the value after encoding.
-void TrainReader::WarnSignalStored(const int32_t (&v)[10], int32_t tempo) {
-  const int64_t sx = v[1], s1 = v[2], s2 = v[3], s3 = v[4], rapp = v[5], dx = v[6], d1 = v[7],
-                d2 = v[8], d3 = v[9];
+// `signal.tempo` is the value after encoding.
+void TrainReader::WarnSignalStored(const SignalLine& signal) {
+  const int64_t sx = signal.sx, dx = signal.dx;
+  const std::string at = "the signal at " + std::to_string(signal.posizione) + " m ";
   const struct {
     const char* what;
     int64_t value;
-  } packed[] = {{"s1 x 10 + d1", s1 * 10 + d1},
-                {"s2 x 10 + d2", s2 * 10 + d2},
-                {"s3 x 10 + d3", s3 * 10 + d3},
-                {"rapp x 10 + sx x 3 + dx", rapp * 10 + sx * 3 + dx}};
+  } packed[] = {{"s1 x 10 + d1", int64_t{signal.s1} * 10 + signal.d1},
+                {"s2 x 10 + d2", int64_t{signal.s2} * 10 + signal.d2},
+                {"s3 x 10 + d3", int64_t{signal.s3} * 10 + signal.d3},
+                {"rapp x 10 + sx x 3 + dx", int64_t{signal.rapp} * 10 + sx * 3 + dx}};
   for (const auto& p : packed) {
     if (Wrap16(p.value) == p.value) continue;
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the signal at " + std::to_string(v[0]) + " m packs " + p.what + " = " +
-                   std::to_string(p.value) + ", which does not fit 16 bits; it is stored as " +
+               at + "packs " + p.what + " = " + std::to_string(p.value) +
+                   ", which does not fit 16 bits; it is stored as " +
                    std::to_string(Wrap16(p.value)));
   }
   const int64_t first_mark = (sx * 3 + dx) * 10 + 1;
   const int64_t last_mark = first_mark + kSignalCountdownMarks - 1;
   if (Low8(first_mark) != first_mark || Low8(last_mark) != last_mark) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the signal at " + std::to_string(v[0]) + " m has countdown marks " +
-                   std::to_string(first_mark) + " to " + std::to_string(last_mark) +
+               at + "has countdown marks " + std::to_string(first_mark) + " to " +
+                   std::to_string(last_mark) +
                    " ((sx x 3 + dx) x 10 + 1 to 4), outside 0 to 255; they are stored as their "
                    "low 8 bits");
   }
-  if (sx == 2 && Low8(tempo) != tempo) {
+  if (sx == 2 && Low8(signal.tempo) != signal.tempo) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               "the signal at " + std::to_string(v[0]) + " m has the time " +
-                   std::to_string(tempo) + ", outside 0 to 255; it is stored as its low 8 bits, " +
-                   std::to_string(Low8(tempo)));
+               at + "has the time " + std::to_string(signal.tempo) +
+                   ", outside 0 to 255; it is stored as its low 8 bits, " +
+                   std::to_string(Low8(signal.tempo)));
   }
 }
 
@@ -287,29 +294,23 @@ Flow TrainReader::Adhesion(int line) {
 }
 
 Flow TrainReader::Signal(int line) {
-  // The eleven numbers in the order they stand on the line, under the
-  // encoder's parameter names (left side sx, s1..s3; repetition rapp; right
-  // side dx, d1..d3; tempo, which the encoder may change).
-  const int32_t posizione = in_.ReadLong();
-  const int32_t sx = in_.ReadLong();
-  const int32_t s1 = in_.ReadLong();
-  const int32_t s2 = in_.ReadLong();
-  const int32_t s3 = in_.ReadLong();
-  const int32_t rapp = in_.ReadLong();
-  const int32_t dx = in_.ReadLong();
-  const int32_t d1 = in_.ReadLong();
-  const int32_t d2 = in_.ReadLong();
-  const int32_t d3 = in_.ReadLong();
-  int32_t tempo = in_.ReadLong();
+  SignalLine signal{};
+  for (int32_t* value :
+       {&signal.posizione, &signal.sx, &signal.s1, &signal.s2, &signal.s3, &signal.rapp, &signal.dx,
+        &signal.d1, &signal.d2, &signal.d3, &signal.tempo}) {
+    *value = in_.ReadLong();
+  }
+  const int32_t posizione = signal.posizione;
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
   const ErrorCode code =
-      MemoSegnale(Grid(), posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo, c_.provenance);
+      MemoSegnale(Grid(), posizione, signal.sx, signal.s1, signal.s2, signal.s3, signal.rapp,
+                  signal.dx, signal.d1, signal.d2, signal.d3, signal.tempo, c_.provenance);
   const int64_t cell = CellOf(posizione);
   const Flow flow = EncoderOutcome(code, posizione, line, cell);
   if (flow != Flow::kNext) return flow;
   MarkPlaced("signal", posizione, {cell});
   if (sink_.wants(WarningClass::kStoredValue)) {
-    WarnSignalStored({posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3}, tempo);
+    WarnSignalStored(signal);
   }
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
