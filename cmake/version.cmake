@@ -79,7 +79,7 @@ endfunction()
 # so that an unchanged version rebuilds nothing.
 function(sc_write_version_source output version platform)
   set(text "// Written by cmake/version.cmake at build time.
-#include \"app/version.h\"
+#include \"run/version.h\"
 
 namespace sc {
 
@@ -133,7 +133,7 @@ add_custom_target(sc_version_source
   BYPRODUCTS ${SC_VERSION_SOURCE}
   VERBATIM)
 
-# Compiles the version into target (which must see src/ for app/version.h).
+# Compiles the version into target (which must see src/ for run/version.h).
 function(sc_add_version_source target)
   target_sources(${target} PRIVATE ${SC_VERSION_SOURCE})
   add_dependencies(${target} sc_version_source)

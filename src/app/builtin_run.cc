@@ -4,12 +4,12 @@
 #include <optional>
 #include <vector>
 
-#include "app/output_lock.h"
-#include "app/report.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
 #include "documents/documents.h"
+#include "run/output_lock.h"
+#include "run/report.h"
 
 namespace sc {
 namespace {

@@ -4,12 +4,12 @@
 #include <optional>
 #include <system_error>
 
-#include "app/output_lock.h"
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
+#include "run/output_lock.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {

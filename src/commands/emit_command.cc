@@ -1,7 +1,7 @@
 #include "commands/emit_command.h"
 
-#include "app/report.h"
 #include "documents/documents.h"
+#include "run/report.h"
 
 namespace sc {
 

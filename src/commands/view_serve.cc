@@ -6,14 +6,14 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/output_lock.h"
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "commands/scenario_source.h"
 #include "compiler/compiled_files.h"
 #include "platform/file_watcher.h"
 #include "present/view_data.h"
 #include "present/view_page.h"
+#include "run/output_lock.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {

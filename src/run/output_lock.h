@@ -3,8 +3,8 @@
 // last file is written, so two runs never mix their compiled files or delete
 // each other's intermediate text files. The lock file stays in the folder; it
 // is empty and only its lock matters.
-#ifndef SC_APP_OUTPUT_LOCK_H_
-#define SC_APP_OUTPUT_LOCK_H_
+#ifndef SC_RUN_OUTPUT_LOCK_H_
+#define SC_RUN_OUTPUT_LOCK_H_
 
 #include <memory>
 #include <ostream>
@@ -23,4 +23,4 @@ Status LockOutputFolder(Env& env, const std::string& folder, bool wait, std::ost
 
 }  // namespace sc
 
-#endif  // SC_APP_OUTPUT_LOCK_H_
+#endif  // SC_RUN_OUTPUT_LOCK_H_

@@ -1,4 +1,4 @@
-#include "app/output_lock.h"
+#include "run/output_lock.h"
 
 namespace sc {
 

@@ -1,7 +1,7 @@
 // The program's version and the platform it was built for, compiled in from
 // a source the build writes (cmake/version.cmake).
-#ifndef SC_APP_VERSION_H_
-#define SC_APP_VERSION_H_
+#ifndef SC_RUN_VERSION_H_
+#define SC_RUN_VERSION_H_
 
 namespace sc {
 
@@ -15,4 +15,4 @@ extern const char kBuildPlatform[];
 
 }  // namespace sc
 
-#endif  // SC_APP_VERSION_H_
+#endif  // SC_RUN_VERSION_H_
