@@ -5,9 +5,9 @@
 
 namespace sc {
 
-// "1.0.0" on a release tag, "1.0.0-3-g1a2b3c4" three commits after it,
-// "1.0.0-untagged-g1a2b3c4" before the first tag; "-dirty" with uncommitted
-// changes. Outside git, the version in CMakeLists.txt.
+// The version in CMakeLists.txt: "1.1.0" for the release commit (tagged
+// v1.1.0) or outside git; "1.1.0+g1a2b3c4" for any other commit, with
+// "-dirty" added when the checkout has uncommitted changes.
 extern const char kProgramVersion[];
 
 // The operating system and processor, for example "Linux x86_64".
