@@ -74,7 +74,8 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   }
   std::unique_ptr<FileLock> lock;
   if (!options.dry_run) {
-    Status locked = LockOutputFolder(env, folder, !options.no_wait, err, &lock);
+    Status locked = LockOutputFolder(env, folder, CompiledFilePaths(folder, state),
+                                     !options.no_wait, err, &lock);
     if (!locked.ok()) {
       err << kProgram << locked.message() << "\n";
       return kExitUsageOrIo;
