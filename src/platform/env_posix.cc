@@ -235,9 +235,13 @@ class PosixFileLock : public FileLock {
  public:
   PosixFileLock(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
   ~PosixFileLock() override {
-    // Only the holder removes the file, while it still holds it.
-    if (NamesOpenFile(path_, fd_)) ::unlink(path_.c_str());
-    DropLiveTemporary(path_);
+    {
+      // Only the holder removes the file, while it still holds it; a signal
+      // after the removal must not remove the next holder's file.
+      CleanupSignalsBlocked blocked;
+      if (NamesOpenFile(path_, fd_)) ::unlink(path_.c_str());
+      DropLiveTemporary(path_);
+    }
     ::close(fd_);
   }
 

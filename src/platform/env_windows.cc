@@ -294,9 +294,13 @@ class WindowsFileLock : public FileLock {
   WindowsFileLock(std::string path, HANDLE handle) : path_(std::move(path)), handle_(handle) {}
   ~WindowsFileLock() override {
     // Only the holder removes the file, while it still holds it; every
-    // handle shares deletion, so the name goes once the last one closes.
+    // handle shares deletion, so the name goes once the last one closes. The
+    // console handler waits meanwhile, so that it never removes the next
+    // holder's file.
+    ::EnterCriticalSection(Live().section());
     if (NamesOpenFile(path_, handle_)) ::DeleteFileW(Cp1252ToWide(path_).c_str());
     Live().Drop(Cp1252ToWide(path_));
+    ::LeaveCriticalSection(Live().section());
     ::CloseHandle(handle_);
   }
 
