@@ -72,7 +72,7 @@ echo "== Built-in runs ended by force under wine, each followed by a normal run"
 # next run must not be held up by them and must leave exactly its six files.
 mkdir "$work/killed"
 cp build-windows/scenario-compiler.exe "$work/killed/"
-for delay in 0.3 0.6 1 1.5 2 3; do
+for delay in 0.3 0.45 0.6 0.75 0.9 1.2 2; do
   (cd "$work/killed" && exec wine ./scenario-compiler.exe >/dev/null 2>&1) &
   pid=$!
   sleep "$delay"
