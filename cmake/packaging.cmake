@@ -130,7 +130,7 @@ if(SC_BUILD_TESTS AND NOT WIN32)
             ${PROJECT_SOURCE_DIR}/doc/scenario-compiler.1
             ${PROJECT_SOURCE_DIR}/completion/scenario-compiler.bash)
   add_test(NAME version_from_git
-    COMMAND ${PROJECT_SOURCE_DIR}/tests/version_test.sh ${PROJECT_SOURCE_DIR}/cmake/version.cmake)
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/version_test.sh ${PROJECT_SOURCE_DIR} ${PROJECT_VERSION})
   add_test(NAME bash_completion
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/completion_test.sh
             ${PROJECT_SOURCE_DIR}/completion/scenario-compiler.bash)
@@ -139,7 +139,8 @@ endif()
 # Packages: a .deb on Linux, a .zip from the Windows cross-build.
 set(CPACK_PACKAGE_NAME scenario-compiler)
 set(CPACK_PACKAGE_VENDOR "The scenario-compiler authors")
-set(CPACK_PACKAGE_VERSION ${SC_PROGRAM_VERSION})
+# The plain version: the commit is told by --version only.
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Compiler for train-driving simulator scenarios")
 set(CPACK_PACKAGE_DESCRIPTION
   "Turns a railway line and a train service, written as two text files, into the\n"
@@ -152,12 +153,11 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" sc_package_platform)
-  set(CPACK_PACKAGE_FILE_NAME "scenario-compiler-${SC_PROGRAM_VERSION}-${sc_package_platform}")
+  set(CPACK_PACKAGE_FILE_NAME "scenario-compiler-${PROJECT_VERSION}-${sc_package_platform}")
   # Unzipped, everything lands in one folder named after the package.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_PACKAGE_VERSION ${SC_PACKAGE_VERSION})
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The scenario-compiler authors")
   set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -5,8 +5,9 @@
 #   scenario-compiler-<version>.vsix              VS Code extension
 #   SHA256SUMS
 # HEAD is cloned into build-release/source, so nothing uncommitted or left
-# over from other builds gets in; the clone carries the tags, so the version
-# is HEAD's `git describe`. The build trees stay in build-release/linux and
+# over from other builds gets in. The files are named with project()'s
+# version alone; --version adds the commit unless HEAD is the release commit
+# (tagged v<version>). The build trees stay in build-release/linux and
 # build-release/windows (scripts/package_test.sh compares with them).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -60,4 +60,31 @@ if [ "$count" -eq 0 ]; then
   echo "the built-in run wrote no file" >&2
   exit 1
 fi
+if [ "$count" -ne 6 ]; then
+  echo "the built-in run left $count files, not its six:" >&2
+  ls -A "$work/linux" >&2
+  exit 1
+fi
 echo "Built-in run: $count files, byte-identical; exit status $linux_status on both."
+
+echo "== Built-in runs ended by force under wine, each followed by a normal run"
+# A run killed at any moment may leave temporaries and its lock file; the
+# next run must not be held up by them and must leave exactly its six files.
+mkdir "$work/killed"
+cp build-windows/scenario-compiler.exe "$work/killed/"
+for delay in 0.3 0.45 0.6 0.75 0.9 1.2 2; do
+  (cd "$work/killed" && exec wine ./scenario-compiler.exe >/dev/null 2>&1) &
+  pid=$!
+  sleep "$delay"
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  (cd "$work/killed" && timeout 60 wine ./scenario-compiler.exe >/dev/null 2>"$work/next.txt")
+  left=$(cd "$work/killed" && ls -A | grep -vc '^scenario-compiler\.exe$' || true)
+  if [ "$left" -ne 6 ]; then
+    echo "after a kill at ${delay} s, the next run left $left files:" >&2
+    ls -A "$work/killed" >&2
+    exit 1
+  fi
+  tr -d '\r' < "$work/next.txt" | grep -i "temporary" || true
+done
+echo "Killed runs: each next run left exactly its six files."

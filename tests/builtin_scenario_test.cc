@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "app/builtin_run.h"
-#include "app/report.h"
 #include "compiler/format/grid_file.h"
 #include "compiler/format/route_plan_file.h"
 #include "compiler/format/station_file.h"
 #include "platform/mem_env.h"
+#include "run/report.h"
 #include "test_support.h"
 
 namespace sc {

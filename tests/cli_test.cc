@@ -28,11 +28,11 @@ TEST(Cli, UsageHelpAndVersion) {
 
   ProgramRun version = RunProgram("--version");
   EXPECT_EQ(version.exit_status, 0);
-  // The version and the platform: "scenario-compiler 1.0.0 (Linux x86_64)".
+  // The version with the commit as build metadata, and the platform:
+  // "scenario-compiler 1.1.0+g1a2b3c4 (Linux x86_64)".
   EXPECT_TRUE(std::regex_match(version.out,
                                std::regex("scenario-compiler [0-9]+\\.[0-9]+\\.[0-9]+"
-                                          "(-[0-9]+-g[0-9a-f]+|-untagged-g[0-9a-f]+)?(-dirty)? "
-                                          "\\(Linux [^)]+\\)\n")))
+                                          "(\\+g[0-9a-f]+(-dirty)?)? \\(Linux [^)]+\\)\n")))
       << version.out;
 
   EXPECT_EQ(RunProgram("--out /nonexistent-folder-xyz").exit_status, 1);

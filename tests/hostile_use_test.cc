@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "test_support.h"
@@ -20,6 +21,23 @@ const char* const kSmallTrain = "[generale]\r\n[fine]\r\n";
 
 std::string Program() { return ShellQuote(SC_PROGRAM); }
 
+// The names in `folder`.
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
+// What the built-in run leaves: three documents and three compiled files.
+const std::set<std::string> kBuiltInRunFiles = {"Vastro - Dreo_2001_note.txt",
+                                                "Vastro - Dreo_2001_rallentamenti.txt",
+                                                "Vastro - Dreo_2001_scheda_treno.txt",
+                                                "Vastro - Dreo_linea.dat",
+                                                "Vastro - Dreo_2001.sim",
+                                                "Vastro - Dreo_2001.dat"};
+
 class HostileUse : public ::testing::Test {
  protected:
   HostileUse() {
@@ -29,14 +47,62 @@ class HostileUse : public ::testing::Test {
   ProgramRun Compile(const std::string& extra) {
     return RunProgram("compile L_linea.txt L_1-.txt " + extra, dir_.path());
   }
-  size_t Entries() const {
-    size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
-      n += e.path().filename() != ".scenario-compiler.lock";
-    return n;
-  }
+  size_t Entries() const { return Names(dir_.path()).size(); }
   TempFolder dir_;
 };
+
+TEST_F(HostileUse, ARunLeavesExactlyWhatItMakes) {
+  // The built-in run: its six files, nothing else (no lock file either),
+  // also when the folder holds the previous run's files.
+  TempFolder builtin;
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(RunProgram("--out " + ShellQuote(builtin.path())).exit_status, 0);
+    EXPECT_EQ(Names(builtin.path()), kBuiltInRunFiles) << run;
+  }
+  // compile: the three compiled files beside the inputs; a failed check and
+  // --no-wait too.
+  ASSERT_EQ(Compile("--no-wait").exit_status, 0);
+  const std::set<std::string> compiled = {"L_linea.txt", "L_1-.txt", "L_linea.dat", "L_1.sim",
+                                          "L_1.dat"};
+  EXPECT_EQ(Names(dir_.path()), compiled);
+  WriteFileOrDie(dir_.File("L_1-.txt"), "[generale]\r\nstazione, 1225, 100\r\n[fine]\r\n");
+  EXPECT_EQ(Compile("").exit_status, 2);
+  EXPECT_EQ(Names(dir_.path()), compiled);
+}
+
+TEST_F(HostileUse, ARunKilledAtAnyMomentLeavesNothingThatTheNextRunKeeps) {
+  // SIGKILL leaves what the run had made: temporaries, the lock file. The
+  // next run into the folder is not held up by them, removes the temporaries
+  // of its own file names (saying so) and leaves its six files alone. A
+  // temporary of a name the run does not write is not its to remove.
+  TempFolder out;
+  const std::string other = out.File("Other_1.dat.tmp-abc123");
+  WriteFileOrDie(other, "someone else's");
+  std::set<std::string> expected = kBuiltInRunFiles;
+  expected.insert("Other_1.dat.tmp-abc123");
+  for (int delay_ms : {0, 3, 6, 10, 15, 20, 30, 45, 60, 90}) {
+    const std::string cd = "cd " + ShellQuote(out.path()) + " && ";
+    // In a subshell whose own messages ("Killed") are dropped.
+    Shell(cd + "(" + Program() + " --out . >/dev/null 2>&1 & sleep " +
+          std::to_string(delay_ms / 1000.0) + "; kill -KILL $!; wait $!) 2>/dev/null; true");
+    ProgramRun next = RunProgram("--out . --no-wait", out.path());
+    EXPECT_EQ(next.exit_status, 0) << delay_ms << ": " << next.err;
+    EXPECT_EQ(Names(out.path()), expected) << "after " << delay_ms << " ms";
+    if (next.err.find("temporary file") != std::string::npos) {
+      EXPECT_NE(next.err.find("left in . by an earlier run"), std::string::npos) << next.err;
+    }
+  }
+  EXPECT_EQ(ReadFileOrDie(other), "someone else's");
+  // Whether a kill caught the run while it wrote depends on the machine; a
+  // temporary left by hand is removed and told in any case.
+  WriteFileOrDie(out.File("Vastro - Dreo_2001.dat.tmp-Zz0042"), "half");
+  ProgramRun next = RunProgram("--out .", out.path());
+  EXPECT_EQ(next.exit_status, 0) << next.err;
+  EXPECT_NE(next.err.find("removed 1 temporary file left in . by an earlier run"),
+            std::string::npos)
+      << next.err;
+  EXPECT_EQ(Names(out.path()), expected);
+}
 
 TEST_F(HostileUse, OutputNamesThatCoincideAreRefusedBeforeWriting) {
   ASSERT_EQ(Compile("").exit_status, 0);
@@ -153,9 +219,12 @@ TEST_F(HostileUse, ConcurrentRunsLeaveOneRunsWholeSet) {
   EXPECT_EQ(Shell(command), 0);
   EXPECT_EQ(ReadFileOrDie(dir_.File("Vastro - Dreo_2001.dat")), expected);
   EXPECT_FALSE(PathExists(dir_.File("Vastro - Dreo_linea.txt")));
-  for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
-    EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
-  }
+  EXPECT_EQ(
+      Names(dir_.path()),
+      (std::set<std::string>{"L_linea.txt", "L_1-.txt", "L_linea.dat", "L_1.sim", "L_1.dat",
+                             "Vastro - Dreo_2001_note.txt", "Vastro - Dreo_2001_rallentamenti.txt",
+                             "Vastro - Dreo_2001_scheda_treno.txt", "Vastro - Dreo_linea.dat",
+                             "Vastro - Dreo_2001.sim", "Vastro - Dreo_2001.dat"}));
 }
 
 TEST_F(HostileUse, ASignalWhileWritingLeavesNoTemporaryFile) {
@@ -172,6 +241,7 @@ TEST_F(HostileUse, ASignalWhileWritingLeavesNoTemporaryFile) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos)
             << signal << " after " << delay_ms << " ms: " << e.path();
       }
+      EXPECT_FALSE(PathExists(dir_.File(".scenario-compiler.lock"))) << signal << delay_ms;
     }
   }
 }

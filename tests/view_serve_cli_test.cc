@@ -15,7 +15,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <regex>
+#include <set>
 #include <string>
 
 #include "test_support.h"
@@ -28,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 // The program started with its standard output on a pipe.
 class Server {
  public:
-  explicit Server(const std::string& dir) {
+  explicit Server(const std::string& dir, bool write = false) {
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
     pid_ = ::fork();
@@ -38,7 +40,8 @@ class Server {
       ::close(pipe_fds[1]);
       if (::chdir(dir.c_str()) != 0) ::_exit(127);
       ::execl(SC_PROGRAM, SC_PROGRAM, "view", "Vastro - Dreo_linea.txt", "Vastro - Dreo_2001-.txt",
-              "--serve", static_cast<char*>(nullptr));
+              "--serve", write ? "--write" : static_cast<char*>(nullptr),
+              static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(pipe_fds[1]);
@@ -200,6 +203,25 @@ TEST(ViewServeCli, ServeOptionsGoTogether) {
     EXPECT_NE(run.err.find("Run 'scenario-compiler --help' for usage."), std::string::npos)
         << run.err;
   }
+}
+
+TEST(ViewServeCli, WriteLeavesExactlyTheCompiledFilesBesideTheInputs) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  {
+    Server server(dir.path(), true);
+    ASSERT_NE(server.ReadUntil(std::regex("wrote the compiled files into")), "");
+    EXPECT_EQ(server.Interrupt(), 0);
+  }
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    names.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"Vastro - Dreo_2001-.txt", "Vastro - Dreo_2001_note.txt",
+                                          "Vastro - Dreo_2001_rallentamenti.txt",
+                                          "Vastro - Dreo_2001_scheda_treno.txt",
+                                          "Vastro - Dreo_linea.txt", "Vastro - Dreo_linea.dat",
+                                          "Vastro - Dreo_2001.sim", "Vastro - Dreo_2001.dat"}));
 }
 
 }  // namespace

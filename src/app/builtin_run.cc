@@ -4,12 +4,12 @@
 #include <optional>
 #include <vector>
 
-#include "app/output_lock.h"
-#include "app/report.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
 #include "documents/documents.h"
+#include "run/output_lock.h"
+#include "run/report.h"
 
 namespace sc {
 namespace {
@@ -40,8 +40,18 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   RunState state;
   state.line_name = kBuiltInLineName;
   state.train_number = kBuiltInTrainNumber;
+  // The built-in run always builds the route plan.
+  state.compile_flag = 1;
+  // The documents are replaced as a set, their syncs overlapping.
+  const std::vector<Document> documents = ScenarioDocuments(state.line_name, state.train_number);
+  std::vector<Env::NewFile> files;
+  std::vector<std::string> outputs = CompiledFilePaths(folder, state);
+  for (const Document& document : documents) {
+    files.push_back({JoinPath(folder, document.file_name), document.bytes});
+    outputs.push_back(files.back().path);
+  }
   std::unique_ptr<FileLock> lock;
-  Status locked = LockOutputFolder(env, folder, wait, err, &lock);
+  Status locked = LockOutputFolder(env, folder, outputs, wait, err, &lock);
   if (!locked.ok()) {
     err << "scenario-compiler: " << locked.message() << "\n";
     return kExitUsageOrIo;
@@ -51,12 +61,6 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   const std::string line_path = JoinPath(folder, LineDescriptionFileName(state.line_name));
   const std::string train_path =
       JoinPath(folder, TrainServiceFileName(state.line_name, state.train_number));
-  // The documents are replaced as a set, their syncs overlapping.
-  const std::vector<Document> documents = ScenarioDocuments(state.line_name, state.train_number);
-  std::vector<Env::NewFile> files;
-  for (const Document& document : documents) {
-    files.push_back({JoinPath(folder, document.file_name), document.bytes});
-  }
   Status written = env.WriteFiles(files);
   if (!written.ok()) {
     // The two text descriptions are intermediate files, deleted by every
@@ -68,8 +72,6 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
     return kExitUsageOrIo;
   }
 
-  // The built-in run always builds the route plan.
-  state.compile_flag = 1;
   CompileInput input;
   input.line_file_name = LineDescriptionFileName(state.line_name);
   input.train_file_name = TrainServiceFileName(state.line_name, state.train_number);

@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "app/builtin_run.h"
-#include "app/report.h"
-#include "app/version.h"
 #include "commands/compile_command.h"
 #include "commands/dump_command.h"
 #include "commands/emit_command.h"
@@ -22,6 +20,8 @@
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
 #include "present/terminal_text.h"
+#include "run/report.h"
+#include "run/version.h"
 
 namespace sc {
 namespace {

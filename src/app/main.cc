@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "app/command_line.h"
-#include "app/report.h"
 #include "platform/process.h"
+#include "run/report.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments;

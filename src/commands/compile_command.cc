@@ -4,12 +4,12 @@
 #include <optional>
 #include <system_error>
 
-#include "app/output_lock.h"
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
+#include "run/output_lock.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {
@@ -74,7 +74,8 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   }
   std::unique_ptr<FileLock> lock;
   if (!options.dry_run) {
-    Status locked = LockOutputFolder(env, folder, !options.no_wait, err, &lock);
+    Status locked = LockOutputFolder(env, folder, CompiledFilePaths(folder, state),
+                                     !options.no_wait, err, &lock);
     if (!locked.ok()) {
       err << kProgram << locked.message() << "\n";
       return kExitUsageOrIo;

@@ -1,8 +1,8 @@
 #include "commands/dump_command.h"
 
-#include "app/report.h"
 #include "compiler/input_limits.h"
 #include "present/dump.h"
+#include "run/report.h"
 
 namespace sc {
 namespace {

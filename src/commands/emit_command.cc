@@ -1,7 +1,11 @@
 #include "commands/emit_command.h"
 
-#include "app/report.h"
+#include <memory>
+#include <vector>
+
 #include "documents/documents.h"
+#include "run/output_lock.h"
+#include "run/report.h"
 
 namespace sc {
 
@@ -12,6 +16,16 @@ int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream
     return kExitUsageOrIo;
   }
   std::vector<Document> documents = ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber);
+  // The built-in run writes the same names: the two take turns.
+  std::vector<std::string> outputs;
+  for (const Document& document : documents)
+    outputs.push_back(JoinPath(folder, document.file_name));
+  std::unique_ptr<FileLock> lock;
+  Status locked = LockOutputFolder(env, folder, outputs, true, err, &lock);
+  if (!locked.ok()) {
+    err << "scenario-compiler: " << locked.message() << "\n";
+    return kExitUsageOrIo;
+  }
   if (!force) {
     for (const Document& document : documents) {
       std::string path = JoinPath(folder, document.file_name);

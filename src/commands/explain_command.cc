@@ -3,9 +3,9 @@
 #include <map>
 #include <sstream>
 
-#include "app/report.h"
 #include "compiler/input_limits.h"
 #include "platform/text_1252.h"
+#include "run/report.h"
 
 namespace sc {
 namespace {

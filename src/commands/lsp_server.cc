@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/scenario_names.h"
-#include "app/version.h"
 #include "commands/json_rpc.h"
 #include "compiler/input_limits.h"
 #include "compiler/record_lines.h"
 #include "platform/text_1252.h"
+#include "run/scenario_names.h"
+#include "run/version.h"
 
 namespace sc {
 namespace {

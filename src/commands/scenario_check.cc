@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/train_reader.h"
 #include "platform/env.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {

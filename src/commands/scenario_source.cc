@@ -1,11 +1,11 @@
 #include "commands/scenario_source.h"
 
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "compiler/compile.h"
 #include "compiler/input_limits.h"
 #include "platform/text_1252.h"
 #include "present/diagnostic_output.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {

@@ -1,9 +1,9 @@
 #include "commands/view_command.h"
 
-#include "app/report.h"
 #include "commands/scenario_source.h"
 #include "commands/view_serve.h"
 #include "present/view_page.h"
+#include "run/report.h"
 
 namespace sc {
 namespace {

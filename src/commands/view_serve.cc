@@ -6,14 +6,14 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/output_lock.h"
-#include "app/report.h"
-#include "app/scenario_names.h"
 #include "commands/scenario_source.h"
 #include "compiler/compiled_files.h"
 #include "platform/file_watcher.h"
 #include "present/view_data.h"
 #include "present/view_page.h"
+#include "run/output_lock.h"
+#include "run/report.h"
+#include "run/scenario_names.h"
 
 namespace sc {
 namespace {
@@ -126,7 +126,8 @@ bool CheckOutput(Env& env, const std::string& folder, const RunState& state,
 void WriteCompiled(Env& env, const std::string& folder, const ScenarioSource& source,
                    std::ostream& out, std::ostream& err) {
   std::unique_ptr<FileLock> lock;
-  Status s = LockOutputFolder(env, folder, true, err, &lock);
+  Status s = LockOutputFolder(env, folder, CompiledFilePaths(folder, *source.compile_state), true,
+                              err, &lock);
   if (s.ok()) s = WriteCompiledFiles(env, folder, *source.compile_state, *source.compilation);
   if (s.ok()) {
     out << "wrote the compiled files into " << folder << "\n" << std::flush;

@@ -66,8 +66,26 @@ class Alongside {
   std::thread thread_;
 };
 
-// An advisory lock on a file, held until the object is destroyed (or the
-// process ends). It binds only programs that take the same lock.
+// An advisory lock on a lock file, held until the object is destroyed (or
+// the process ends). It binds only programs that take the same lock.
+//
+// The lock file exists only while someone holds or waits for its lock:
+// releasing the lock removes the file, and so does an interrupt, termination
+// or hang-up signal (a console control event on Windows) that ends the
+// holder. A holder killed outright (SIGKILL, Windows' Task Manager) leaves
+// the file, unlocked: the next taker locks it as it finds it and removes it
+// in turn. Because a holder removes the file while it still holds it, a
+// waiter may be granted the lock of a file that no longer has a name; after
+// every grant the taker checks that the path still names the file it locked,
+// and opens the path afresh when not. So exactly one taker at a time holds
+// the lock of the file the path names.
+//
+// Why a lock file removed on release rather than a lock on the folder
+// itself: a folder cannot take an exclusive lock everywhere (on NFS, flock
+// on a folder's descriptor is refused, and Windows locks byte ranges of
+// files only), while a lock file works wherever the old lock file did; and
+// one algorithm serves both systems. Only a killed run leaves the file
+// behind, and never for longer than the next run into that folder.
 class FileLock {
  public:
   virtual ~FileLock() = default;
@@ -119,13 +137,18 @@ class Env {
   virtual Status CheckNewFileName(const std::string& path) = 0;
   // Removes the file; a missing file is not an error.
   virtual Status DeleteFile(const std::string& path) = 0;
-  // Takes the advisory lock on `path` (creating the file when missing)
-  // without waiting. When another process holds it, sets *busy and leaves
-  // *lock empty.
+  // Takes the advisory lock of the lock file `path` (see FileLock) without
+  // waiting. When another holder has it, sets *busy and leaves *lock empty.
   virtual Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
                              bool* busy) = 0;
-  // Takes the advisory lock on `path`, waiting for whoever holds it.
+  // Takes the advisory lock of the lock file `path`, waiting for whoever
+  // holds it.
   virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
+  // The temporaries that replacing `path` may have left in its folder: the
+  // files named as NewReplacingFile names the temporaries of `path` (see
+  // ReplacingFile), as full paths. A program ended by force while it wrote
+  // leaves them; only a holder of the folder's lock may remove them.
+  virtual Status LeftTemporaries(const std::string& path, std::vector<std::string>* found) = 0;
   // The stamp of the file `path` names; an error when it cannot be read
   // (missing, for example while an editor replaces it).
   virtual Status StampFile(const std::string& path, FileStamp* stamp) = 0;
@@ -161,6 +184,10 @@ constexpr size_t kTemporarySuffixLength = 11;
 // at most `name_limit` bytes, without the six unique characters: `path`,
 // its last part shortened when needed, then ".tmp-".
 std::string TemporaryPrefix(const std::string& path, size_t name_limit);
+// True when `name` (one part of a path) is a temporary name of the file named
+// `target_name` for that file system: its TemporaryPrefix followed by six
+// letters or digits.
+bool IsTemporaryOf(const std::string& name, const std::string& target_name, size_t name_limit);
 
 }  // namespace sc
 

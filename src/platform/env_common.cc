@@ -70,6 +70,20 @@ std::string TemporaryPrefix(const std::string& path, size_t name_limit) {
   return prefix + ".tmp-";
 }
 
+bool IsTemporaryOf(const std::string& name, const std::string& target_name, size_t name_limit) {
+  const std::string prefix = TemporaryPrefix(target_name, name_limit);
+  constexpr size_t kUnique = kTemporarySuffixLength - 5;  // after ".tmp-"
+  if (name.size() != prefix.size() + kUnique || name.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  for (size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!alnum) return false;
+  }
+  return true;
+}
+
 void TerminalUi::ShowWaiting() {
   std::fputs("Attendere\n", stderr);
   std::fflush(stderr);

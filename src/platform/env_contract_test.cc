@@ -2,9 +2,13 @@
 // platform's real one (POSIX on Linux, Windows under wine).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "platform/env.h"
 #include "platform/mem_env.h"
@@ -162,11 +166,79 @@ TEST_P(EnvContract, ProgramFolderIsAFolder) {
   EXPECT_TRUE(env().FolderExists(folder)) << folder;
 }
 
+TEST_P(EnvContract, LeftTemporariesAreTheTemporaryNamesOfThatFileOnly) {
+  const std::string target = File("Caff\xE9.dat");
+  const std::vector<std::string> left = {File("Caff\xE9.dat.tmp-Zz0099"),
+                                         File("Caff\xE9.dat.tmp-abc123")};
+  for (const std::string& path : left) ASSERT_TRUE(env().WriteFile(path, "half").ok());
+  for (const char* other :
+       {"Caff\xE9.dat", "Caff\xE9.dat.tmp-abc12", "Caff\xE9.dat.tmp-abc1234",
+        "Caff\xE9.dat.tmp-abc 12", "Caff\xE9.da.tmp-abc123", "Other.dat.tmp-abc123"}) {
+    ASSERT_TRUE(env().WriteFile(File(other), "x").ok());
+  }
+  std::vector<std::string> found;
+  ASSERT_TRUE(env().LeftTemporaries(target, &found).ok());
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, left);
+
+  if (dynamic_cast<MemEnv*>(&env())) return;
+  // The real temporary of a replacement being written, also of a name so
+  // long that the temporary's is shortened.
+  for (const std::string& name : {std::string("new.dat"), std::string(250, 'n')}) {
+    std::unique_ptr<ReplacingFile> file;
+    ASSERT_TRUE(env().NewReplacingFile(File(name), &file).ok());
+    ASSERT_TRUE(env().LeftTemporaries(File(name), &found).ok());
+    EXPECT_EQ(found.size(), 1u) << name.size();
+    file.reset();
+    ASSERT_TRUE(env().LeftTemporaries(File(name), &found).ok());
+    EXPECT_TRUE(found.empty()) << name.size();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Envs, EnvContract,
     ::testing::Values(EnvKind{"InMemory", [] { return std::make_unique<InMemory>(); }},
                       EnvKind{"OnDisk", [] { return std::make_unique<OnDisk>(); }}),
     [](const ::testing::TestParamInfo<EnvKind>& info) { return std::string(info.param.name); });
+
+// The lock file exists while it is held, and a waiter granted the lock of a
+// file its holder removed takes the lock of the path's new file instead.
+TEST(LockFileOnDisk, ThereOnlyWhileHeldAndAWaiterTakesOver) {
+  testing::TempFolder dir;
+  Env* env = Env::Default();
+  const std::string path = dir.File(".lock");
+  std::unique_ptr<FileLock> first, second, third;
+  bool busy = true;
+  ASSERT_TRUE(env->TryLockFile(path, &first, &busy).ok());
+  ASSERT_FALSE(busy);
+  EXPECT_TRUE(env->FileExists(path));
+  Status waited;
+  std::thread waiter([&] { waited = env->LockFile(path, &second); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  first.reset();
+  waiter.join();
+  ASSERT_TRUE(waited.ok()) << waited.message();
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(env->FileExists(path));
+  ASSERT_TRUE(env->TryLockFile(path, &third, &busy).ok());
+  EXPECT_TRUE(busy);
+  second.reset();
+  EXPECT_FALSE(env->FileExists(path));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(LockFileOnDisk, ALockFileLeftByAKilledHolderIsTakenAndRemoved) {
+  testing::TempFolder dir;
+  Env* env = Env::Default();
+  const std::string path = dir.File(".lock");
+  ASSERT_TRUE(env->WriteFile(path, "").ok());
+  std::unique_ptr<FileLock> lock;
+  bool busy = true;
+  ASSERT_TRUE(env->TryLockFile(path, &lock, &busy).ok());
+  EXPECT_FALSE(busy);
+  lock.reset();
+  EXPECT_FALSE(env->FileExists(path));
+}
 
 }  // namespace
 }  // namespace sc

@@ -1,4 +1,5 @@
 // The platform seam on POSIX systems (Linux).
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -32,9 +33,10 @@ Status PosixError(const std::string& path, int error_number) {
 // may stay behind.
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The temporaries being written, as C strings the handler can unlink. Slots
-// change only while the cleanup signals are blocked, so the handler never
-// sees one half-changed. The program writes at most a handful at once.
+// The temporaries being written and the lock files held, as C strings the
+// handler can unlink. Slots change only while the cleanup signals are
+// blocked, so the handler never sees one half-changed. The program writes at
+// most a handful at once.
 constexpr int kMaxLiveTemporaries = 32;
 char* live_temporaries[kMaxLiveTemporaries];
 
@@ -221,14 +223,65 @@ class PosixReplacingFile : public ReplacingFile {
   BlockBuffer buffer_;
 };
 
+// True when the open file `fd` is the file `path` names now.
+bool NamesOpenFile(const std::string& path, int fd) {
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// The lock of a lock file; releasing it removes the file (see FileLock).
 class PosixFileLock : public FileLock {
  public:
-  explicit PosixFileLock(int fd) : fd_(fd) {}
-  ~PosixFileLock() override { ::close(fd_); }
+  PosixFileLock(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  ~PosixFileLock() override {
+    {
+      // Only the holder removes the file, while it still holds it; a signal
+      // after the removal must not remove the next holder's file.
+      CleanupSignalsBlocked blocked;
+      if (NamesOpenFile(path_, fd_)) ::unlink(path_.c_str());
+      DropLiveTemporary(path_);
+    }
+    ::close(fd_);
+  }
 
  private:
+  std::string path_;
   int fd_;
 };
+
+// Opens the lock file `path` (creating it when missing) and locks it,
+// waiting or not; retries when the file it locked was removed by its
+// previous holder on release. Sets *busy when another holder has it and
+// `wait` is false.
+Status LockPath(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock, bool* busy) {
+  *busy = false;
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return PosixError(path, errno);
+    int locked;
+    while ((locked = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      int e = errno;
+      ::close(fd);
+      if (!wait && e == EWOULDBLOCK) {
+        *busy = true;
+        return Status::Ok();
+      }
+      return PosixError(path, e);
+    }
+    {
+      CleanupSignalsBlocked blocked;
+      if (NamesOpenFile(path, fd)) {
+        AddLiveTemporary(path);
+        *lock = std::make_unique<PosixFileLock>(path, fd);
+        return Status::Ok();
+      }
+    }
+    ::close(fd);
+  }
+}
 
 // The longest name the file system holding `folder` allows.
 size_t NameLimit(const std::string& folder) {
@@ -329,33 +382,26 @@ class PosixEnv : public Env {
 
   Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock,
                      bool* busy) override {
-    *busy = false;
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return PosixError(path, errno);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      if (e == EWOULDBLOCK) {
-        *busy = true;
-        return Status::Ok();
-      }
-      return PosixError(path, e);
-    }
-    *lock = std::make_unique<PosixFileLock>(fd);
-    return Status::Ok();
+    return LockPath(path, false, lock, busy);
   }
 
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return PosixError(path, errno);
-    while (::flock(fd, LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      return PosixError(path, e);
+    bool busy = false;
+    return LockPath(path, true, lock, &busy);
+  }
+
+  Status LeftTemporaries(const std::string& path, std::vector<std::string>* found) override {
+    found->clear();
+    const std::string folder = FolderOf(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return PosixError(folder, errno);
+    const std::string target = BaseName(path);
+    const size_t limit = NameLimit(folder);
+    while (const struct dirent* entry = ::readdir(dir)) {
+      if (IsTemporaryOf(entry->d_name, target, limit))
+        found->push_back(JoinPath(folder, entry->d_name));
     }
-    *lock = std::make_unique<PosixFileLock>(fd);
+    ::closedir(dir);
     return Status::Ok();
   }
 

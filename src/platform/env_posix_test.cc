@@ -15,12 +15,15 @@ namespace {
 
 using testing::HasTemporaryFile;
 
-// Starts replacing two files, one still being written and one synced, then
-// raises `signal_number`; exits 3 when setting up fails.
+// Holds a lock file and starts replacing two files, one still being written
+// and one synced, then raises `signal_number`; exits 3 when setting up fails.
 void RaiseWhileWriting(Env* env, const std::string& folder, int signal_number) {
+  std::unique_ptr<FileLock> lock;
   std::unique_ptr<ReplacingFile> writing;
   std::unique_ptr<ReplacingFile> synced;
-  if (!env->NewReplacingFile(folder + "/a.dat", &writing).ok() ||
+  bool busy = false;
+  if (!env->TryLockFile(folder + "/.lock", &lock, &busy).ok() || busy ||
+      !env->NewReplacingFile(folder + "/a.dat", &writing).ok() ||
       !env->NewReplacingFile(folder + "/b.dat", &synced).ok() ||
       !writing->Append(std::string(3 << 20, 'x')).ok() || !synced->Sync().ok() ||
       !HasTemporaryFile(folder)) {
@@ -30,13 +33,13 @@ void RaiseWhileWriting(Env* env, const std::string& folder, int signal_number) {
   std::exit(4);
 }
 
-TEST(PosixEnv, ASignalRemovesTheLiveTemporariesAndEndsWithTheSignal) {
+TEST(PosixEnv, ASignalRemovesTheLiveTemporariesAndTheLockFileAndEndsWithTheSignal) {
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     testing::TempFolder dir;
     Env* env = Env::Default();  // installs the handlers
     EXPECT_EXIT(RaiseWhileWriting(env, dir.path(), signal_number),
                 ::testing::KilledBySignal(signal_number), "");
-    EXPECT_FALSE(HasTemporaryFile(dir.path())) << signal_number;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << signal_number;
   }
 }
 

@@ -280,37 +280,80 @@ Status ReadOpenFile(const std::string& path, HANDLE handle, size_t max_bytes,
   }
 }
 
+// True when the open file `handle` is the file `path` names now.
+bool NamesOpenFile(const std::string& path, HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION held, named;
+  return ::GetFileInformationByHandle(handle, &held) && FileIdentity(path, &named) &&
+         held.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
+         held.nFileIndexHigh == named.nFileIndexHigh && held.nFileIndexLow == named.nFileIndexLow;
+}
+
+// The lock of a lock file; releasing it removes the file (see FileLock).
 class WindowsFileLock : public FileLock {
  public:
-  explicit WindowsFileLock(HANDLE handle) : handle_(handle) {}
-  ~WindowsFileLock() override { ::CloseHandle(handle_); }
+  WindowsFileLock(std::string path, HANDLE handle) : path_(std::move(path)), handle_(handle) {}
+  ~WindowsFileLock() override {
+    // Only the holder removes the file, while it still holds it; every
+    // handle shares deletion, so the name goes once the last one closes. The
+    // console handler waits meanwhile, so that it never removes the next
+    // holder's file.
+    ::EnterCriticalSection(Live().section());
+    if (NamesOpenFile(path_, handle_)) ::DeleteFileW(Cp1252ToWide(path_).c_str());
+    Live().Drop(Cp1252ToWide(path_));
+    ::LeaveCriticalSection(Live().section());
+    ::CloseHandle(handle_);
+  }
 
  private:
+  std::string path_;
   HANDLE handle_;
 };
 
-// Opens (creating when missing) the lock file and locks its first byte.
-// Sets *busy when another holder has it and `wait` is false.
+// Opens the lock file `path` (creating it, hidden, when missing) and locks
+// its first byte, waiting or not; retries when the file it locked was removed
+// by its previous holder on release. A file being removed while others still
+// have it open refuses new opens with "access denied" for that moment: such
+// opens are retried for a while before the refusal is reported. Sets *busy
+// when another holder has it and `wait` is false.
 Status LockFirstByte(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock,
                      bool* busy) {
   *busy = false;
-  HANDLE handle = ::CreateFileW(Cp1252ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, ::GetLastError());
-  OVERLAPPED at = {};
-  DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
-  if (!::LockFileEx(handle, flags, 0, 1, 0, &at)) {
-    DWORD error = ::GetLastError();
-    ::CloseHandle(handle);
-    if (!wait && (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)) {
-      *busy = true;
+  const std::wstring wide = Cp1252ToWide(path);
+  constexpr int kDeniedRetries = 300;  // 10 ms apart: 3 s
+  int denied = 0;
+  for (;;) {
+    HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      if (error == ERROR_ACCESS_DENIED && ++denied < kDeniedRetries) {
+        ::Sleep(10);
+        continue;
+      }
+      return WindowsError(path, error);
+    }
+    OVERLAPPED at = {};
+    DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (!::LockFileEx(handle, flags, 0, 1, 0, &at)) {
+      DWORD error = ::GetLastError();
+      ::CloseHandle(handle);
+      if (!wait && (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)) {
+        *busy = true;
+        return Status::Ok();
+      }
+      return WindowsError(path, error);
+    }
+    ::EnterCriticalSection(Live().section());
+    const bool named = NamesOpenFile(path, handle);
+    if (named) Live().Add(wide);
+    ::LeaveCriticalSection(Live().section());
+    if (named) {
+      *lock = std::make_unique<WindowsFileLock>(path, handle);
       return Status::Ok();
     }
-    return WindowsError(path, error);
+    ::CloseHandle(handle);
   }
-  *lock = std::make_unique<WindowsFileLock>(handle);
-  return Status::Ok();
 }
 
 class WindowsEnv : public Env {
@@ -373,6 +416,27 @@ class WindowsEnv : public Env {
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     bool busy = false;
     return LockFirstByte(path, true, lock, &busy);
+  }
+
+  Status LeftTemporaries(const std::string& path, std::vector<std::string>* found) override {
+    found->clear();
+    const std::string folder = FolderOf(path);
+    const std::string target = BaseName(path);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = ::FindFirstFileW(Cp1252ToWide(JoinPath(folder, "*")).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+      DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();
+      return WindowsError(folder, error);
+    }
+    do {
+      std::string name;
+      if (WideToCp1252(entry.cFileName, &name) && IsTemporaryOf(name, target, kUsualNameLimit)) {
+        found->push_back(JoinPath(folder, name));
+      }
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+    return Status::Ok();
   }
 
   Status StampFile(const std::string& path, FileStamp* stamp) override {

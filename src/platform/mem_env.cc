@@ -21,7 +21,11 @@ class MemReplacingFile : public ReplacingFile {
     return Status::Ok();
   }
   Status Sync() override {
+    if (synced_) return Status::Ok();
     if (env_->failing_syncs.count(path_)) return Status::IoError(path_ + ": sync failed");
+    std::lock_guard<std::mutex> hold(env_->disk_log_mutex);
+    env_->disk_log.push_back("sync " + path_);
+    synced_ = true;
     return Status::Ok();
   }
   Status Commit() override {
@@ -30,6 +34,8 @@ class MemReplacingFile : public ReplacingFile {
     if (env_->failing_paths.count(path_)) return Status::IoError(path_ + ": write failed");
     env_->files[path_] = std::move(pending_);
     env_->commits.push_back(path_);
+    std::lock_guard<std::mutex> hold(env_->disk_log_mutex);
+    env_->disk_log.push_back("rename " + path_);
     return Status::Ok();
   }
 
@@ -37,6 +43,7 @@ class MemReplacingFile : public ReplacingFile {
   MemEnv* env_;
   std::string path_;
   std::string pending_;
+  bool synced_ = false;
 };
 
 class MemFileLock : public FileLock {
@@ -130,6 +137,18 @@ Status MemEnv::LockFile(const std::string& path, std::unique_ptr<FileLock>* lock
   Status s = TryLockFile(path, lock, &busy);
   if (s.ok() && busy) return Status::IoError(path + ": held by another user of this MemEnv");
   return s;
+}
+
+Status MemEnv::LeftTemporaries(const std::string& path, std::vector<std::string>* found) {
+  found->clear();
+  const std::string folder = FolderOf(path);
+  for (const auto& [name, bytes] : files) {
+    if (FolderOf(name) == folder &&
+        IsTemporaryOf(BaseName(name), BaseName(path), kUsualNameLimit)) {
+      found->push_back(name);
+    }
+  }
+  return Status::Ok();
 }
 
 Status MemEnv::ProgramFolder(std::string* folder) {

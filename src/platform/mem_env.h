@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class MemEnv : public Env {
   // it fails instead of waiting forever.
   Status TryLockFile(const std::string& path, std::unique_ptr<FileLock>* lock, bool* busy) override;
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override;
+  // The files in `files` beside `path` named as its temporaries would be.
+  Status LeftTemporaries(const std::string& path, std::vector<std::string>* found) override;
   // The size of the bytes held and the time set in `modified_times` (0 when
   // none is set).
   Status StampFile(const std::string& path, FileStamp* stamp) override;
@@ -58,6 +61,12 @@ class MemEnv : public Env {
   std::function<bool()> on_wait;
   // Every Commit, in order: the paths renamed over their targets.
   std::vector<std::string> commits;
+  // What reached the disk, in order: "sync PATH" when a replacement's bytes
+  // were synced, "rename PATH" when it was renamed over its target. Syncs
+  // may come from several threads at once (SyncTogether): they take
+  // `disk_log_mutex`.
+  std::vector<std::string> disk_log;
+  std::mutex disk_log_mutex;
   // Paths whose ReadFile fails although the file exists.
   std::set<std::string> unreadable_paths;
   // Paths whose DeleteFile fails.

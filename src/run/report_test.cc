@@ -1,4 +1,4 @@
-#include "app/report.h"
+#include "run/report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/report.h"
+#include "run/report.h"
 
 #include "compiler/diagnostic.h"
 #include "present/diagnostic_output.h"

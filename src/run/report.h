@@ -1,6 +1,6 @@
 // How a run tells the person who started it what went wrong.
-#ifndef SC_APP_REPORT_H_
-#define SC_APP_REPORT_H_
+#ifndef SC_RUN_REPORT_H_
+#define SC_RUN_REPORT_H_
 
 #include <string>
 
@@ -27,4 +27,4 @@ std::string ErroreText(const std::string& a);
 
 }  // namespace sc
 
-#endif  // SC_APP_REPORT_H_
+#endif  // SC_RUN_REPORT_H_

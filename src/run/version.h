@@ -1,13 +1,13 @@
 // The program's version and the platform it was built for, compiled in from
 // a source the build writes (cmake/version.cmake).
-#ifndef SC_APP_VERSION_H_
-#define SC_APP_VERSION_H_
+#ifndef SC_RUN_VERSION_H_
+#define SC_RUN_VERSION_H_
 
 namespace sc {
 
-// "1.0.0" on a release tag, "1.0.0-3-g1a2b3c4" three commits after it,
-// "1.0.0-untagged-g1a2b3c4" before the first tag; "-dirty" with uncommitted
-// changes. Outside git, the version in CMakeLists.txt.
+// The version in CMakeLists.txt: "1.1.0" for the release commit (tagged
+// v1.1.0) or outside git; "1.1.0+g1a2b3c4" for any other commit, with
+// "-dirty" added when the checkout has uncommitted changes.
 extern const char kProgramVersion[];
 
 // The operating system and processor, for example "Linux x86_64".
@@ -15,4 +15,4 @@ extern const char kBuildPlatform[];
 
 }  // namespace sc
 
-#endif  // SC_APP_VERSION_H_
+#endif  // SC_RUN_VERSION_H_

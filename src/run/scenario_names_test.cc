@@ -1,4 +1,4 @@
-#include "app/scenario_names.h"
+#include "run/scenario_names.h"
 
 #include <gtest/gtest.h>
 

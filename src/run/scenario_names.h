@@ -1,7 +1,7 @@
 // Line names and train numbers given by authors: where they come from and
 // what makes them safe to use inside file names.
-#ifndef SC_APP_SCENARIO_NAMES_H_
-#define SC_APP_SCENARIO_NAMES_H_
+#ifndef SC_RUN_SCENARIO_NAMES_H_
+#define SC_RUN_SCENARIO_NAMES_H_
 
 #include <optional>
 #include <string>
@@ -33,4 +33,4 @@ std::string SetScenarioNames(const std::string& line, const std::string& train, 
 
 }  // namespace sc
 
-#endif  // SC_APP_SCENARIO_NAMES_H_
+#endif  // SC_RUN_SCENARIO_NAMES_H_

@@ -1,4 +1,4 @@
-#include "app/scenario_names.h"
+#include "run/scenario_names.h"
 
 #include "platform/native_text.h"
 #include "platform/paths.h"
