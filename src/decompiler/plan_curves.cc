@@ -1,0 +1,159 @@
+#include "decompiler/plan_curves.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+
+#include "compiler/format/route_plan_file.h"
+#include "model/route_plan.h"
+
+namespace sc {
+namespace {
+
+constexpr int kClasses = static_cast<int>(std::size(kCurveClasses));
+
+size_t ElementBytes(uint16_t type) {
+  switch (type) {
+    case kPlanInt16:
+      return kPlanInt16Bytes;
+    case kPlanDouble:
+      return kPlanDoubleBytes;
+    default:
+      return kPlanEmptyBytes;
+  }
+}
+
+bool SameBits(double a, double b) {
+  return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+// The point a step draws: straight on (turn 0) or turned by a radius class,
+// +class to the right and -class to the left.
+PlanStepPoint StepPoint(double x0, double y0, double x1, double y1, int turn) {
+  if (turn == 0) return NextPlanPoint(x0, y0, x1, y1, false, 0);
+  const double k = kCurveClasses[(turn > 0 ? turn : -turn) - 1].k;
+  return NextPlanPoint(x0, y0, x1, y1, true, turn > 0 ? k : -k);
+}
+
+// How a metre follows from the two before it: the step that draws it bit for
+// bit (`exact`), or else the step that comes nearest.
+int StepOf(double x0, double y0, double x1, double y1, double x, double y, bool* exact) {
+  int nearest = 0;
+  double nearest_distance = 0;
+  for (int turn = 0; turn <= kClasses; ++turn) {
+    for (int sign : {1, -1}) {
+      if (turn == 0 && sign < 0) continue;
+      const PlanStepPoint p = StepPoint(x0, y0, x1, y1, sign * turn);
+      if (SameBits(p.x, x) && SameBits(p.y, y)) {
+        *exact = true;
+        return sign * turn;
+      }
+      const double distance = std::fabs(p.x - x) + std::fabs(p.y - y);
+      if ((turn == 0 || distance < nearest_distance) && distance == distance) {
+        nearest = sign * turn;
+        nearest_distance = distance;
+      }
+    }
+  }
+  *exact = false;
+  return nearest;
+}
+
+std::string Number(double v) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  return buffer;
+}
+
+// Collects turning runs into curve records.
+class CurveRuns {
+ public:
+  explicit CurveRuns(std::vector<RecoveredCurve>* out) : out_(out) {}
+  void Step(int64_t metre, int turn) {
+    if (turn != turn_) {
+      Close(metre);
+      turn_ = turn;
+      first_ = metre;
+    }
+  }
+  void Close(int64_t metre) {
+    if (turn_ != 0) {
+      RecoveredCurve curve;
+      curve.start = static_cast<int32_t>(first_ - 1);
+      curve.length = static_cast<int32_t>(metre - first_);
+      curve.radius_class = turn_ > 0 ? turn_ : -turn_;
+      curve.left = turn_ < 0;
+      out_->push_back(curve);
+    }
+    turn_ = 0;
+  }
+
+ private:
+  std::vector<RecoveredCurve>* out_;
+  int turn_ = 0;
+  int64_t first_ = 0;
+};
+
+}  // namespace
+
+bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurves* out,
+                       IrreproduciblePlaces* places, std::string* error) {
+  RoutePlanReader reader;
+  if (!reader.Open(bytes, error)) return false;
+  out->metres = static_cast<int64_t>(reader.metres());
+  // The y column starts after the whole x column.
+  uint64_t y_offset = 0;
+  {
+    RoutePlanReader sizes;
+    sizes.Open(bytes, error);
+    PlanElement x, y;
+    while (sizes.Next(&x, &y)) y_offset += ElementBytes(x.type);
+  }
+  uint64_t x_offset = 0;
+  CurveRuns runs(&out->curves);
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool ended = false;  // an empty metre was met: the rest must be empty
+  PlanElement x, y;
+  for (int64_t m = 0; reader.Next(&x, &y); ++m) {
+    const auto place = [&](uint64_t offset, const char* column, const std::string& what) {
+      places->Add({file, offset, std::string(column) + " of metre " + std::to_string(m), what});
+    };
+    if (m < RoutePlan::kStartingPoints) {
+      const double want_x = RoutePlan::kStartX[m], want_y = RoutePlan::kStartY[m];
+      if (x.type != kPlanInt16 || x.value != want_x)
+        place(x_offset, "x", "holds something other than the starting value " + Number(want_x));
+      if (y.type != kPlanInt16 || y.value != want_y)
+        place(y_offset, "y", "holds something other than the starting value " + Number(want_y));
+      out->filled = m + 1;
+    } else if (x.type == kPlanEmpty && y.type == kPlanEmpty) {
+      ended = true;
+    } else if (ended || x.type != kPlanDouble || y.type != kPlanDouble) {
+      place(x_offset, "x", "holds a point where a curve record leaves none, or a point of the "
+                           "wrong type");
+    } else {
+      bool exact = false;
+      const int step = StepOf(x0, y0, x1, y1, x.value, y.value, &exact);
+      if (!exact) {
+        // The nearest step stands in for the point, so that the metres
+        // after it are read from what the text gives.
+        const PlanStepPoint p = StepPoint(x0, y0, x1, y1, step);
+        place(x_offset, "x",
+              "holds the point (" + Number(x.value) + ", " + Number(y.value) +
+                  "), which no curve record draws; the nearest, (" + Number(p.x) + ", " +
+                  Number(p.y) + "), is " + (step == 0 ? "straight on" : "a curve's turn"));
+        x.value = p.x;
+        y.value = p.y;
+      }
+      runs.Step(m, step);
+      out->filled = m + 1;
+    }
+    x_offset += ElementBytes(x.type);
+    y_offset += ElementBytes(y.type);
+    x0 = x1, y0 = y1;
+    x1 = x.value, y1 = y.value;
+  }
+  runs.Close(out->filled);
+  return true;
+}
+
+}  // namespace sc
