@@ -76,7 +76,7 @@ std::string MaximumRouteTrain() {
     if (at % 40000 > 36000) continue;  // clear of the stations
     text += "segnale, " + std::to_string(at) + ", 2, 4, 1, 0, 0, 1, 3, 1, 0, 0\r\n";
   }
-  for (int32_t at = 61000; at < 1000000; at += 100000)
+  for (int32_t at = 61500; at < 1000000; at += 100000)
     text += "rallentamento, " + std::to_string(at) + ", 60, 400, 1, 1, 10\r\n";
   return text + "[fine]\r\n";
 }

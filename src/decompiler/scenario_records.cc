@@ -98,6 +98,9 @@ void RecoverGradients(const std::vector<TrackCell>& cells, LineRecords* line) {
   }
 }
 
+// A range starting 150 m or less after the previous one's end gets this type.
+constexpr int32_t kJoinedType = 3;
+
 // A range's type as written: the tunnel form adds 10; a plain type above 10
 // is written below 0 with the same low byte, since above 10 means a tunnel.
 int32_t MountainType(uint8_t stored, bool tunnel) {
@@ -110,13 +113,12 @@ int32_t MountainType(uint8_t stored, bool tunnel) {
 // when a mountain marker (kind 11) is left in it. A range that starts 150 m
 // or less after the previous one's end takes type 3: a run three empty cells
 // after the previous is started 24 m into its cell to stay clear of that.
-void RecoverMountains(const std::vector<TrackCell>& cells, LineRecords* line) {
-  constexpr int32_t kJoinedType = 3;
+std::vector<LineRecords::Mountain> MountainsByRun(const std::vector<TrackCell>& cells) {
   constexpr int64_t kJoinCells = 3;
   constexpr int32_t kClearOfJoin = 24;
+  std::vector<LineRecords::Mountain> mountains;
   const int64_t n = static_cast<int64_t>(cells.size());
   int64_t previous_last = 0;
-  bool any = false;
   for (int64_t i = 0; i < n;) {
     const uint8_t type = cells[static_cast<size_t>(i)].mountain;
     if (type == 0) {
@@ -129,13 +131,75 @@ void RecoverMountains(const std::vector<TrackCell>& cells, LineRecords* line) {
     for (int64_t j = i; j <= last; ++j)
       tunnel = tunnel || cells[static_cast<size_t>(j)].kind == kKindMountainMarker;
     int32_t start = PositionOfIndex(i);
-    if (any && type != kJoinedType && i - previous_last - 1 == kJoinCells) start += kClearOfJoin;
-    line->mountains.push_back(
-        {start, PositionOfIndex(last + 1), MountainType(type, tunnel)});
-    any = true;
+    if (!mountains.empty() && type != kJoinedType && i - previous_last - 1 == kJoinCells)
+      start += kClearOfJoin;
+    mountains.push_back({start, PositionOfIndex(last + 1), MountainType(type, tunnel)});
     previous_last = last;
     i = last + 1;
   }
+  return mountains;
+}
+
+// The general form, for grids whose ranges overlapped or joined: each
+// mountain marker from a tunnel range of its own four cells (type 0), then
+// each run of one type as a plain range over them. A range that would start
+// within 150 m of the previous one's end is preceded by a range that covers
+// no cell and ends far before the route.
+std::vector<LineRecords::Mountain> MountainsByLayer(const std::vector<TrackCell>& cells) {
+  constexpr int32_t kFarBefore = -1000000;       // a range here covers no cell
+  constexpr int32_t kUntypedTunnel = 256 + 10;  // tunnel, type 0 (low byte)
+  constexpr int64_t kMarkerCells = 4;
+  std::vector<LineRecords::Mountain> mountains;
+  int64_t previous_end = kFarBefore;
+  const auto add = [&](int32_t start, int32_t end, int32_t type, bool joins) {
+    if (!mountains.empty() && !joins && int64_t{start} - previous_end <= 150)
+      mountains.push_back({kFarBefore, kFarBefore, 0});
+    mountains.push_back({start, end, type});
+    previous_end = end;
+  };
+  const int64_t n = static_cast<int64_t>(cells.size());
+  for (int64_t i = 0; i < n; ++i) {
+    if (cells[static_cast<size_t>(i)].kind == kKindMountainMarker)
+      add(PositionOfIndex(i - (kMarkerCells - 1)), PositionOfIndex(i + 1), kUntypedTunnel, false);
+  }
+  for (int64_t i = 0; i < n;) {
+    const uint8_t type = cells[static_cast<size_t>(i)].mountain;
+    int64_t last = i;
+    while (last + 1 < n && cells[static_cast<size_t>(last + 1)].mountain == type) ++last;
+    // Cells a marker range left with type 0 need no run of their own.
+    if (type != 0) {
+      add(PositionOfIndex(i), PositionOfIndex(last + 1), MountainType(type, false),
+          type == kJoinedType);
+    }
+    i = last + 1;
+  }
+  return mountains;
+}
+
+// Whether the ranges give the stored mountain types and markers, placed with
+// the mountain encoder on a grid of the stored size. A stored object other
+// than a marker may stand where a marker was placed (it came later).
+bool GivesMountains(const std::vector<TrackCell>& cells,
+                    const std::vector<LineRecords::Mountain>& mountains) {
+  TrackGrid grid(static_cast<int32_t>(cells.size()) - 1);
+  MountainRanges ranges;
+  for (const auto& m : mountains) {
+    if (MemoMontagna(grid, ranges, m.start, m.end, m.type) != kErrNone) return false;
+  }
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& want = cells[i];
+    const TrackCell& got = grid.at(static_cast<int64_t>(i));
+    if (want.mountain != got.mountain) return false;
+    const bool marker = got.kind == kKindMountainMarker;
+    if (want.kind == kKindMountainMarker ? !marker : (want.kind == kKindFree && marker))
+      return false;
+  }
+  return true;
+}
+
+void RecoverMountains(const std::vector<TrackCell>& cells, LineRecords* line) {
+  line->mountains = MountainsByRun(cells);
+  if (!GivesMountains(cells, line->mountains)) line->mountains = MountainsByLayer(cells);
 }
 
 // A board's speed pair: the two speeds as near each other as the packing
