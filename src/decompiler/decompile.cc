@@ -121,16 +121,20 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
   TrainRecords train = RecoverTrainRecords(table, cells);
   out->line_text = LineDescriptionText("", line);
 
+  // Compiled until no entry is added; the last compile is of the final text.
   std::unique_ptr<Built> built;
   constexpr int kMarkerRounds = 4;
   for (int round = 0; round < kMarkerRounds; ++round) {
     out->train_text = TrainServiceText("", train);
     built = CompileTexts(*out, files.plan.has_value());
-    if (!built->compilation.grid || !AddAbbattimenti(cells, *built->compilation.grid, &train))
-      break;
+    const bool added = built->compilation.grid &&
+                       AddAbbattimenti(cells, *built->compilation.grid, &train);
+    if (!added) break;
+    if (round + 1 == kMarkerRounds) {
+      out->train_text = TrainServiceText("", train);
+      built = CompileTexts(*out, files.plan.has_value());
+    }
   }
-  out->train_text = TrainServiceText("", train);
-  built = CompileTexts(*out, files.plan.has_value());
 
   out->compile_error = built->state.error_code;
   if (!HasCompiledOutput(built->outcome, built->compilation)) {

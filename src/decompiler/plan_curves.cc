@@ -36,8 +36,15 @@ PlanStepPoint StepPoint(double x0, double y0, double x1, double y1, int turn) {
 }
 
 // How a metre follows from the two before it: the step that draws it bit for
-// bit (`exact`), or else the step that comes nearest.
-int StepOf(double x0, double y0, double x1, double y1, double x, double y, bool* exact) {
+// bit (`exact`), or else the step that comes nearest. The step of the metre
+// before is tried first: curves are long.
+int StepOf(double x0, double y0, double x1, double y1, double x, double y, int previous,
+           bool* exact) {
+  const PlanStepPoint same = StepPoint(x0, y0, x1, y1, previous);
+  if (SameBits(same.x, x) && SameBits(same.y, y)) {
+    *exact = true;
+    return previous;
+  }
   int nearest = 0;
   double nearest_distance = 0;
   for (int turn = 0; turn <= kClasses; ++turn) {
@@ -113,6 +120,7 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
   CurveRuns runs(&out->curves);
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   bool ended = false;  // an empty metre was met: the rest must be empty
+  int previous_step = 0;
   PlanElement x, y;
   for (int64_t m = 0; reader.Next(&x, &y); ++m) {
     const auto place = [&](uint64_t offset, const char* column, const std::string& what) {
@@ -132,7 +140,8 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
                            "wrong type");
     } else {
       bool exact = false;
-      const int step = StepOf(x0, y0, x1, y1, x.value, y.value, &exact);
+      const int step = StepOf(x0, y0, x1, y1, x.value, y.value, previous_step, &exact);
+      previous_step = step;
       if (!exact) {
         // The nearest step stands in for the point, so that the metres
         // after it are read from what the text gives.
