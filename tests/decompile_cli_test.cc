@@ -41,6 +41,10 @@ TEST_F(DecompileCli, TextsCompileToTheSameBytes) {
     SCOPED_TRACE(name);
     EXPECT_EQ(ReadFileOrDie(texts_.File(name)), ReadFileOrDie(built_.File(name)));
   }
+  // The texts are like any other to explain.
+  ProgramRun explained = RunProgram("explain " + ShellQuote(texts_.File(kTrainText)));
+  EXPECT_EQ(explained.exit_status, 0) << explained.err;
+  EXPECT_NE(explained.out.find("stazione"), std::string::npos);
 }
 
 TEST_F(DecompileCli, WithoutPlanTheTextSaysSo) {
