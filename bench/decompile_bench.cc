@@ -37,10 +37,7 @@ void BM_DecompileMaximumRoute(benchmark::State& state) {
     state.SkipWithError("the maximum route did not compile");
     return;
   }
-  CompiledScenarioFiles files;
-  files.plan = *bytes->plan;
-  files.stations = bytes->stations;
-  files.grid = bytes->grid;
+  const CompiledScenarioFiles files = ScenarioFilesOf(*bytes);
   for (auto _ : state) {
     DecompiledScenario texts;
     std::string error;

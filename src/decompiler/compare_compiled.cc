@@ -5,6 +5,7 @@
 
 #include "compiler/format/grid_file.h"
 #include "compiler/format/route_plan_file.h"
+#include "decompiler/plan_curves.h"
 
 namespace sc {
 namespace {
@@ -59,11 +60,6 @@ const CellField kCellFields[] = {
     {"gradient_code", 13, [](const TrackCell& c) -> int64_t { return c.gradient_code; }},
     {"adhesion", 14, [](const TrackCell& c) -> int64_t { return c.adhesion; }},
 };
-
-size_t ElementBytes(uint16_t type) {
-  return type == kPlanInt16 ? kPlanInt16Bytes : type == kPlanDouble ? kPlanDoubleBytes
-                                                                    : kPlanEmptyBytes;
-}
 
 std::string Element(uint16_t type, double value) {
   if (type == kPlanEmpty) return "nothing";
@@ -127,13 +123,7 @@ void ComparePlans(const std::string& file, std::string_view stored, const RouteP
   std::string error;
   RoutePlanReader reader;
   if (!reader.Open(stored, &error)) return;
-  uint64_t y_offset = 0;
-  {
-    RoutePlanReader sizes;
-    sizes.Open(stored, &error);
-    PlanElement x, y;
-    while (sizes.Next(&x, &y)) y_offset += ElementBytes(x.type);
-  }
+  uint64_t y_offset = PlanYColumnOffset(stored);
   uint64_t x_offset = 0;
   int64_t metre = 0;
   const auto compare = [&](uint16_t type, double x_value, double y_value) {
@@ -153,8 +143,8 @@ void ComparePlans(const std::string& file, std::string_view stored, const RouteP
                    "holds " + Element(y.type, y.value) + "; the text gives " +
                        Element(type, y_value)});
     }
-    x_offset += ElementBytes(x.type);
-    y_offset += ElementBytes(y.type);
+    x_offset += PlanElementBytes(x.type);
+    y_offset += PlanElementBytes(y.type);
     ++metre;
   };
   built.ForEachPoint([&](double x, double y) {

@@ -14,14 +14,7 @@ namespace sc {
 namespace {
 
 CompiledScenarioFiles FilesOf(const CompiledBytes& bytes) {
-  CompiledScenarioFiles files;
-  if (bytes.plan) files.plan = *bytes.plan;
-  files.plan_name = "L_linea.dat";
-  files.stations = bytes.stations;
-  files.station_name = "L_1.sim";
-  files.grid = bytes.grid;
-  files.grid_name = "L_1.dat";
-  return files;
+  return ScenarioFilesOf(bytes, "L_linea.dat", "L_1.sim", "L_1.dat");
 }
 
 CompiledBytes BuiltInBytes() {

@@ -12,17 +12,6 @@ namespace {
 
 constexpr int kClasses = static_cast<int>(std::size(kCurveClasses));
 
-size_t ElementBytes(uint16_t type) {
-  switch (type) {
-    case kPlanInt16:
-      return kPlanInt16Bytes;
-    case kPlanDouble:
-      return kPlanDoubleBytes;
-    default:
-      return kPlanEmptyBytes;
-  }
-}
-
 bool SameBits(double a, double b) {
   return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
@@ -103,19 +92,33 @@ class CurveRuns {
 
 }  // namespace
 
+size_t PlanElementBytes(uint16_t type) {
+  switch (type) {
+    case kPlanInt16:
+      return kPlanInt16Bytes;
+    case kPlanDouble:
+      return kPlanDoubleBytes;
+    default:
+      return kPlanEmptyBytes;
+  }
+}
+
+uint64_t PlanYColumnOffset(std::string_view bytes) {
+  RoutePlanReader reader;
+  std::string error;
+  uint64_t offset = 0;
+  if (!reader.Open(bytes, &error)) return offset;
+  PlanElement x, y;
+  while (reader.Next(&x, &y)) offset += PlanElementBytes(x.type);
+  return offset;
+}
+
 bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurves* out,
                        IrreproduciblePlaces* places, std::string* error) {
   RoutePlanReader reader;
   if (!reader.Open(bytes, error)) return false;
   out->metres = static_cast<int64_t>(reader.metres());
-  // The y column starts after the whole x column.
-  uint64_t y_offset = 0;
-  {
-    RoutePlanReader sizes;
-    sizes.Open(bytes, error);
-    PlanElement x, y;
-    while (sizes.Next(&x, &y)) y_offset += ElementBytes(x.type);
-  }
+  uint64_t y_offset = PlanYColumnOffset(bytes);
   uint64_t x_offset = 0;
   CurveRuns runs(&out->curves);
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -156,8 +159,8 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
       runs.Step(m, step);
       out->filled = m + 1;
     }
-    x_offset += ElementBytes(x.type);
-    y_offset += ElementBytes(y.type);
+    x_offset += PlanElementBytes(x.type);
+    y_offset += PlanElementBytes(y.type);
     x0 = x1, y0 = y1;
     x1 = x.value, y1 = y.value;
   }

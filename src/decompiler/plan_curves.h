@@ -7,6 +7,7 @@
 #ifndef SC_DECOMPILER_PLAN_CURVES_H_
 #define SC_DECOMPILER_PLAN_CURVES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ struct PlanCurves {
   int64_t metres = 0;                  // metres in the plan (both columns)
   int64_t filled = 0;                  // metres from 0 that hold a point
 };
+
+// Bytes of a route plan element of `type`, its code included.
+size_t PlanElementBytes(uint16_t type);
+// Where the y column of a route plan starts: after every x element. The
+// bytes must decode (RoutePlanReader::Open).
+uint64_t PlanYColumnOffset(std::string_view bytes);
 
 // Reads the curves from a route plan's bytes. False with `error` ("... at
 // byte offset N") when the file is malformed; metres that no curve record

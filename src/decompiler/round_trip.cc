@@ -3,11 +3,23 @@
 #include "compiler/compilation.h"
 #include "compiler/compile.h"
 #include "compiler/compiled_files.h"
-#include "decompiler/decompile.h"
 #include "platform/mem_env.h"
 #include "platform/paths.h"
 
 namespace sc {
+
+CompiledScenarioFiles ScenarioFilesOf(const CompiledBytes& bytes, const std::string& plan_name,
+                                      const std::string& station_name,
+                                      const std::string& grid_name) {
+  CompiledScenarioFiles files;
+  if (bytes.plan) files.plan = *bytes.plan;
+  files.plan_name = plan_name;
+  files.stations = bytes.stations;
+  files.station_name = station_name;
+  files.grid = bytes.grid;
+  files.grid_name = grid_name;
+  return files;
+}
 
 std::optional<CompiledBytes> CompileToBytes(const std::string& line_text,
                                             const std::string& train_text, const RunState& state,
@@ -39,13 +51,7 @@ TextPair SplitTextPair(std::string_view bytes) {
 }
 
 std::string CheckRoundTrip(const CompiledBytes& compiled) {
-  CompiledScenarioFiles files;
-  if (compiled.plan) files.plan = *compiled.plan;
-  files.plan_name = "plan";
-  files.stations = compiled.stations;
-  files.station_name = "stations";
-  files.grid = compiled.grid;
-  files.grid_name = "grid";
+  const CompiledScenarioFiles files = ScenarioFilesOf(compiled);
   DecompiledScenario texts;
   std::string error;
   if (!Decompile(files, "test", &texts, &error)) return "decompile failed: " + error;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "decompiler/decompile.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -18,6 +19,13 @@ struct CompiledBytes {
   std::string stations;
   std::string grid;
 };
+
+// The bytes as Decompile takes them, under the names given (the bytes must
+// outlive the result).
+CompiledScenarioFiles ScenarioFilesOf(const CompiledBytes& bytes,
+                                      const std::string& plan_name = "plan",
+                                      const std::string& station_name = "stations",
+                                      const std::string& grid_name = "grid");
 
 // Compiles two texts in memory under the names and compile flag of `state`.
 // nullopt when the compile sets an error code or writes no file. `error`,
