@@ -52,7 +52,7 @@ TEST_F(DecompileCli, WithoutPlanTheTextSaysSo) {
   ASSERT_EQ(run.exit_status, 0) << run.err;
   EXPECT_NE(run.err.find("no route plan given"), std::string::npos);
   const std::string line = ReadFileOrDie(texts_.File(kLineText));
-  EXPECT_NE(line.find("compile it with --no-plan"), std::string::npos);
+  EXPECT_NE(line.find("this line with --no-plan"), std::string::npos);
   EXPECT_EQ(line.find("curva"), std::string::npos);
 }
 

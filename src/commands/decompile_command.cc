@@ -119,13 +119,14 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
   for (const auto& output : outputs) out << "wrote " << output.first << "\n";
   if (!files.plan) err << "note: no route plan given: no curve record recovered\n";
   if (texts.compile_error != kErrNone) {
-    err << "note: the texts compile with error " << texts.compile_error << ": "
-        << ErrorText(texts.compile_error) << ", as the files' own compile did\n";
+    err << "note: compiling the texts sets error " << texts.compile_error << ": "
+        << ErrorText(texts.compile_error) << "\n";
   }
   if (line != NativeText(texts.line_name) || train != NativeText(texts.train_number)) {
     err << "note: the files were compiled as line '" << NativeText(texts.line_name)
-        << "', train '" << NativeText(texts.train_number)
-        << "': compile with --line and --train set so to get the same bytes\n";
+        << "', train '" << NativeText(texts.train_number) << "': compile with --line '"
+        << NativeText(texts.line_name) << "' --train '" << NativeText(texts.train_number)
+        << "' to get the same bytes\n";
   }
   if (!texts.places.empty()) {
     err << texts.places.total() << " places no text gives; the texts are the nearest\n";

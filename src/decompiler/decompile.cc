@@ -71,8 +71,8 @@ std::vector<std::string> Preamble(const CompiledScenarioFiles& files, const std:
   if (files.plan) {
     lines.push_back("  route plan:   " + files.plan_name);
   } else {
-    lines.push_back("  route plan:   none. The scenario was compiled without one, so no curve");
-    lines.push_back("                record can be recovered; compile it with --no-plan.");
+    lines.push_back("  route plan:   none given, so no curve record can be recovered; compile");
+    lines.push_back("                this line with --no-plan.");
   }
   lines.push_back("  station file: " + files.station_name);
   lines.push_back("  track grid:   " + files.grid_name);
