@@ -118,13 +118,10 @@ void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
   }
 }
 
-void ComparePlans(const std::string& file, std::string_view stored, const RoutePlan& built,
-                  IrreproduciblePlaces* places) {
-  std::string error;
-  RoutePlanReader reader;
-  if (!reader.Open(stored, &error)) return;
-  uint64_t y_offset = PlanYColumnOffset(stored);
-  uint64_t x_offset = 0;
+void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::string_view stored,
+                  const RoutePlan& built, IrreproduciblePlaces* places) {
+  RoutePlanReader reader = opened;
+  PlanOffsets offsets(stored);
   int64_t metre = 0;
   const auto compare = [&](uint16_t type, double x_value, double y_value) {
     PlanElement x, y;
@@ -132,19 +129,18 @@ void ComparePlans(const std::string& file, std::string_view stored, const RouteP
       ++metre;
       return;
     }
-    const std::string where = " of metre " + std::to_string(metre);
+    const auto where = [&] { return " of metre " + std::to_string(metre); };
     if (!SameElement(x, type, x_value)) {
-      places->Add({file, x_offset, "x" + where,
+      places->Add({file, offsets.x(), "x" + where(),
                    "holds " + Element(x.type, x.value) + "; the text gives " +
                        Element(type, x_value)});
     }
     if (!SameElement(y, type, y_value)) {
-      places->Add({file, y_offset, "y" + where,
+      places->Add({file, offsets.y(), "y" + where(),
                    "holds " + Element(y.type, y.value) + "; the text gives " +
                        Element(type, y_value)});
     }
-    x_offset += PlanElementBytes(x.type);
-    y_offset += PlanElementBytes(y.type);
+    offsets.Advance(x.type, y.type);
     ++metre;
   };
   built.ForEachPoint([&](double x, double y) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/format/route_plan_file.h"
 #include "decompiler/irreproducible.h"
 #include "model/route_plan.h"
 #include "model/station_table.h"
@@ -21,9 +22,10 @@ void CompareStationTables(const std::string& file, const StationTable& stored,
                           const StationTable& built, IrreproduciblePlaces* places);
 void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
                   const TrackGrid& built, IrreproduciblePlaces* places);
-// `stored` is the route plan's bytes, already checked to decode.
-void ComparePlans(const std::string& file, std::string_view stored, const RoutePlan& built,
-                  IrreproduciblePlaces* places);
+// `stored` is the route plan's bytes and `opened` a reader of them just
+// opened (RoutePlanReader::Open checked the layout).
+void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::string_view stored,
+                  const RoutePlan& built, IrreproduciblePlaces* places);
 
 }  // namespace sc
 

@@ -108,12 +108,13 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
   // comparison, where one such metre moves every later point.
   IrreproduciblePlaces plan_places;
   std::optional<PlanCurves> curves;
+  RoutePlanReader plan_reader;
   if (files.plan) {
-    curves.emplace();
-    if (!RecoverPlanCurves(*files.plan, files.plan_name, &*curves, &plan_places, &what)) {
+    if (!plan_reader.Open(*files.plan, &what)) {
       *error = files.plan_name + ": " + what;
       return false;
     }
+    RecoverPlanCurves(plan_reader, *files.plan, files.plan_name, &curves.emplace(), &plan_places);
   }
   out->line_name = table.slots[kSlotBackgrounds].name;
   out->train_number = table.slots[kSlotRepetition].name;
@@ -144,8 +145,11 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
                                                  : std::string())});
   } else {
     if (files.plan) {
-      if (plan_places.empty() && built->compilation.plan) {
-        ComparePlans(files.plan_name, *files.plan, *built->compilation.plan, &out->places);
+      // Field by field only where the steps do not already prove it.
+      if (plan_places.empty() && built->compilation.plan &&
+          !DrawsTheSamePlan(*built->compilation.plan, *curves)) {
+        ComparePlans(files.plan_name, plan_reader, *files.plan, *built->compilation.plan,
+                     &out->places);
       }
       out->places.AddAll(plan_places);
     }

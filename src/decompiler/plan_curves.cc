@@ -103,23 +103,30 @@ size_t PlanElementBytes(uint16_t type) {
   }
 }
 
-uint64_t PlanYColumnOffset(std::string_view bytes) {
-  RoutePlanReader reader;
-  std::string error;
-  uint64_t offset = 0;
-  if (!reader.Open(bytes, &error)) return offset;
-  PlanElement x, y;
-  while (reader.Next(&x, &y)) offset += PlanElementBytes(x.type);
-  return offset;
+uint64_t PlanOffsets::y() {
+  if (y_start_ < 0) {
+    RoutePlanReader reader;
+    std::string error;
+    uint64_t start = 0;
+    if (reader.Open(bytes_, &error)) {
+      PlanElement x, y;
+      while (reader.Next(&x, &y)) start += PlanElementBytes(x.type);
+    }
+    y_start_ = static_cast<int64_t>(start);
+  }
+  return static_cast<uint64_t>(y_start_) + y_past_start_;
 }
 
-bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurves* out,
-                       IrreproduciblePlaces* places, std::string* error) {
-  RoutePlanReader reader;
-  if (!reader.Open(bytes, error)) return false;
+void PlanOffsets::Advance(uint16_t x_type, uint16_t y_type) {
+  x_ += PlanElementBytes(x_type);
+  y_past_start_ += PlanElementBytes(y_type);
+}
+
+void RecoverPlanCurves(const RoutePlanReader& opened, std::string_view bytes,
+                       const std::string& file, PlanCurves* out, IrreproduciblePlaces* places) {
+  RoutePlanReader reader = opened;
   out->metres = static_cast<int64_t>(reader.metres());
-  uint64_t y_offset = PlanYColumnOffset(bytes);
-  uint64_t x_offset = 0;
+  PlanOffsets offsets(bytes);
   CurveRuns runs(&out->curves);
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   bool ended = false;  // an empty metre was met: the rest must be empty
@@ -132,14 +139,14 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
     if (m < RoutePlan::kStartingPoints) {
       const double want_x = RoutePlan::kStartX[m], want_y = RoutePlan::kStartY[m];
       if (x.type != kPlanInt16 || x.value != want_x)
-        place(x_offset, "x", "holds something other than the starting value " + Number(want_x));
+        place(offsets.x(), "x", "holds something other than the starting value " + Number(want_x));
       if (y.type != kPlanInt16 || y.value != want_y)
-        place(y_offset, "y", "holds something other than the starting value " + Number(want_y));
+        place(offsets.y(), "y", "holds something other than the starting value " + Number(want_y));
       out->filled = m + 1;
     } else if (x.type == kPlanEmpty && y.type == kPlanEmpty) {
       ended = true;
     } else if (ended || x.type != kPlanDouble || y.type != kPlanDouble) {
-      place(x_offset, "x", "holds a point where a curve record leaves none, or a point of the "
+      place(offsets.x(), "x", "holds a point where a curve record leaves none, or a point of the "
                            "wrong type");
     } else {
       bool exact = false;
@@ -149,7 +156,7 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
         // The nearest step stands in for the point, so that the metres
         // after it are read from what the text gives.
         const PlanStepPoint p = StepPoint(x0, y0, x1, y1, step);
-        place(x_offset, "x",
+        place(offsets.x(), "x",
               "holds the point (" + Number(x.value) + ", " + Number(y.value) +
                   "), which no curve record draws; the nearest, (" + Number(p.x) + ", " +
                   Number(p.y) + "), is " + (step == 0 ? "straight on" : "a curve's turn"));
@@ -159,13 +166,40 @@ bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurv
       runs.Step(m, step);
       out->filled = m + 1;
     }
-    x_offset += PlanElementBytes(x.type);
-    y_offset += PlanElementBytes(y.type);
+    offsets.Advance(x.type, y.type);
     x0 = x1, y0 = y1;
     x1 = x.value, y1 = y.value;
   }
   runs.Close(out->filled);
-  return true;
+}
+
+bool DrawsTheSamePlan(const RoutePlan& built, const PlanCurves& curves) {
+  if (int64_t{built.last_metre()} + 1 != curves.metres || built.filled() != curves.filled)
+    return false;
+  int64_t metre = 0;
+  size_t curve = 0;
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool same = true;
+  built.ForEachPoint([&](double x, double y) {
+    if (metre < RoutePlan::kStartingPoints) {
+      same = same && x == RoutePlan::kStartX[metre] && y == RoutePlan::kStartY[metre];
+    } else {
+      while (curve < curves.curves.size() &&
+             metre > int64_t{curves.curves[curve].start} + curves.curves[curve].length)
+        ++curve;
+      int turn = 0;
+      if (curve < curves.curves.size() && metre > curves.curves[curve].start) {
+        const RecoveredCurve& c = curves.curves[curve];
+        turn = c.left ? -c.radius_class : c.radius_class;
+      }
+      const PlanStepPoint p = StepPoint(x0, y0, x1, y1, turn);
+      same = same && SameBits(p.x, x) && SameBits(p.y, y);
+    }
+    x0 = x1, y0 = y1;
+    x1 = x, y1 = y;
+    ++metre;
+  });
+  return same;
 }
 
 }  // namespace sc

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/format/route_plan_file.h"
 #include "decompiler/irreproducible.h"
 
 namespace sc {
@@ -32,15 +33,38 @@ struct PlanCurves {
 
 // Bytes of a route plan element of `type`, its code included.
 size_t PlanElementBytes(uint16_t type);
-// Where the y column of a route plan starts: after every x element. The
-// bytes must decode (RoutePlanReader::Open).
-uint64_t PlanYColumnOffset(std::string_view bytes);
+// The byte offsets of a route plan's elements, metre by metre: the x
+// column's counted as it goes, the y column's from where that column starts,
+// which takes a walk over the x column and is found only when first asked.
+class PlanOffsets {
+ public:
+  // The bytes must decode (RoutePlanReader::Open) and outlive this.
+  explicit PlanOffsets(std::string_view bytes) : bytes_(bytes) {}
+  uint64_t x() const { return x_; }
+  uint64_t y();
+  // Past the metre whose elements have these types.
+  void Advance(uint16_t x_type, uint16_t y_type);
 
-// Reads the curves from a route plan's bytes. False with `error` ("... at
-// byte offset N") when the file is malformed; metres that no curve record
-// gives are added to `places` (named `file`), each read as straight on.
-bool RecoverPlanCurves(std::string_view bytes, const std::string& file, PlanCurves* out,
-                       IrreproduciblePlaces* places, std::string* error);
+ private:
+  std::string_view bytes_;
+  uint64_t x_ = 0;
+  uint64_t y_past_start_ = 0;  // bytes of y elements passed so far
+  int64_t y_start_ = -1;       // not found yet
+};
+
+// Reads the curves from a route plan: `opened` is a reader of `bytes` just
+// opened (RoutePlanReader::Open checked the layout). Metres that no curve
+// record gives are added to `places` (named `file`), each read as the
+// nearest step.
+void RecoverPlanCurves(const RoutePlanReader& opened, std::string_view bytes,
+                       const std::string& file, PlanCurves* out, IrreproduciblePlaces* places);
+
+// Whether `built` is the plan the curves were read from, bit for bit: the
+// same metres, the same computed metres, and each point the one the curves'
+// steps draw. Where RecoverPlanCurves found every metre exactly, the file
+// holds those very points, so this proves `built` gives the file's bytes
+// without decoding the file again.
+bool DrawsTheSamePlan(const RoutePlan& built, const PlanCurves& curves);
 
 }  // namespace sc
 
