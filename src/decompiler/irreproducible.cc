@@ -23,12 +23,13 @@ void IrreproduciblePlaces::Add(IrreproduciblePlace place) {
 
 void IrreproduciblePlaces::AddAll(const IrreproduciblePlaces& other) {
   for (const IrreproduciblePlace& p : other.shown_) Add(p);
-  for (const auto& [file, count] : other.more_) {
-    auto it = std::find_if(more_.begin(), more_.end(), [&](const auto& e) { return e.first == file; });
+  for (const auto& entry : other.more_) {
+    auto it = std::find_if(more_.begin(), more_.end(),
+                           [&](const auto& e) { return e.first == entry.first; });
     if (it == more_.end()) {
-      more_.emplace_back(file, count);
+      more_.push_back(entry);
     } else {
-      it->second += count;
+      it->second += entry.second;
     }
   }
 }
