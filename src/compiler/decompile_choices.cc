@@ -31,7 +31,10 @@ constexpr struct {
      "one record for each run of cells of one mountain type, from the start of its first cell "
      "to the end of its last; a tunnel (type + 10) when a mountain marker is left in the run; a "
      "type above 10 without tunnel is written below 0; a range three cells after the previous "
-     "one starts 24 m into its cell, so it is not joined to it."},
+     "one starts 24 m into its cell, so it is not joined to it. Where ranges overlapped or joined "
+     "and that does not give the grid back: a four-cell tunnel range of type 0 for each marker, "
+     "then a plain range for each run, each range that would join the one before preceded by "
+     "`montagna, -1000000, -1000000, 0`, which covers no cell."},
     {"maximum-speed board",
      "at the start of its cell; each speed pair split with the two speeds as near each other "
      "as the packing allows; stripes as tens and units."},
