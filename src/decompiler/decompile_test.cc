@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 #include "compiler/format/grid_file.h"
 #include "decompiler/round_trip.h"
+#include "model/route_plan.h"
 #include "test_support.h"
 
 namespace sc {
@@ -138,6 +137,36 @@ TEST(Decompile, IrreproducibleBytesArePlaces) {
   EXPECT_EQ(grid.field, "cell 100 kind");
   EXPECT_EQ(grid.what, "holds 9; the text gives 0");
   EXPECT_NE(out.line_text.find("except at 2 places"), std::string::npos);
+}
+
+// A plan that turns in its last metre: the curve record it reads as lies
+// too near the grid's end to be read, so the text cannot give it back. The
+// comparison with the compile of the text finds it.
+TEST(Decompile, ACurveNoRecordCanPlaceIsFoundByTheComparison) {
+  CompiledBytes bytes = BuiltInBytes();
+  std::string& plan = *bytes.plan;
+  const int64_t metres = 47001, filled = metres - 2;
+  const size_t y_start = 8 + (filled - 2) * 10 + (metres - filled) * 2;
+  const auto value_at = [](int64_t metre) { return 8 + (metre - 2) * 10 + 2; };
+  const auto get = [&](size_t at) {
+    double v;
+    std::memcpy(&v, plan.data() + at, sizeof v);
+    return v;
+  };
+  const int64_t last = filled - 1;
+  const PlanStepPoint turned =
+      NextPlanPoint(get(value_at(last - 2)), get(y_start + value_at(last - 2)),
+                    get(value_at(last - 1)), get(y_start + value_at(last - 1)), true, 0.003);
+  std::memcpy(plan.data() + value_at(last), &turned.x, sizeof turned.x);
+  std::memcpy(plan.data() + y_start + value_at(last), &turned.y, sizeof turned.y);
+  DecompiledScenario out;
+  std::string error;
+  ASSERT_TRUE(Decompile(FilesOf(bytes), "p", &out, &error)) << error;
+  EXPECT_NE(out.line_text.find("curvad6,  46997,  1"), std::string::npos);
+  ASSERT_FALSE(out.places.empty());
+  bool plan_place = false;
+  for (const IrreproduciblePlace& p : out.places.shown()) plan_place |= p.file == "L_linea.dat";
+  EXPECT_TRUE(plan_place);
 }
 
 TEST(Decompile, MalformedFileIsAnErrorWithItsOffset) {
