@@ -95,6 +95,8 @@ TEST(Decompile, RecordsWithAChoiceRoundTrip) {
        "stazione, 3400, 22, 600, 3, 2, 1, 0,0,0, 4,1,1, 0, 25, 70, -3, \"Monte, Alto\"\r\n"
        "stazione, 9850, 5, 600, 1, 1, 0, 5,1,1, 2,1,1, 99, 8, 3, 0, \r\n"
        "stazione, 13350, 30, 700, 1, 1, 0, 4,1,1, 2,1,1, 0, 0, 0, 0, Scalea\r\n"},
+      {"a first station lengthened by its extension flag, which it then loses", "",
+       "stazione, 22200, 2, 700, 0, 1, 1, 1,1,0, 4,1,1, 0, 0, 0, 5, Bussoleno\r\n"},
       {"profiles that change, with a speed only rounding gives", "",
        "velocita, 0, 100\r\nvelocita, 900, 132\r\naderenza, 0, 300\r\naderenza, 5000, 20\r\n"
        "velocita, 46900, 40\r\n"},

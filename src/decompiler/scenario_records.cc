@@ -276,6 +276,21 @@ void RecoverProfile(const std::vector<TrackCell>& cells, uint8_t TrackCell::*fie
   }
 }
 
+// The extension flag as written: as stored, or 1 where the stored area was
+// lengthened by it although the flag itself was then cleared (the first
+// station keeps no flag).
+int32_t ExtensionFlag(const StationRecord& stored, int32_t length, bool first) {
+  if (stored.byte_4 != 0) return stored.byte_4;
+  StationRecord lengthened = stored;
+  lengthened.byte_4 = 1;
+  if (ComputeStationArea(lengthened, length, first) && lengthened.end == stored.end &&
+      lengthened.start == stored.start) {
+    StationRecord plain = stored;
+    if (!ComputeStationArea(plain, length, first) || plain.end != stored.end) return 1;
+  }
+  return 0;
+}
+
 // The station lines, slots 1 up to the last non-empty slot below the signs.
 void RecoverStations(const StationTable& table, const std::vector<TrackCell>& cells,
                      TrainRecords* train) {
@@ -300,7 +315,7 @@ void RecoverStations(const StationTable& table, const std::vector<TrackCell>& ce
     s.length = FitsLong(length) ? static_cast<int32_t>(length) : 0;
     s.byte_1 = r.byte_1;
     s.byte_5 = r.byte_5;
-    s.byte_4 = r.byte_4;
+    s.byte_4 = ExtensionFlag(r, s.length, slot == 1);
     s.word_1 = r.word_1;
     s.word_2 = r.word_2;
     s.byte_2 = r.byte_2;
