@@ -37,7 +37,8 @@ constexpr struct {
      "`montagna, -1000000, -1000000, 0`, which covers no cell."},
     {"maximum-speed board",
      "at the start of its cell; each speed pair split with the two speeds as near each other "
-     "as the packing allows; stripes as tens and units."},
+     "as the packing allows; stripes as tens and units. Also where a station's end marker "
+     "stands beside values it did not write (an object it overwrote), with a first pair of 0."},
     {"sign", "at the start of its cell, in the order of their slots (position order); a text "
              "with a comma, or blanks at its ends, in double quotes."},
     {"braked mass", "always written."},

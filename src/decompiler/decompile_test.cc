@@ -97,6 +97,9 @@ TEST(Decompile, RecordsWithAChoiceRoundTrip) {
        "stazione, 13350, 30, 700, 1, 1, 0, 4,1,1, 2,1,1, 0, 0, 0, 0, Scalea\r\n"},
       {"a first station lengthened by its extension flag, which it then loses", "",
        "stazione, 22200, 2, 700, 0, 1, 1, 1,1,0, 4,1,1, 0, 0, 0, 5, Bussoleno\r\n"},
+      {"a board that a station's end marker overwrites",
+       "indicatori_vmax, 318, 120, 130, 140, 0, 115, 125, 130, 3\r\n",
+       "stazione, 0, 8, 400, 1, 0, 1, 4,1,1, 2,1,1, 1, 8, 1, 0, Vastro\r\n"},
       {"profiles that change, with a speed only rounding gives", "",
        "velocita, 0, 100\r\nvelocita, 900, 132\r\naderenza, 0, 300\r\naderenza, 5000, 20\r\n"
        "velocita, 46900, 40\r\n"},

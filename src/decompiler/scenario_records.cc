@@ -218,10 +218,15 @@ void RecoverBoardsAndSigns(const StationTable& stations, const std::vector<Track
   std::vector<std::pair<int32_t, int64_t>> sign_cells;  // slot, cell
   for (int64_t i = 0; i < static_cast<int64_t>(cells.size()); ++i) {
     const TrackCell cell = ObjectCell(cells, i);
-    if (cell.kind == kKindMaxSpeedBoard) {
+    // A station end marker replaces only kind and value_a: values left
+    // beside it are those of an object it overwrote, given back by a board
+    // there (the line's boards are placed before any station).
+    const bool overwritten = cell.kind == kKindStationEnd &&
+                             (cell.value_b != 0 || cell.value_c != 0 || cell.value_d != 0);
+    if (cell.kind == kKindMaxSpeedBoard || overwritten) {
       LineRecords::Board b{};
       b.position = PositionOfCell(i);
-      SplitBoardSpeeds(cell.value_a, &b.vas, &b.vad);
+      SplitBoardSpeeds(overwritten ? int16_t{0} : cell.value_a, &b.vas, &b.vad);
       SplitBoardSpeeds(cell.value_b, &b.vbs, &b.vbd);
       SplitBoardSpeeds(cell.value_c, &b.vcs, &b.vcd);
       SplitTens(cell.value_d, &b.strisces, &b.strisced);
