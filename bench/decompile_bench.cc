@@ -31,8 +31,8 @@ RunState Names() {
 }
 
 std::string Folder() {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("sc_bench_decompile_" + std::to_string(::getpid()));
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("sc_bench_decompile_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   return folder.string();
 }

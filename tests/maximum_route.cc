@@ -5,8 +5,9 @@
 namespace sc::testing {
 
 std::string MaximumRouteLine() {
-  std::string text = "[generale]\r\nlunghezza percorso, 1000000\r\n"
-                     "ripetizione segnali 9 codici, 800, 990000\r\n[curve]\r\n";
+  std::string text =
+      "[generale]\r\nlunghezza percorso, 1000000\r\n"
+      "ripetizione segnali 9 codici, 800, 990000\r\n[curve]\r\n";
   for (int32_t start = 800, n = 0; start + 600 < 1000000; start += 1000, ++n) {
     text += std::string(n % 2 == 0 ? "curvad" : "curvas") + std::to_string(1 + n % 6) + ", " +
             std::to_string(start) + ", 600\r\n";

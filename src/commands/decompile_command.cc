@@ -22,8 +22,9 @@ struct Inputs {
 
 bool ReadInputs(Env& env, const std::vector<std::string>& paths, Inputs* in, std::ostream& err) {
   if (paths.size() != 2 && paths.size() != 3) {
-    err << kProgram << "decompile takes [LINE_DAT] SIM DAT (LINE_DAT \"-\" or left out: no route "
-                       "plan)\n";
+    err << kProgram
+        << "decompile takes [LINE_DAT] SIM DAT (LINE_DAT \"-\" or left out: no route "
+           "plan)\n";
     return false;
   }
   in->station_path = paths[paths.size() - 2];
@@ -48,15 +49,15 @@ std::string NamePart(const std::optional<std::string>& given, const std::string&
   const std::string name = given ? *given : NativeText(stored);
   const std::string problem = NamePartProblem(name);
   if (problem.empty()) return name;
-  err << kProgram << "the " << what << " '" << name << "' cannot name a file ("
-      << problem << "); give " << option << "\n";
+  err << kProgram << "the " << what << " '" << name << "' cannot name a file (" << problem
+      << "); give " << option << "\n";
   return "";
 }
 
 void ReportPlaces(const DecompiledScenario& texts, std::ostream& err) {
   for (const IrreproduciblePlace& p : texts.places.shown()) {
-    err << NativeText(p.file) << ": byte offset " << p.offset << ": warning: "
-        << p.field << " " << p.what << "; no text gives it\n";
+    err << NativeText(p.file) << ": byte offset " << p.offset << ": warning: " << p.field << " "
+        << p.what << "; no text gives it\n";
   }
   for (const auto& [file, count] : texts.places.more()) {
     err << NativeText(file) << ": " << count << " more places no text gives\n";
@@ -103,15 +104,14 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
       }
     }
     if (!request.force && (env.FileExists(path) || env.FolderExists(path))) {
-      err << kProgram << path
-          << " already exists; nothing written (use --force to replace it)\n";
+      err << kProgram << path << " already exists; nothing written (use --force to replace it)\n";
       return kExitUsageOrIo;
     }
   }
   ReportPlaces(texts, err);
   // The two texts are a pair: written as a set.
-  Status s = env.WriteFiles({{outputs[0].first, *outputs[0].second},
-                             {outputs[1].first, *outputs[1].second}});
+  Status s = env.WriteFiles(
+      {{outputs[0].first, *outputs[0].second}, {outputs[1].first, *outputs[1].second}});
   if (!s.ok()) {
     err << kProgram << s.message() << "\n";
     return kExitUsageOrIo;
@@ -123,8 +123,8 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
         << ErrorText(texts.compile_error) << "\n";
   }
   if (line != NativeText(texts.line_name) || train != NativeText(texts.train_number)) {
-    err << "note: the files were compiled as line '" << NativeText(texts.line_name)
-        << "', train '" << NativeText(texts.train_number) << "': compile with --line '"
+    err << "note: the files were compiled as line '" << NativeText(texts.line_name) << "', train '"
+        << NativeText(texts.train_number) << "': compile with --line '"
         << NativeText(texts.line_name) << "' --train '" << NativeText(texts.train_number)
         << "' to get the same bytes\n";
   }

@@ -39,14 +39,17 @@ constexpr struct {
      "at the start of its cell; each speed pair split with the two speeds as near each other "
      "as the packing allows; stripes as tens and units. Also where a station's end marker "
      "stands beside values it did not write (an object it overwrote), with a first pair of 0."},
-    {"sign", "at the start of its cell, in the order of their slots (position order); a text "
-             "with a comma, or blanks at its ends, in double quotes."},
+    {"sign",
+     "at the start of its cell, in the order of their slots (position order); a text "
+     "with a comma, or blanks at its ends, in double quotes."},
     {"braked mass", "always written."},
     {"cars", "always written."},
-    {"speed", "one record where the speed profile changes, at the start of that cell, the first "
-              "at 0; the speed is the code times 5."},
-    {"adhesion", "one record where the adhesion profile changes, at the start of that cell, the "
-                 "first at 0."},
+    {"speed",
+     "one record where the speed profile changes, at the start of that cell, the first "
+     "at 0; the speed is the code times 5."},
+    {"adhesion",
+     "one record where the adhesion profile changes, at the start of that cell, the "
+     "first at 0."},
     {"clock", "always written, with commas."},
     {"sand", "always written."},
     {"signal",

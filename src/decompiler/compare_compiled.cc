@@ -69,9 +69,8 @@ std::string Element(uint16_t type, double value) {
 }
 
 bool SameElement(const PlanElement& e, uint16_t type, double value) {
-  return e.type == type &&
-         std::bit_cast<uint64_t>(e.value) == std::bit_cast<uint64_t>(type == kPlanEmpty ? 0.0
-                                                                                          : value);
+  return e.type == type && std::bit_cast<uint64_t>(e.value) ==
+                               std::bit_cast<uint64_t>(type == kPlanEmpty ? 0.0 : value);
 }
 
 }  // namespace
@@ -84,14 +83,13 @@ void CompareStationTables(const std::string& file, const StationTable& stored,
     const StationRecord& b = built.slots[static_cast<size_t>(slot)];
     const std::string prefix = "slot " + std::to_string(slot) + " ";
     if (a.name != b.name) {
-      places->Add({file, record + kNameOffset, prefix + "name",
-                   "holds a text of " + std::to_string(a.name.size()) +
-                       " bytes the text does not give"});
+      places->Add(
+          {file, record + kNameOffset, prefix + "name",
+           "holds a text of " + std::to_string(a.name.size()) + " bytes the text does not give"});
     }
     for (const StationField& f : kStationFields) {
       if (f.get(a) == f.get(b)) continue;
-      const uint64_t at =
-          record + f.offset + (f.after_name ? a.name.size() : 0);
+      const uint64_t at = record + f.offset + (f.after_name ? a.name.size() : 0);
       places->Add({file, at, prefix + f.name, Differs(f.get(a), f.get(b))});
     }
     record += kStationRecordBytes + a.name.size();
@@ -102,9 +100,9 @@ void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
                   const TrackGrid& built, IrreproduciblePlaces* places) {
   const size_t n = std::min(stored.size(), built.cells().size());
   if (stored.size() != built.cells().size()) {
-    places->Add({file, n * kGridCellBytes, "cell count",
-                 Differs(static_cast<int64_t>(stored.size()),
-                         static_cast<int64_t>(built.cells().size()))});
+    places->Add(
+        {file, n * kGridCellBytes, "cell count",
+         Differs(static_cast<int64_t>(stored.size()), static_cast<int64_t>(built.cells().size()))});
   }
   for (size_t i = 0; i < n; ++i) {
     const TrackCell& a = stored[i];
@@ -112,8 +110,8 @@ void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
     if (a == b) continue;
     for (const CellField& f : kCellFields) {
       if (f.get(a) == f.get(b)) continue;
-      places->Add({file, i * kGridCellBytes + f.offset,
-                   "cell " + std::to_string(i) + " " + f.name, Differs(f.get(a), f.get(b))});
+      places->Add({file, i * kGridCellBytes + f.offset, "cell " + std::to_string(i) + " " + f.name,
+                   Differs(f.get(a), f.get(b))});
     }
   }
 }
@@ -131,14 +129,14 @@ void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::s
     }
     const auto where = [&] { return " of metre " + std::to_string(metre); };
     if (!SameElement(x, type, x_value)) {
-      places->Add({file, offsets.x(), "x" + where(),
-                   "holds " + Element(x.type, x.value) + "; the text gives " +
-                       Element(type, x_value)});
+      places->Add(
+          {file, offsets.x(), "x" + where(),
+           "holds " + Element(x.type, x.value) + "; the text gives " + Element(type, x_value)});
     }
     if (!SameElement(y, type, y_value)) {
-      places->Add({file, offsets.y(), "y" + where(),
-                   "holds " + Element(y.type, y.value) + "; the text gives " +
-                       Element(type, y_value)});
+      places->Add(
+          {file, offsets.y(), "y" + where(),
+           "holds " + Element(y.type, y.value) + "; the text gives " + Element(type, y_value)});
     }
     offsets.Advance(x.type, y.type);
     ++metre;
@@ -150,8 +148,8 @@ void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::s
   while (metre < built_metres && metre < static_cast<int64_t>(reader.metres()))
     compare(kPlanEmpty, 0, 0);
   if (static_cast<int64_t>(reader.metres()) != built_metres) {
-    places->Add({file, 0, "metre count",
-                 Differs(static_cast<int64_t>(reader.metres()), built_metres)});
+    places->Add(
+        {file, 0, "metre count", Differs(static_cast<int64_t>(reader.metres()), built_metres)});
   }
 }
 

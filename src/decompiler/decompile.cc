@@ -49,7 +49,8 @@ bool AddAbbattimenti(const std::vector<TrackCell>& stored, const TrackGrid& buil
     const TrackCell& want = stored[i];
     if (want.kind != kKindMarker && want.kind != kKindAbbattimentoZero) continue;
     const TrackCell& got = built.cells()[i];
-    if (got.kind == want.kind && (want.kind == kKindAbbattimentoZero || got.value_a == want.value_a))
+    if (got.kind == want.kind &&
+        (want.kind == kKindAbbattimentoZero || got.value_a == want.value_a))
       continue;
     const int32_t position = static_cast<int32_t>(int64_t{kCellMetres} * static_cast<int64_t>(i));
     const bool listed = std::any_of(train->abbattimenti.begin(), train->abbattimenti.end(),
@@ -128,8 +129,8 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
   for (int round = 0; round < kMarkerRounds; ++round) {
     out->train_text = TrainServiceText("", train);
     built = CompileTexts(*out, files.plan.has_value());
-    const bool added = built->compilation.grid &&
-                       AddAbbattimenti(cells, *built->compilation.grid, &train);
+    const bool added =
+        built->compilation.grid && AddAbbattimenti(cells, *built->compilation.grid, &train);
     if (!added) break;
     if (round + 1 == kMarkerRounds) {
       out->train_text = TrainServiceText("", train);
@@ -157,11 +158,10 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
     CompareGrids(files.grid_name, cells, *built->compilation.grid, &out->places);
   }
   out->curves = static_cast<int>(line.curves.size());
-  out->records = static_cast<int>(line.curves.size() + line.gradients.size() +
-                                  line.mountains.size() + line.boards.size() + line.signs.size() +
-                                  train.speeds.size() + train.adhesions.size() +
-                                  train.stations.size() + train.slowdowns.size() +
-                                  train.signals.size() + train.abbattimenti.size());
+  out->records = static_cast<int>(
+      line.curves.size() + line.gradients.size() + line.mountains.size() + line.boards.size() +
+      line.signs.size() + train.speeds.size() + train.adhesions.size() + train.stations.size() +
+      train.slowdowns.size() + train.signals.size() + train.abbattimenti.size());
   const std::string preamble = PreambleText(Preamble(files, program, *out));
   out->line_text = LineDescriptionText(preamble, line);
   out->train_text = TrainServiceText(preamble, train);

@@ -33,8 +33,7 @@ TEST(Decompile, BuiltInScenarioComesBackByteForByte) {
   EXPECT_EQ(out.curves, 18);
   EXPECT_NE(out.line_text.find("Decompiled by scenario-compiler 9.9.9"), std::string::npos);
   EXPECT_NE(out.line_text.find("curvas3,  800,  700\r\n"), std::string::npos);
-  EXPECT_NE(out.train_text.find(
-                "segnale,    9300,   2, 2, 3,  0, 1,    2,  2,1,0, 240\r\n"),
+  EXPECT_NE(out.train_text.find("segnale,    9300,   2, 2, 3,  0, 1,    2,  2,1,0, 240\r\n"),
             std::string::npos);
   EXPECT_EQ(CheckRoundTrip(bytes), "");
 }
@@ -62,22 +61,29 @@ TEST(Decompile, RecordsWithAChoiceRoundTrip) {
     const char* line_body;
     const char* train_body;
   } cases[] = {
-      {"gradients, including the cell only a record there writes", "pendenza, 1000, 5\r\n"
-       "pendenza, 2000, -100\r\npendenza, 3025, 155\r\npendenza, 46900, 7\r\n", ""},
+      {"gradients, including the cell only a record there writes",
+       "pendenza, 1000, 5\r\n"
+       "pendenza, 2000, -100\r\npendenza, 3025, 155\r\npendenza, 46900, 7\r\n",
+       ""},
       {"mountains: tunnels, joined ranges, a range three cells after another, types above 10",
        "montagna, 1150, 1450, 12\r\nmontagna, 1500, 1700, 5\r\nmontagna, 1850, 2500, 14\r\n"
-       "montagna, 4000, 4400, -240\r\nmontagna, 6000, 6600, 250\r\n", ""},
+       "montagna, 4000, 4400, -240\r\nmontagna, 6000, 6600, 250\r\n",
+       ""},
       {"boards with odd packings and negative stripes",
        "indicatori_vmax, 900, 1, 2, 3, -4, 999, -5, 7, 9\r\n"
-       "indicatori_vmax, 3000, -120, 0, 130, 12, 115, 0, 3, -7\r\n", ""},
+       "indicatori_vmax, 3000, -120, 0, 130, 12, 115, 0, 3, -7\r\n",
+       ""},
       {"signs with commas and blanks, in their slots",
        "cartello_indicatore, 1100, \"A, B\"\r\ncartello_indicatore, 700, \"  lead\"\r\n"
-       "cartello_indicatore, 2000, \r\n", ""},
+       "cartello_indicatore, 2000, \r\n",
+       ""},
       {"kilometre references reordered and repetition with 9 codes",
-       "progressiva chilometrica uno, 20000, 150, 1\r\nprogressiva chilometrica due, 10000, 50, 2\r\n"
+       "progressiva chilometrica uno, 20000, 150, 1\r\nprogressiva chilometrica due, 10000, 50, "
+       "2\r\n"
        "progressiva chilometrica tre, 30000, 100, 0\r\nripetizione segnali 9 codici, 800, 1200\r\n",
        ""},
-      {"equal kilometre references after the largest", "progressiva chilometrica uno, 100, 50, 1\r\n"
+      {"equal kilometre references after the largest",
+       "progressiva chilometrica uno, 100, 50, 1\r\n"
        "progressiva chilometrica due, 100, 100, 3\r\nprogressiva chilometrica tre, 900, 0, 0\r\n",
        ""},
       {"signals: timing raised, big aspects, negative values", "",

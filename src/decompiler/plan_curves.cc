@@ -94,12 +94,9 @@ class CurveRuns {
 
 size_t PlanElementBytes(uint16_t type) {
   switch (type) {
-    case kPlanInt16:
-      return kPlanInt16Bytes;
-    case kPlanDouble:
-      return kPlanDoubleBytes;
-    default:
-      return kPlanEmptyBytes;
+    case kPlanInt16: return kPlanInt16Bytes;
+    case kPlanDouble: return kPlanDoubleBytes;
+    default: return kPlanEmptyBytes;
   }
 }
 
@@ -146,8 +143,9 @@ void RecoverPlanCurves(const RoutePlanReader& opened, std::string_view bytes,
     } else if (x.type == kPlanEmpty && y.type == kPlanEmpty) {
       ended = true;
     } else if (ended || x.type != kPlanDouble || y.type != kPlanDouble) {
-      place(offsets.x(), "x", "holds a point where a curve record leaves none, or a point of the "
-                           "wrong type");
+      place(offsets.x(), "x",
+            "holds a point where a curve record leaves none, or a point of the "
+            "wrong type");
     } else {
       bool exact = false;
       const int step = StepOf(x0, y0, x1, y1, x.value, y.value, previous_step, &exact);

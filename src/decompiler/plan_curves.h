@@ -19,8 +19,8 @@
 namespace sc {
 
 struct RecoveredCurve {
-  int32_t start = 0;   // the last straight metre before it
-  int32_t length = 0;  // metres turned
+  int32_t start = 0;     // the last straight metre before it
+  int32_t length = 0;    // metres turned
   int radius_class = 1;  // 1 to 6, index into kCurveClasses plus 1
   bool left = false;     // "curvas"; otherwise "curvad"
 };

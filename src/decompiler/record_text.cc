@@ -17,7 +17,8 @@ std::string Format(const char* format, ...) {
   va_start(args, format);
   const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
-  return std::string(buffer, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
+  return std::string(buffer,
+                     n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
 }
 
 void Line(std::string& out, const std::string& text) { out += text + kLineEnd; }
@@ -101,16 +102,16 @@ std::string TrainServiceText(const std::string& preamble, const TrainRecords& tr
     Line(out, Format("velocita,%8d,%6d", v.position, v.value));
   Line(out, "[stazioni]");
   for (const auto& s : train.stations) {
-    Line(out, Format("stazione,%8d,%3d,%5d,%3d,%2d,%2d,%3d,%d,%d,%3d,%d,%d,%5d,%4d,%2d,%2d, ",
-                     s.position, s.kind, s.length, s.byte_1, s.byte_5, s.byte_4, s.word_1,
-                     s.word_2, s.byte_2, s.word_3, s.word_4, s.word_5, s.byte_3, s.hours,
-                     s.minutes, s.seconds) +
-                  TextField(s.name));
+    Line(out,
+         Format("stazione,%8d,%3d,%5d,%3d,%2d,%2d,%3d,%d,%d,%3d,%d,%d,%5d,%4d,%2d,%2d, ",
+                s.position, s.kind, s.length, s.byte_1, s.byte_5, s.byte_4, s.word_1, s.word_2,
+                s.byte_2, s.word_3, s.word_4, s.word_5, s.byte_3, s.hours, s.minutes, s.seconds) +
+             TextField(s.name));
   }
   Line(out, "[rallentamenti]");
   for (const auto& d : train.slowdowns) {
-    Line(out, Format("rallentamento,%8d,%6d,%5d,%2d,%3d,%4d", d.x, d.v, d.l, d.f_tt, d.f_ta,
-                     d.d_v));
+    Line(out,
+         Format("rallentamento,%8d,%6d,%5d,%2d,%3d,%4d", d.x, d.v, d.l, d.f_tt, d.f_ta, d.d_v));
   }
   Line(out, "[segnali]");
   for (const auto& g : train.signals) {

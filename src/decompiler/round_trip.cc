@@ -66,7 +66,8 @@ std::string CheckRoundTrip(const CompiledBytes& compiled) {
   ErrorCode code = kErrNone;
   const std::optional<CompiledBytes> again =
       CompileToBytes(texts.line_text, texts.train_text, state, &code);
-  if (!again) return report + "the decompiled texts compile with error code " + std::to_string(code);
+  if (!again)
+    return report + "the decompiled texts compile with error code " + std::to_string(code);
   if (again->plan != compiled.plan) report += "the route plan differs\n";
   if (again->stations != compiled.stations) report += "the station file differs\n";
   if (again->grid != compiled.grid) report += "the grid file differs\n";

@@ -36,7 +36,7 @@ void SplitTens(int32_t packed, int32_t* tens, int32_t* units) {
 // write cells 0 to U - 3 from their records and tails; cell U - 2 only when a
 // record stands there; the last two cells never.
 std::vector<std::pair<int64_t, uint8_t>> ProfileRuns(const std::vector<TrackCell>& cells,
-                                                    uint8_t TrackCell::*field) {
+                                                     uint8_t TrackCell::*field) {
   std::vector<std::pair<int64_t, uint8_t>> runs;
   const int64_t upper = static_cast<int64_t>(cells.size()) - 1;
   for (int64_t i = 0; i <= upper - 3; ++i) {
@@ -146,7 +146,7 @@ std::vector<LineRecords::Mountain> MountainsByRun(const std::vector<TrackCell>& 
 // within 150 m of the previous one's end is preceded by a range that covers
 // no cell and ends far before the route.
 std::vector<LineRecords::Mountain> MountainsByLayer(const std::vector<TrackCell>& cells) {
-  constexpr int32_t kFarBefore = -1000000;       // a range here covers no cell
+  constexpr int32_t kFarBefore = -1000000;      // a range here covers no cell
   constexpr int32_t kUntypedTunnel = 256 + 10;  // tunnel, type 0 (low byte)
   constexpr int64_t kMarkerCells = 4;
   std::vector<LineRecords::Mountain> mountains;
@@ -359,8 +359,8 @@ TrainRecords::Slowdown RecoverSlowdown(const std::vector<TrackCell>& cells, int6
   int64_t end = -1;
   for (int64_t e = s + 1; e < n && end < 0; ++e) {
     const TrackCell& c = cells[static_cast<size_t>(e)];
-    if (c.kind == kKindSlowdownEnd && c.value_a == start.value_a &&
-        c.value_b == start.value_b && c.value_c == start.value_c)
+    if (c.kind == kKindSlowdownEnd && c.value_a == start.value_a && c.value_b == start.value_b &&
+        c.value_c == start.value_c)
       end = e;
   }
   for (int64_t e = s + 1; e < n && end < 0; ++e) {
@@ -419,7 +419,8 @@ TrainRecords::Signal RecoverSignal(const std::vector<TrackCell>& cells, int64_t 
 
 }  // namespace
 
-TrainRecords RecoverTrainRecords(const StationTable& stations, const std::vector<TrackCell>& cells) {
+TrainRecords RecoverTrainRecords(const StationTable& stations,
+                                 const std::vector<TrackCell>& cells) {
   TrainRecords train;
   const StationRecord& route = stations.slots[kSlotTrainRoute];
   const StationRecord& repetition = stations.slots[kSlotRepetition];
@@ -430,8 +431,7 @@ TrainRecords RecoverTrainRecords(const StationTable& stations, const std::vector
   train.clock_minutes = repetition.word_4;
   train.clock_seconds = repetition.word_5;
   RecoverProfile(cells, &TrackCell::adhesion, 1, &train.adhesions);
-  RecoverProfile(cells, &TrackCell::speed_code, static_cast<int32_t>(kSpeedCodeKmh),
-                 &train.speeds);
+  RecoverProfile(cells, &TrackCell::speed_code, static_cast<int32_t>(kSpeedCodeKmh), &train.speeds);
   RecoverStations(stations, cells, &train);
   for (int64_t i = 0; i < static_cast<int64_t>(cells.size()); ++i) {
     const uint8_t kind = cells[static_cast<size_t>(i)].kind;
