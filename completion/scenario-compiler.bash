@@ -25,7 +25,7 @@ _scenario_compiler() {
       -*) ;;
       *)
         if [[ -z $command ]]; then
-          case $word in compile | emit | dump | preview | view | explain | lsp) command=$word ;; esac
+          case $word in compile | emit | dump | decompile | preview | view | explain | lsp) command=$word ;; esac
         else
           ((positionals++))
         fi
@@ -56,6 +56,7 @@ _scenario_compiler() {
     compile) options="--out --line --train --no-plan --dry-run --no-wait -W -w --strict --diagnostics --help" ;;
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
+    decompile) options="--out --line --train --force --help" ;;
     preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
     view) options="--from-compiled -o --serve --port --write --out --help" ;;
     explain) options="--reference --help" ;;
@@ -68,7 +69,7 @@ _scenario_compiler() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile emit dump preview view explain lsp" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "compile emit dump decompile preview view explain lsp" -- "$cur")) ;;
     compile | preview | view)
       if [[ -n $from_compiled ]]; then
         _scenario_compiler_files '*.dat' '*.sim'
@@ -82,6 +83,10 @@ _scenario_compiler() {
       fi
       ;;
     dump) _scenario_compiler_files '*.dat' '*.sim' ;;
+    decompile)
+      _scenario_compiler_files '*.dat' '*.sim'
+      ((positionals == 0)) && [[ - == "$cur"* ]] && COMPREPLY+=(-)
+      ;;
     explain) _scenario_compiler_files '*.txt' ;;
     *) COMPREPLY=() ;;
   esac

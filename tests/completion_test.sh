@@ -28,12 +28,13 @@ expect() {
   fi
 }
 
-expect "compile|dump|emit|explain|lsp|preview|view" ""
+expect "compile|decompile|dump|emit|explain|lsp|preview|view" ""
 expect "compile" "co"
 expect "--help|--no-wait|--out|--version" "--"
 expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict|--train" compile --
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
+expect "--force|--help|--line|--out|--train" decompile --
 expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
 expect "json|text" compile --diagnostics ""
 expect "--from-compiled|--help|--out|--port|--serve|--write|-o" view -
@@ -51,6 +52,10 @@ expect "Vastro - Dreo_2001-.txt|my scenario" compile "Vastro - Dreo_linea.txt" "
 expect "Vastro - Dreo_2001-.txt|my scenario" compile --out x "Vastro - Dreo_linea.txt" ""
 expect "Vastro - Dreo_2001.dat|Vastro - Dreo_2001.sim|Vastro - Dreo_linea.dat|my scenario" dump ""
 expect "Vastro - Dreo_2001.sim" dump "Vastro - Dreo_2001.s"
+expect "-|Vastro - Dreo_2001.dat|Vastro - Dreo_2001.sim|Vastro - Dreo_linea.dat|my scenario" \
+  decompile ""
+expect "Vastro - Dreo_2001.dat|Vastro - Dreo_2001.sim|Vastro - Dreo_linea.dat|my scenario" \
+  decompile "Vastro - Dreo_linea.dat" ""
 expect "Vastro - Dreo_linea.txt|my scenario" preview ""
 expect "-|Vastro - Dreo_2001.dat|Vastro - Dreo_2001.sim|Vastro - Dreo_linea.dat|my scenario" \
   preview --from-compiled ""

@@ -13,6 +13,7 @@
 
 #include "app/builtin_run.h"
 #include "commands/compile_command.h"
+#include "commands/decompile_command.h"
 #include "commands/dump_command.h"
 #include "commands/emit_command.h"
 #include "commands/explain_command.h"
@@ -49,6 +50,7 @@ struct Arguments {
   ViewOptions view;
   std::string explain_file;
   bool explain_reference = false;
+  DecompileRequest decompile;
 };
 
 // -Wno-CLASS, -w, --strict and --diagnostics, for compile and preview.
@@ -100,6 +102,27 @@ void DefineDump(CLI::App& app, Arguments& a) {
   d->add_option("--kind", a.dump_kind, "File kind (default: from the name)")
       ->check(CLI::IsMember({"plan", "stations", "grid"}))
       ->option_text("plan|stations|grid");
+}
+
+void DefineDecompile(CLI::App& app, Arguments& a) {
+  CLI::App* d = app.add_subcommand(
+      "decompile", "Write the two text files that compile to the given compiled files");
+  d->add_option("FILES", a.decompile.compiled,
+                "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
+      ->expected(2, 3)
+      ->required()
+      ->option_text("[LINE_DAT] SIM DAT");
+  d->add_option("--out", a.decompile.out_dir, "Output folder (default: the station file's folder)")
+      ->option_text("DIR");
+  d->add_option_function<std::string>(
+       "--line", [&a](const std::string& v) { a.decompile.line_name = v; },
+       "Line name in the output file names (default: the one stored)")
+      ->option_text("NAME");
+  d->add_option_function<std::string>(
+       "--train", [&a](const std::string& v) { a.decompile.train_number = v; },
+       "Train number in the output file names (default: the one stored)")
+      ->option_text("NUMBER");
+  d->add_flag("--force", a.decompile.force, "Replace text files that already exist");
 }
 
 // The inputs shared by preview and view: two text files or the compiled
@@ -157,6 +180,9 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
   }
   // The protocol is bytes: standard output as it is, not the terminal text.
   if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, raw_out, err);
+  if (app.got_subcommand("decompile")) {
+    return RunDecompileCommand(env, a.decompile, VersionLine(), out, err);
+  }
   if (app.got_subcommand("dump")) {
     return RunDumpCommand(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
   }
@@ -186,6 +212,7 @@ std::string MainInput(CLI::App& app, const Arguments& a) {
     return a.view.compiled.empty() ? a.view.line_file : a.view.compiled.back();
   }
   if (app.got_subcommand("emit")) return a.emit_dir;
+  if (app.got_subcommand("decompile")) return a.decompile.compiled.back();
   return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
 }
 
@@ -242,6 +269,7 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
   DefineCompile(app, a);
   DefineEmit(app, a);
   DefineDump(app, a);
+  DefineDecompile(app, a);
   DefinePreview(app, a);
   DefineView(app, a);
   DefineExplain(app, a);

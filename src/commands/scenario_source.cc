@@ -2,10 +2,13 @@
 
 #include "compiler/compile.h"
 #include "compiler/input_limits.h"
+#include "decompiler/decompile.h"
+#include "documents/documents.h"
 #include "platform/text_1252.h"
 #include "present/diagnostic_output.h"
 #include "run/report.h"
 #include "run/scenario_names.h"
+#include "run/version.h"
 
 namespace sc {
 namespace {
@@ -19,7 +22,38 @@ bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* byte
   return s.ok();
 }
 
-ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, std::ostream& err) {
+// Where a decompile gives the compiled files back byte for byte, its texts,
+// compiled again in memory, say which record wrote each cell: the source
+// then shows them as the records, named as `decompile` would write them.
+void AttachDecompiledRecords(const std::optional<std::string>& plan, const std::string& stations,
+                             const std::string& grid, ScenarioSource& source) {
+  CompiledScenarioFiles files;
+  if (plan) files.plan = *plan;
+  files.stations = stations;
+  files.grid = grid;
+  DecompiledScenario texts;
+  std::string error;
+  if (!Decompile(files, std::string("scenario-compiler ") + kProgramVersion, &texts, &error) ||
+      !texts.places.empty()) {
+    return;
+  }
+  const std::string line_file = LineDescriptionFileName(source.line_name);
+  const std::string train_file = TrainServiceFileName(source.line_name, source.train_number);
+  RunState& state = source.compile_state.emplace();
+  state.line_name = texts.line_name;
+  state.train_number = texts.train_number;
+  state.compile_flag = plan ? 1 : 0;
+  Compilation compilation;
+  source.provenance = std::make_unique<Provenance>();
+  compilation.provenance = source.provenance.get();
+  CompileScenario({line_file, texts.line_text, train_file, texts.train_text}, state, compilation);
+  if (!compilation.grid) return;
+  source.data = PreviewFromCompilation(compilation);
+  source.texts = {{line_file, texts.line_text}, {train_file, texts.train_text}};
+}
+
+ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, bool records,
+                            std::ostream& err) {
   ScenarioSource source;
   source.status = kExitUsageOrIo;
   if (paths.size() != 2 && paths.size() != 3) {
@@ -52,6 +86,7 @@ ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, std
   // spells them the platform's way.
   source.line_name = NativeText(source.data->stations.slots[kSlotBackgrounds].name);
   source.train_number = NativeText(source.data->stations.slots[kSlotRepetition].name);
+  if (records) AttachDecompiledRecords(plan, station_bytes, grid_bytes, source);
   source.status = kExitClean;
   return source;
 }
@@ -144,7 +179,8 @@ std::string PresentationOutputPath(Env& env, const std::string& requested,
 
 ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
   return request.compiled.empty() ? FromTexts(env, request, err)
-                                  : FromCompiled(env, request.compiled, err);
+                                  : FromCompiled(env, request.compiled,
+                                                 request.record_provenance, err);
 }
 
 int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,

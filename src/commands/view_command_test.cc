@@ -72,7 +72,9 @@ TEST_F(ViewCommandTest, NeverOverwritesAnInput) {
   EXPECT_EQ(env_.files[line_file_], line_before);
 }
 
-TEST_F(ViewCommandTest, FromCompiledFilesHasNoRecords) {
+// From compiled files the records are those of the decompiled texts, where
+// a decompile gives the files back; a file no text gives leaves them out.
+TEST_F(ViewCommandTest, FromCompiledFilesHasTheDecompiledRecords) {
   RunState state;
   const Compilation compilation = testing::CompileBuiltInScenario(nullptr, &state);
   ASSERT_TRUE(WriteCompiledFiles(env_, "out", state, compilation).ok());
@@ -80,8 +82,17 @@ TEST_F(ViewCommandTest, FromCompiledFilesHasNoRecords) {
   options.compiled = {JoinPath("out", RoutePlanFileName(state)),
                       JoinPath("out", StationFileName(state)),
                       JoinPath("out", GridFileName(state))};
+  const std::string page_path = JoinPath("out", "Vastro - Dreo_2001_view.html");
   ASSERT_EQ(RunViewCommand(env_, options, out_, err_), 0) << err_.str();
-  const std::string& page = env_.files[JoinPath("out", "Vastro - Dreo_2001_view.html")];
+  std::string page = env_.files[page_path];
+  EXPECT_NE(page.find("\"records\":[{"), std::string::npos);
+  EXPECT_NE(page.find("Vastro - Dreo_2001-.txt"), std::string::npos);
+  EXPECT_NE(page.find("stazione,    9850, 12,  600"), std::string::npos);
+
+  std::string& grid = env_.files[options.compiled[2]];
+  grid[100 * 15] = 9;  // a kind no record gives
+  ASSERT_EQ(RunViewCommand(env_, options, out_, err_), 0) << err_.str();
+  page = env_.files[page_path];
   EXPECT_NE(page.find("\"records\":null"), std::string::npos);
   EXPECT_NE(page.find("Castelletto"), std::string::npos);
 }

@@ -21,7 +21,7 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-constexpr int64_t kGradientOffset = 100;
+constexpr int64_t kGradientOffset = kGradientCodeOffset;
 // A mountain type above this marks a tunnel range; the type stored is less
 // this offset.
 constexpr int32_t kTunnelTypeOffset = 10;
@@ -29,11 +29,7 @@ constexpr int32_t kRepetitionStep = 50;
 constexpr int32_t kFirstUsableSlot = 1;
 
 // Curvature per metre for the radius classes "1" to "6", tried in order.
-constexpr struct {
-  const char* digit;
-  double k;
-} kCurvatures[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
-                   {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
+constexpr auto& kCurvatures = kCurveClasses;
 
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.

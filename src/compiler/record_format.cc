@@ -3,6 +3,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "compiler/decompile_choices.h"
 #include "compiler/field_reader.h"
 #include "model/rounding.h"
 
@@ -379,6 +380,7 @@ void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   }
   out << "\nExample:\n\n    " << r.example << "\n\n";
   if (*r.notes != '\0') out << r.notes << "\n\n";
+  if (*DecompileChoice(r.name) != '\0') out << "Decompiled as: " << DecompileChoice(r.name) << "\n\n";
 }
 
 void WriteFile(ScenarioFile file, std::ostringstream& out) {

@@ -20,7 +20,7 @@ constexpr int kDashSkips = 2;
 // A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
 // The speed profile stores km/h divided by this.
-constexpr double kSpeedUnit = 5.0;
+constexpr double kSpeedUnit = kSpeedCodeKmh;
 // Profile tails leave the grid's last three cells alone.
 constexpr int64_t kTailGap = 2;
 constexpr int32_t kStationStep = 50;

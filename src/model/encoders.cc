@@ -21,10 +21,6 @@ constexpr int32_t kJoinedType = 3;
 constexpr int32_t kTunnelOffset = 10;
 constexpr int64_t kTunnelMarkerStep = 4;
 
-// A speed pair packed as round(d / 5 + s * 20), kept to 16 bits.
-int16_t PackSpeeds(int32_t s, int32_t d) {
-  return Wrap16(RoundToInt(static_cast<double>(d) / 5.0 + static_cast<double>(s) * 20.0));
-}
 
 // The mountain cells first..last, visited in order with n counting from 1;
 // cells outside the grid are skipped but still counted.
@@ -45,6 +41,10 @@ void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t typ
 }
 
 }  // namespace
+
+int16_t PackBoardSpeeds(int32_t s, int32_t d) {
+  return Wrap16(RoundToInt(static_cast<double>(d) / 5.0 + static_cast<double>(s) * 20.0));
+}
 
 ErrorCode MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
                      int32_t tipo, Provenance* provenance) {
@@ -160,9 +160,9 @@ ErrorCode MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, in
 
   TrackCell& cell = grid.at(c);
   cell.kind = kKindMaxSpeedBoard;
-  cell.value_a = PackSpeeds(vas, vad);
-  cell.value_b = PackSpeeds(vbs, vbd);
-  cell.value_c = PackSpeeds(vcs, vcd);
+  cell.value_a = PackBoardSpeeds(vas, vad);
+  cell.value_b = PackBoardSpeeds(vbs, vbd);
+  cell.value_c = PackBoardSpeeds(vcs, vcd);
   cell.value_d = Wrap16(int32_t{strisces} * 10 + strisced);
   if (provenance) provenance->Wrote(c, CellPart::kObject);
   return kErrNone;

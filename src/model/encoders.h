@@ -54,6 +54,10 @@ ErrorCode MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, in
                            int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
                            int16_t strisced, Provenance* provenance = nullptr);
 
+// A maximum-speed board's speed pair as the board stores it:
+// round(d / 5 + s * 20), kept to 16 bits.
+int16_t PackBoardSpeeds(int32_t s, int32_t d);
+
 // minimo: y when x > y, otherwise x.
 template <typename T>
 T Minimo(T x, T y) {

@@ -18,6 +18,29 @@
 
 namespace sc {
 
+// A curve record's radius class: the first of the digits "1" to "6" found in
+// its keyword, tried in this order, and the plan's turn per metre for it.
+struct CurveClass {
+  const char* digit;
+  double k;
+};
+inline constexpr CurveClass kCurveClasses[] = {{"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004},
+                                               {"4", 0.001},  {"5", 0.002},  {"6", 0.003}};
+
+// One metre of the plan: the point after (x0, y0) and (x1, y1), continuing
+// their heading, turned by about k radians (to the right for k > 0) when
+// `turn`. Every point of every plan is computed here, in this order of
+// operations, so a point computed again is the same double bit for bit.
+struct PlanStepPoint {
+  double x, y;
+};
+inline PlanStepPoint NextPlanPoint(double x0, double y0, double x1, double y1, bool turn, double k) {
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  if (turn) return {x1 + (dx + dy * k), y1 + (dy - dx * k)};
+  return {x1 + dx, y1 + dy};
+}
+
 class RoutePlan {
  public:
   // Metres 0 and 1, as the values stored for them.
@@ -100,22 +123,20 @@ int64_t RoutePlan::Walker::Next(int64_t count, Visit&& visit) {
     if (run.turn) {
       const double k = run.k;
       for (int32_t i = 0; i < n; ++i) {
-        const double dx = x1 - x0;
-        const double dy = y1 - y0;
+        const PlanStepPoint next = NextPlanPoint(x0, y0, x1, y1, true, k);
         x0 = x1;
         y0 = y1;
-        x1 = x1 + (dx + dy * k);
-        y1 = y1 + (dy - dx * k);
+        x1 = next.x;
+        y1 = next.y;
         visit(x1, y1);
       }
     } else {
       for (int32_t i = 0; i < n; ++i) {
-        const double dx = x1 - x0;
-        const double dy = y1 - y0;
+        const PlanStepPoint next = NextPlanPoint(x0, y0, x1, y1, false, 0);
         x0 = x1;
         y0 = y1;
-        x1 = x1 + dx;
-        y1 = y1 + dy;
+        x1 = next.x;
+        y1 = next.y;
         visit(x1, y1);
       }
     }

@@ -15,6 +15,7 @@ enum ExitStatus : int {
   kExitCheckFailed = 2,  // a check failed; the compiled files were still written
   kExitMessage = 3,      // " Errore n. 1250/1251": no compiled file written
   kExitStrict = 4,       // --strict and a warning: no compiled file written
+  kExitIrreproducible = 5,  // decompile: the texts were written, but some bytes no text gives
 };
 
 // The one-line diagnostic for a non-zero error code:
