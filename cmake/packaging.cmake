@@ -16,19 +16,17 @@
 
 include(GNUInstallDirs)
 
-# The notices of the libraries compiled into the program: CLI11 and
-# nlohmann/json (header-only), cpp-httplib where the server is built, and in the static Windows .exe the mingw-w64
+# The notices of the libraries compiled into the program: CLI11,
+# nlohmann/json and Boost (Beast and Asio, the server of view --serve), all
+# header-only, and in the static Windows .exe the mingw-w64
 # runtime and winpthreads. (libstdc++ and libgcc need none: the GCC runtime
 # library exception.)
 set(SC_NOTICES)
 set(SC_NOTICE_FILES)
 set(sc_notice_packages
   "CLI11, command line parsing|libcli11-dev"
-  "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev")
-if(HTTPLIB_FOUND)
-  # Linked as Debian's shared library, with parts of its header compiled in.
-  list(APPEND sc_notice_packages "cpp-httplib, the web server of view --serve|libcpp-httplib-dev")
-endif()
+  "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev"
+  "Boost (Beast and Asio), the web server of view --serve|libboost1.74-dev|BSL-1.0")
 if(WIN32)
   list(APPEND sc_notice_packages "mingw-w64 runtime and winpthreads, in the .exe|mingw-w64-x86-64-dev")
 endif()
@@ -36,9 +34,15 @@ foreach(entry IN LISTS sc_notice_packages)
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 title)
   list(GET entry 1 package)
+  set(licence "")
+  list(LENGTH entry fields)
+  if(fields GREATER 2)
+    list(GET entry 2 licence)
+    set(licence "|${licence}")
+  endif()
   set(file /usr/share/doc/${package}/copyright)
   if(EXISTS ${file})
-    list(APPEND SC_NOTICES "${title} (Debian package ${package})|${file}")
+    list(APPEND SC_NOTICES "${title} (Debian package ${package})|${file}${licence}")
     list(APPEND SC_NOTICE_FILES ${file})
   else()
     message(WARNING "${file} is missing: the packages will lack the notice of ${title}")

@@ -1,8 +1,13 @@
 // view --serve spoken to without a browser, over plain sockets: requests it
 // must refuse (a path with "..", a very long URL, another Host, garbage, a
 // client that sends half a request and waits) get their 4xx or are dropped,
-// and the server goes on answering the page. A second server on the same
-// port fails with status 1; an interrupt stops the first with status 0.
+// and the server goes on answering the page, also while hundreds of
+// half-open connections and dozens of update streams are held open. A second
+// server on the same port fails with status 1; an interrupt stops the first
+// with status 0.
+//
+// SC_SERVE_PROGRAM runs these against another build of the program (the
+// Windows .exe, with SC_SERVE_EMULATOR=wine) instead of this one.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -15,8 +20,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <iostream>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -25,20 +33,38 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The program started with its standard output on a pipe.
+// `view --serve` on the built-in scenario's files, as argv, with `extra`.
+std::vector<std::string> ServeCommand(const std::vector<std::string>& extra = {}) {
+  std::vector<std::string> argv;
+  const char* emulator = std::getenv("SC_SERVE_EMULATOR");
+  const char* program = std::getenv("SC_SERVE_PROGRAM");
+  if (emulator && *emulator) argv.push_back(emulator);
+  argv.push_back(program && *program ? program : SC_PROGRAM);
+  for (const char* arg : {"view", "Vastro - Dreo_linea.txt", "Vastro - Dreo_2001-.txt", "--serve"}) {
+    argv.push_back(arg);
+  }
+  argv.insert(argv.end(), extra.begin(), extra.end());
+  return argv;
+}
+
+// The program started in `dir` with its standard output and error on pipes.
 class Server {
  public:
-  explicit Server(const std::string& dir) {
+  explicit Server(const std::string& dir, const std::vector<std::string>& extra = {}) {
+    const std::vector<std::string> argv = ServeCommand(extra);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
     pid_ = ::fork();
     if (pid_ == 0) {
       ::dup2(pipe_fds[1], 1);
+      ::dup2(pipe_fds[1], 2);
       ::close(pipe_fds[0]);
       ::close(pipe_fds[1]);
       if (::chdir(dir.c_str()) != 0) ::_exit(127);
-      ::execl(SC_PROGRAM, SC_PROGRAM, "view", "Vastro - Dreo_linea.txt", "Vastro - Dreo_2001-.txt",
-              "--serve", static_cast<char*>(nullptr));
+      ::execvp(args[0], args.data());
       ::_exit(127);
     }
     ::close(pipe_fds[1]);
@@ -67,11 +93,27 @@ class Server {
     return std::regex_search(output_, pattern) ? output_ : std::string();
   }
 
+  // The port it serves on, from the address it prints; 0 when it prints none.
+  int Port() {
+    std::smatch m;
+    std::string out = ReadUntil(std::regex("serving http://127\\.0\\.0\\.1:(\\d+)/ "));
+    return std::regex_search(out, m, std::regex("127\\.0\\.0\\.1:(\\d+)/")) ? std::stoi(m[1]) : 0;
+  }
+
   // Interrupts it and returns its exit status.
   int Interrupt() {
     ::kill(pid_, SIGINT);
+    return Wait();
+  }
+
+  // Waits for it to end (10 s at most) and returns its exit status.
+  int Wait() {
     int raw = 0;
-    ::waitpid(pid_, &raw, 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+      if (Clock::now() > deadline) return -1;
+      ::usleep(20000);
+    }
     pid_ = -1;
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   }
@@ -128,10 +170,8 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
   Server server(dir.path());
-  std::smatch m;
-  std::string out = server.ReadUntil(std::regex("serving http://127\\.0\\.0\\.1:(\\d+)/ "));
-  ASSERT_TRUE(std::regex_search(out, m, std::regex("127\\.0\\.0\\.1:(\\d+)/"))) << out;
-  const int port = std::stoi(m[1]);
+  const int port = server.Port();
+  ASSERT_GT(port, 0);
   const std::string host = "127.0.0.1:" + std::to_string(port);
 
   // Half a request, left hanging: it must not hold up the others.
@@ -174,18 +214,85 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
 
   // A second server on the same port.
-  ProgramRun second =
-      RunProgram("view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' --serve --port " +
-                     std::to_string(port),
-                 dir.path());
-  EXPECT_EQ(second.exit_status, 1);
-  EXPECT_NE(second.err.find("cannot listen on " + host + ": the port is in use"), std::string::npos)
-      << second.err;
+  Server second(dir.path(), {"--port", std::to_string(port)});
+  EXPECT_EQ(second.Wait(), 1);
+  const std::string refusal = second.ReadUntil(std::regex("cannot listen on " + host +
+                                                          ": the port is in use"));
+  EXPECT_NE(refusal, "");
   EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
 
   EXPECT_EQ(server.Interrupt(), 0);
   EXPECT_NE(server.ReadUntil(std::regex("stopped\n")), "");
   EXPECT_EQ(Ask(port, Get("/", host)), "no connection");
+}
+
+// Reads from `fd` until `text` arrived; false after `seconds` without it.
+bool ReadUntilText(int fd, const std::string& text, int seconds) {
+  std::string got;
+  const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+  while (got.find(text) == std::string::npos && Clock::now() < deadline) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    char buffer[4096];
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    got.append(buffer, static_cast<size_t>(n));
+  }
+  return got.find(text) != std::string::npos;
+}
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Connections that send a request line and one header and then wait, and
+// open update streams, hold up nobody: with 200 and 50 of them the page, its
+// data and a new stream still answer. The times are printed (a bound in
+// milliseconds would make the test fail on a busy machine, not on a fault).
+TEST(ViewServeCli, AnswersWhileManyConnectionsHang) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  Server server(dir.path());
+  const int port = server.Port();
+  ASSERT_GT(port, 0);
+  const std::string host = "127.0.0.1:" + std::to_string(port);
+
+  std::vector<int> held;
+  const std::string half = "GET / HTTP/1.1\r\nHost: " + host + "\r\n";
+  for (int i = 0; i < 200; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0) << "half-open connection " << i;
+    ::send(fd, half.data(), half.size(), MSG_NOSIGNAL);
+    held.push_back(fd);
+  }
+  const std::string stream = Get("/events", host);
+  int streams = 0;
+  for (int i = 0; i < 50; ++i) {
+    int fd = Connect(port);
+    ASSERT_GE(fd, 0) << "stream " << i;
+    ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
+    held.push_back(fd);
+    streams += ReadUntilText(fd, "data: ", 10);
+  }
+  EXPECT_EQ(streams, 50);
+
+  auto start = Clock::now();
+  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+  const double page_ms = MillisecondsSince(start);
+  start = Clock::now();
+  EXPECT_EQ(Ask(port, Get("/data", host)), "HTTP/1.1 200 OK");
+  const double data_ms = MillisecondsSince(start);
+  start = Clock::now();
+  int fd = Connect(port);
+  ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
+  EXPECT_TRUE(ReadUntilText(fd, "data: ", 10));
+  const double stream_ms = MillisecondsSince(start);
+  ::close(fd);
+  std::cout << "with 200 half-open connections and 50 streams: page " << page_ms << " ms, data "
+            << data_ms << " ms, new stream " << stream_ms << " ms\n";
+
+  for (int h : held) ::close(h);
+  EXPECT_EQ(server.Interrupt(), 0);
 }
 
 TEST(ViewServeCli, ServeOptionsGoTogether) {
