@@ -222,7 +222,7 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
 
   EXPECT_EQ(server.Interrupt(), 0);
-  EXPECT_NE(server.ReadUntil(std::regex("stopped\n")), "");
+  EXPECT_NE(server.ReadUntil(std::regex("stopped\r?\n")), "");
   EXPECT_EQ(Ask(port, Get("/", host)), "no connection");
 }
 
