@@ -7,7 +7,8 @@
 # Windows (the .zip from cpack in the cross-build): scenario-compiler.exe,
 # README.txt, CHANGELOG.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt with
 # CR LF line ends, and
-# example/ with the built-in scenario's line description and train file.
+# example/ with the built-in scenario's line description and train file;
+# the same files in a per-user .msi (the target sc_msi, built with wixl).
 #
 # The example is the program's own `emit` output, written at build time. In
 # the cross-build that runs the .exe under wine, so it is not part of the
@@ -170,4 +171,30 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS bash-completion)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 endif()
+# The Windows installer: a per-user .msi (cmake/windows_installer.cmake,
+# packaging/scenario-compiler.wxs) beside the zip. Build the targets all and
+# sc_example first, as for the zip.
+if(WIN32)
+  # Named before include(CPack), which changes CPACK_PACKAGE_FILE_NAME.
+  set(sc_package_file_name ${CPACK_PACKAGE_FILE_NAME})
+  set(SC_MSI_UPGRADE_CODE "{6B1C2D0E-5F4A-4E7B-9C3D-2A8E1F0B7C41}")
+  # MSI versions are numbers only: x.y.z and the commits since the tag.
+  set(sc_msi_version 0.0.0.0)
+  if(SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)-([0-9]+)-g")
+    set(sc_msi_version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2})
+  elseif(SC_PROGRAM_VERSION MATCHES "^([0-9]+\\.[0-9]+\\.[0-9]+)")
+    set(sc_msi_version ${CMAKE_MATCH_1}.0)
+  endif()
+  add_custom_target(sc_msi
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSTAGE=${CMAKE_BINARY_DIR}/msi/stage
+      -DWXS=${PROJECT_SOURCE_DIR}/packaging/scenario-compiler.wxs
+      -DOUTPUT=${CPACK_PACKAGE_DIRECTORY}/${sc_package_file_name}.msi
+      -DVERSION=${sc_msi_version} -DUPGRADE_CODE=${SC_MSI_UPGRADE_CODE}
+      -P ${CMAKE_CURRENT_LIST_DIR}/windows_installer.cmake
+    COMMENT "Building the Windows installer"
+    VERBATIM)
+  add_dependencies(sc_msi scenario-compiler sc_example sc_package_text sc_notices)
+endif()
+
 include(CPack)
+
