@@ -22,6 +22,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -137,11 +138,13 @@ int Connect(int port) {
   return fd;
 }
 
-// Everything the server sends on `fd` until it closes or `seconds` pass.
-std::string ReadAll(int fd, int seconds) {
+// Everything the server sends on `fd` until it closes or `seconds` pass
+// (or, given `until`, that text arrived).
+std::string ReadAll(int fd, int seconds, const std::string& until = "") {
   std::string reply;
   const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-  while (Clock::now() < deadline) {
+  while (Clock::now() < deadline &&
+         (until.empty() || reply.find(until) == std::string::npos)) {
     pollfd p{fd, POLLIN, 0};
     if (::poll(&p, 1, 100) <= 0) continue;
     char buffer[4096];
@@ -166,16 +169,27 @@ std::string Get(const std::string& target, const std::string& host) {
   return "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
 }
 
-TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
-  TempFolder dir;
-  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
-  Server server(dir.path());
-  const int port = server.Port();
-  ASSERT_GT(port, 0);
-  const std::string host = "127.0.0.1:" + std::to_string(port);
+// The built-in scenario's two files in a temporary folder, served.
+class ViewServeCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir_.path())).exit_status, 0);
+    server_ = std::make_unique<Server>(dir_.path());
+    port_ = server_->Port();
+    ASSERT_GT(port_, 0);
+    host_ = "127.0.0.1:" + std::to_string(port_);
+  }
+
+  TempFolder dir_;
+  std::unique_ptr<Server> server_;
+  int port_ = 0;
+  std::string host_;
+};
+
+TEST_F(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
 
   // Half a request, left hanging: it must not hold up the others.
-  int slow = Connect(port);
+  int slow = Connect(port_);
   ASSERT_GE(slow, 0);
   const std::string half = "GET / HTTP/1.1\r\nHost: 127.0";
   ::send(slow, half.data(), half.size(), MSG_NOSIGNAL);
@@ -185,60 +199,50 @@ TEST(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
     std::string request;
     const char* status;
   } cases[] = {
-      {"the page", Get("/", host), "HTTP/1.1 200 OK"},
-      {"the page by name", Get("/", "localhost:" + std::to_string(port)), "HTTP/1.1 200 OK"},
-      {"the data", Get("/data", host), "HTTP/1.1 200 OK"},
-      {"a path with ..", Get("/../../etc/passwd", host), "HTTP/1.1 400 Bad Request"},
-      {"an encoded ..", Get("/%2e%2e/%2e%2e/etc/passwd", host), "HTTP/1.1 400 Bad Request"},
-      {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host),
+      {"the page", Get("/", host_), "HTTP/1.1 200 OK"},
+      {"the page by name", Get("/", "localhost:" + std::to_string(port_)), "HTTP/1.1 200 OK"},
+      {"the data", Get("/data", host_), "HTTP/1.1 200 OK"},
+      {"a path with ..", Get("/../../etc/passwd", host_), "HTTP/1.1 400 Bad Request"},
+      {"an encoded ..", Get("/%2e%2e/%2e%2e/etc/passwd", host_), "HTTP/1.1 400 Bad Request"},
+      {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host_),
        "HTTP/1.1 404 Not Found"},
-      {"a very long URL", Get("/" + std::string(20000, 'a'), host), "HTTP/1.1 414 URI Too Long"},
-      {"another Host", Get("/data", "attacker.example:" + std::to_string(port)),
+      {"a very long URL", Get("/" + std::string(20000, 'a'), host_), "HTTP/1.1 414 URI Too Long"},
+      {"another Host", Get("/data", "attacker.example:" + std::to_string(port_)),
        "HTTP/1.1 403 Forbidden"},
       {"no Host", "GET /data HTTP/1.1\r\nConnection: close\r\n\r\n", "HTTP/1.1 400 Bad Request"},
       {"another method",
-       "POST /data HTTP/1.1\r\nHost: " + host +
+       "POST /data HTTP/1.1\r\nHost: " + host_ +
            "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n",
        "HTTP/1.1 405 Method Not Allowed"},
       {"garbage", "\x16\x03\x01 hello there\r\n\r\n", "HTTP/1.1 400 Bad Request"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(Ask(port, c.request), c.status);
+    EXPECT_EQ(Ask(port_, c.request), c.status);
   }
 
   // The half request is dropped once the read times out, never answered 200.
   std::string dropped = ReadAll(slow, 15);
   ::close(slow);
   EXPECT_EQ(dropped.find("200 OK"), std::string::npos) << dropped;
-  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+  EXPECT_EQ(Ask(port_, Get("/", host_)), "HTTP/1.1 200 OK");
 
   // A second server on the same port.
-  Server second(dir.path(), {"--port", std::to_string(port)});
+  Server second(dir_.path(), {"--port", std::to_string(port_)});
   EXPECT_EQ(second.Wait(), 1);
-  const std::string refusal = second.ReadUntil(std::regex("cannot listen on " + host +
+  const std::string refusal = second.ReadUntil(std::regex("cannot listen on " + host_ +
                                                           ": the port is in use"));
   EXPECT_NE(refusal, "");
-  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+  EXPECT_EQ(Ask(port_, Get("/", host_)), "HTTP/1.1 200 OK");
 
-  EXPECT_EQ(server.Interrupt(), 0);
-  EXPECT_NE(server.ReadUntil(std::regex("stopped\r?\n")), "");
-  EXPECT_EQ(Ask(port, Get("/", host)), "no connection");
+  EXPECT_EQ(server_->Interrupt(), 0);
+  EXPECT_NE(server_->ReadUntil(std::regex("stopped\r?\n")), "");
+  EXPECT_EQ(Ask(port_, Get("/", host_)), "no connection");
 }
 
 // Reads from `fd` until `text` arrived; false after `seconds` without it.
 bool ReadUntilText(int fd, const std::string& text, int seconds) {
-  std::string got;
-  const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-  while (got.find(text) == std::string::npos && Clock::now() < deadline) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 100) <= 0) continue;
-    char buffer[4096];
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n <= 0) break;
-    got.append(buffer, static_cast<size_t>(n));
-  }
-  return got.find(text) != std::string::npos;
+  return ReadAll(fd, seconds, text).find(text) != std::string::npos;
 }
 
 double MillisecondsSince(Clock::time_point start) {
@@ -249,26 +253,20 @@ double MillisecondsSince(Clock::time_point start) {
 // open update streams, hold up nobody: with 200 and 50 of them the page, its
 // data and a new stream still answer. The times are printed (a bound in
 // milliseconds would make the test fail on a busy machine, not on a fault).
-TEST(ViewServeCli, AnswersWhileManyConnectionsHang) {
-  TempFolder dir;
-  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
-  Server server(dir.path());
-  const int port = server.Port();
-  ASSERT_GT(port, 0);
-  const std::string host = "127.0.0.1:" + std::to_string(port);
+TEST_F(ViewServeCli, AnswersWhileManyConnectionsHang) {
 
   std::vector<int> held;
-  const std::string half = "GET / HTTP/1.1\r\nHost: " + host + "\r\n";
+  const std::string half = "GET / HTTP/1.1\r\nHost: " + host_ + "\r\n";
   for (int i = 0; i < 200; ++i) {
-    int fd = Connect(port);
+    int fd = Connect(port_);
     ASSERT_GE(fd, 0) << "half-open connection " << i;
     ::send(fd, half.data(), half.size(), MSG_NOSIGNAL);
     held.push_back(fd);
   }
-  const std::string stream = Get("/events", host);
+  const std::string stream = Get("/events", host_);
   int streams = 0;
   for (int i = 0; i < 50; ++i) {
-    int fd = Connect(port);
+    int fd = Connect(port_);
     ASSERT_GE(fd, 0) << "stream " << i;
     ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
     held.push_back(fd);
@@ -277,13 +275,13 @@ TEST(ViewServeCli, AnswersWhileManyConnectionsHang) {
   EXPECT_EQ(streams, 50);
 
   auto start = Clock::now();
-  EXPECT_EQ(Ask(port, Get("/", host)), "HTTP/1.1 200 OK");
+  EXPECT_EQ(Ask(port_, Get("/", host_)), "HTTP/1.1 200 OK");
   const double page_ms = MillisecondsSince(start);
   start = Clock::now();
-  EXPECT_EQ(Ask(port, Get("/data", host)), "HTTP/1.1 200 OK");
+  EXPECT_EQ(Ask(port_, Get("/data", host_)), "HTTP/1.1 200 OK");
   const double data_ms = MillisecondsSince(start);
   start = Clock::now();
-  int fd = Connect(port);
+  int fd = Connect(port_);
   ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
   EXPECT_TRUE(ReadUntilText(fd, "data: ", 10));
   const double stream_ms = MillisecondsSince(start);
@@ -292,10 +290,10 @@ TEST(ViewServeCli, AnswersWhileManyConnectionsHang) {
             << data_ms << " ms, new stream " << stream_ms << " ms\n";
 
   for (int h : held) ::close(h);
-  EXPECT_EQ(server.Interrupt(), 0);
+  EXPECT_EQ(server_->Interrupt(), 0);
 }
 
-TEST(ViewServeCli, ServeOptionsGoTogether) {
+TEST(ViewServeOptions, GoTogether) {
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
   const std::string files = "view 'Vastro - Dreo_linea.txt' 'Vastro - Dreo_2001-.txt' ";

@@ -108,7 +108,6 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void Drain();
   void OpenStream(bool head);
   void WriteStream();
-  void WatchForClose();
   void ArmDeadline(std::chrono::steady_clock::duration after);
   void Disarm() { deadline_.expires_at(std::chrono::steady_clock::time_point::max()); }
 
@@ -425,6 +424,9 @@ void Connection::Linger() {
   Drain();
 }
 
+// Reads and drops what the client sends until it closes (or the socket is
+// closed here). A page sends nothing on its update stream, so there this
+// read ends only when the page goes.
 void Connection::Drain() {
   socket_.async_read_some(asio::buffer(scratch_),
                           [self = shared_from_this()](ErrorCode error, size_t) {
@@ -449,17 +451,7 @@ void Connection::OpenStream(bool head) {
     out_ += "0\r\n\r\n";
   }
   WriteStream();
-  if (!head) WatchForClose();
-}
-
-// The page sends nothing on its stream: a read ends only when it goes.
-void Connection::WatchForClose() {
-  socket_.async_read_some(asio::buffer(scratch_),
-                          [self = shared_from_this()](ErrorCode error, size_t) {
-                            if (self->state_ == State::kClosed) return;
-                            if (error) return self->Close();
-                            self->WatchForClose();
-                          });
+  if (!head) Drain();
 }
 
 void Connection::End() {
