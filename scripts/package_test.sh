@@ -230,10 +230,15 @@ while IFS= read -r name; do
 done < <(cd "$install_dir" && find . -maxdepth 1 -type f | sed 's|^\./||')
 same_files "$work/msi-run" "$work/build-tree" "the installed .exe's built-in run against the Linux program's"
 
-# compile, found through the user's PATH.
+# compile, found through the user's PATH: from a batch file, so that cmd
+# reads the quoted names as a user types them.
 mkdir "$work/path-out"
+printf '@scenario-compiler.exe compile "%s" "%s" --out "%s"\r\n' \
+  "$install_dir_win\\example\\Vastro - Dreo_linea.txt" \
+  "$install_dir_win\\example\\Vastro - Dreo_2001-.txt" "$(winepath -w "$work/path-out")" \
+  > "$work/compile.bat"
 path_status=0
-(cd "$work" && wine cmd /c "scenario-compiler.exe compile \"$install_dir_win\\example\\Vastro - Dreo_linea.txt\" \"$install_dir_win\\example\\Vastro - Dreo_2001-.txt\" --out \"$(winepath -w "$work/path-out")\"") || path_status=$?
+(cd "$work" && wine cmd /c compile.bat) || path_status=$?
 test "$path_status" -eq "$linux_status"
 same_files "$work/path-out" "$work/linux-out" "compile through PATH against the Linux program"
 
