@@ -7,7 +7,8 @@
 # Windows (the .zip from cpack in the cross-build): scenario-compiler.exe,
 # README.txt, CHANGELOG.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt with
 # CR LF line ends, and
-# example/ with the built-in scenario's line description and train file.
+# example/ with the built-in scenario's line description and train file;
+# the same files in a per-user .msi (the target sc_msi, built with wixl).
 #
 # The example is the program's own `emit` output, written at build time. In
 # the cross-build that runs the .exe under wine, so it is not part of the
@@ -16,19 +17,17 @@
 
 include(GNUInstallDirs)
 
-# The notices of the libraries compiled into the program: CLI11 and
-# nlohmann/json (header-only), cpp-httplib where the server is built, and in the static Windows .exe the mingw-w64
+# The notices of the libraries compiled into the program: CLI11,
+# nlohmann/json and Boost (Beast and Asio, the server of view --serve), all
+# header-only, and in the static Windows .exe the mingw-w64
 # runtime and winpthreads. (libstdc++ and libgcc need none: the GCC runtime
 # library exception.)
 set(SC_NOTICES)
 set(SC_NOTICE_FILES)
 set(sc_notice_packages
   "CLI11, command line parsing|libcli11-dev"
-  "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev")
-if(HTTPLIB_FOUND)
-  # Linked as Debian's shared library, with parts of its header compiled in.
-  list(APPEND sc_notice_packages "cpp-httplib, the web server of view --serve|libcpp-httplib-dev")
-endif()
+  "JSON for Modern C++ (nlohmann/json), JSON output|nlohmann-json3-dev"
+  "Boost (Beast and Asio), the web server of view --serve|libboost1.74-dev|BSL-1.0")
 if(WIN32)
   list(APPEND sc_notice_packages "mingw-w64 runtime and winpthreads, in the .exe|mingw-w64-x86-64-dev")
 endif()
@@ -36,9 +35,15 @@ foreach(entry IN LISTS sc_notice_packages)
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 title)
   list(GET entry 1 package)
+  set(licence "")
+  list(LENGTH entry fields)
+  if(fields GREATER 2)
+    list(GET entry 2 licence)
+    set(licence "|${licence}")
+  endif()
   set(file /usr/share/doc/${package}/copyright)
   if(EXISTS ${file})
-    list(APPEND SC_NOTICES "${title} (Debian package ${package})|${file}")
+    list(APPEND SC_NOTICES "${title} (Debian package ${package})|${file}${licence}")
     list(APPEND SC_NOTICE_FILES ${file})
   else()
     message(WARNING "${file} is missing: the packages will lack the notice of ${title}")
@@ -166,4 +171,25 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS bash-completion)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 endif()
+# The Windows installer: a per-user .msi (cmake/windows_installer.cmake,
+# packaging/scenario-compiler.wxs) beside the zip. Build the targets all and
+# sc_example first, as for the zip.
+if(WIN32)
+  # Named before include(CPack), which changes CPACK_PACKAGE_FILE_NAME.
+  set(sc_package_file_name ${CPACK_PACKAGE_FILE_NAME})
+  set(SC_MSI_UPGRADE_CODE "{6B1C2D0E-5F4A-4E7B-9C3D-2A8E1F0B7C41}")
+  # MSI versions are numbers only: project()'s x.y.z and a fourth part.
+  set(sc_msi_version ${PROJECT_VERSION}.0)
+  add_custom_target(sc_msi
+    COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSTAGE=${CMAKE_BINARY_DIR}/msi/stage
+      -DWXS=${PROJECT_SOURCE_DIR}/packaging/scenario-compiler.wxs
+      -DOUTPUT=${CPACK_PACKAGE_DIRECTORY}/${sc_package_file_name}.msi
+      -DVERSION=${sc_msi_version} -DUPGRADE_CODE=${SC_MSI_UPGRADE_CODE}
+      -P ${CMAKE_CURRENT_LIST_DIR}/windows_installer.cmake
+    COMMENT "Building the Windows installer"
+    VERBATIM)
+  add_dependencies(sc_msi scenario-compiler sc_example sc_package_text sc_notices)
+endif()
+
 include(CPack)
+

@@ -3,7 +3,7 @@
 # arguments (what one script needs beyond the build), when one is missing.
 # Usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libcpp-httplib-dev libexpat1-dev pkg-config "$@")
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libboost-dev libexpat1-dev "$@")
 # The editor tests run under Node.js (where the machine has none).
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
 missing=()

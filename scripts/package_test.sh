@@ -7,23 +7,31 @@
 # - the Windows zip unzips to the .exe, the texts and the example, and the
 #   .exe under wine compiles the example to the same bytes as the Linux
 #   program;
+# - the Windows installer, under wine: it upgrades an earlier version (built
+#   from the same files with a lower version number) in place, installs for
+#   the user into %LOCALAPPDATA%\Programs\scenario-compiler with the texts
+#   and the example, a Start menu entry and the folder on the user's PATH;
+#   the built-in run there writes the same bytes as the Linux program's;
+#   compile runs through PATH; uninstalling removes all it installed (PATH
+#   entry and Start menu entry included) and leaves the built-in run's files;
 # - the VS Code extension holds its manifest, grammars and client, at the
 #   program's version.
 # Installs into this machine: run it as root (or with sudo) on a machine
 # where scenario-compiler is not installed, as CI is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh groff man-db unzip wine wine64
+scripts/deps.sh groff man-db unzip wine wine64 wixl msitools
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 linux_build=$PWD/build-release/linux/scenario-compiler
 debs=(dist/scenario-compiler_*.deb)
 zips=(dist/scenario-compiler-*-windows-x86_64.zip)
-if [ ${#debs[@]} -ne 1 ] || [ ${#zips[@]} -ne 1 ] || [ ! -x "$linux_build" ]; then
-  echo "dist/ must hold one .deb and one .zip from scripts/release.sh" >&2
+msis=(dist/scenario-compiler-*-windows-x86_64.msi)
+if [ ${#debs[@]} -ne 1 ] || [ ${#zips[@]} -ne 1 ] || [ ${#msis[@]} -ne 1 ] || [ ! -x "$linux_build" ]; then
+  echo "dist/ must hold one .deb, one .zip and one .msi from scripts/release.sh" >&2
   exit 1
 fi
 (cd dist && sha256sum --quiet -c SHA256SUMS)
-deb=${debs[0]} zip=${zips[0]}
+deb=${debs[0]} zip=${zips[0]} msi=${msis[0]}
 work=$(mktemp -d)
 installed=
 cleanup() {
@@ -158,6 +166,96 @@ if [ "$windows_status" -ne "$linux_status" ]; then
   exit 1
 fi
 same_files "$work/windows-out" "$work/linux-out" "the zip's .exe compiling its example against Linux"
+
+echo "== Windows installer: $msi"
+# The uninstall entries wine keeps for the product: one DisplayVersion a line.
+installed_versions() {
+  local hive
+  for hive in HKCU HKLM; do
+    wine reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s 2>/dev/null |
+      tr -d '\r' | awk '/DisplayName +REG_SZ +scenario-compiler$/ { found = 1 }
+                        /^HKEY/ { found = 0 }
+                        found && /DisplayVersion/ { print $3 }'
+  done
+}
+user_path() { wine reg query 'HKCU\Environment' /v PATH 2>/dev/null | tr -d '\r' | awk '/PATH/ { print $3 }'; }
+local_app_data=$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')
+app_data=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
+install_dir="$(winepath -u "$local_app_data")/Programs/scenario-compiler"
+install_dir_win="$local_app_data\\Programs\\scenario-compiler"
+shortcut="$(winepath -u "$app_data")/Microsoft/Windows/Start Menu/Programs/scenario-compiler (built-in scenario).lnk"
+msi_version=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "ProductVersion" { print $2 }')
+upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')
+if [ -n "$(installed_versions)" ] || [ -e "$install_dir" ]; then
+  echo "scenario-compiler is already installed in this wine prefix" >&2
+  exit 1
+fi
+
+# An earlier version, made from the release build's files with a lower number.
+cmake -DBUILD_DIR="$PWD/build-release/windows" -DSTAGE="$work/earlier/stage" \
+  -DWXS="$PWD/build-release/source/packaging/scenario-compiler.wxs" \
+  -DOUTPUT="$work/earlier/scenario-compiler-0.9.0.msi" -DVERSION=0.9.0.0 \
+  -DUPGRADE_CODE="$upgrade_code" -P build-release/source/cmake/windows_installer.cmake
+wine msiexec /i "$(winepath -w "$work/earlier/scenario-compiler-0.9.0.msi")" /qn
+test "$(installed_versions)" = 0.9.0.0
+wine msiexec /i "$(winepath -w "$msi")" /qn
+if [ "$(installed_versions)" != "$msi_version" ]; then
+  echo "after the upgrade the installed versions are: $(installed_versions | tr '\n' ' ')(expected $msi_version alone)" >&2
+  exit 1
+fi
+echo "upgraded 0.9.0.0 to $msi_version in place"
+expected_installed=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
+if [ "$(cd "$install_dir" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)" != "$expected_installed" ]; then
+  echo "the installer put other files than expected into $install_dir:" >&2
+  (cd "$install_dir" && find . -mindepth 1) >&2
+  exit 1
+fi
+for name in README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt "example/Vastro - Dreo_linea.txt" "example/Vastro - Dreo_2001-.txt"; do
+  cmp "$install_dir/$name" "$top/$name"
+done
+test -f "$shortcut"
+case ";$(user_path);" in
+  *";$install_dir_win;"* | *";$install_dir_win\\;"*) ;;
+  *) echo "the user's PATH lacks $install_dir_win: $(user_path)" >&2; exit 1 ;;
+esac
+
+# The Start menu entry's run: the built-in run in the installed folder.
+installed_status=0
+(cd "$install_dir" && wine ./scenario-compiler.exe >"$work/msi-run.out" 2>&1) || installed_status=$?
+test "$installed_status" -eq "$build_status"
+mkdir "$work/msi-run"
+while IFS= read -r name; do
+  case $'\n'"$expected_installed"$'\n' in *$'\n'"$name"$'\n'*) continue ;; esac
+  cp -- "$install_dir/$name" "$work/msi-run/"
+done < <(cd "$install_dir" && find . -maxdepth 1 -type f | sed 's|^\./||')
+same_files "$work/msi-run" "$work/build-tree" "the installed .exe's built-in run against the Linux program's"
+
+# compile, found through the user's PATH: from a batch file, so that cmd
+# reads the quoted names as a user types them.
+mkdir "$work/path-out"
+printf '@scenario-compiler.exe compile "%s" "%s" --out "%s"\r\n' \
+  "$install_dir_win\\example\\Vastro - Dreo_linea.txt" \
+  "$install_dir_win\\example\\Vastro - Dreo_2001-.txt" "$(winepath -w "$work/path-out")" \
+  > "$work/compile.bat"
+path_status=0
+(cd "$work" && wine cmd /c compile.bat) || path_status=$?
+test "$path_status" -eq "$linux_status"
+same_files "$work/path-out" "$work/linux-out" "compile through PATH against the Linux program"
+
+wine msiexec /x "$(winepath -w "$msi")" /qn
+if [ -n "$(installed_versions)" ]; then echo "uninstalling left the product registered" >&2; exit 1; fi
+if [ -e "$shortcut" ]; then echo "uninstalling left the Start menu entry" >&2; exit 1; fi
+case ";$(user_path);" in
+  *";$install_dir_win"*) echo "uninstalling left $install_dir_win on PATH" >&2; exit 1 ;;
+esac
+# Only the built-in run's files stay.
+if [ "$(cd "$install_dir" && find . -mindepth 1 -type f | sed 's|^\./||' | LC_ALL=C sort)" != \
+     "$(cd "$work/msi-run" && ls -A | LC_ALL=C sort)" ]; then
+  echo "after uninstalling, $install_dir holds:" >&2
+  (cd "$install_dir" && find . -mindepth 1) >&2
+  exit 1
+fi
+echo "uninstalled: the installed files, the PATH entry and the Start menu entry are gone; the built-in run's $(ls -A "$work/msi-run" | wc -l) files stay"
 
 vsixes=(dist/scenario-compiler-*.vsix)
 echo "== VS Code extension: ${vsixes[0]}"

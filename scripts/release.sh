@@ -2,6 +2,7 @@
 # Builds the release from the committed state (HEAD) into dist/:
 #   scenario-compiler_<version>_amd64.deb         Debian package
 #   scenario-compiler-<version>-windows-x86_64.zip  Windows .exe, README, example
+#   scenario-compiler-<version>-windows-x86_64.msi  the same as a per-user installer
 #   scenario-compiler-<version>.vsix              VS Code extension
 #   SHA256SUMS
 # HEAD is cloned into build-release/source, so nothing uncommitted or left
@@ -11,7 +12,7 @@
 # build-release/windows (scripts/package_test.sh compares with them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh dpkg-dev file g++-mingw-w64-x86-64-posix wine wine64
+scripts/deps.sh dpkg-dev file g++-mingw-w64-x86-64-posix wine wine64 wixl msitools
 jobs=${JOBS:-$(nproc)}
 root=$PWD
 work=$root/build-release
@@ -40,13 +41,16 @@ cmake -S "$work/source" -B "$work/windows" -G Ninja -DSC_BUILD_TESTS=OFF \
   -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$work/windows" -j "$jobs" --target all sc_example
 (cd "$work/windows" && cpack)
+echo "== Windows installer"
+cmake --build "$work/windows" --target sc_msi
 
 echo "== VS Code extension"
 "$work/source/scripts/package_vscode.sh" "$work/vscode"
 
 rm -rf dist
 mkdir dist
-cp "$work"/linux/packages/*.deb "$work"/windows/packages/*.zip "$work"/vscode/*.vsix dist/
-(cd dist && sha256sum -- *.deb *.zip *.vsix > SHA256SUMS)
+cp "$work"/linux/packages/*.deb "$work"/windows/packages/*.zip "$work"/windows/packages/*.msi \
+  "$work"/vscode/*.vsix dist/
+(cd dist && sha256sum -- *.deb *.zip *.msi *.vsix > SHA256SUMS)
 echo "== dist/"
 cat dist/SHA256SUMS

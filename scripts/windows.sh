@@ -2,7 +2,9 @@
 # The Windows build: cross-compiles scenario-compiler.exe with mingw-w64 into
 # build-windows/, runs its unit tests under wine, then runs the built-in
 # scenario with the .exe and with the Linux program and compares every file
-# they write, byte for byte.
+# they write, byte for byte. Last, the .exe's view --serve under wine is
+# spoken to over plain sockets by the Linux test program, and (where
+# chromium and tests/browser's packages are installed) driven in the browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh g++-mingw-w64-x86-64-posix googletest wine wine64 locales
@@ -88,3 +90,14 @@ for delay in 0.3 0.45 0.6 0.75 0.9 1.2 2; do
   tr -d '\r' < "$work/next.txt" | grep -i "temporary" || true
 done
 echo "Killed runs: each next run left exactly its six files."
+
+echo "== view --serve: the .exe under wine, over plain sockets"
+cmake --build build -j "$jobs" --target sc_tests
+SC_SERVE_EMULATOR=wine SC_SERVE_PROGRAM="$PWD/build-windows/scenario-compiler.exe" \
+  build/sc_tests --gtest_filter='ViewServeCli.*' --gtest_brief=1
+if command -v chromium >/dev/null && [ -d tests/browser/node_modules ]; then
+  echo "== view --serve: the .exe under wine, in the browser"
+  printf '#!/bin/sh\nexec wine %q "$@"\n' "$PWD/build-windows/scenario-compiler.exe" > "$work/serve-exe"
+  chmod +x "$work/serve-exe"
+  (cd tests/browser && SC_PROGRAM="$work/serve-exe" SC_BROWSER_OUT="$work/browser" node --test live.test.mjs)
+fi

@@ -1,6 +1,6 @@
 // The live viewer's web server: serves the viewer page, its data and a
 // stream of update notices (Server-Sent Events) on 127.0.0.1 only, to the
-// requests request_guard.h lets through, from threads of its own.
+// requests request_guard.h lets through, from a thread of its own.
 #ifndef SC_COMMANDS_LIVE_SERVER_H_
 #define SC_COMMANDS_LIVE_SERVER_H_
 
@@ -26,11 +26,11 @@ class LiveServer {
   virtual Status Start(int port, int* bound_port) = 0;
   // Serves `content` from now on and sends its notice to every open page.
   virtual void Publish(LiveContent content) = 0;
-  // Ends the open streams, stops answering and waits for its threads.
+  // Ends the open streams, stops answering and waits for its thread.
   virtual void Stop() = 0;
 };
 
-// The server, or null when this build has none.
+// The server (Boost.Beast on Boost.Asio).
 std::unique_ptr<LiveServer> NewLiveServer();
 
 }  // namespace sc

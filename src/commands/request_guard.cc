@@ -31,6 +31,13 @@ bool UnsafePath(std::string_view path) {
   });
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 RequestVerdict Refuse(int status, std::string reason) {
   return {LiveResource::kNone, status, std::move(reason)};
 }
@@ -50,6 +57,23 @@ RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool
   if (path == "/data") return {LiveResource::kData, 200, ""};
   if (path == "/events") return {LiveResource::kEvents, 200, ""};
   return Refuse(404, "not found");
+}
+
+bool DecodeTargetPath(std::string_view target, std::string* path) {
+  target = target.substr(0, target.find('?'));
+  path->clear();
+  for (size_t i = 0; i < target.size(); ++i) {
+    if (target[i] != '%') {
+      path->push_back(target[i]);
+      continue;
+    }
+    const int high = i + 2 < target.size() ? HexDigit(target[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigit(target[i + 2]) : -1;
+    if (low < 0) return false;
+    path->push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return true;
 }
 
 }  // namespace sc

@@ -31,6 +31,10 @@ struct RequestVerdict {
 RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool host_present,
                             std::string_view host, int port);
 
+// The path of a request target as it arrives ("/a%20b?x=1"): the part before
+// the query, with its %XX escapes decoded. False for a malformed escape.
+bool DecodeTargetPath(std::string_view target, std::string* path);
+
 }  // namespace sc
 
 #endif  // SC_COMMANDS_REQUEST_GUARD_H_

@@ -55,5 +55,34 @@ TEST(RequestGuardTest, ServesOnlyThePageItsDataAndTheStreamToThisMachine) {
   }
 }
 
+TEST(RequestGuardTest, DecodesTheTargetsPathWithoutItsQuery) {
+  using namespace std::string_literals;
+  const struct {
+    const char* target;
+    bool ok;
+    std::string path;
+  } cases[] = {
+      {"/", true, "/"},
+      {"/data?t=123", true, "/data"},
+      {"/a%20b", true, "/a b"},
+      {"/%2e%2e/%2E%2E/etc", true, "/../../etc"},
+      {"/a%00b", true, "/a\0b"s},
+      {"/a+b", true, "/a+b"},
+      {"/x?y%zz", true, "/x"},
+      {"/%", false, ""},
+      {"/%4", false, ""},
+      {"/%g0", false, ""},
+      {"/%0g", false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    std::string path;
+    EXPECT_EQ(DecodeTargetPath(c.target, &path), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(path, c.path);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sc

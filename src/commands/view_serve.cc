@@ -140,11 +140,6 @@ void WriteCompiled(Env& env, const std::string& folder, const ScenarioSource& so
 
 int ServeView(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err) {
   std::unique_ptr<LiveServer> server = NewLiveServer();
-  if (!server) {
-    err << kProgram << "--serve is not available in this build (it has no web server); "
-        << "write the page with view and open it instead\n";
-    return kExitUsageOrIo;
-  }
   return ServeView(env, options, *server, out, err);
 }
 

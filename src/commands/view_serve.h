@@ -21,7 +21,7 @@ namespace sc {
 
 // Exit status 0 after a stop request; 1 when the inputs cannot be read or
 // named at the start, the output folder is unusable, or the port cannot be
-// had (another server on it), or this build has no server.
+// had (another server on it).
 int ServeView(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err);
 
 // The same on a given server (tests give a stand-in).

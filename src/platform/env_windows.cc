@@ -112,10 +112,16 @@ HANDLE& StopEvent() {
   return event;
 }
 
-BOOL WINAPI SignalStopOnEvent(DWORD) {
+// For a closed console (or a logoff, a shutdown) Windows ends the process as
+// soon as the handler returns: it waits instead, so that the program stops
+// by itself and ends with its own status; Windows allows a few seconds.
+BOOL WINAPI SignalStopOnEvent(DWORD type) {
   HANDLE event = StopEvent();
   if (!event) return FALSE;
   ::SetEvent(event);
+  if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) {
+    ::Sleep(4000);
+  }
   return TRUE;
 }
 
