@@ -94,7 +94,7 @@ echo "Killed runs: each next run left exactly its six files."
 echo "== view --serve: the .exe under wine, over plain sockets"
 cmake --build build -j "$jobs" --target sc_tests
 SC_SERVE_EMULATOR=wine SC_SERVE_PROGRAM="$PWD/build-windows/scenario-compiler.exe" \
-  build/sc_tests --gtest_filter='ViewServeCli.*' --gtest_brief=1
+  build/sc_tests --gtest_filter='ViewServeCli*' --gtest_brief=1
 if command -v chromium >/dev/null && [ -d tests/browser/node_modules ]; then
   echo "== view --serve: the .exe under wine, in the browser"
   printf '#!/bin/sh\nexec wine %q "$@"\n' "$PWD/build-windows/scenario-compiler.exe" > "$work/serve-exe"

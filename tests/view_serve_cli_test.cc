@@ -309,7 +309,7 @@ TEST(ViewServeOptions, GoTogether) {
   }
 }
 
-TEST(ViewServeCli, WriteLeavesExactlyTheCompiledFilesBesideTheInputs) {
+TEST(ViewServeCliWrite, LeavesExactlyTheCompiledFilesBesideTheInputs) {
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
   {
