@@ -21,7 +21,6 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-constexpr int64_t kGradientOffset = 100;
 // A mountain type above this marks a tunnel range; the type stored is less
 // this offset.
 constexpr int32_t kTunnelTypeOffset = 10;
@@ -84,14 +83,16 @@ class LineReader : RecordReader {
   bool RouteLength(int line);
   bool Repetition(const std::string& field, int line);
   void ReadKmReference(int slot);
+  void WarnReferencesZeroed();
   void PrepareBody();
 
   Flow ReadBody();
   Flow BodyRecord(std::string& field, uint32_t matched, int line);
   Flow Gradient(int line);
   Flow Curve(const std::string& field, int line);
+  void WarnCurve(const std::string& field, int32_t start, int64_t filled);
   Flow Mountain(int line);
-  void CheckMountain(int32_t end, int32_t type);
+  void CheckMountain(int32_t start, int32_t end, int32_t type);
   Flow MaxSpeedBoard(int line);
   void WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes);
   Flow Sign(std::string& field, int line);
@@ -105,6 +106,9 @@ class LineReader : RecordReader {
   int32_t previous_gradient_ = 0;
   int previous_gradient_record_ = kNoRecord;  // provenance of previous_gradient_
   int32_t sign_slot_ = kFirstSignSlot;
+  SourcePlace km_places_[3];    // the kilometre references tre, due, uno (line 0: none)
+  SourcePlace gradient_place_;  // the previous gradient record (line 0: none)
+  SourcePlace curve_place_;     // the previous curve record
 };
 
 LineReadResult LineReader::Run() {
@@ -161,7 +165,7 @@ bool LineReader::ReadHeader() {
 // The field's records, in the order of kHeaderTests. False when one stopped
 // the reader with a code.
 bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field);
+  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
   if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
   if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
@@ -197,7 +201,28 @@ bool LineReader::RouteLength(int line) {
   return true;
 }
 
+// The ordering zeroes all three references when no first value is strictly
+// the largest (or, all first values 0, no second value is above 0).
+void LineReader::WarnReferencesZeroed() {
+  for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
+    const StationRecord& r = c_.stations.slots[static_cast<size_t>(slot)];
+    if (r.start != 0 || r.end != 0 || r.position != 0) return;
+  }
+  std::vector<SourcePlace> given;
+  for (const SourcePlace& place : km_places_) {
+    if (place.line != 0) given.push_back(place);
+  }
+  if (given.empty()) return;
+  Diagnostic* d = sink_.Warn(
+      WarningClass::kStoredValue, given.back(),
+      "the kilometre references are all stored as 0: none has a first value strictly larger "
+      "than the others' (or, all first values 0, none a second value above 0)");
+  for (size_t i = 0; d && i + 1 < given.size(); ++i)
+    d->notes.push_back({given[i], "another kilometre reference"});
+}
+
 void LineReader::ReadKmReference(int slot) {
+  km_places_[static_cast<size_t>(slot - kSlotKmRefTre)] = keyword_place();
   StationRecord& ref = c_.stations.slots[slot];
   ref.start = in_.ReadLong();
   ref.end = in_.ReadLong();
@@ -219,6 +244,11 @@ bool LineReader::Repetition(const std::string& field, int line) {
     Stop(kErrRepetitionLast, line);
     return false;
   }
+  if (Contains(field, "4") && Contains(field, "9") &&
+      sink_.wants(WarningClass::kAmbiguousKeyword)) {
+    sink_.Warn(WarningClass::kAmbiguousKeyword, keyword_place(),
+               "the signal repetition keyword holds both 4 and 9: 4 codes are stored");
+  }
   if (Contains(field, "4")) {
     rep.position = 4;
   } else if (Contains(field, "9")) {
@@ -234,7 +264,13 @@ bool LineReader::Repetition(const std::string& field, int line) {
 // Orders the kilometre references and resets the body's cursors; the plan
 // starts at the origin heading along +y.
 void LineReader::PrepareBody() {
+  bool any_reference = false;
+  for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
+    const StationRecord& r = c_.stations.slots[static_cast<size_t>(slot)];
+    any_reference = any_reference || r.start != 0 || r.end != 0 || r.position != 0;
+  }
   if (!ProgressiveOrdina(c_.stations)) in_.Fail("the kilometre references overflow");
+  if (any_reference && sink_.wants(WarningClass::kStoredValue)) WarnReferencesZeroed();
   c_.mountains.Reset();
   sign_slot_ = kFirstSignSlot;
   c_.next_sign_slot = sign_slot_;
@@ -261,7 +297,7 @@ Flow LineReader::ReadBody() {
 // The field's records, in the order of kBodyTests; one field may match more
 // than one. A sign record replaces `field` with its text.
 Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field);
+  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   Flow flow = Flow::kNext;
   if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
@@ -294,7 +330,7 @@ RoutePlan& LineReader::Plan() {
 void LineReader::FillGradient(int64_t until) {
   TrackGrid& grid = Grid();
   if (gradient_cursor_ > grid.upper()) return;
-  const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
+  const int64_t shifted = GradientCodeOf(previous_gradient_);
   if (!FitsLong(shifted))
     in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
@@ -308,15 +344,27 @@ Flow LineReader::Gradient(int line) {
   int32_t value = 0;
   int64_t cell = 0;
   if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
+  if (gradient_place_.line != 0 && cell <= gradient_cursor_ &&
+      sink_.wants(WarningClass::kOutOfOrder)) {
+    Diagnostic* d = sink_.Warn(
+        WarningClass::kOutOfOrder, keyword_place(),
+        "the gradient record's cell " + std::to_string(cell) +
+            " is not beyond where the profile stands (cell " + std::to_string(gradient_cursor_) +
+            "): the profile runs forward only, so the previous gradient's stretch is cut short "
+            "and this value starts later than written; write the records in the order of their "
+            "positions");
+    if (d) d->notes.push_back({gradient_place_, "the previous gradient record"});
+  }
+  gradient_place_ = keyword_place();
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
-  const int64_t shifted = int64_t{value} + kGradientOffset;
+  const int64_t shifted = GradientCodeOf(value);
   if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                "the gradient " + std::to_string(value) +
                    " is outside -100 to 155; its profile code " + std::to_string(shifted) +
                    " is stored as its low 8 bits, " + std::to_string(Low8(shifted)) +
-                   " (gradient " + std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
+                   " (gradient " + std::to_string(GradientOfCode(Low8(shifted))) + ")");
   }
   if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
   return Flow::kNext;
@@ -373,11 +421,35 @@ Flow LineReader::Curve(const std::string& field, int line) {
   if (ContainsIgnoringCase(field, "s")) k = -*k;
 
   RoutePlan& plan = Plan();
+  if (sink_.on()) WarnCurve(field, start, plan.filled());
   if (!DrawUpTo(plan, std::nullopt, start, line)) return Flow::kStop;
   const int64_t end = int64_t{start} + length;
   if (!FitsLong(end)) in_.Fail("the curve's start plus length overflows");
   if (!DrawUpTo(plan, *k, end, line)) return Flow::kStop;
   return Flow::kNext;
+}
+
+// A curve keyword with several radius digits, and a curve starting behind
+// the plan drawn so far (`filled`: the next metre to draw).
+void LineReader::WarnCurve(const std::string& field, int32_t start, int64_t filled) {
+  int digits = 0;
+  for (const auto& entry : kCurvatures) digits += Contains(field, entry.digit);
+  if (digits > 1 && sink_.wants(WarningClass::kAmbiguousKeyword)) {
+    sink_.Warn(WarningClass::kAmbiguousKeyword, keyword_place(),
+               "the curve keyword " + field.substr(0, 60) +
+                   " holds several radius digits: the lowest of 1 to 6 is taken");
+  }
+  if (curve_place_.line != 0 && int64_t{start} + 1 < filled &&
+      sink_.wants(WarningClass::kOutOfOrder)) {
+    Diagnostic* d =
+        sink_.Warn(WarningClass::kOutOfOrder, keyword_place(),
+                   "the curve starts at " + std::to_string(start) +
+                       " m, behind the route plan drawn so far (to " + std::to_string(filled - 1) +
+                       " m): it turns from there on; write curves in the order "
+                       "of their positions");
+    if (d) d->notes.push_back({curve_place_, "the previous curve record"});
+  }
+  curve_place_ = keyword_place();
 }
 
 Flow LineReader::Mountain(int line) {
@@ -388,13 +460,20 @@ Flow LineReader::Mountain(int line) {
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   const Flow flow = EncoderOutcome(
       MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
-  if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
+  if (flow == Flow::kNext && sink_.on()) CheckMountain(start, end, type);
   return flow;
 }
 
 // What the mountain encoder left out or stored other than written.
-void LineReader::CheckMountain(int32_t end, int32_t type) {
-  const int64_t last = RoundToInt(CellsIn(end) - 1.0);
+void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type) {
+  const int64_t last = RangeLastCellOf(end);
+  if (last < ProfileCellOf(start) && sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+               "the mountain range from " + std::to_string(start) + " m to " + std::to_string(end) +
+                   " m covers no cell (its last cell, " + std::to_string(last) +
+                   ", lies before its first, " + std::to_string(ProfileCellOf(start)) +
+                   "): it marks nothing");
+  }
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the mountain range ends at " + std::to_string(end) +
@@ -442,8 +521,7 @@ void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], i
   const char* names[3] = {"vad / 5 + vas x 20", "vbd / 5 + vbs x 20", "vcd / 5 + vcs x 20"};
   const std::string board = "the maximum-speed board at " + std::to_string(position) + " m packs ";
   for (int i = 0; i < 3; ++i) {
-    const double exact =
-        static_cast<double>(speeds[2 * i + 1]) / 5.0 + static_cast<double>(speeds[2 * i]) * 20.0;
+    const double exact = BoardSpeedPair(speeds[2 * i], speeds[2 * i + 1]);
     if (static_cast<double>(stored[i]) == exact) continue;
     char written[32];
     const auto end = std::to_chars(written, written + sizeof written, exact).ptr;

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/track_grid.h"
+
 namespace sc {
 
 enum class ScenarioFile { kLine, kTrain };
@@ -49,7 +51,9 @@ struct FieldFormat {
   const char* range;    // accepted values beyond the type's, "" if none
   const char* becomes;  // where the value goes in the compiled files
   StoreRule store = StoreRule::kAsRead;
-  bool is_position = false;  // a metre on the route: lies in grid cell round(m / 50)
+  // A metre on the route whose value lands in a grid cell: which cell rule
+  // (model/track_grid.h) takes it there.
+  CellRule cell = CellRule::kNone;
 };
 
 struct RecordFormat {
@@ -90,13 +94,10 @@ struct StoredValue {
 std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string_view written);
 
 // A field's value for people, as written and as stored:
-// "132 km/h -> stored as 130 km/h (code 26)", "1450 m, grid cell 29",
+// "132 km/h -> stored as 130 km/h (code 26)", "1450 m, grid cell 30",
 // "40000 m" when stored as written, "\"Vastro\"" for a text (its bytes as
 // they stand).
 std::string DescribeFieldValue(const FieldFormat& field, const std::string& written);
-
-// The track cell of a position in metres (round half to even of m / 50).
-int64_t CellOfMetre(int64_t metre);
 
 // The format reference in Markdown: every record with its fields in order,
 // units, ranges, an example line, and the header records.

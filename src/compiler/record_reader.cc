@@ -85,6 +85,7 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
   *field = in_.ReadText();
   bool at_end = in_.AtEnd();
   for (int i = 0; !at_end && i < dash_skips && Contains(*field, "-"); ++i) {
+    WarnDashSkipped(*field, tests);
     *field = in_.ReadText();
     at_end = end_in_skips && in_.AtEnd();
   }
@@ -142,6 +143,16 @@ void RecordReader::CheckRecord(const std::string& field, uint32_t matched, Keywo
                    " record: they are read as further fields" + why);
     last_warned_line_ = last.line;
   }
+}
+
+void RecordReader::WarnDashSkipped(const std::string& field, KeywordTests tests) {
+  const uint32_t matched = MatchKeyword(field, tests);
+  if (matched == 0 || !sink_.wants(WarningClass::kUnknownKeyword)) return;
+  size_t first = 0;
+  while (!(matched & (1u << first))) ++first;
+  sink_.Warn(WarningClass::kUnknownKeyword, in_.place(),
+             Quoted(field) + " holds a '-', so it is skipped and not read as the " +
+                 Quoted(tests[first].keyword) + " record; remove the '-'");
 }
 
 void RecordReader::WarnUnknown(const std::string& field, KeywordTests tests) {
@@ -230,7 +241,7 @@ bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
   const int32_t position = in_.ReadLong();
   *value = in_.ReadLong();
   if (!InRange(position, kRangeMargin, line)) return false;
-  *cell = RoundToInt(CellsIn(position));
+  *cell = ProfileCellOf(position);
   return true;
 }
 

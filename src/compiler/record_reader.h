@@ -150,6 +150,7 @@ class RecordReader {
 
  private:
   void WarnUnknown(const std::string& field, KeywordTests tests);
+  void WarnDashSkipped(const std::string& field, KeywordTests tests);
   void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
 
   const char* grid_missing_;
