@@ -36,7 +36,8 @@ constexpr struct {
 
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
-// The header's record tests, in the order they are tried.
+// The header's records, in the record table's order (the order they are
+// tried).
 enum HeaderTest {
   kRouteLength,
   kKmRefTre,
@@ -47,26 +48,19 @@ enum HeaderTest {
   kBackgroundTre,
   kRepetition
 };
-constexpr KeywordTest kHeaderTests[] = {
-    {"lunghezza percorso", {"lunghezza", "percorso"}, true, true},
-    {"progressiva chilometrica tre", {"progressiva", "tre"}, false, true},
-    {"progressiva chilometrica due", {"progressiva", "due"}, false, true},
-    {"progressiva chilometrica uno", {"progressiva", "uno"}, false, true},
-    {"sfondo uno", {"sfondo", "uno"}, false, true},
-    {"sfondo due", {"sfondo", "due"}, false, true},
-    {"sfondo tre", {"sfondo", "tre"}, false, true},
-    {"ripetizione segnali", {"segnali", "ripetizione"}, false, true},
-};
 
-// The body's record tests, in the order they are tried.
+// The body's records, in the record table's order.
 enum BodyTest { kGradient, kCurve, kMountain, kMaxSpeedBoard, kSign };
-constexpr KeywordTest kBodyTests[] = {
-    {"pendenza", {"pendenza", nullptr}, true, false},
-    {"curva", {"curva", nullptr}, true, false},
-    {"montagna", {"montagna", nullptr}, true, false},
-    {"indicatori_vmax", {"indicatori_v", nullptr}, true, false},
-    {"cartello_indicatore", {"indicat", "cartello"}, true, false},
-};
+
+KeywordTests HeaderTests() { return TableKeywordTests(ScenarioFile::kLine, RecordPart::kHeader); }
+KeywordTests BodyTests() { return TableKeywordTests(ScenarioFile::kLine, RecordPart::kBody); }
+// The table's record for a header or body test.
+const RecordFormat& Header(HeaderTest test) {
+  return *RecordsOf(ScenarioFile::kLine, RecordPart::kHeader)[static_cast<size_t>(test)];
+}
+const RecordFormat& Body(BodyTest test) {
+  return *RecordsOf(ScenarioFile::kLine, RecordPart::kBody)[static_cast<size_t>(test)];
+}
 
 class LineReader : RecordReader {
  public:
@@ -82,7 +76,7 @@ class LineReader : RecordReader {
   bool HeaderRecord(const std::string& field, uint32_t matched, int line);
   bool RouteLength(int line);
   bool Repetition(const std::string& field, int line);
-  void ReadKmReference(int slot);
+  void ReadKmReference(HeaderTest test, int slot);
   void WarnReferencesZeroed();
   void PrepareBody();
 
@@ -148,10 +142,10 @@ bool LineReader::ReadHeader() {
   std::string field;
   // No end-of-file test among the dashed fields: reading past the end is a
   // read failure.
-  while (NextKeyword(kHeaderDashSkips, false, kHeaderTests, &field)) {
-    const uint32_t matched = MatchKeyword(field, kHeaderTests);
+  while (NextKeyword(kHeaderDashSkips, false, HeaderTests(), &field)) {
+    const uint32_t matched = MatchKeyword(field, HeaderTests());
     const bool go_on = HeaderRecord(field, matched, in_.line());
-    CheckRecord(field, matched, kHeaderTests, go_on ? Flow::kNext : Flow::kStop);
+    CheckRecord(field, matched, HeaderTests(), go_on ? Flow::kNext : Flow::kStop);
     if (!go_on) return false;
 
     // The block ends at a bracketed field that does not begin with a dash.
@@ -162,25 +156,37 @@ bool LineReader::ReadHeader() {
   return true;
 }
 
-// The field's records, in the order of kHeaderTests. False when one stopped
+// The field's records, in the table's order. False when one stopped
 // the reader with a code.
 bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
   if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
-  if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
-  if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
-  if (Has(matched, kKmRefUno)) ReadKmReference(kSlotKmRefUno);
+  if (Has(matched, kKmRefTre)) ReadKmReference(kKmRefTre, kSlotKmRefTre);
+  if (Has(matched, kKmRefDue)) ReadKmReference(kKmRefDue, kSlotKmRefDue);
+  if (Has(matched, kKmRefUno)) ReadKmReference(kKmRefUno, kSlotKmRefUno);
   StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
-  if (Has(matched, kBackgroundUno)) backgrounds.start = in_.ReadLong();
-  if (Has(matched, kBackgroundDue)) backgrounds.position = in_.ReadLong();
-  if (Has(matched, kBackgroundTre)) backgrounds.end = in_.ReadLong();
+  int32_t value[1];
+  if (Has(matched, kBackgroundUno)) {
+    ReadAll(Header(kBackgroundUno), value);
+    backgrounds.start = value[0];
+  }
+  if (Has(matched, kBackgroundDue)) {
+    ReadAll(Header(kBackgroundDue), value);
+    backgrounds.position = value[0];
+  }
+  if (Has(matched, kBackgroundTre)) {
+    ReadAll(Header(kBackgroundTre), value);
+    backgrounds.end = value[0];
+  }
   if (Has(matched, kRepetition) && !Repetition(field, line)) return false;
   return true;
 }
 
 // Creates the grid, and the plan when requested, for the route length read.
 bool LineReader::RouteLength(int line) {
-  const int32_t length = in_.ReadLong();
+  int32_t value[1];
+  ReadAll(Header(kRouteLength), value);
+  const int32_t length = value[0];
   c_.stations.slots[kSlotTrainRoute].end = length;
   // A failing length leaves the grid and plan of an earlier length record:
   // they exist from the first one on.
@@ -221,12 +227,14 @@ void LineReader::WarnReferencesZeroed() {
     d->notes.push_back({given[i], "another kilometre reference"});
 }
 
-void LineReader::ReadKmReference(int slot) {
+void LineReader::ReadKmReference(HeaderTest test, int slot) {
   km_places_[static_cast<size_t>(slot - kSlotKmRefTre)] = keyword_place();
   StationRecord& ref = c_.stations.slots[slot];
-  ref.start = in_.ReadLong();
-  ref.end = in_.ReadLong();
-  ref.position = in_.ReadLong();
+  int32_t v[3];
+  ReadAll(Header(test), v);
+  ref.start = v[0];
+  ref.end = v[1];
+  ref.position = v[2];
   if (c_.provenance) c_.provenance->WroteSlot(slot);
 }
 
@@ -234,8 +242,10 @@ void LineReader::ReadKmReference(int slot) {
 // the keyword itself).
 bool LineReader::Repetition(const std::string& field, int line) {
   StationRecord& rep = c_.stations.slots[kSlotRepetition];
-  rep.start = in_.ReadLong();
-  rep.end = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(Header(kRepetition), v);
+  rep.start = v[0];
+  rep.end = v[1];
   if (rep.start % kRepetitionStep != 0) {
     Stop(kErrRepetitionFirst, line);
     return false;
@@ -284,17 +294,17 @@ void LineReader::PrepareBody() {
 
 Flow LineReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kBodyDashSkips, true, kBodyTests, &field)) {
+  while (NextKeyword(kBodyDashSkips, true, BodyTests(), &field)) {
     const std::string keyword = sink_.on() ? field : std::string();
-    uint32_t matched = MatchKeyword(field, kBodyTests);
+    uint32_t matched = MatchKeyword(field, BodyTests());
     const Flow flow = BodyRecord(field, matched, in_.line());
-    CheckRecord(keyword, matched, kBodyTests, flow);
+    CheckRecord(keyword, matched, BodyTests(), flow);
     if (flow != Flow::kNext) return flow;
   }
   return Flow::kEnd;
 }
 
-// The field's records, in the order of kBodyTests; one field may match more
+// The field's records, in the table's order; one field may match more
 // than one. A sign record replaces `field` with its text.
 Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
   if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
@@ -343,7 +353,7 @@ void LineReader::FillGradient(int64_t until) {
 Flow LineReader::Gradient(int line) {
   int32_t value = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(Body(kGradient), line, &value, &cell)) return Flow::kEnd;
   if (gradient_place_.line != 0 && cell <= gradient_cursor_ &&
       sink_.wants(WarningClass::kOutOfOrder)) {
     Diagnostic* d = sink_.Warn(
@@ -404,8 +414,10 @@ bool LineReader::DrawUpTo(RoutePlan& plan, std::optional<double> k, int64_t unti
 // Straight up to the curve's start, then turning through its length. A
 // curve starting behind the cursor is drawn from the cursor on.
 Flow LineReader::Curve(const std::string& field, int line) {
-  const int32_t start = in_.ReadLong();
-  const int32_t length = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(Body(kCurve), v);
+  const int32_t start = v[0];
+  const int32_t length = v[1];
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   std::optional<double> k;
   for (const auto& entry : kCurvatures) {
@@ -453,9 +465,11 @@ void LineReader::WarnCurve(const std::string& field, int32_t start, int64_t fill
 }
 
 Flow LineReader::Mountain(int line) {
-  const int32_t start = in_.ReadLong();
-  const int32_t end = in_.ReadLong();
-  const int32_t type = in_.ReadLong();
+  int32_t v[3];
+  ReadAll(Body(kMountain), v);
+  const int32_t start = v[0];
+  const int32_t end = v[1];
+  const int32_t type = v[2];
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   const Flow flow = EncoderOutcome(
@@ -489,15 +503,13 @@ void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type) {
 }
 
 Flow LineReader::MaxSpeedBoard(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t vas = in_.ReadLong();
-  const int32_t vbs = in_.ReadLong();
-  const int32_t vcs = in_.ReadLong();
-  const int16_t strisces = in_.ReadInteger();
-  const int32_t vad = in_.ReadLong();
-  const int32_t vbd = in_.ReadLong();
-  const int32_t vcd = in_.ReadLong();
-  const int16_t strisced = in_.ReadInteger();
+  int32_t v[9];
+  ReadAll(Body(kMaxSpeedBoard), v);
+  const int32_t position = v[0];
+  const int32_t vas = v[1], vbs = v[2], vcs = v[3];
+  const int16_t strisces = static_cast<int16_t>(v[4]);
+  const int32_t vad = v[5], vbd = v[6], vcd = v[7];
+  const int16_t strisced = static_cast<int16_t>(v[8]);
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd,
                                             vcd, strisced, c_.provenance);
@@ -540,8 +552,9 @@ void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], i
 
 // A sign: its cell points at the next sign slot, which holds its text.
 Flow LineReader::Sign(std::string& field, int line) {
-  const int32_t position = in_.ReadLong();
-  field = in_.ReadText();
+  int32_t v[2];
+  ReadAll(Body(kSign), v, &field);
+  const int32_t position = v[0];
   if (field.size() > kMaxTextBytes) in_.Fail("a sign text is longer than 65535 bytes");
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();

@@ -41,7 +41,8 @@ std::vector<RecordFormat> LineRecords() {
          "station slot 84 end; the grid runs to length + 7000 m"}},
        "lunghezza percorso,    40000",
        "Must come before every body record.",
-       false},
+       false,
+       true},
       {"kilometre reference 3",
        kLn,
        kHead,
@@ -55,7 +56,8 @@ std::vector<RecordFormat> LineRecords() {
        "progressiva chilometrica tre,    0,    0,    0",
        "The three references are ordered by the compiler; start and end must be multiples of 50 "
        "(error 2).",
-       false},
+       false,
+       true},
       {"kilometre reference 2",
        kLn,
        kHead,
@@ -68,7 +70,8 @@ std::vector<RecordFormat> LineRecords() {
         {"position", L, "m", "", "station slot 82 position"}},
        "progressiva chilometrica due,    0,    0,    0",
        "",
-       false},
+       false,
+       true},
       {"kilometre reference 1",
        kLn,
        kHead,
@@ -81,7 +84,8 @@ std::vector<RecordFormat> LineRecords() {
         {"position", L, "m", "", "station slot 83 position"}},
        "progressiva chilometrica uno,    0,    0,    0",
        "",
-       false},
+       false,
+       true},
       {"background 1",
        kLn,
        kHead,
@@ -92,7 +96,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 start"}},
        "sfondo uno,    1",
        "",
-       false},
+       false,
+       true},
       {"background 2",
        kLn,
        kHead,
@@ -103,7 +108,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 position"}},
        "sfondo due,    12000",
        "",
-       false},
+       false,
+       true},
       {"background 3",
        kLn,
        kHead,
@@ -114,7 +120,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 end"}},
        "sfondo tre,    33000",
        "",
-       false},
+       false,
+       true},
       {"signal repetition",
        kLn,
        kHead,
@@ -126,7 +133,9 @@ std::vector<RecordFormat> LineRecords() {
         {"last", L, "m", "multiple of 50 (error 4)", "station slot 86 end"}},
        "ripetizione segnali 4 codici,    800,    29000",
        "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.",
-       false},
+       false,
+       true,
+       "ripetizione segnali"},
       {"gradient",
        kLn,
        kBody,
@@ -155,7 +164,9 @@ std::vector<RecordFormat> LineRecords() {
        "without a digit is error 103. Curves must come in ascending order. Read only when the "
        "route plan is "
        "built.",
-       true},
+       true,
+       false,
+       "curva"},
       {"mountain",
        kLn,
        kBody,
@@ -216,7 +227,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"percentage", L, "%", "", "station slot 84 start"}},
        "percentuale massa frenata,    130",
        "",
-       false},
+       false,
+       true},
       {"cars",
        kTr,
        kBody,
@@ -227,7 +239,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"count", L, "", "", "station slot 84 position"}},
        "numero vetture,    10",
        "",
-       false},
+       false,
+       true},
       {"speed",
        kTr,
        kBody,
@@ -265,7 +278,8 @@ std::vector<RecordFormat> TrainRecords() {
         {"seconds", I, "s", "", "station slot 86 word_5"}},
        "orologio,    8               0             0",
        "The numbers may be separated by blanks alone.",
-       false},
+       false,
+       true},
       {"sand",
        kTr,
        kBody,
@@ -276,7 +290,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"quantity", I, "", "", "station slot 86 word_1"}},
        "sabbia,    100",
        "",
-       false},
+       false,
+       true},
       {"signal",
        kTr,
        kBody,
@@ -444,6 +459,22 @@ const std::vector<RecordFormat>& RecordFormats() {
     return all;
   }();
   return formats;
+}
+
+const std::vector<const RecordFormat*>& RecordsOf(ScenarioFile file, RecordPart part) {
+  auto of = [](ScenarioFile f, RecordPart p) {
+    std::vector<const RecordFormat*> records;
+    for (const RecordFormat& r : RecordFormats()) {
+      if (r.file == f && r.part == p) records.push_back(&r);
+    }
+    return records;
+  };
+  static const auto line_header = of(ScenarioFile::kLine, RecordPart::kHeader);
+  static const auto line_body = of(ScenarioFile::kLine, RecordPart::kBody);
+  static const auto train = of(ScenarioFile::kTrain, RecordPart::kBody);
+  static const auto train_header = of(ScenarioFile::kTrain, RecordPart::kHeader);
+  if (file == ScenarioFile::kTrain) return part == RecordPart::kHeader ? train_header : train;
+  return part == RecordPart::kHeader ? line_header : line_body;
 }
 
 std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part,

@@ -1,12 +1,12 @@
 // The record formats of the two text descriptions, as the readers read them:
 // for every record its keyword test, its fields in reading order (name, type,
 // unit, range) and what each becomes in the compiled files. One table drives
-// the format reference (docs/scenario-format.md), `explain`, and the language
-// server's hover, completion and outline, so they never disagree.
-//
-// The table describes the readers; it does not drive them. A change to a
-// reader's record must be made here too (the reference's staleness test and
-// the explain tests of the built-in scenario catch most slips).
+// the readers themselves (each record's keyword test, its part of the file,
+// the order, types and widths of its fields: the readers keep only what each
+// record does with its values), the format reference
+// (docs/scenario-format.md), `explain`, and the language server's hover,
+// completion and outline, so they never disagree. A reader's records are
+// indexed in this table's order.
 #ifndef SC_COMPILER_RECORD_FORMAT_H_
 #define SC_COMPILER_RECORD_FORMAT_H_
 
@@ -69,10 +69,19 @@ struct RecordFormat {
   const char* example;  // one complete line
   const char* notes;    // further rules, "" if none
   bool has_symbol;      // shown in an editor's outline
+  // A record that sets one value: given again, the later wins (and the
+  // compiler warns).
+  bool once = false;
+  // The keyword offered to an author who misspelt it, when not `keyword`.
+  const char* suggestion = nullptr;
 };
 
 // Every record of both files, in the order the readers test them.
 const std::vector<RecordFormat>& RecordFormats();
+
+// The records of one part of one file, in the order the readers test them:
+// the readers' keyword tests come from here.
+const std::vector<const RecordFormat*>& RecordsOf(ScenarioFile file, RecordPart part);
 
 // The records whose keyword test `field` passes, in test order. One field
 // may pass more than one test; every matching record is read.

@@ -54,6 +54,25 @@ std::string Quoted(std::string_view s) { return "'" + std::string(s.substr(0, 60
 
 }  // namespace
 
+KeywordTests TableKeywordTests(ScenarioFile file, RecordPart part) {
+  auto build = [](ScenarioFile f, RecordPart p) {
+    std::vector<KeywordTest> tests;
+    for (const RecordFormat* r : RecordsOf(f, p)) {
+      tests.push_back({r->suggestion ? r->suggestion : r->keyword,
+                       {r->contains[0], r->contains[1]},
+                       r->ignore_case,
+                       r->once});
+    }
+    return tests;
+  };
+  static const std::vector<KeywordTest> line_header =
+      build(ScenarioFile::kLine, RecordPart::kHeader);
+  static const std::vector<KeywordTest> line_body = build(ScenarioFile::kLine, RecordPart::kBody);
+  static const std::vector<KeywordTest> train = build(ScenarioFile::kTrain, RecordPart::kBody);
+  if (file == ScenarioFile::kTrain) return train;
+  return part == RecordPart::kHeader ? line_header : line_body;
+}
+
 uint32_t MatchKeyword(std::string_view field, KeywordTests tests) {
   uint32_t matched = 0;
   for (size_t i = 0; i < tests.size(); ++i) {
@@ -237,9 +256,32 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
   return true;
 }
 
-bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
-  const int32_t position = in_.ReadLong();
-  *value = in_.ReadLong();
+void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t last,
+                              int32_t* values, std::string* text) {
+  for (size_t i = first; i < last; ++i) {
+    int32_t& value = values[i - first];
+    switch (record.fields[i].type) {
+      case FieldType::kLong: value = in_.ReadLong(); break;
+      case FieldType::kInteger: value = in_.ReadInteger(); break;
+      case FieldType::kByte: value = in_.ReadByte(); break;
+      case FieldType::kText:
+        value = 0;
+        if (text) {
+          *text = in_.ReadText();
+        } else {
+          in_.ReadText();
+        }
+        break;
+    }
+  }
+}
+
+bool RecordReader::ReadProfilePoint(const RecordFormat& record, int line, int32_t* value,
+                                    int64_t* cell) {
+  int32_t v[2];
+  ReadAll(record, v);
+  const int32_t position = v[0];
+  *value = v[1];
   if (!InRange(position, kRangeMargin, line)) return false;
   *cell = ProfileCellOf(position);
   return true;

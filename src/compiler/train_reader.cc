@@ -30,6 +30,10 @@ constexpr int kCountdownBase = 80;
 // A signal marks every second cell of the four before it.
 constexpr int kSignalCountdownMarks = 4;
 constexpr int32_t kFirstStationSlot = 1;
+// A station record is read in three steps, each checked before the next:
+// its position (field 0), its kind and length (1 and 2), then the rest.
+constexpr size_t kStationDetailsStart = 3;
+constexpr size_t kStationDetailsEnd = 17;
 
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
@@ -41,7 +45,7 @@ bool FitsInteger(int32_t v) {
   return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
 }
 
-// The record tests, in the order they are tried.
+// The records, in the record table's order (the order they are tried).
 enum Test {
   kBraking,
   kCars,
@@ -54,18 +58,6 @@ enum Test {
   kAbbattimento,
   kStation
 };
-constexpr KeywordTest kTests[] = {
-    {"percentuale massa frenata", {"frenata", "massa"}, true, true},
-    {"numero vetture", {"vetture", nullptr}, true, true},
-    {"velocita", {"velocit", nullptr}, true, false},
-    {"aderenza", {"aderenza", nullptr}, true, false},
-    {"orologio", {"orologio", nullptr}, true, true},
-    {"sabbia", {"sabbia", nullptr}, true, true},
-    {"segnale", {"segnale", nullptr}, true, false},
-    {"rallentamento", {"rallentamento", nullptr}, true, false},
-    {"abbattimento", {"abbattimento", nullptr}, true, false},
-    {"stazione", {"stazione", nullptr}, true, false},
-};
 
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
@@ -75,6 +67,12 @@ constexpr KeywordTest kTests[] = {
 struct SignalLine {
   int32_t posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo;
 };
+
+KeywordTests Tests() { return TableKeywordTests(ScenarioFile::kTrain, RecordPart::kBody); }
+// The table's record for a test.
+const RecordFormat& TableRecord(Test test) {
+  return *RecordsOf(ScenarioFile::kTrain, RecordPart::kBody)[static_cast<size_t>(test)];
+}
 
 class TrainReader : RecordReader {
  public:
@@ -173,35 +171,47 @@ void TrainReader::WarnCountdownOverwrite(int64_t cell, uint8_t mark, const std::
 // interpreted.
 void TrainReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kDashSkips, true, kTests, &field)) {
-    const uint32_t matched = MatchKeyword(field, kTests);
+  while (NextKeyword(kDashSkips, true, Tests(), &field)) {
+    const uint32_t matched = MatchKeyword(field, Tests());
     if (c_.provenance) c_.provenance->Begin(name_, in_.line(), field, keyword_place().column);
     const Flow flow = Record(matched, in_.line());
-    CheckRecord(field, matched, kTests, flow);
+    CheckRecord(field, matched, Tests(), flow);
     if (flow == Flow::kStop) return;
     if (flow == Flow::kEnd) break;
   }
   EndProcessing();
 }
 
-// The keyword field's records, in the order of kTests; one field may match
+// The keyword field's records, in the table's order; one field may match
 // more than one.
 Flow TrainReader::Record(uint32_t matched, int line) {
   StationRecord& train = c_.stations.slots[kSlotTrainRoute];
   StationRecord& extra = c_.stations.slots[kSlotRepetition];
-  if (Has(matched, kBraking)) train.start = in_.ReadLong();
-  if (Has(matched, kCars)) train.position = in_.ReadLong();
+  int32_t value[1];
+  if (Has(matched, kBraking)) {
+    ReadAll(TableRecord(kBraking), value);
+    train.start = value[0];
+  }
+  if (Has(matched, kCars)) {
+    ReadAll(TableRecord(kCars), value);
+    train.position = value[0];
+  }
   Flow flow = Flow::kNext;
   if (Has(matched, kVelocity)) flow = Velocity(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kAdhesion)) flow = Adhesion(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kClock)) {
-    extra.word_3 = in_.ReadInteger();
-    extra.word_4 = in_.ReadInteger();
-    extra.word_5 = in_.ReadInteger();
+    int32_t v[3];
+    ReadAll(TableRecord(kClock), v);
+    extra.word_3 = static_cast<int16_t>(v[0]);
+    extra.word_4 = static_cast<int16_t>(v[1]);
+    extra.word_5 = static_cast<int16_t>(v[2]);
   }
-  if (Has(matched, kSand)) extra.word_1 = in_.ReadInteger();
+  if (Has(matched, kSand)) {
+    ReadAll(TableRecord(kSand), value);
+    extra.word_1 = static_cast<int16_t>(value[0]);
+  }
   if (Has(matched, kSignal)) flow = Signal(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kSlowdown)) flow = Slowdown(line);
@@ -301,7 +311,7 @@ void TrainReader::FillAdhesion(int64_t until) {
 Flow TrainReader::Velocity(int line) {
   int32_t speed = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &speed, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(TableRecord(kVelocity), line, &speed, &cell)) return Flow::kEnd;
   if (sink_.on()) WarnProfileBehind("speed", cell, speed_fill_, speed_place_);
   // A speed line never writes the grid's last cell.
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
@@ -314,7 +324,7 @@ Flow TrainReader::Velocity(int line) {
 Flow TrainReader::Adhesion(int line) {
   int32_t value = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(TableRecord(kAdhesion), line, &value, &cell)) return Flow::kEnd;
   if (sink_.on()) WarnProfileBehind("adhesion", cell, adhesion_fill_, adhesion_place_);
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
@@ -329,12 +339,9 @@ Flow TrainReader::Adhesion(int line) {
 }
 
 Flow TrainReader::Signal(int line) {
-  SignalLine signal{};
-  for (int32_t* value :
-       {&signal.posizione, &signal.sx, &signal.s1, &signal.s2, &signal.s3, &signal.rapp, &signal.dx,
-        &signal.d1, &signal.d2, &signal.d3, &signal.tempo}) {
-    *value = in_.ReadLong();
-  }
+  int32_t v[11];
+  ReadAll(TableRecord(kSignal), v);
+  SignalLine signal{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]};
   const int32_t posizione = signal.posizione;
   const int32_t tempo_read = signal.tempo;
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
@@ -370,12 +377,10 @@ Flow TrainReader::Signal(int line) {
 }
 
 Flow TrainReader::Slowdown(int line) {
-  const int32_t x = in_.ReadLong();
-  const int32_t v = in_.ReadLong();
-  const int32_t l = in_.ReadLong();
-  const int32_t f_tt = in_.ReadLong();
-  const int32_t f_ta = in_.ReadLong();
-  const int32_t d_v = in_.ReadLong();
+  int32_t read[6];
+  ReadAll(TableRecord(kSlowdown), read);
+  const int32_t x = read[0], v = read[1], l = read[2], f_tt = read[3], f_ta = read[4],
+                d_v = read[5];
   if (!InRange(x, kRangeMargin, line)) return Flow::kEnd;
   // The speed and the f_tt value are stored in 16-bit cell fields.
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
@@ -419,8 +424,10 @@ Flow TrainReader::Slowdown(int line) {
 // Marks the cell at position / 50 (no +1): a positive value as kind 12
 // carrying it, anything else as kind 13. The cell must be free.
 Flow TrainReader::Abbattimento(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(TableRecord(kAbbattimento), v);
+  const int32_t position = v[0];
+  const int32_t value = v[1];
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
   const int64_t cell = ProfileCellOf(position);
@@ -456,21 +463,24 @@ Flow TrainReader::Abbattimento(int line) {
 // The station's numbers after its length, its time of day and its name, in
 // file order.
 void TrainReader::ReadStationDetails(StationRecord& station) {
-  station.byte_1 = in_.ReadByte();
-  station.byte_5 = in_.ReadByte();
-  station.byte_4 = in_.ReadByte();
-  station.word_1 = in_.ReadInteger();
-  station.word_2 = in_.ReadInteger();
-  station.byte_2 = in_.ReadByte();
-  station.word_3 = in_.ReadInteger();
-  station.word_4 = in_.ReadInteger();
-  station.word_5 = in_.ReadInteger();
-  station.byte_3 = in_.ReadByte();
-  const int64_t hours = in_.ReadLong();
-  const int64_t minutes = in_.ReadLong();
-  const int64_t seconds = in_.ReadLong();
+  const RecordFormat& record = TableRecord(kStation);
+  int32_t v[kStationDetailsEnd - kStationDetailsStart];
+  std::string name;
+  ReadFields(record, kStationDetailsStart, kStationDetailsEnd, v, &name);
+  station.byte_1 = static_cast<uint8_t>(v[0]);
+  station.byte_5 = static_cast<uint8_t>(v[1]);
+  station.byte_4 = static_cast<uint8_t>(v[2]);
+  station.word_1 = static_cast<int16_t>(v[3]);
+  station.word_2 = static_cast<int16_t>(v[4]);
+  station.byte_2 = static_cast<uint8_t>(v[5]);
+  station.word_3 = static_cast<int16_t>(v[6]);
+  station.word_4 = static_cast<int16_t>(v[7]);
+  station.word_5 = static_cast<int16_t>(v[8]);
+  station.byte_3 = static_cast<uint8_t>(v[9]);
+  const int64_t hours = v[10];
+  const int64_t minutes = v[11];
+  const int64_t seconds = v[12];
   // Checked before storing: the station file holds a name with a 16-bit count.
-  std::string name = in_.ReadText();
   if (name.size() > kMaxTextBytes) in_.Fail("a station name is longer than 65535 bytes");
   station.name = std::move(name);
   // Each step in 32 bits: an intermediate overflow fails even when the
@@ -492,14 +502,20 @@ Flow TrainReader::Station(int line) {
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
   if (c_.provenance) c_.provenance->WroteSlot(slot);
-  station.position = in_.ReadLong();
+  const RecordFormat& record = TableRecord(kStation);
+  if (record.fields.size() != kStationDetailsEnd) {
+    in_.Fail("the reader of the station record does not match the record table");
+  }
+  ReadFields(record, 0, 1, &station.position);
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
     StopAt(kErrStationPosition, station.position, line);
     return Flow::kStop;
   }
-  station.kind = in_.ReadByte();
-  const int32_t length = in_.ReadLong();
+  int32_t kind_and_length[2];
+  ReadFields(record, 1, kStationDetailsStart, kind_and_length);
+  station.kind = static_cast<uint8_t>(kind_and_length[0]);
+  const int32_t length = kind_and_length[1];
   if (length % kStationLengthStep != 0) {
     StopAt(kErrStationLength, station.position, line);
     return Flow::kStop;
@@ -602,6 +618,6 @@ TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name
   return reader.Run();
 }
 
-KeywordTests TrainKeywordTests() { return kTests; }
+KeywordTests TrainKeywordTests() { return Tests(); }
 
 }  // namespace sc
