@@ -58,7 +58,11 @@ ViewInput MakeViewInput(const ScenarioSource& source) {
     input.data = &*source.data;
   }
   input.provenance = source.provenance.get();
-  for (auto& [name, text] : source.texts) input.sources.push_back({name, text});
+  // The line description comes first, then the train and service file.
+  for (auto& [name, text] : source.texts) {
+    input.sources.push_back(
+        {name, text, input.sources.empty() ? ScenarioFile::kLine : ScenarioFile::kTrain});
+  }
   if (source.compile_state) {
     input.diagnostics = Diagnostics(*source.compile_state, source.diagnostics);
   }

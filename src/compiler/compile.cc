@@ -1,10 +1,49 @@
 #include "compiler/compile.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "compiler/finalisation.h"
 #include "compiler/line_reader.h"
 #include "compiler/train_reader.h"
 
 namespace sc {
+namespace {
+
+// The abbattimento records' cells whose value the finalisation may lower
+// (above 180), with that value.
+std::vector<std::pair<int64_t, int16_t>> LowerableMarkers(const Compilation& c,
+                                                          const DiagnosticSink* sink) {
+  std::vector<std::pair<int64_t, int16_t>> cells;
+  if (!sink || !sink->wants(WarningClass::kStoredValue) || !c.placements.on()) return cells;
+  for (int64_t i = 0; i <= c.grid->upper(); ++i) {
+    const Placement* p = c.placements.At(i);
+    const TrackCell& cell = c.grid->at(i);
+    if (p && p->object == "abbattimento" && cell.kind == kKindMarker &&
+        cell.value_a > kFinalMarkerValue) {
+      cells.emplace_back(i, cell.value_a);
+    }
+  }
+  return cells;
+}
+
+void WarnLoweredMarkers(const Compilation& c,
+                        const std::vector<std::pair<int64_t, int16_t>>& before,
+                        DiagnosticSink& sink) {
+  for (const auto& [i, value] : before) {
+    const int16_t now = c.grid->at(i).value_a;
+    if (now == value) continue;
+    sink.Warn(WarningClass::kStoredValue, c.placements.At(i)->record,
+              "the abbattimento value " + std::to_string(value) + " in cell " + std::to_string(i) +
+                  " is lowered to " + std::to_string(now) +
+                  ": the cell stands just before a signal up to 20 cells before a slowdown "
+                  "warning, where the compiler keeps the smaller of its marker value and the "
+                  "cell's");
+  }
+}
+
+}  // namespace
 
 CompileOutcome CompileScenario(const CompileInput& input, RunState& state, Compilation& compilation,
                                DiagnosticSink* diagnostics) {
@@ -39,7 +78,9 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state, Compi
   // What follows is the compiler's own doing, not any record's.
   if (compilation.provenance) compilation.provenance->End();
   if (!compilation.grid) return outcome;
+  const auto lowerable = LowerableMarkers(compilation, diagnostics);
   FinaliseGrid(*compilation.grid, state);
+  if (!lowerable.empty()) WarnLoweredMarkers(compilation, lowerable, *diagnostics);
   outcome.message = FillReservedPlaces(*compilation.grid, compilation.stations);
   return outcome;
 }

@@ -5,6 +5,8 @@
 #include "test_support.h"
 
 #include "compiler/compile.h"
+#include "compiler/record_format.h"
+#include "compiler/record_lines.h"
 #include "model/provenance.h"
 
 namespace sc {
@@ -88,6 +90,58 @@ TEST_F(CompileProvenanceTest, SignalsProfilesAndStationsNameTheirRecords) {
     EXPECT_EQ(p.records()[writer].file, kLineFile);
     EXPECT_NE(p.records()[writer].keyword.find("indicatori_v"), std::string::npos);
   }
+}
+
+// The cell `explain` and the hover name for each position field of the
+// built-in scenario (through DescribeFieldValue and the field's cell rule)
+// is a cell that record wrote in the compiled grid.
+TEST_F(CompileProvenanceTest, TheCellNamedForEveryPositionIsOneTheRecordWrote) {
+  RunState state;
+  Provenance p;
+  Compilation c = testing::CompileBuiltInScenario(&p, &state);
+  ASSERT_EQ(state.error_code, 0);
+  const testing::BuiltInSource source = testing::BuiltInScenarioSource();
+  int checked = 0;
+  for (ScenarioFile file : {ScenarioFile::kLine, ScenarioFile::kTrain}) {
+    const bool line = file == ScenarioFile::kLine;
+    const std::string& name = line ? source.input.line_file_name : source.input.train_file_name;
+    const FileAnnotation a =
+        AnnotateFile(file, line ? *source.input.line_text : *source.input.train_text);
+    for (const AnnotatedRecord& r : a.records) {
+      const AnnotatedField& keyword = a.fields[static_cast<size_t>(r.keyword)];
+      int id = kNoRecord;
+      for (size_t i = 0; i < p.records().size(); ++i) {
+        const SourceRecord& s = p.records()[i];
+        if (s.file == name && s.line == keyword.span.line + 1 && s.column == keyword.span.begin + 1)
+          id = static_cast<int>(i);
+      }
+      for (size_t n = 0; n < r.values.size(); ++n) {
+        const FieldFormat& f = r.format->fields[n];
+        if (f.cell == CellRule::kNone) continue;
+        const std::string text =
+            DescribeFieldValue(f, a.fields[static_cast<size_t>(r.values[n])].span.text);
+        const size_t at = text.find("grid cell ");
+        ASSERT_NE(at, std::string::npos) << text;
+        const int64_t cell = std::stoll(text.substr(at + 10));
+        ASSERT_NE(id, kNoRecord) << r.format->name << " on line " << keyword.span.line + 1;
+        bool wrote = false;
+        for (int part = 0; part < kCellParts; ++part)
+          wrote = wrote || p.WriterOf(cell, static_cast<CellPart>(part)) == id;
+        EXPECT_TRUE(wrote) << r.format->name << " on line " << keyword.span.line + 1 << ": "
+                           << text;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 60);
+  // The two the issue names: the signal at 1450 m and the sign at 1100 m.
+  const RecordFormat* signal = MatchRecords(ScenarioFile::kTrain, RecordPart::kBody, "segnale")[0];
+  EXPECT_EQ(DescribeFieldValue(signal->fields[0], "1450"), "1450 m, grid cell 30");
+  EXPECT_EQ(c.grid->at(30).kind, kKindSignal);
+  const RecordFormat* sign =
+      MatchRecords(ScenarioFile::kLine, RecordPart::kBody, "cartello_indicatore")[0];
+  EXPECT_EQ(DescribeFieldValue(sign->fields[0], "1100"), "1100 m, grid cell 23");
+  EXPECT_EQ(c.grid->at(23).kind, kKindSign);
 }
 
 }  // namespace

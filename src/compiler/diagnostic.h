@@ -48,8 +48,10 @@ enum class WarningClass : uint8_t {
   kOverwrite,         // "overwrite": a cell overwritten without a check
   kLastField,         // "last-field": a keyword that is the last field of its file
   kHeaderRepeat,      // "header-repeat": a header record given twice
+  kOutOfOrder,        // "out-of-order": a record behind the one before it, cut short or moved
+  kNoEffect,          // "no-effect": a record or value that puts nothing where it asks
 };
-inline constexpr int kWarningClassCount = 10;
+inline constexpr int kWarningClassCount = 12;
 
 const char* WarningClassName(WarningClass c);
 std::optional<WarningClass> WarningClassFromName(std::string_view name);

@@ -122,11 +122,12 @@ TEST(Diagnostics, EachEditOfTheBuiltInScenarioWarnsAtItsPlaceAndChangesNoByte) {
     bool found = false;
     for (const Diagnostic& d : sink.diagnostics()) {
       if (d.severity != Severity::kWarning || d.warning_class != e.expected) continue;
-      if (d.place.line != e.line) continue;
+      // A line may hold several warnings of one class (a station's end
+      // marker and its countdown marks): one must be the expected one.
+      if (d.place.line != e.line || d.message.find(e.says) == std::string::npos) continue;
       found = true;
       EXPECT_EQ(d.place.file, e.in_train ? kTrain : kLine);
       EXPECT_EQ(d.place.column, e.column);
-      EXPECT_NE(d.message.find(e.says), std::string::npos) << d.message;
     }
     EXPECT_TRUE(found) << "no " << WarningClassName(e.expected) << " warning at line " << e.line;
 

@@ -99,14 +99,19 @@ std::string FieldReader::ReadText() {
   return text;
 }
 
-int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
+std::string FieldReader::ReadNumberText() {
   StartField("a number");
   last_was_text_ = false;
   size_t begin = pos_;
   while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_)) ++pos_;
-  std::string_view text = bytes_.substr(begin, pos_ - begin);
+  std::string text(bytes_.substr(begin, pos_ - begin));
   field_end_column_ = static_cast<int>(pos_ - line_start_) + 1;
   FinishField();
+  return text;
+}
+
+int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
+  const std::string text = ReadNumberText();
   int64_t value = 0;
   bool had_fraction = false;
   if (!ParseNumberField(text, &value, &had_fraction)) {
@@ -115,6 +120,11 @@ int64_t FieldReader::ReadNumber(int64_t min, int64_t max, const char* type) {
   if (value < min || value > max) {
     Fail(std::to_string(value) + " does not fit " + type + " (" + std::to_string(min) + " to " +
          std::to_string(max) + ")");
+  }
+  if (text.empty() && sink_) {
+    sink_->Warn(WarningClass::kStoredValue, place(),
+                "this number field is empty (nothing before the next comma or the line's end); "
+                "it is stored as 0");
   }
   if (had_fraction && sink_) {
     sink_->Warn(WarningClass::kFraction, place(),
@@ -134,6 +144,15 @@ int16_t FieldReader::ReadInteger() {
 }
 
 uint8_t FieldReader::ReadByte() { return static_cast<uint8_t>(ReadNumber(0, 255, "a byte")); }
+
+FieldSpan LastFieldSpan(const FieldReader& in, std::string text) {
+  FieldSpan span;
+  span.line = in.line() - 1;
+  span.begin = in.column() - 1;
+  span.end = in.end_column() != 0 ? in.end_column() - 1 : span.begin + 1;
+  span.text = std::move(text);
+  return span;
+}
 
 void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state) {
   state.FailAt(kErrReadFailure, name, failure.line, failure.column);

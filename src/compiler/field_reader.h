@@ -44,6 +44,9 @@ class FieldReader {
   bool AtEnd() const { return pos_ >= bytes_.size(); }
 
   std::string ReadText();
+  // A number field's text as it stands, not converted (for showing a file
+  // as the readers read it); its place is kept as for any field.
+  std::string ReadNumberText();
   int32_t ReadLong();     // signed 32-bit
   int16_t ReadInteger();  // signed 16-bit
   uint8_t ReadByte();     // unsigned 8-bit
@@ -89,6 +92,20 @@ class FieldReader {
   int64_t fields_read_ = 0;
   bool last_was_text_ = false;
 };
+
+// Where a field stands, as editors count: 0-based line, 0-based byte
+// columns [begin, end) of the field's text on its first line (quotes
+// included for a quoted field; a quoted field running onto later lines ends
+// one byte after its opening quote).
+struct FieldSpan {
+  int line = 0;
+  int begin = 0;
+  int end = 0;
+  std::string text;
+};
+
+// The span of the last field `in` returned, holding `text`.
+FieldSpan LastFieldSpan(const FieldReader& in, std::string text);
 
 // Records a read failure of the input `name` in `state`: code 25 with the
 // failure's line and what went wrong.

@@ -7,7 +7,7 @@
 namespace sc {
 namespace {
 
-constexpr int16_t kMarkerValue = 180;
+constexpr int16_t kMarkerValue = kFinalMarkerValue;
 constexpr int64_t kLookBack = 20;
 constexpr int64_t kLowestSignalCell = 3;
 constexpr int16_t kRunSpeedThreshold = 110;

@@ -11,6 +11,10 @@
 
 namespace sc {
 
+// The value of a marker the finalisation places, and the most it leaves in
+// a marker cell before a signal it looks back from.
+inline constexpr int16_t kFinalMarkerValue = 180;
+
 // The main pass over cells 1 to U - 2: places markers (kind 12, value_a 180)
 // before the signals up to 20 cells before a slowdown warning (code 11),
 // 5-7, 11-13 and 18-20 cells before a slowdown start (code 12), every 8

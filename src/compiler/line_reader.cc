@@ -21,7 +21,6 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-constexpr int64_t kGradientOffset = kGradientCodeOffset;
 // A mountain type above this marks a tunnel range; the type stored is less
 // this offset.
 constexpr int32_t kTunnelTypeOffset = 10;
@@ -33,7 +32,8 @@ constexpr auto& kCurvatures = kCurveClasses;
 
 // One reading of a line description. Holds the reader's cursors; the
 // results go into the Compilation and the RunState passed in.
-// The header's record tests, in the order they are tried.
+// The header's records, in the record table's order (the order they are
+// tried).
 enum HeaderTest {
   kRouteLength,
   kKmRefTre,
@@ -44,26 +44,19 @@ enum HeaderTest {
   kBackgroundTre,
   kRepetition
 };
-constexpr KeywordTest kHeaderTests[] = {
-    {"lunghezza percorso", {"lunghezza", "percorso"}, true, true},
-    {"progressiva chilometrica tre", {"progressiva", "tre"}, false, true},
-    {"progressiva chilometrica due", {"progressiva", "due"}, false, true},
-    {"progressiva chilometrica uno", {"progressiva", "uno"}, false, true},
-    {"sfondo uno", {"sfondo", "uno"}, false, true},
-    {"sfondo due", {"sfondo", "due"}, false, true},
-    {"sfondo tre", {"sfondo", "tre"}, false, true},
-    {"ripetizione segnali", {"segnali", "ripetizione"}, false, true},
-};
 
-// The body's record tests, in the order they are tried.
+// The body's records, in the record table's order.
 enum BodyTest { kGradient, kCurve, kMountain, kMaxSpeedBoard, kSign };
-constexpr KeywordTest kBodyTests[] = {
-    {"pendenza", {"pendenza", nullptr}, true, false},
-    {"curva", {"curva", nullptr}, true, false},
-    {"montagna", {"montagna", nullptr}, true, false},
-    {"indicatori_vmax", {"indicatori_v", nullptr}, true, false},
-    {"cartello_indicatore", {"indicat", "cartello"}, true, false},
-};
+
+KeywordTests HeaderTests() { return TableKeywordTests(ScenarioFile::kLine, RecordPart::kHeader); }
+KeywordTests BodyTests() { return TableKeywordTests(ScenarioFile::kLine, RecordPart::kBody); }
+// The table's record for a header or body test.
+const RecordFormat& Header(HeaderTest test) {
+  return *RecordsOf(ScenarioFile::kLine, RecordPart::kHeader)[static_cast<size_t>(test)];
+}
+const RecordFormat& Body(BodyTest test) {
+  return *RecordsOf(ScenarioFile::kLine, RecordPart::kBody)[static_cast<size_t>(test)];
+}
 
 class LineReader : RecordReader {
  public:
@@ -79,15 +72,17 @@ class LineReader : RecordReader {
   bool HeaderRecord(const std::string& field, uint32_t matched, int line);
   bool RouteLength(int line);
   bool Repetition(const std::string& field, int line);
-  void ReadKmReference(int slot);
+  void ReadKmReference(HeaderTest test, int slot);
+  void WarnReferencesZeroed();
   void PrepareBody();
 
   Flow ReadBody();
   Flow BodyRecord(std::string& field, uint32_t matched, int line);
   Flow Gradient(int line);
   Flow Curve(const std::string& field, int line);
+  void WarnCurve(const std::string& field, int32_t start, int64_t filled);
   Flow Mountain(int line);
-  void CheckMountain(int32_t end, int32_t type);
+  void CheckMountain(int32_t start, int32_t end, int32_t type);
   Flow MaxSpeedBoard(int line);
   void WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes);
   Flow Sign(std::string& field, int line);
@@ -101,6 +96,9 @@ class LineReader : RecordReader {
   int32_t previous_gradient_ = 0;
   int previous_gradient_record_ = kNoRecord;  // provenance of previous_gradient_
   int32_t sign_slot_ = kFirstSignSlot;
+  SourcePlace km_places_[3];    // the kilometre references tre, due, uno (line 0: none)
+  SourcePlace gradient_place_;  // the previous gradient record (line 0: none)
+  SourcePlace curve_place_;     // the previous curve record
 };
 
 LineReadResult LineReader::Run() {
@@ -140,10 +138,10 @@ bool LineReader::ReadHeader() {
   std::string field;
   // No end-of-file test among the dashed fields: reading past the end is a
   // read failure.
-  while (NextKeyword(kHeaderDashSkips, false, kHeaderTests, &field)) {
-    const uint32_t matched = MatchKeyword(field, kHeaderTests);
+  while (NextKeyword(kHeaderDashSkips, false, HeaderTests(), &field)) {
+    const uint32_t matched = MatchKeyword(field, HeaderTests());
     const bool go_on = HeaderRecord(field, matched, in_.line());
-    CheckRecord(field, matched, kHeaderTests, go_on ? Flow::kNext : Flow::kStop);
+    CheckRecord(field, matched, HeaderTests(), go_on ? Flow::kNext : Flow::kStop);
     if (!go_on) return false;
 
     // The block ends at a bracketed field that does not begin with a dash.
@@ -154,25 +152,37 @@ bool LineReader::ReadHeader() {
   return true;
 }
 
-// The field's records, in the order of kHeaderTests. False when one stopped
+// The field's records, in the table's order. False when one stopped
 // the reader with a code.
 bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field);
+  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
-  if (Has(matched, kKmRefTre)) ReadKmReference(kSlotKmRefTre);
-  if (Has(matched, kKmRefDue)) ReadKmReference(kSlotKmRefDue);
-  if (Has(matched, kKmRefUno)) ReadKmReference(kSlotKmRefUno);
+  if (Has(matched, kKmRefTre)) ReadKmReference(kKmRefTre, kSlotKmRefTre);
+  if (Has(matched, kKmRefDue)) ReadKmReference(kKmRefDue, kSlotKmRefDue);
+  if (Has(matched, kKmRefUno)) ReadKmReference(kKmRefUno, kSlotKmRefUno);
   StationRecord& backgrounds = c_.stations.slots[kSlotBackgrounds];
-  if (Has(matched, kBackgroundUno)) backgrounds.start = in_.ReadLong();
-  if (Has(matched, kBackgroundDue)) backgrounds.position = in_.ReadLong();
-  if (Has(matched, kBackgroundTre)) backgrounds.end = in_.ReadLong();
+  int32_t value[1];
+  if (Has(matched, kBackgroundUno)) {
+    ReadAll(Header(kBackgroundUno), value);
+    backgrounds.start = value[0];
+  }
+  if (Has(matched, kBackgroundDue)) {
+    ReadAll(Header(kBackgroundDue), value);
+    backgrounds.position = value[0];
+  }
+  if (Has(matched, kBackgroundTre)) {
+    ReadAll(Header(kBackgroundTre), value);
+    backgrounds.end = value[0];
+  }
   if (Has(matched, kRepetition) && !Repetition(field, line)) return false;
   return true;
 }
 
 // Creates the grid, and the plan when requested, for the route length read.
 bool LineReader::RouteLength(int line) {
-  const int32_t length = in_.ReadLong();
+  int32_t value[1];
+  ReadAll(Header(kRouteLength), value);
+  const int32_t length = value[0];
   c_.stations.slots[kSlotTrainRoute].end = length;
   // A failing length leaves the grid and plan of an earlier length record:
   // they exist from the first one on.
@@ -193,11 +203,34 @@ bool LineReader::RouteLength(int line) {
   return true;
 }
 
-void LineReader::ReadKmReference(int slot) {
+// The ordering zeroes all three references when no first value is strictly
+// the largest (or, all first values 0, no second value is above 0).
+void LineReader::WarnReferencesZeroed() {
+  for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
+    const StationRecord& r = c_.stations.slots[static_cast<size_t>(slot)];
+    if (r.start != 0 || r.end != 0 || r.position != 0) return;
+  }
+  std::vector<SourcePlace> given;
+  for (const SourcePlace& place : km_places_) {
+    if (place.line != 0) given.push_back(place);
+  }
+  if (given.empty()) return;
+  Diagnostic* d = sink_.Warn(
+      WarningClass::kStoredValue, given.back(),
+      "the kilometre references are all stored as 0: none has a first value strictly larger "
+      "than the others' (or, all first values 0, none a second value above 0)");
+  for (size_t i = 0; d && i + 1 < given.size(); ++i)
+    d->notes.push_back({given[i], "another kilometre reference"});
+}
+
+void LineReader::ReadKmReference(HeaderTest test, int slot) {
+  km_places_[static_cast<size_t>(slot - kSlotKmRefTre)] = keyword_place();
   StationRecord& ref = c_.stations.slots[slot];
-  ref.start = in_.ReadLong();
-  ref.end = in_.ReadLong();
-  ref.position = in_.ReadLong();
+  int32_t v[3];
+  ReadAll(Header(test), v);
+  ref.start = v[0];
+  ref.end = v[1];
+  ref.position = v[2];
   if (c_.provenance) c_.provenance->WroteSlot(slot);
 }
 
@@ -205,8 +238,10 @@ void LineReader::ReadKmReference(int slot) {
 // the keyword itself).
 bool LineReader::Repetition(const std::string& field, int line) {
   StationRecord& rep = c_.stations.slots[kSlotRepetition];
-  rep.start = in_.ReadLong();
-  rep.end = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(Header(kRepetition), v);
+  rep.start = v[0];
+  rep.end = v[1];
   if (rep.start % kRepetitionStep != 0) {
     Stop(kErrRepetitionFirst, line);
     return false;
@@ -214,6 +249,11 @@ bool LineReader::Repetition(const std::string& field, int line) {
   if (rep.end % kRepetitionStep != 0) {
     Stop(kErrRepetitionLast, line);
     return false;
+  }
+  if (Contains(field, "4") && Contains(field, "9") &&
+      sink_.wants(WarningClass::kAmbiguousKeyword)) {
+    sink_.Warn(WarningClass::kAmbiguousKeyword, keyword_place(),
+               "the signal repetition keyword holds both 4 and 9: 4 codes are stored");
   }
   if (Contains(field, "4")) {
     rep.position = 4;
@@ -230,7 +270,13 @@ bool LineReader::Repetition(const std::string& field, int line) {
 // Orders the kilometre references and resets the body's cursors; the plan
 // starts at the origin heading along +y.
 void LineReader::PrepareBody() {
+  bool any_reference = false;
+  for (int slot : {kSlotKmRefTre, kSlotKmRefDue, kSlotKmRefUno}) {
+    const StationRecord& r = c_.stations.slots[static_cast<size_t>(slot)];
+    any_reference = any_reference || r.start != 0 || r.end != 0 || r.position != 0;
+  }
   if (!ProgressiveOrdina(c_.stations)) in_.Fail("the kilometre references overflow");
+  if (any_reference && sink_.wants(WarningClass::kStoredValue)) WarnReferencesZeroed();
   c_.mountains.Reset();
   sign_slot_ = kFirstSignSlot;
   c_.next_sign_slot = sign_slot_;
@@ -244,20 +290,20 @@ void LineReader::PrepareBody() {
 
 Flow LineReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kBodyDashSkips, true, kBodyTests, &field)) {
+  while (NextKeyword(kBodyDashSkips, true, BodyTests(), &field)) {
     const std::string keyword = sink_.on() ? field : std::string();
-    uint32_t matched = MatchKeyword(field, kBodyTests);
+    uint32_t matched = MatchKeyword(field, BodyTests());
     const Flow flow = BodyRecord(field, matched, in_.line());
-    CheckRecord(keyword, matched, kBodyTests, flow);
+    CheckRecord(keyword, matched, BodyTests(), flow);
     if (flow != Flow::kNext) return flow;
   }
   return Flow::kEnd;
 }
 
-// The field's records, in the order of kBodyTests; one field may match more
+// The field's records, in the table's order; one field may match more
 // than one. A sign record replaces `field` with its text.
 Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field);
+  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   Flow flow = Flow::kNext;
   if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
@@ -290,7 +336,7 @@ RoutePlan& LineReader::Plan() {
 void LineReader::FillGradient(int64_t until) {
   TrackGrid& grid = Grid();
   if (gradient_cursor_ > grid.upper()) return;
-  const int64_t shifted = int64_t{previous_gradient_} + kGradientOffset;
+  const int64_t shifted = GradientCodeOf(previous_gradient_);
   if (!FitsLong(shifted))
     in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
@@ -303,16 +349,28 @@ void LineReader::FillGradient(int64_t until) {
 Flow LineReader::Gradient(int line) {
   int32_t value = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(Body(kGradient), line, &value, &cell)) return Flow::kEnd;
+  if (gradient_place_.line != 0 && cell <= gradient_cursor_ &&
+      sink_.wants(WarningClass::kOutOfOrder)) {
+    Diagnostic* d = sink_.Warn(
+        WarningClass::kOutOfOrder, keyword_place(),
+        "the gradient record's cell " + std::to_string(cell) +
+            " is not beyond where the profile stands (cell " + std::to_string(gradient_cursor_) +
+            "): the profile runs forward only, so the previous gradient's stretch is cut short "
+            "and this value starts later than written; write the records in the order of their "
+            "positions");
+    if (d) d->notes.push_back({gradient_place_, "the previous gradient record"});
+  }
+  gradient_place_ = keyword_place();
   if (cell > 0) FillGradient(cell);
   previous_gradient_ = value;
-  const int64_t shifted = int64_t{value} + kGradientOffset;
+  const int64_t shifted = GradientCodeOf(value);
   if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                "the gradient " + std::to_string(value) +
                    " is outside -100 to 155; its profile code " + std::to_string(shifted) +
                    " is stored as its low 8 bits, " + std::to_string(Low8(shifted)) +
-                   " (gradient " + std::to_string(int{Low8(shifted)} - kGradientOffset) + ")");
+                   " (gradient " + std::to_string(GradientOfCode(Low8(shifted))) + ")");
   }
   if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
   return Flow::kNext;
@@ -352,8 +410,10 @@ bool LineReader::DrawUpTo(RoutePlan& plan, std::optional<double> k, int64_t unti
 // Straight up to the curve's start, then turning through its length. A
 // curve starting behind the cursor is drawn from the cursor on.
 Flow LineReader::Curve(const std::string& field, int line) {
-  const int32_t start = in_.ReadLong();
-  const int32_t length = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(Body(kCurve), v);
+  const int32_t start = v[0];
+  const int32_t length = v[1];
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   std::optional<double> k;
   for (const auto& entry : kCurvatures) {
@@ -369,6 +429,7 @@ Flow LineReader::Curve(const std::string& field, int line) {
   if (ContainsIgnoringCase(field, "s")) k = -*k;
 
   RoutePlan& plan = Plan();
+  if (sink_.on()) WarnCurve(field, start, plan.filled());
   if (!DrawUpTo(plan, std::nullopt, start, line)) return Flow::kStop;
   const int64_t end = int64_t{start} + length;
   if (!FitsLong(end)) in_.Fail("the curve's start plus length overflows");
@@ -376,21 +437,53 @@ Flow LineReader::Curve(const std::string& field, int line) {
   return Flow::kNext;
 }
 
+// A curve keyword with several radius digits, and a curve starting behind
+// the plan drawn so far (`filled`: the next metre to draw).
+void LineReader::WarnCurve(const std::string& field, int32_t start, int64_t filled) {
+  int digits = 0;
+  for (const auto& entry : kCurvatures) digits += Contains(field, entry.digit);
+  if (digits > 1 && sink_.wants(WarningClass::kAmbiguousKeyword)) {
+    sink_.Warn(WarningClass::kAmbiguousKeyword, keyword_place(),
+               "the curve keyword " + field.substr(0, 60) +
+                   " holds several radius digits: the lowest of 1 to 6 is taken");
+  }
+  if (curve_place_.line != 0 && int64_t{start} + 1 < filled &&
+      sink_.wants(WarningClass::kOutOfOrder)) {
+    Diagnostic* d =
+        sink_.Warn(WarningClass::kOutOfOrder, keyword_place(),
+                   "the curve starts at " + std::to_string(start) +
+                       " m, behind the route plan drawn so far (to " + std::to_string(filled - 1) +
+                       " m): it turns from there on; write curves in the order "
+                       "of their positions");
+    if (d) d->notes.push_back({curve_place_, "the previous curve record"});
+  }
+  curve_place_ = keyword_place();
+}
+
 Flow LineReader::Mountain(int line) {
-  const int32_t start = in_.ReadLong();
-  const int32_t end = in_.ReadLong();
-  const int32_t type = in_.ReadLong();
+  int32_t v[3];
+  ReadAll(Body(kMountain), v);
+  const int32_t start = v[0];
+  const int32_t end = v[1];
+  const int32_t type = v[2];
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
   const Flow flow = EncoderOutcome(
       MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
-  if (flow == Flow::kNext && sink_.on()) CheckMountain(end, type);
+  if (flow == Flow::kNext && sink_.on()) CheckMountain(start, end, type);
   return flow;
 }
 
 // What the mountain encoder left out or stored other than written.
-void LineReader::CheckMountain(int32_t end, int32_t type) {
-  const int64_t last = RoundToInt(CellsIn(end) - 1.0);
+void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type) {
+  const int64_t last = RangeLastCellOf(end);
+  if (last < ProfileCellOf(start) && sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+               "the mountain range from " + std::to_string(start) + " m to " + std::to_string(end) +
+                   " m covers no cell (its last cell, " + std::to_string(last) +
+                   ", lies before its first, " + std::to_string(ProfileCellOf(start)) +
+                   "): it marks nothing");
+  }
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the mountain range ends at " + std::to_string(end) +
@@ -406,15 +499,13 @@ void LineReader::CheckMountain(int32_t end, int32_t type) {
 }
 
 Flow LineReader::MaxSpeedBoard(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t vas = in_.ReadLong();
-  const int32_t vbs = in_.ReadLong();
-  const int32_t vcs = in_.ReadLong();
-  const int16_t strisces = in_.ReadInteger();
-  const int32_t vad = in_.ReadLong();
-  const int32_t vbd = in_.ReadLong();
-  const int32_t vcd = in_.ReadLong();
-  const int16_t strisced = in_.ReadInteger();
+  int32_t v[9];
+  ReadAll(Body(kMaxSpeedBoard), v);
+  const int32_t position = v[0];
+  const int32_t vas = v[1], vbs = v[2], vcs = v[3];
+  const int16_t strisces = static_cast<int16_t>(v[4]);
+  const int32_t vad = v[5], vbd = v[6], vcd = v[7];
+  const int16_t strisced = static_cast<int16_t>(v[8]);
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd,
                                             vcd, strisced, c_.provenance);
@@ -438,8 +529,7 @@ void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], i
   const char* names[3] = {"vad / 5 + vas x 20", "vbd / 5 + vbs x 20", "vcd / 5 + vcs x 20"};
   const std::string board = "the maximum-speed board at " + std::to_string(position) + " m packs ";
   for (int i = 0; i < 3; ++i) {
-    const double exact =
-        static_cast<double>(speeds[2 * i + 1]) / 5.0 + static_cast<double>(speeds[2 * i]) * 20.0;
+    const double exact = BoardSpeedPair(speeds[2 * i], speeds[2 * i + 1]);
     if (static_cast<double>(stored[i]) == exact) continue;
     char written[32];
     const auto end = std::to_chars(written, written + sizeof written, exact).ptr;
@@ -458,8 +548,9 @@ void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], i
 
 // A sign: its cell points at the next sign slot, which holds its text.
 Flow LineReader::Sign(std::string& field, int line) {
-  const int32_t position = in_.ReadLong();
-  field = in_.ReadText();
+  int32_t v[2];
+  ReadAll(Body(kSign), v, &field);
+  const int32_t position = v[0];
   if (field.size() > kMaxTextBytes) in_.Fail("a sign text is longer than 65535 bytes");
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();

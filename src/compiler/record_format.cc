@@ -5,7 +5,9 @@
 
 #include "compiler/decompile_choices.h"
 #include "compiler/field_reader.h"
+#include "compiler/silent_paths.h"
 #include "model/rounding.h"
+#include "model/track_grid.h"
 
 namespace sc {
 namespace {
@@ -20,8 +22,11 @@ constexpr ScenarioFile kTr = ScenarioFile::kTrain;
 constexpr RecordPart kHead = RecordPart::kHeader;
 constexpr RecordPart kBody = RecordPart::kBody;
 
-F Position(const char* becomes) {
-  return F{"position", L, "m", "", becomes, StoreRule::kAsRead, true};
+constexpr CellRule kObjectCell = CellRule::kObject;
+constexpr CellRule kProfileCell = CellRule::kProfile;
+
+F Position(const char* becomes, CellRule cell) {
+  return F{"position", L, "m", "", becomes, StoreRule::kAsRead, cell};
 }
 
 std::vector<RecordFormat> LineRecords() {
@@ -37,21 +42,23 @@ std::vector<RecordFormat> LineRecords() {
          "station slot 84 end; the grid runs to length + 7000 m"}},
        "lunghezza percorso,    40000",
        "Must come before every body record.",
-       false},
-      {"kilometre reference 1",
+       false,
+       true},
+      {"kilometre reference 3",
        kLn,
        kHead,
-       {"progressiva", "uno"},
+       {"progressiva", "tre"},
        false,
-       "progressiva chilometrica uno",
-       "First kilometre reference.",
+       "progressiva chilometrica tre",
+       "Third kilometre reference.",
        {{"start", L, "m", "", "station slot 81 start"},
         {"end", L, "m", "", "station slot 81 end"},
         {"position", L, "m", "", "station slot 81 position"}},
-       "progressiva chilometrica uno,    0,    0,    0",
+       "progressiva chilometrica tre,    0,    0,    0",
        "The three references are ordered by the compiler; start and end must be multiples of 50 "
        "(error 2).",
-       false},
+       false,
+       true},
       {"kilometre reference 2",
        kLn,
        kHead,
@@ -64,20 +71,22 @@ std::vector<RecordFormat> LineRecords() {
         {"position", L, "m", "", "station slot 82 position"}},
        "progressiva chilometrica due,    0,    0,    0",
        "",
-       false},
-      {"kilometre reference 3",
+       false,
+       true},
+      {"kilometre reference 1",
        kLn,
        kHead,
-       {"progressiva", "tre"},
+       {"progressiva", "uno"},
        false,
-       "progressiva chilometrica tre",
-       "Third kilometre reference.",
+       "progressiva chilometrica uno",
+       "First kilometre reference.",
        {{"start", L, "m", "", "station slot 83 start"},
         {"end", L, "m", "", "station slot 83 end"},
         {"position", L, "m", "", "station slot 83 position"}},
-       "progressiva chilometrica tre,    0,    0,    0",
+       "progressiva chilometrica uno,    0,    0,    0",
        "",
-       false},
+       false,
+       true},
       {"background 1",
        kLn,
        kHead,
@@ -88,7 +97,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 start"}},
        "sfondo uno,    1",
        "",
-       false},
+       false,
+       true},
       {"background 2",
        kLn,
        kHead,
@@ -99,7 +109,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 position"}},
        "sfondo due,    12000",
        "",
-       false},
+       false,
+       true},
       {"background 3",
        kLn,
        kHead,
@@ -110,7 +121,8 @@ std::vector<RecordFormat> LineRecords() {
        {{"position", L, "m", "", "station slot 85 end"}},
        "sfondo tre,    33000",
        "",
-       false},
+       false,
+       true},
       {"signal repetition",
        kLn,
        kHead,
@@ -122,7 +134,9 @@ std::vector<RecordFormat> LineRecords() {
         {"last", L, "m", "multiple of 50 (error 4)", "station slot 86 end"}},
        "ripetizione segnali 4 codici,    800,    29000",
        "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.",
-       false},
+       false,
+       true,
+       "ripetizione segnali"},
       {"gradient",
        kLn,
        kBody,
@@ -130,7 +144,7 @@ std::vector<RecordFormat> LineRecords() {
        true,
        "pendenza",
        "The gradient from this position to the next gradient record.",
-       {Position("the grid cells from here on"),
+       {Position("the grid cells from here on", kProfileCell),
         {"value", L, "", "", "gradient code of each cell (value + 100, low 8 bits)",
          StoreRule::kGradient}},
        "pendenza,    1000,    5",
@@ -143,7 +157,7 @@ std::vector<RecordFormat> LineRecords() {
        true,
        "curvad2",
        "A curve of the route plan: d turns right, s left; the digit 1 to 6 is the radius class.",
-       {{"start", L, "m", "", "route plan: straight up to here", StoreRule::kAsRead, true},
+       {{"start", L, "m", "", "route plan: straight up to here"},
         {"length", L, "m", "", "route plan: turning through this length"}},
        "curvad2,  2400,  800",
        "Curvature per metre of the classes 1 to 6: 0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003; a "
@@ -151,7 +165,9 @@ std::vector<RecordFormat> LineRecords() {
        "without a digit is error 103. Curves must come in ascending order. Read only when the "
        "route plan is "
        "built.",
-       true},
+       true,
+       false,
+       "curva"},
       {"mountain",
        kLn,
        kBody,
@@ -159,7 +175,8 @@ std::vector<RecordFormat> LineRecords() {
        true,
        "montagna",
        "A range of mountains beside the track.",
-       {{"start", L, "m", "", "mountain type of the cells from here", StoreRule::kAsRead, true},
+       {{"start", L, "m", "", "mountain type of the cells from here", StoreRule::kAsRead,
+         kProfileCell},
         {"end", L, "m", "", "to here"},
         {"type", L, "", "", "mountain type (low 8 bits)", StoreRule::kLow8}},
        "montagna,   1150,  1450,  12",
@@ -172,7 +189,7 @@ std::vector<RecordFormat> LineRecords() {
        true,
        "indicatori_vmax",
        "A board with the maximum speeds of three train categories, for each side.",
-       {Position("grid cell of kind 6"),
+       {Position("grid cell of kind 6", kObjectCell),
         {"vas", L, "km/h", "", "left board, category A"},
         {"vbs", L, "km/h", "", "left board, category B"},
         {"vcs", L, "km/h", "", "left board, category C"},
@@ -191,7 +208,7 @@ std::vector<RecordFormat> LineRecords() {
        true,
        "cartello_indicatore",
        "A sign beside the track; its text goes into the station table.",
-       {Position("grid cell of kind 14"),
+       {Position("grid cell of kind 14", kObjectCell),
         {"text", T, "", "up to 65535 bytes", "station slot 80, 79, ... name"}},
        "cartello_indicatore,  1100,   (GALLERIA   )(DELL'ANGELO)",
        "Its cell must be free (error 6). The text ends at a comma unless it is in double quotes.",
@@ -211,7 +228,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"percentage", L, "%", "", "station slot 84 start"}},
        "percentuale massa frenata,    130",
        "",
-       false},
+       false,
+       true},
       {"cars",
        kTr,
        kBody,
@@ -222,7 +240,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"count", L, "", "", "station slot 84 position"}},
        "numero vetture,    10",
        "",
-       false},
+       false,
+       true},
       {"speed",
        kTr,
        kBody,
@@ -230,7 +249,7 @@ std::vector<RecordFormat> TrainRecords() {
        true,
        "velocita",
        "The speed limit from this position to the next speed record.",
-       {Position("the grid cells from here on"),
+       {Position("the grid cells from here on", kProfileCell),
         {"speed", L, "km/h", "0 to 1277", "speed code of each cell (km/h / 5, rounded)",
          StoreRule::kSpeedCode}},
        "velocita,     900,   130",
@@ -243,7 +262,7 @@ std::vector<RecordFormat> TrainRecords() {
        true,
        "aderenza",
        "The adhesion from this position to the next adhesion record.",
-       {Position("the grid cells from here on"),
+       {Position("the grid cells from here on", kProfileCell),
         {"value", L, "", "0 to 255", "adhesion of each cell (low 8 bits)", StoreRule::kLow8}},
        "aderenza,   0,    100",
        "",
@@ -260,7 +279,8 @@ std::vector<RecordFormat> TrainRecords() {
         {"seconds", I, "s", "", "station slot 86 word_5"}},
        "orologio,    8               0             0",
        "The numbers may be separated by blanks alone.",
-       false},
+       false,
+       true},
       {"sand",
        kTr,
        kBody,
@@ -271,7 +291,8 @@ std::vector<RecordFormat> TrainRecords() {
        {{"quantity", I, "", "", "station slot 86 word_1"}},
        "sabbia,    100",
        "",
-       false},
+       false,
+       true},
       {"signal",
        kTr,
        kBody,
@@ -279,7 +300,7 @@ std::vector<RecordFormat> TrainRecords() {
        true,
        "segnale",
        "A signal; four countdown marks go into the cells before it.",
-       {Position("grid cell of kind 1"),
+       {Position("grid cell of kind 1", kObjectCell),
         {"sx", L, "", "", "left aspect kind (value_d, timing when 2)"},
         {"s1", L, "", "", "left aspect 1 (value_a)"},
         {"s2", L, "", "", "left aspect 2 (value_b)"},
@@ -301,7 +322,7 @@ std::vector<RecordFormat> TrainRecords() {
        "rallentamento",
        "A slowdown with its warning 1200 m before and, optionally, four approach boards.",
        {{"start", L, "m", "", "grid cell of kind 3; warning (kind 4) 1200 m before",
-         StoreRule::kAsRead, true},
+         StoreRule::kAsRead, kObjectCell},
         {"speed", L, "km/h", "-32768 to 32767", "value_a of its cells"},
         {"length", L, "m", "", "end cell (kind 2) at start + length"},
         {"f_tt", L, "", "-32768 to 32767", "value_c of the start and end cells"},
@@ -317,7 +338,7 @@ std::vector<RecordFormat> TrainRecords() {
        true,
        "abbattimento",
        "Marks one grid cell: kind 12 with the value when it is above 0, else kind 13.",
-       {Position("one grid cell of kind 12 or 13"),
+       {Position("one grid cell of kind 12 or 13", kProfileCell),
         {"value", L, "", "", "value_a of the cell (low 16 bits)", StoreRule::kLow16}},
        "abbattimento,   5000,   0",
        "The cell must be free (error 7).",
@@ -329,8 +350,8 @@ std::vector<RecordFormat> TrainRecords() {
        true,
        "stazione",
        "A station: the next slot of the station table and its end marker on the grid.",
-       {{"position", L, "m", "multiple of 50 (error 8)", "station position", StoreRule::kAsRead,
-         true},
+       {{"position", L, "m", "multiple of 50 (error 8)",
+         "station position (its end marker goes in the cell before the area's end)"},
         {"kind", B, "", "", "station kind"},
         {"length", L, "m", "multiple of 100 (error 9)", "start and end of the station area"},
         {"byte_1", B, "", "", "byte_1"},
@@ -369,6 +390,16 @@ std::string KeywordTestText(const RecordFormat& r) {
   return text;
 }
 
+// Which cell a position field lands in, for the reference's tables.
+const char* CellRuleText(CellRule rule) {
+  switch (rule) {
+    case CellRule::kNone: return "";
+    case CellRule::kObject: return " (object cell: position / 50 + 1)";
+    case CellRule::kProfile: return " (profile cell: position / 50)";
+  }
+  return "";
+}
+
 void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   out << "### " << r.name << "\n\n" << r.summary << "\n\n";
   out << "Keyword: " << KeywordTestText(r) << ", for example `" << r.keyword << "`.\n\n";
@@ -376,7 +407,7 @@ void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   int n = 1;
   for (const FieldFormat& f : r.fields) {
     out << "| " << n++ << " | " << f.name << " | " << FieldTypeName(f.type) << " | " << f.unit
-        << " | " << f.range << " | " << f.becomes << " |\n";
+        << " | " << f.range << " | " << f.becomes << CellRuleText(f.cell) << " |\n";
   }
   out << "\nExample:\n\n    " << r.example << "\n\n";
   if (*r.notes != '\0') out << r.notes << "\n\n";
@@ -432,6 +463,22 @@ const std::vector<RecordFormat>& RecordFormats() {
   return formats;
 }
 
+const std::vector<const RecordFormat*>& RecordsOf(ScenarioFile file, RecordPart part) {
+  auto of = [](ScenarioFile f, RecordPart p) {
+    std::vector<const RecordFormat*> records;
+    for (const RecordFormat& r : RecordFormats()) {
+      if (r.file == f && r.part == p) records.push_back(&r);
+    }
+    return records;
+  };
+  static const auto line_header = of(ScenarioFile::kLine, RecordPart::kHeader);
+  static const auto line_body = of(ScenarioFile::kLine, RecordPart::kBody);
+  static const auto train = of(ScenarioFile::kTrain, RecordPart::kBody);
+  static const auto train_header = of(ScenarioFile::kTrain, RecordPart::kHeader);
+  if (file == ScenarioFile::kTrain) return part == RecordPart::kHeader ? train_header : train;
+  return part == RecordPart::kHeader ? line_header : line_body;
+}
+
 std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part,
                                               std::string_view field) {
   std::vector<const RecordFormat*> matches;
@@ -450,8 +497,6 @@ const std::vector<const char*>& SectionMarkers(ScenarioFile file) {
   return file == ScenarioFile::kLine ? line : train;
 }
 
-int64_t CellOfMetre(int64_t metre) { return RoundToInt(static_cast<double>(metre) / 50.0); }
-
 std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string_view written) {
   int64_t v = 0;
   if (field.type == FieldType::kText || !ParseNumberField(written, &v)) return std::nullopt;
@@ -468,11 +513,11 @@ std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string
       s.text = std::to_string(v) + unit;
       break;
     case StoreRule::kSpeedCode: {
-      const int64_t code = RoundToInt(static_cast<double>(v) / 5.0);
+      const int64_t code = SpeedCodeOf(v);
       if (code < 0 || code > UINT8_MAX) return std::nullopt;
       s.stored = code;
-      s.text = std::to_string(code * 5) + unit + " (code " + std::to_string(code) + ")";
-      s.changed = code * 5 != v;
+      s.text = std::to_string(SpeedOfCode(code)) + unit + " (code " + std::to_string(code) + ")";
+      s.changed = SpeedOfCode(code) != v;
       break;
     }
     case StoreRule::kLow8:
@@ -486,9 +531,9 @@ std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string
       s.changed = s.stored != v;
       break;
     case StoreRule::kGradient:
-      s.stored = Low8(v + 100);
+      s.stored = Low8(GradientCodeOf(v));
       s.text = "code " + std::to_string(s.stored);
-      s.changed = s.stored != v + 100;
+      s.changed = s.stored != GradientCodeOf(v);
       break;
   }
   return s;
@@ -502,7 +547,8 @@ std::string DescribeFieldValue(const FieldFormat& field, const std::string& writ
   std::string text = std::to_string(stored->read) + unit;
   if (written != std::to_string(stored->read)) text = written + " (read as " + text + ")";
   if (stored->changed) text += " -> stored as " + stored->text;
-  if (field.is_position) text += ", grid cell " + std::to_string(CellOfMetre(stored->read));
+  if (field.cell != CellRule::kNone)
+    text += ", grid cell " + std::to_string(CellByRule(field.cell, stored->read));
   return text;
 }
 
@@ -537,12 +583,16 @@ std::string FormatReferenceMarkdown() {
          "as further keyword fields and ignored.\n"
          "- The last field of a file is never processed: end each file with a line such as "
          "`[fine]`.\n"
-         "- Positions are metres from the start of the route; the track grid has one cell per 50 m "
-         "(cell = position / 50, rounded half to even). A position whose 100 m beyond lies past "
-         "the grid "
-         "ends the reading (error 15).\n\n";
+         "- Positions are metres from the start of the route; the track grid has one cell per 50 "
+         "m. "
+         "An object (signal, slowdown, maximum-speed board, sign) stands in its object cell, "
+         "position / 50 + 1; a profile value (speed, gradient, adhesion), a mountain range's "
+         "first cell and an abbattimento take the profile cell, position / 50 (both rounded "
+         "half to even). Each position field below says which. A position whose 100 m beyond "
+         "lies past the grid ends the reading (error 15).\n\n";
   WriteFile(ScenarioFile::kLine, out);
   WriteFile(ScenarioFile::kTrain, out);
+  out << SilentPathsMarkdown();
   return out.str();
 }
 

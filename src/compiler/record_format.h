@@ -1,12 +1,12 @@
 // The record formats of the two text descriptions, as the readers read them:
 // for every record its keyword test, its fields in reading order (name, type,
 // unit, range) and what each becomes in the compiled files. One table drives
-// the format reference (docs/scenario-format.md), `explain`, and the language
-// server's hover, completion and outline, so they never disagree.
-//
-// The table describes the readers; it does not drive them. A change to a
-// reader's record must be made here too (the reference's staleness test and
-// the explain tests of the built-in scenario catch most slips).
+// the readers themselves (each record's keyword test, its part of the file,
+// the order, types and widths of its fields: the readers keep only what each
+// record does with its values), the format reference
+// (docs/scenario-format.md), `explain`, and the language server's hover,
+// completion and outline, so they never disagree. A reader's records are
+// indexed in this table's order.
 #ifndef SC_COMPILER_RECORD_FORMAT_H_
 #define SC_COMPILER_RECORD_FORMAT_H_
 
@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "model/track_grid.h"
 
 namespace sc {
 
@@ -49,7 +51,9 @@ struct FieldFormat {
   const char* range;    // accepted values beyond the type's, "" if none
   const char* becomes;  // where the value goes in the compiled files
   StoreRule store = StoreRule::kAsRead;
-  bool is_position = false;  // a metre on the route: lies in grid cell round(m / 50)
+  // A metre on the route whose value lands in a grid cell: which cell rule
+  // (model/track_grid.h) takes it there.
+  CellRule cell = CellRule::kNone;
 };
 
 struct RecordFormat {
@@ -65,10 +69,19 @@ struct RecordFormat {
   const char* example;  // one complete line
   const char* notes;    // further rules, "" if none
   bool has_symbol;      // shown in an editor's outline
+  // A record that sets one value: given again, the later wins (and the
+  // compiler warns).
+  bool once = false;
+  // The keyword offered to an author who misspelt it, when not `keyword`.
+  const char* suggestion = nullptr;
 };
 
 // Every record of both files, in the order the readers test them.
 const std::vector<RecordFormat>& RecordFormats();
+
+// The records of one part of one file, in the order the readers test them:
+// the readers' keyword tests come from here.
+const std::vector<const RecordFormat*>& RecordsOf(ScenarioFile file, RecordPart part);
 
 // The records whose keyword test `field` passes, in test order. One field
 // may pass more than one test; every matching record is read.
@@ -90,13 +103,10 @@ struct StoredValue {
 std::optional<StoredValue> StoreFieldValue(const FieldFormat& field, std::string_view written);
 
 // A field's value for people, as written and as stored:
-// "132 km/h -> stored as 130 km/h (code 26)", "1450 m, grid cell 29",
+// "132 km/h -> stored as 130 km/h (code 26)", "1450 m, grid cell 30",
 // "40000 m" when stored as written, "\"Vastro\"" for a text (its bytes as
 // they stand).
 std::string DescribeFieldValue(const FieldFormat& field, const std::string& written);
-
-// The track cell of a position in metres (round half to even of m / 50).
-int64_t CellOfMetre(int64_t metre);
 
 // The format reference in Markdown: every record with its fields in order,
 // units, ranges, an example line, and the header records.

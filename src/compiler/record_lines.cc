@@ -11,86 +11,23 @@ namespace {
 constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 
-// The field reader's rules with the place of every field kept.
+// The fields' places come from the compiler's own field reader, so a field
+// stands here exactly as the readers take it.
 class SpanCursor {
  public:
-  explicit SpanCursor(std::string_view bytes) : bytes_(bytes) {}
-
-  bool AtEnd() const { return pos_ >= bytes_.size(); }
-
+  explicit SpanCursor(std::string_view bytes) : in_(bytes, std::string()) {}
+  bool AtEnd() const { return in_.AtEnd(); }
   FieldSpan ReadText() {
-    SkipBlanks();
-    FieldSpan span = Begin();
-    if (pos_ < bytes_.size() && bytes_[pos_] == '"') {
-      size_t close = bytes_.find('"', pos_ + 1);
-      if (close == std::string_view::npos) close = bytes_.size();
-      span.text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
-      for (size_t i = pos_; i < close; ++i) {
-        if (IsLineEnd(i) &&
-            !(bytes_[i] == '\r' && i + 1 < bytes_.size() && bytes_[i + 1] == '\n')) {
-          ++line_;
-          line_start_ = i + 1;
-        }
-      }
-      pos_ = close < bytes_.size() ? close + 1 : close;
-      span.end = span.line == line_ ? Column(pos_) : span.begin + 1;
-    } else {
-      size_t begin = pos_;
-      while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsLineEnd(pos_)) ++pos_;
-      size_t end = pos_;
-      while (end > begin && (bytes_[end - 1] == ' ' || bytes_[end - 1] == '\t')) --end;
-      span.text.assign(bytes_.substr(begin, end - begin));
-      span.end = Column(end);
-    }
-    Finish();
-    return span;
+    std::string text = in_.ReadText();
+    return LastFieldSpan(in_, std::move(text));
   }
-
   FieldSpan ReadNumber() {
-    SkipBlanks();
-    FieldSpan span = Begin();
-    size_t begin = pos_;
-    while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_))
-      ++pos_;
-    span.text.assign(bytes_.substr(begin, pos_ - begin));
-    span.end = Column(pos_);
-    Finish();
-    return span;
+    std::string text = in_.ReadNumberText();
+    return LastFieldSpan(in_, std::move(text));
   }
 
  private:
-  bool IsBlank(size_t at) const {
-    return at < bytes_.size() && (bytes_[at] == ' ' || bytes_[at] == '\t');
-  }
-  bool IsLineEnd(size_t at) const {
-    return at < bytes_.size() && (bytes_[at] == '\r' || bytes_[at] == '\n');
-  }
-  int Column(size_t at) const { return static_cast<int>(at - line_start_); }
-  FieldSpan Begin() const {
-    FieldSpan span;
-    span.line = line_;
-    span.begin = span.end = Column(pos_);
-    return span;
-  }
-  void SkipBlanks() {
-    while (IsBlank(pos_)) ++pos_;
-  }
-  void Finish() {
-    SkipBlanks();
-    if (pos_ < bytes_.size() && bytes_[pos_] == ',') {
-      ++pos_;
-    } else if (IsLineEnd(pos_)) {
-      if (bytes_[pos_] == '\r' && pos_ + 1 < bytes_.size() && bytes_[pos_ + 1] == '\n') ++pos_;
-      ++pos_;
-      ++line_;
-      line_start_ = pos_;
-    }
-  }
-
-  std::string_view bytes_;
-  size_t pos_ = 0;
-  size_t line_start_ = 0;
-  int line_ = 0;
+  FieldReader in_;
 };
 
 bool IsSectionMarker(const std::string& field) {

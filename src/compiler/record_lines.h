@@ -1,8 +1,8 @@
 // What the compiler makes of each field of a text description, for people
 // and editors: which fields are keywords, which record each belongs to and
 // which field of it, and which are skipped and why. It walks the file with
-// the readers' field rules and the record table, without compiling: the
-// readers stay the authority on stored values and errors.
+// the readers' own field reader and the record table, without compiling:
+// the readers stay the authority on stored values and errors.
 #ifndef SC_COMPILER_RECORD_LINES_H_
 #define SC_COMPILER_RECORD_LINES_H_
 
@@ -10,18 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/field_reader.h"
 #include "compiler/record_format.h"
 
 namespace sc {
-
-// Where a field stands: 0-based line, byte columns [begin, end) of the
-// field's text (quotes included for a quoted field).
-struct FieldSpan {
-  int line = 0;
-  int begin = 0;
-  int end = 0;
-  std::string text;
-};
 
 enum class FieldRole {
   kPreamble,     // before "[generale]": ignored

@@ -54,6 +54,25 @@ std::string Quoted(std::string_view s) { return "'" + std::string(s.substr(0, 60
 
 }  // namespace
 
+KeywordTests TableKeywordTests(ScenarioFile file, RecordPart part) {
+  auto build = [](ScenarioFile f, RecordPart p) {
+    std::vector<KeywordTest> tests;
+    for (const RecordFormat* r : RecordsOf(f, p)) {
+      tests.push_back({r->suggestion ? r->suggestion : r->keyword,
+                       {r->contains[0], r->contains[1]},
+                       r->ignore_case,
+                       r->once});
+    }
+    return tests;
+  };
+  static const std::vector<KeywordTest> line_header =
+      build(ScenarioFile::kLine, RecordPart::kHeader);
+  static const std::vector<KeywordTest> line_body = build(ScenarioFile::kLine, RecordPart::kBody);
+  static const std::vector<KeywordTest> train = build(ScenarioFile::kTrain, RecordPart::kBody);
+  if (file == ScenarioFile::kTrain) return train;
+  return part == RecordPart::kHeader ? line_header : line_body;
+}
+
 uint32_t MatchKeyword(std::string_view field, KeywordTests tests) {
   uint32_t matched = 0;
   for (size_t i = 0; i < tests.size(); ++i) {
@@ -85,6 +104,7 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
   *field = in_.ReadText();
   bool at_end = in_.AtEnd();
   for (int i = 0; !at_end && i < dash_skips && Contains(*field, "-"); ++i) {
+    WarnDashSkipped(*field, tests);
     *field = in_.ReadText();
     at_end = end_in_skips && in_.AtEnd();
   }
@@ -142,6 +162,16 @@ void RecordReader::CheckRecord(const std::string& field, uint32_t matched, Keywo
                    " record: they are read as further fields" + why);
     last_warned_line_ = last.line;
   }
+}
+
+void RecordReader::WarnDashSkipped(const std::string& field, KeywordTests tests) {
+  const uint32_t matched = MatchKeyword(field, tests);
+  if (matched == 0 || !sink_.wants(WarningClass::kUnknownKeyword)) return;
+  size_t first = 0;
+  while (!(matched & (1u << first))) ++first;
+  sink_.Warn(WarningClass::kUnknownKeyword, in_.place(),
+             Quoted(field) + " holds a '-', so it is skipped and not read as the " +
+                 Quoted(tests[first].keyword) + " record; remove the '-'");
 }
 
 void RecordReader::WarnUnknown(const std::string& field, KeywordTests tests) {
@@ -226,11 +256,34 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
   return true;
 }
 
-bool RecordReader::ReadProfilePoint(int line, int32_t* value, int64_t* cell) {
-  const int32_t position = in_.ReadLong();
-  *value = in_.ReadLong();
+void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t last,
+                              int32_t* values, std::string* text) {
+  for (size_t i = first; i < last; ++i) {
+    int32_t& value = values[i - first];
+    switch (record.fields[i].type) {
+      case FieldType::kLong: value = in_.ReadLong(); break;
+      case FieldType::kInteger: value = in_.ReadInteger(); break;
+      case FieldType::kByte: value = in_.ReadByte(); break;
+      case FieldType::kText:
+        value = 0;
+        if (text) {
+          *text = in_.ReadText();
+        } else {
+          in_.ReadText();
+        }
+        break;
+    }
+  }
+}
+
+bool RecordReader::ReadProfilePoint(const RecordFormat& record, int line, int32_t* value,
+                                    int64_t* cell) {
+  int32_t v[2];
+  ReadAll(record, v);
+  const int32_t position = v[0];
+  *value = v[1];
   if (!InRange(position, kRangeMargin, line)) return false;
-  *cell = RoundToInt(CellsIn(position));
+  *cell = ProfileCellOf(position);
   return true;
 }
 

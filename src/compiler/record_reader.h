@@ -15,6 +15,7 @@
 #include "compiler/compilation.h"
 #include "compiler/diagnostic.h"
 #include "compiler/field_reader.h"
+#include "compiler/record_format.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -46,6 +47,10 @@ struct KeywordTest {
   bool once;  // a record that sets one value: given twice, the later wins
 };
 using KeywordTests = std::span<const KeywordTest>;
+
+// The keyword tests of one part of one file, in the record table's order
+// (test i is RecordsOf(file, part)[i]).
+KeywordTests TableKeywordTests(ScenarioFile file, RecordPart part);
 
 // Bit i is set when test i takes `field`.
 uint32_t MatchKeyword(std::string_view field, KeywordTests tests);
@@ -118,11 +123,25 @@ class RecordReader {
   // the grid; a sum that overflows 32 bits is a read failure.
   bool InRange(int32_t position, int32_t margin, int line);
 
+  // Reads the fields [first, last) of `record`, in the table's order and
+  // each to its type's width, into values[0 ..]; a text field's text goes
+  // into `text` (its value stays 0).
+  void ReadFields(const RecordFormat& record, size_t first, size_t last, int32_t* values,
+                  std::string* text = nullptr);
+  // Reads every field of `record`, whose field count must be N.
+  template <size_t N>
+  void ReadAll(const RecordFormat& record, int32_t (&values)[N], std::string* text = nullptr) {
+    if (record.fields.size() != N)
+      in_.Fail(std::string("the reader of the ") + record.name +
+               " record does not match the record table");
+    ReadFields(record, 0, N, values, text);
+  }
+
   // A profile record (gradient, speed, adhesion): reads its position and
   // value; false (code 15 set) when the position is beyond the grid.
-  // `cell` is the position's cell, round(position / 50), where the previous
-  // value's fill ends.
-  bool ReadProfilePoint(int line, int32_t* value, int64_t* cell);
+  // `cell` is the position's profile cell, where the previous value's fill
+  // ends.
+  bool ReadProfilePoint(const RecordFormat& record, int line, int32_t* value, int64_t* cell);
 
   // kNext for 0; a read failure for code 25; otherwise the code is set at
   // `position` and the reading stops, with a note on what took
@@ -150,6 +169,7 @@ class RecordReader {
 
  private:
   void WarnUnknown(const std::string& field, KeywordTests tests);
+  void WarnDashSkipped(const std::string& field, KeywordTests tests);
   void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
 
   const char* grid_missing_;

@@ -19,8 +19,6 @@ namespace {
 constexpr int kDashSkips = 2;
 // A station needs more room than kRangeMargin: for its area and markers.
 constexpr int32_t kStationRangeMargin = 800;
-// The speed profile stores km/h divided by this.
-constexpr double kSpeedUnit = kSpeedCodeKmh;
 // Profile tails leave the grid's last three cells alone.
 constexpr int64_t kTailGap = 2;
 constexpr int32_t kStationStep = 50;
@@ -31,9 +29,11 @@ constexpr int kCountdownMarks = 4;
 constexpr int kCountdownBase = 80;
 // A signal marks every second cell of the four before it.
 constexpr int kSignalCountdownMarks = 4;
-// A slowdown's warning stands this far before its start.
-constexpr int64_t kSlowdownWarningDistance = 1200;
 constexpr int32_t kFirstStationSlot = 1;
+// A station record is read in three steps, each checked before the next:
+// its position (field 0), its kind and length (1 and 2), then the rest.
+constexpr size_t kStationDetailsStart = 3;
+constexpr size_t kStationDetailsEnd = 17;
 
 // 32-bit record arithmetic: a result outside a Long is a read failure.
 int32_t CheckedLong(FieldReader& in, int64_t v, const char* what) {
@@ -45,7 +45,7 @@ bool FitsInteger(int32_t v) {
   return v >= std::numeric_limits<int16_t>::min() && v <= std::numeric_limits<int16_t>::max();
 }
 
-// The record tests, in the order they are tried.
+// The records, in the record table's order (the order they are tried).
 enum Test {
   kBraking,
   kCars,
@@ -58,18 +58,6 @@ enum Test {
   kAbbattimento,
   kStation
 };
-constexpr KeywordTest kTests[] = {
-    {"percentuale massa frenata", {"frenata", "massa"}, true, true},
-    {"numero vetture", {"vetture", nullptr}, true, true},
-    {"velocita", {"velocit", nullptr}, true, false},
-    {"aderenza", {"aderenza", nullptr}, true, false},
-    {"orologio", {"orologio", nullptr}, true, true},
-    {"sabbia", {"sabbia", nullptr}, true, true},
-    {"segnale", {"segnale", nullptr}, true, false},
-    {"rallentamento", {"rallentamento", nullptr}, true, false},
-    {"abbattimento", {"abbattimento", nullptr}, true, false},
-    {"stazione", {"stazione", nullptr}, true, false},
-};
 
 // One reading of a train and service file. Holds the profile cursors and the
 // next station slot; the results go into the Compilation and RunState.
@@ -79,6 +67,12 @@ constexpr KeywordTest kTests[] = {
 struct SignalLine {
   int32_t posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo;
 };
+
+KeywordTests Tests() { return TableKeywordTests(ScenarioFile::kTrain, RecordPart::kBody); }
+// The table's record for a test.
+const RecordFormat& TableRecord(Test test) {
+  return *RecordsOf(ScenarioFile::kTrain, RecordPart::kBody)[static_cast<size_t>(test)];
+}
 
 class TrainReader : RecordReader {
  public:
@@ -108,6 +102,14 @@ class TrainReader : RecordReader {
   void WarnSignalStored(const SignalLine& signal);
   void FillAdhesion(int64_t until);
 
+  // Warns, with a note at the previous record of its profile, when a
+  // profile record's cell is not beyond where that profile's fill stands.
+  void WarnProfileBehind(const char* what, int64_t cell, int64_t fill, SourcePlace& previous);
+  // Warns before a countdown mark `mark` replaces another mark in `cell`.
+  void WarnCountdownOverwrite(int64_t cell, uint8_t mark, const std::string& object);
+
+  SourcePlace speed_place_;     // the previous speed record (line 0: none)
+  SourcePlace adhesion_place_;  // the previous adhesion record
   int64_t speed_fill_ = 0;
   int64_t adhesion_fill_ = 0;
   int32_t current_speed_ = 0;
@@ -132,6 +134,36 @@ void TrainReader::FindGeneral() {
   while (!in_.AtEnd()) {
     if (ContainsIgnoringCase(in_.ReadText(), "[generale]")) return;
   }
+  if (sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, {name_, 1, 1, 0},
+               "no field holds [generale]: the file is read to its end and nothing in it is "
+               "used");
+  }
+}
+
+void TrainReader::WarnProfileBehind(const char* what, int64_t cell, int64_t fill,
+                                    SourcePlace& previous) {
+  if (previous.line != 0 && cell <= fill && sink_.wants(WarningClass::kOutOfOrder)) {
+    Diagnostic* d = sink_.Warn(
+        WarningClass::kOutOfOrder, keyword_place(),
+        std::string("the ") + what + " record's cell " + std::to_string(cell) +
+            " is not beyond where the profile stands (cell " + std::to_string(fill) +
+            "): the profile runs forward only, so the previous " + what +
+            "'s stretch is cut short and this value starts later than written; write the "
+            "records in the order of their positions");
+    if (d) d->notes.push_back({previous, "the previous " + std::string(what) + " record"});
+  }
+  previous = keyword_place();
+}
+
+void TrainReader::WarnCountdownOverwrite(int64_t cell, uint8_t mark, const std::string& object) {
+  if (!sink_.wants(WarningClass::kOverwrite) || !Grid().contains(cell)) return;
+  const uint8_t before = Grid().at(cell).countdown;
+  if (before == 0 || before == mark) return;
+  sink_.Warn(WarningClass::kOverwrite, keyword_place(),
+             "the " + object + "'s countdown mark " + std::to_string(mark) + " replaces the mark " +
+                 std::to_string(before) + " in cell " + std::to_string(cell) +
+                 ", written by an earlier signal or station");
 }
 
 // The body: one keyword field at a time until the end of the file or a
@@ -139,35 +171,47 @@ void TrainReader::FindGeneral() {
 // interpreted.
 void TrainReader::ReadBody() {
   std::string field;
-  while (NextKeyword(kDashSkips, true, kTests, &field)) {
-    const uint32_t matched = MatchKeyword(field, kTests);
-    if (c_.provenance) c_.provenance->Begin(name_, in_.line(), field);
+  while (NextKeyword(kDashSkips, true, Tests(), &field)) {
+    const uint32_t matched = MatchKeyword(field, Tests());
+    if (c_.provenance) c_.provenance->Begin(name_, in_.line(), field, keyword_place().column);
     const Flow flow = Record(matched, in_.line());
-    CheckRecord(field, matched, kTests, flow);
+    CheckRecord(field, matched, Tests(), flow);
     if (flow == Flow::kStop) return;
     if (flow == Flow::kEnd) break;
   }
   EndProcessing();
 }
 
-// The keyword field's records, in the order of kTests; one field may match
+// The keyword field's records, in the table's order; one field may match
 // more than one.
 Flow TrainReader::Record(uint32_t matched, int line) {
   StationRecord& train = c_.stations.slots[kSlotTrainRoute];
   StationRecord& extra = c_.stations.slots[kSlotRepetition];
-  if (Has(matched, kBraking)) train.start = in_.ReadLong();
-  if (Has(matched, kCars)) train.position = in_.ReadLong();
+  int32_t value[1];
+  if (Has(matched, kBraking)) {
+    ReadAll(TableRecord(kBraking), value);
+    train.start = value[0];
+  }
+  if (Has(matched, kCars)) {
+    ReadAll(TableRecord(kCars), value);
+    train.position = value[0];
+  }
   Flow flow = Flow::kNext;
   if (Has(matched, kVelocity)) flow = Velocity(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kAdhesion)) flow = Adhesion(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kClock)) {
-    extra.word_3 = in_.ReadInteger();
-    extra.word_4 = in_.ReadInteger();
-    extra.word_5 = in_.ReadInteger();
+    int32_t v[3];
+    ReadAll(TableRecord(kClock), v);
+    extra.word_3 = static_cast<int16_t>(v[0]);
+    extra.word_4 = static_cast<int16_t>(v[1]);
+    extra.word_5 = static_cast<int16_t>(v[2]);
   }
-  if (Has(matched, kSand)) extra.word_1 = in_.ReadInteger();
+  if (Has(matched, kSand)) {
+    ReadAll(TableRecord(kSand), value);
+    extra.word_1 = static_cast<int16_t>(value[0]);
+  }
   if (Has(matched, kSignal)) flow = Signal(line);
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kSlowdown)) flow = Slowdown(line);
@@ -182,7 +226,7 @@ Flow TrainReader::Record(uint32_t matched, int line) {
 // written: one that does not fit a byte is a read failure there, so a speed
 // that is never written never fails.
 uint8_t TrainReader::SpeedCode() {
-  const int64_t code = RoundToInt(static_cast<double>(current_speed_) / kSpeedUnit);
+  const int64_t code = SpeedCodeOf(current_speed_);
   if (code < 0 || code > std::numeric_limits<uint8_t>::max()) {
     in_.Fail("the speed " + std::to_string(current_speed_) +
              " km/h does not fit the speed profile");
@@ -202,15 +246,14 @@ void TrainReader::FillSpeed(int64_t until, int64_t last) {
 
 // A speed the profile cannot hold as written: stored to the nearest 5 km/h.
 void TrainReader::WarnSpeedStored(int32_t speed) {
-  const int64_t code = RoundToInt(static_cast<double>(speed) / kSpeedUnit);
-  if (speed % static_cast<int32_t>(kSpeedUnit) == 0 || code < 0 ||
-      code > std::numeric_limits<uint8_t>::max()) {
+  const int64_t code = SpeedCodeOf(speed);
+  if (speed % kSpeedStep == 0 || code < 0 || code > std::numeric_limits<uint8_t>::max()) {
     return;
   }
   sink_.Warn(WarningClass::kStoredValue, keyword_place(),
              "the speed " + std::to_string(speed) +
                  " km/h is not a multiple of 5; the speed profile stores " +
-                 std::to_string(code * static_cast<int64_t>(kSpeedUnit)) + " km/h");
+                 std::to_string(SpeedOfCode(code)) + " km/h");
 }
 
 // The signal's packed values that its cell or countdown marks cannot hold:
@@ -234,8 +277,8 @@ void TrainReader::WarnSignalStored(const SignalLine& signal) {
                    ", which does not fit 16 bits; it is stored as " +
                    std::to_string(Wrap16(p.value)));
   }
-  const int64_t first_mark = (sx * 3 + dx) * 10 + 1;
-  const int64_t last_mark = first_mark + kSignalCountdownMarks - 1;
+  const int64_t first_mark = SignalCountdownMark(sx, dx, 1);
+  const int64_t last_mark = SignalCountdownMark(sx, dx, kSignalCountdownMarks);
   if (Low8(first_mark) != first_mark || Low8(last_mark) != last_mark) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                at + "has countdown marks " + std::to_string(first_mark) + " to " +
@@ -268,7 +311,8 @@ void TrainReader::FillAdhesion(int64_t until) {
 Flow TrainReader::Velocity(int line) {
   int32_t speed = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &speed, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(TableRecord(kVelocity), line, &speed, &cell)) return Flow::kEnd;
+  if (sink_.on()) WarnProfileBehind("speed", cell, speed_fill_, speed_place_);
   // A speed line never writes the grid's last cell.
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_ = speed;
@@ -280,7 +324,8 @@ Flow TrainReader::Velocity(int line) {
 Flow TrainReader::Adhesion(int line) {
   int32_t value = 0;
   int64_t cell = 0;
-  if (!ReadProfilePoint(line, &value, &cell)) return Flow::kEnd;
+  if (!ReadProfilePoint(TableRecord(kAdhesion), line, &value, &cell)) return Flow::kEnd;
+  if (sink_.on()) WarnProfileBehind("adhesion", cell, adhesion_fill_, adhesion_place_);
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
   if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
@@ -294,14 +339,18 @@ Flow TrainReader::Adhesion(int line) {
 }
 
 Flow TrainReader::Signal(int line) {
-  SignalLine signal{};
-  for (int32_t* value :
-       {&signal.posizione, &signal.sx, &signal.s1, &signal.s2, &signal.s3, &signal.rapp, &signal.dx,
-        &signal.d1, &signal.d2, &signal.d3, &signal.tempo}) {
-    *value = in_.ReadLong();
-  }
+  int32_t v[11];
+  ReadAll(TableRecord(kSignal), v);
+  SignalLine signal{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]};
   const int32_t posizione = signal.posizione;
+  const int32_t tempo_read = signal.tempo;
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
+  if (sink_.on() && Grid().is_free(CellOf(posizione))) {
+    for (int k = 1; k <= kSignalCountdownMarks; ++k) {
+      WarnCountdownOverwrite(CellOf(posizione) - 2 * k,
+                             Low8(SignalCountdownMark(signal.sx, signal.dx, k)), "signal");
+    }
+  }
   const ErrorCode code =
       MemoSegnale(Grid(), posizione, signal.sx, signal.s1, signal.s2, signal.s3, signal.rapp,
                   signal.dx, signal.d1, signal.d2, signal.d3, signal.tempo, c_.provenance);
@@ -311,6 +360,12 @@ Flow TrainReader::Signal(int line) {
   MarkPlaced("signal", posizione, {cell});
   if (sink_.wants(WarningClass::kStoredValue)) {
     WarnSignalStored(signal);
+    if (signal.sx == 2 && signal.tempo != tempo_read) {
+      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+                 "the signal at " + std::to_string(posizione) + " m has the time " +
+                     std::to_string(tempo_read) + ", which is stored as " +
+                     std::to_string(signal.tempo) + ": times of 1 to 100 are raised to 101");
+    }
   }
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
@@ -322,12 +377,10 @@ Flow TrainReader::Signal(int line) {
 }
 
 Flow TrainReader::Slowdown(int line) {
-  const int32_t x = in_.ReadLong();
-  const int32_t v = in_.ReadLong();
-  const int32_t l = in_.ReadLong();
-  const int32_t f_tt = in_.ReadLong();
-  const int32_t f_ta = in_.ReadLong();
-  const int32_t d_v = in_.ReadLong();
+  int32_t read[6];
+  ReadAll(TableRecord(kSlowdown), read);
+  const int32_t x = read[0], v = read[1], l = read[2], f_tt = read[3], f_ta = read[4],
+                d_v = read[5];
   if (!InRange(x, kRangeMargin, line)) return Flow::kEnd;
   // The speed and the f_tt value are stored in 16-bit cell fields.
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
@@ -337,10 +390,10 @@ Flow TrainReader::Slowdown(int line) {
                                            static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
   if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
   // The cells the slowdown uses, in the order the encoder checks them.
-  const int64_t warning = CellOf(int64_t{x} - kSlowdownWarningDistance);
+  const int64_t warning = CellOf(int64_t{x} - kWarningDistance);
   const int64_t start = CellOf(x);
   const int64_t end = CellOf(int64_t{x} + l);
-  const int64_t boards = RoundToInt(CellsIn(int64_t{x} - kSlowdownWarningDistance));
+  const int64_t boards = ProfileCellOf(int64_t{x} - kWarningDistance);
   int64_t taken = -1;
   if (code == kErrWarningCellTaken) taken = warning;
   if (code == kErrSlowdownStartTaken) taken = start;
@@ -351,6 +404,14 @@ Flow TrainReader::Slowdown(int line) {
   const Flow flow = EncoderOutcome(code, x, line, taken);
   if (flow == Flow::kNext) {
     MarkPlaced("slowdown", x, {warning, start, end, boards, boards - 1, boards - 2, boards - 3});
+  }
+  if (flow == Flow::kNext && x <= kNoWarningLimit && sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+               "the slowdown at " + std::to_string(x) + " m starts at " +
+                   std::to_string(kNoWarningLimit) +
+                   " m or less: it gets no warning board 1200 m before it" +
+                   (f_ta != 0 ? ", and no approach boards though f_ta is " + std::to_string(f_ta)
+                              : std::string()));
   }
   if (Wrap16(d_v) != d_v && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
@@ -363,11 +424,13 @@ Flow TrainReader::Slowdown(int line) {
 // Marks the cell at position / 50 (no +1): a positive value as kind 12
 // carrying it, anything else as kind 13. The cell must be free.
 Flow TrainReader::Abbattimento(int line) {
-  const int32_t position = in_.ReadLong();
-  const int32_t value = in_.ReadLong();
+  int32_t v[2];
+  ReadAll(TableRecord(kAbbattimento), v);
+  const int32_t position = v[0];
+  const int32_t value = v[1];
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
   TrackGrid& grid = Grid();
-  const int64_t cell = RoundToInt(CellsIn(position));
+  const int64_t cell = ProfileCellOf(position);
   if (!grid.is_free(cell)) {
     StopAt(kErrAbbattimentoCellTaken, position, line);
     NoteTakenCell(cell);
@@ -383,6 +446,12 @@ Flow TrainReader::Abbattimento(int line) {
     }
   } else {
     grid.at(cell).kind = kKindAbbattimentoZero;
+    if (value < 0 && sink_.wants(WarningClass::kStoredValue)) {
+      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+                 "the abbattimento value " + std::to_string(value) +
+                     " is below 0: the cell becomes kind 13, as for 0, and the value is not "
+                     "stored");
+    }
   }
   MarkPlaced("abbattimento", position, {cell});
   if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
@@ -394,21 +463,24 @@ Flow TrainReader::Abbattimento(int line) {
 // The station's numbers after its length, its time of day and its name, in
 // file order.
 void TrainReader::ReadStationDetails(StationRecord& station) {
-  station.byte_1 = in_.ReadByte();
-  station.byte_5 = in_.ReadByte();
-  station.byte_4 = in_.ReadByte();
-  station.word_1 = in_.ReadInteger();
-  station.word_2 = in_.ReadInteger();
-  station.byte_2 = in_.ReadByte();
-  station.word_3 = in_.ReadInteger();
-  station.word_4 = in_.ReadInteger();
-  station.word_5 = in_.ReadInteger();
-  station.byte_3 = in_.ReadByte();
-  const int64_t hours = in_.ReadLong();
-  const int64_t minutes = in_.ReadLong();
-  const int64_t seconds = in_.ReadLong();
+  const RecordFormat& record = TableRecord(kStation);
+  int32_t v[kStationDetailsEnd - kStationDetailsStart];
+  std::string name;
+  ReadFields(record, kStationDetailsStart, kStationDetailsEnd, v, &name);
+  station.byte_1 = static_cast<uint8_t>(v[0]);
+  station.byte_5 = static_cast<uint8_t>(v[1]);
+  station.byte_4 = static_cast<uint8_t>(v[2]);
+  station.word_1 = static_cast<int16_t>(v[3]);
+  station.word_2 = static_cast<int16_t>(v[4]);
+  station.byte_2 = static_cast<uint8_t>(v[5]);
+  station.word_3 = static_cast<int16_t>(v[6]);
+  station.word_4 = static_cast<int16_t>(v[7]);
+  station.word_5 = static_cast<int16_t>(v[8]);
+  station.byte_3 = static_cast<uint8_t>(v[9]);
+  const int64_t hours = v[10];
+  const int64_t minutes = v[11];
+  const int64_t seconds = v[12];
   // Checked before storing: the station file holds a name with a 16-bit count.
-  std::string name = in_.ReadText();
   if (name.size() > kMaxTextBytes) in_.Fail("a station name is longer than 65535 bytes");
   station.name = std::move(name);
   // Each step in 32 bits: an intermediate overflow fails even when the
@@ -430,14 +502,20 @@ Flow TrainReader::Station(int line) {
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
   if (c_.provenance) c_.provenance->WroteSlot(slot);
-  station.position = in_.ReadLong();
+  const RecordFormat& record = TableRecord(kStation);
+  if (record.fields.size() != kStationDetailsEnd) {
+    in_.Fail("the reader of the station record does not match the record table");
+  }
+  ReadFields(record, 0, 1, &station.position);
   if (!InRange(station.position, kStationRangeMargin, line)) return Flow::kEnd;
   if (station.position % kStationStep != 0) {
     StopAt(kErrStationPosition, station.position, line);
     return Flow::kStop;
   }
-  station.kind = in_.ReadByte();
-  const int32_t length = in_.ReadLong();
+  int32_t kind_and_length[2];
+  ReadFields(record, 1, kStationDetailsStart, kind_and_length);
+  station.kind = static_cast<uint8_t>(kind_and_length[0]);
+  const int32_t length = kind_and_length[1];
   if (length % kStationLengthStep != 0) {
     StopAt(kErrStationLength, station.position, line);
     return Flow::kStop;
@@ -474,9 +552,21 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
   if (!IsPlatformEnd(station.kind)) {
     for (int i = 1; i <= kCountdownMarks; ++i) {
       const double q = end_cell - i - 1;
-      if (q <= 1) continue;
+      if (q <= 1) {
+        if (sink_.wants(WarningClass::kOffGrid)) {
+          sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+                     "the countdown mark " + std::to_string(kCountdownBase + i) +
+                         " of the station '" + station.name +
+                         "' would fall in cell 1 or before; it is left out");
+        }
+        continue;
+      }
       const int64_t cell = RoundToInt(q);
       if (grid.contains(cell)) {
+        if (sink_.on()) {
+          WarnCountdownOverwrite(cell, static_cast<uint8_t>(kCountdownBase + i),
+                                 "station '" + station.name + "'");
+        }
         grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
         if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kCountdown);
       } else if (sink_.wants(WarningClass::kOffGrid)) {
@@ -528,6 +618,6 @@ TrainReadResult ReadTrainService(std::string_view bytes, const std::string& name
   return reader.Run();
 }
 
-KeywordTests TrainKeywordTests() { return kTests; }
+KeywordTests TrainKeywordTests() { return Tests(); }
 
 }  // namespace sc

@@ -9,10 +9,6 @@
 namespace sc {
 namespace {
 
-// The slowdown warning stands this far before the slowdown start; a start at
-// or before kNoWarningLimit gets neither warning nor approach boards.
-constexpr int32_t kWarningDistance = 1200;
-constexpr int32_t kNoWarningLimit = 1500;
 constexpr int kApproachBoards = 4;
 
 // Ranges starting this close after the previous one's end get type 3.
@@ -42,12 +38,10 @@ void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t typ
 
 }  // namespace
 
-int16_t PackBoardSpeeds(int32_t s, int32_t d) {
-  return Wrap16(RoundToInt(static_cast<double>(d) / 5.0 + static_cast<double>(s) * 20.0));
-}
+int16_t PackBoardSpeeds(int32_t s, int32_t d) { return Wrap16(RoundToInt(BoardSpeedPair(s, d))); }
 
 ErrorCode MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
-                     int32_t tipo, Provenance* provenance) {
+                       int32_t tipo, Provenance* provenance) {
   bool joined = false;
   if (ranges.count() >= 1) {
     int64_t gap = static_cast<int64_t>(inizio) - ranges.ends.back();
@@ -64,15 +58,15 @@ ErrorCode MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, 
   // A joined range keeps the tunnel flag but takes type 3.
   if (joined) tipo = kJoinedType;
 
-  int64_t first = RoundToInt(CellsIn(inizio));
-  int64_t last = RoundToInt(CellsIn(fine) - 1.0);
+  int64_t first = ProfileCellOf(inizio);
+  int64_t last = RangeLastCellOf(fine);
   if (first > last) return kErrNone;
   MarkMountainCells(grid, first, last, Low8(tipo), tunnel, provenance);
   return kErrNone;
 }
 
 ErrorCode MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, int16_t f_tt,
-                          int32_t f_ta, int32_t d_v, Provenance* provenance) {
+                            int32_t f_ta, int32_t d_v, Provenance* provenance) {
   int64_t warning_pos = static_cast<int64_t>(x) - kWarningDistance;
   int64_t end_pos = static_cast<int64_t>(x) + l;
   if (!FitsLong(warning_pos) || !FitsLong(end_pos)) return kErrReadFailure;
@@ -80,7 +74,7 @@ ErrorCode MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, in
   int64_t a = CellOf(warning_pos);
   int64_t s = CellOf(x);
   int64_t e = CellOf(end_pos);
-  int64_t h = RoundToInt(CellsIn(warning_pos));
+  int64_t h = ProfileCellOf(warning_pos);
   bool warning = x > kNoWarningLimit;
   if (!warning) f_ta = 0;
 
@@ -124,8 +118,8 @@ ErrorCode MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t l, in
 }
 
 ErrorCode MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1, int32_t s2,
-                    int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
-                    int32_t& tempo, Provenance* provenance) {
+                      int32_t s3, int32_t rapp, int32_t dx, int32_t d1, int32_t d2, int32_t d3,
+                      int32_t& tempo, Provenance* provenance) {
   int64_t c = CellOf(posizione);
   if (!grid.is_free(c)) return kErrSignalCellTaken;
 
@@ -138,23 +132,22 @@ ErrorCode MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_t s1
   cell.value_b = Wrap16(int64_t{s2} * 10 + d2);
   cell.value_c = Wrap16(int64_t{s3} * 10 + d3);
 
-  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  tempo = SignalTime(tempo);
   cell.timing = sx == 2 ? Low8(tempo) : 0;
   if (provenance) provenance->Wrote(c, CellPart::kObject);
 
-  const int64_t aspect = int64_t{sx} * 3 + dx;
   for (int k = 1; k <= 4; ++k) {
     int64_t mark = c - 2 * k;
     if (!grid.contains(mark)) continue;  // before the route start: nothing to mark
-    grid.at(mark).countdown = Low8(aspect * 10 + k);
+    grid.at(mark).countdown = Low8(SignalCountdownMark(sx, dx, k));
     if (provenance) provenance->Wrote(mark, CellPart::kCountdown);
   }
   return kErrNone;
 }
 
 ErrorCode MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas, int32_t vbs,
-                           int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int16_t strisced, Provenance* provenance) {
+                             int32_t vcs, int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
+                             int16_t strisced, Provenance* provenance) {
   int64_t c = CellOf(posizione);
   if (!grid.is_free(c)) return kErrMaxSpeedBoardTaken;
 

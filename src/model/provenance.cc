@@ -4,8 +4,8 @@
 
 namespace sc {
 
-int Provenance::Begin(const std::string& file, int line, const std::string& keyword) {
-  records_.push_back({file, line, keyword, {}, {}});
+int Provenance::Begin(const std::string& file, int line, const std::string& keyword, int column) {
+  records_.push_back({file, line, column, keyword, {}, {}});
   current_ = static_cast<int>(records_.size()) - 1;
   return current_;
 }

@@ -33,6 +33,7 @@ struct CellWrite {
 struct SourceRecord {
   std::string file;               // the input's name as given to the reader
   int line = 0;                   // 1-based line of the record's keyword
+  int column = 0;                 // 1-based column of the keyword, 0 unknown
   std::string keyword;            // the record's first field as read
   std::vector<CellWrite> writes;  // in the order written; adjacent cells merged
   std::vector<int> slots;         // station table slots it filled
@@ -44,7 +45,7 @@ inline constexpr int kNoRecord = -1;
 class Provenance {
  public:
   // Starts a record; writes from now on are attributed to it. Returns its id.
-  int Begin(const std::string& file, int line, const std::string& keyword);
+  int Begin(const std::string& file, int line, const std::string& keyword, int column = 0);
   // Writes from now on are the compiler's own.
   void End() { current_ = kNoRecord; }
   int current() const { return current_; }

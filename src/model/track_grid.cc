@@ -10,4 +10,16 @@ int64_t GridUpperFor(int64_t route_length) {
 
 int64_t CellOf(int64_t position) { return RoundToInt(CellsIn(position) + 1.0); }
 
+int64_t ProfileCellOf(int64_t position) { return RoundToInt(CellsIn(position)); }
+
+int64_t RangeLastCellOf(int64_t position) { return RoundToInt(CellsIn(position) - 1.0); }
+
+int64_t CellByRule(CellRule rule, int64_t position) {
+  return rule == CellRule::kObject ? CellOf(position) : ProfileCellOf(position);
+}
+
+int64_t SpeedCodeOf(int64_t kmh) {
+  return RoundToInt(static_cast<double>(kmh) / static_cast<double>(kSpeedStep));
+}
+
 }  // namespace sc

@@ -89,8 +89,34 @@ class TrackGrid {
 // U for a route length: round((route_length + 7000) / 50), halves to even.
 int64_t GridUpperFor(int64_t route_length);
 
-// The cell of a position in metres: round(p / 50 + 1), halves to even.
+// The two rules that take a position in metres to a cell. They differ by
+// one, and each record follows one of them:
+//  - the object cell, round(p / 50 + 1): signals, slowdown cells, maximum-
+//    speed boards, signs;
+//  - the profile cell, round(p / 50): where a speed, gradient or adhesion
+//    record's value starts, a mountain range's first cell, an abbattimento
+//    cell, the nearest approach board of a slowdown.
+// Halves go to the even neighbour.
 int64_t CellOf(int64_t position);
+int64_t ProfileCellOf(int64_t position);
+// The last cell of a mountain range ending at `position`: round(p / 50 - 1).
+int64_t RangeLastCellOf(int64_t position);
+
+// Which of the rules a field of a record follows (kNone: it names no cell).
+enum class CellRule : uint8_t { kNone, kObject, kProfile };
+int64_t CellByRule(CellRule rule, int64_t position);
+
+// The value conversions of the grid's profile bytes, named once: the speed
+// profile stores km/h / 5 (rounded), the gradient profile value + 100; both
+// keep their low 8 bits.
+inline constexpr int64_t kSpeedStep = 5;
+inline constexpr int64_t kGradientOffset = 100;
+// The speed code of `kmh` before it is cut to a byte: round(kmh / 5).
+int64_t SpeedCodeOf(int64_t kmh);
+inline int64_t SpeedOfCode(int64_t code) { return code * kSpeedStep; }
+// The gradient code before it is cut to a byte: value + 100.
+inline int64_t GradientCodeOf(int64_t gradient) { return gradient + kGradientOffset; }
+inline int64_t GradientOfCode(int64_t code) { return code - kGradientOffset; }
 
 }  // namespace sc
 

@@ -607,10 +607,10 @@ double DrawProfiles(Svg& svg, const PreviewData& data, const PreviewObjects& obj
   double y = DrawObjectsLane(svg, objects, axis, lanes_top);
   ValueLane(
       svg, data, axis, y, 90, "speed-profile", "speed limit km/h", "#c62828",
-      [](const TrackCell& c) { return c.speed_code * 5; }, false);
+      [](const TrackCell& c) { return static_cast<int>(SpeedOfCode(c.speed_code)); }, false);
   ValueLane(
       svg, data, axis, y + 96, 90, "gradient-profile", "gradient", "#1565c0",
-      [](const TrackCell& c) { return c.gradient_code - 100; }, true);
+      [](const TrackCell& c) { return static_cast<int>(GradientOfCode(c.gradient_code)); }, true);
   ValueLane(
       svg, data, axis, y + 192, 60, "adhesion-profile", "adhesion", "#5d4037",
       [](const TrackCell& c) { return int{c.adhesion}; }, false);

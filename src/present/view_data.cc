@@ -4,26 +4,14 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "compiler/field_reader.h"
 #include "compiler/record_format.h"
+#include "compiler/record_lines.h"
 #include "platform/text_1252.h"
 
 namespace sc {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// The record format a keyword field starts, from the record table: the
-// first whose keyword test it passes, in either file.
-const RecordFormat* FormatOf(const std::string& keyword) {
-  for (ScenarioFile file : {ScenarioFile::kLine, ScenarioFile::kTrain}) {
-    for (RecordPart part : {RecordPart::kHeader, RecordPart::kBody}) {
-      std::vector<const RecordFormat*> matches = MatchRecords(file, part, keyword);
-      if (!matches.empty()) return matches.front();
-    }
-  }
-  return nullptr;
-}
 
 // A field's name as the panel shows it: "speed (km/h)".
 std::string FieldLabel(const FieldFormat& field) {
@@ -32,22 +20,33 @@ std::string FieldLabel(const FieldFormat& field) {
   return label;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The next field of `rest` (a text field runs to a comma, a number to a
-// blank or comma), then the blanks and one comma after it.
-std::string TakeField(std::string_view& rest, bool text) {
-  size_t i = 0;
-  while (i < rest.size() && IsBlank(rest[i])) ++i;
-  size_t start = i;
-  while (i < rest.size() && rest[i] != ',' && (text || !IsBlank(rest[i]))) ++i;
-  size_t end = i;
-  while (end > start && IsBlank(rest[end - 1])) --end;
-  std::string field(rest.substr(start, end - start));
-  while (i < rest.size() && IsBlank(rest[i])) ++i;
-  if (i < rest.size() && rest[i] == ',') ++i;
-  rest.remove_prefix(i);
-  return field;
+// The fields of the records whose keyword stands at `line` and `column`
+// (1-based; column 0: the first keyword on the line), as the readers take
+// them: each with its name, its text and where it stands (1-based line,
+// 1-based columns [begin, end)), a quoted text whole and a record continued
+// on later lines with the fields it read there.
+Json RecordFieldsJson(const FileAnnotation& a, int line, int column) {
+  Json fields = Json::array();
+  int keyword = -1;
+  for (size_t i = 0; i < a.fields.size() && keyword < 0; ++i) {
+    const AnnotatedField& f = a.fields[i];
+    if (f.role == FieldRole::kKeyword && f.span.line == line - 1 &&
+        (column == 0 || f.span.begin == column - 1)) {
+      keyword = static_cast<int>(i);
+    }
+  }
+  for (const AnnotatedRecord& r : a.records) {
+    if (r.keyword != keyword || keyword < 0) continue;
+    for (size_t n = 0; n < r.values.size(); ++n) {
+      const FieldSpan& span = a.fields[static_cast<size_t>(r.values[n])].span;
+      fields.push_back({{"name", FieldLabel(r.format->fields[n])},
+                        {"value", Utf8From1252(span.text)},
+                        {"line", span.line + 1},
+                        {"begin", span.begin + 1},
+                        {"end", span.end + 1}});
+    }
+  }
+  return fields;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -141,21 +140,20 @@ int SourceIndex(const ViewInput& input, const std::string& name) {
 
 // The records that placed or filled anything, with their named fields, the
 // cells they wrote and, per cell part, runs of cells with their writer.
-void ProvenanceJson(const ViewInput& input, const std::vector<std::vector<std::string>>& lines,
-                    Json* out) {
+void ProvenanceJson(const ViewInput& input, Json* out) {
   const Provenance& p = *input.provenance;
+  // Each input walked once by the readers' field reader.
+  std::vector<FileAnnotation> annotations;
+  for (const ViewSource& s : input.sources) annotations.push_back(AnnotateFile(s.file, s.text));
   Json records = Json::array();
   for (const SourceRecord& r : p.records()) {
     Json writes = Json::array();
     for (const CellWrite& w : r.writes)
       writes.push_back({static_cast<int>(w.part), w.first, w.last});
     int source = SourceIndex(input, r.file);
-    Json fields = Json::array();
-    if (source >= 0 && r.line >= 1 && static_cast<size_t>(r.line) <= lines[source].size()) {
-      for (auto& [name, value] : NameRecordFields(r.keyword, lines[source][r.line - 1])) {
-        fields.push_back({name, Utf8From1252(value)});
-      }
-    }
+    Json fields = source >= 0
+                      ? RecordFieldsJson(annotations[static_cast<size_t>(source)], r.line, r.column)
+                      : Json::array();
     records.push_back({{"source", source},
                        {"file", Utf8From1252(r.file)},
                        {"line", r.line},
@@ -185,22 +183,6 @@ void ProvenanceJson(const ViewInput& input, const std::vector<std::vector<std::s
 }
 
 }  // namespace
-
-std::vector<std::pair<std::string, std::string>> NameRecordFields(const std::string& keyword,
-                                                                  const std::string& line_text) {
-  std::vector<std::pair<std::string, std::string>> named;
-  const RecordFormat* format = FormatOf(keyword);
-  std::string_view rest = line_text;
-  TakeField(rest, true);  // the keyword itself
-  for (size_t n = 0; !rest.empty(); ++n) {
-    const FieldFormat* field = format && n < format->fields.size() ? &format->fields[n] : nullptr;
-    std::string name = field ? FieldLabel(*field) : "field " + std::to_string(n + 1);
-    std::string value = TakeField(rest, !field || field->type == FieldType::kText);
-    if (value.empty() && rest.empty() && !field) break;
-    named.emplace_back(std::move(name), std::move(value));
-  }
-  return named;
-}
 
 std::vector<size_t> SimplifyPlan(const std::vector<PlanPoint>& points, double tolerance) {
   std::vector<size_t> kept;
@@ -262,6 +244,8 @@ std::string ViewDataJson(const ViewInput& input) {
   Json j = {{"title", Utf8From1252(input.title)},
             {"routeLength", data.route_length},
             {"cellMetres", kCellMetres},
+            {"speedStep", kSpeedStep},
+            {"gradientOffset", kGradientOffset},
             {"plan", PlanJson(data.plan)},
             {"cells", CellsJson(data.cells)},
             {"objects", ObjectsJson(data)},
@@ -270,7 +254,7 @@ std::string ViewDataJson(const ViewInput& input) {
             {"records", nullptr},
             {"writers", nullptr},
             {"noRecords", Utf8From1252(input.no_records_reason)}};
-  if (input.provenance) ProvenanceJson(input, lines, &j);
+  if (input.provenance) ProvenanceJson(input, &j);
   std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
   // "</" could close the script element the data sits in.
   std::string safe;

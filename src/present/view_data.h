@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/record_format.h"
 #include "model/provenance.h"
 #include "present/preview_data.h"
 
@@ -18,6 +19,7 @@ namespace sc {
 struct ViewSource {
   std::string name;
   std::string text;
+  ScenarioFile file = ScenarioFile::kLine;  // which description it is
 };
 
 // One diagnostic, whoever raised it. `line` and `column` 0: not known.
@@ -45,12 +47,6 @@ struct ViewInput {
 // The page's data as JSON text (UTF-8, safe to embed in a <script> element:
 // no "</" appears in it).
 std::string ViewDataJson(const ViewInput& input);
-
-// A record's fields after its keyword, named: the names and units come from
-// the record table (by keyword), numbers end at a blank or comma, texts at a
-// comma. Fields beyond the record's are named "field N".
-std::vector<std::pair<std::string, std::string>> NameRecordFields(const std::string& keyword,
-                                                                  const std::string& line_text);
 
 // The plan points (one per metre) reduced to those needed to draw the track
 // within `tolerance` metres: the indices kept, first and last included.

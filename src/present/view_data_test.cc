@@ -5,54 +5,66 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "compiler/compile.h"
+#include "test_support.h"
+
 namespace sc {
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
+// The record panel's fields are the ones the compiler reads: a quoted sign
+// text keeps its comma, and a record short of fields on its line shows the
+// fields it took from the next line, with their places.
+TEST(ViewDataJsonTest, RecordFieldsAreTheOnesTheCompilerReads) {
+  testing::BuiltInSource source = testing::BuiltInScenarioSource();
+  std::string& line = *source.input.line_text;
+  const std::string sign = "cartello_indicatore,  1100,   (GALLERIA   )(DELL'ANGELO)";
+  ASSERT_NE(line.find(sign), std::string::npos);
+  line.replace(line.find(sign), sign.size(),
+               "cartello_indicatore,  1100,   \"(GALLERIA, )(DELL'ANGELO)\"");
+  std::string& train = *source.input.train_text;
+  const std::string speed = "velocita,     900,   130";
+  ASSERT_NE(train.find(speed), std::string::npos);
+  train.replace(train.find(speed), speed.size(), "velocita,     900\r\n   130");
 
-TEST(NameRecordFieldsTest, NamesFieldsByRecordKind) {
-  struct Case {
-    const char* keyword;
-    const char* line;
-    Fields expected;
-  } cases[] = {
-      {"segnale",
-       "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0",
-       {{"position (m)", "1450"},
-        {"sx", "2"},
-        {"s1", "4"},
-        {"s2", "0"},
-        {"s3", "0"},
-        {"rapp", "0"},
-        {"dx", "1"},
-        {"d1", "3"},
-        {"d2", "0"},
-        {"d3", "0"},
-        {"tempo", "0"}}},
-      // Numbers separated by blanks alone.
-      {"orologio",
-       "orologio,    8               0             0 ",
-       {{"hours (h)", "8"}, {"minutes (min)", "0"}, {"seconds (s)", "0"}}},
-      // A text field keeps its blanks.
-      {"indicatore cartello",
-       "indicatore cartello,  5200,  Galleria San Rocco",
-       {{"position (m)", "5200"}, {"text", "Galleria San Rocco"}}},
-      // Case does not matter; fields beyond the table are numbered.
-      {"VELOCITA",
-       "VELOCITA, 900, 130, 7",
-       {{"position (m)", "900"}, {"speed (km/h)", "130"}, {"field 3", "7"}}},
-      {"ignota", "ignota, a b, c", {{"field 1", "a b"}, {"field 2", "c"}}},
+  Provenance p;
+  Compilation c;
+  c.provenance = &p;
+  CompileScenario(source.input, source.state, c);
+  ASSERT_EQ(source.state.error_code, 0);
+  PreviewData data;
+  data.route_length = 40000;
+  data.cells = c.grid->cells();
+  data.stations = c.stations;
+  ViewInput input;
+  input.data = &data;
+  input.provenance = &p;
+  input.sources = {{source.input.line_file_name, line, ScenarioFile::kLine},
+                   {source.input.train_file_name, train, ScenarioFile::kTrain}};
+  const nlohmann::json j = nlohmann::json::parse(ViewDataJson(input));
+  auto record = [&](const std::string& keyword, int line_number) {
+    for (const auto& r : j["records"]) {
+      if (r["line"] == line_number && r["keyword"].get<std::string>() == keyword) return r;
+    }
+    ADD_FAILURE() << keyword << " on line " << line_number;
+    return nlohmann::json();
   };
-  for (const Case& c : cases) EXPECT_EQ(NameRecordFields(c.keyword, c.line), c.expected) << c.line;
+  const nlohmann::json s = record("cartello_indicatore", 77);
+  ASSERT_EQ(s["fields"].size(), 2u);
+  EXPECT_EQ(s["fields"][0]["name"], "position (m)");
+  EXPECT_EQ(s["fields"][0]["value"], "1100");
+  EXPECT_EQ(s["fields"][1]["name"], "text");
+  EXPECT_EQ(s["fields"][1]["value"], "(GALLERIA, )(DELL'ANGELO)");
+  EXPECT_EQ(s["fields"][1]["begin"], 31);
+  // The sign's text is the compiled one.
+  EXPECT_EQ(c.stations.slots[79].name, "(GALLERIA, )(DELL'ANGELO)");
 
-  Fields station = NameRecordFields("stazione",
-                                    "stazione,   24350, 25,  500,  0, 0, 0,  0,0,0,  0,0,0,    0,  "
-                                    " 0, 0, 0, Posto di comunicazione Barberina");
-  ASSERT_EQ(station.size(), 17u);
-  EXPECT_EQ(station[0], (std::pair<std::string, std::string>{"position (m)", "24350"}));
-  EXPECT_EQ(station[2], (std::pair<std::string, std::string>{"length (m)", "500"}));
-  EXPECT_EQ(station[16],
-            (std::pair<std::string, std::string>{"name", "Posto di comunicazione Barberina"}));
+  const nlohmann::json v = record("velocita", 11);
+  ASSERT_EQ(v["fields"].size(), 2u);
+  EXPECT_EQ(v["fields"][1]["name"], "speed (km/h)");
+  EXPECT_EQ(v["fields"][1]["value"], "130");
+  EXPECT_EQ(v["fields"][1]["line"], 12);
+  EXPECT_EQ(v["fields"][1]["begin"], 4);
+  EXPECT_EQ(c.grid->at(60 - 1).speed_code, 130 / 5);  // 900 m to 3000 m
 }
 
 TEST(SimplifyPlanTest, KeepsOnlyWhatTheToleranceNeeds) {

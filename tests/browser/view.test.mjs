@@ -221,6 +221,36 @@ describe("a scenario with a failed check", () => {
   });
 });
 
+describe("records as the compiler reads them", () => {
+  let file;
+  before(() => {
+    // A quoted sign text holding a comma; a speed record whose value is on
+    // the next line.
+    file = writePage(scenarioFolder("fields", (line, train) => [
+      line.replace("(GALLERIA   )(DELL'ANGELO)", "\"(GALLERIA, )(DELL'ANGELO)\""),
+      train.replace("velocita,     900,   130", "velocita,     900\r\n   130")]));
+  });
+
+  test("the record panel shows the quoted text whole and the field read from the next line", async () => {
+    const { page, problems } = await open(file);
+    assert.deepEqual(problems, []);
+    // The sign at 1 100 m stands in cell 23.
+    await page.evaluate(() => window.scenarioView.view.select("cell:23"));
+    let text = await selectionText(page);
+    await shot(page, "07-quoted-sign");
+    assert.match(text, /text\s+\(GALLERIA, \)\(DELL'ANGELO\)/);
+    const id = await page.evaluate(() => window.scenarioView.view.scenario.records.findIndex(
+      (r) => r.line === 11 && /velocita/.test(r.keyword)));
+    assert.ok(id >= 0);
+    await page.evaluate((n) => window.scenarioView.view.select("record:" + n), id);
+    text = await selectionText(page);
+    await shot(page, "08-continued-record");
+    assert.match(text, /position \(m\)\s+900/);
+    assert.match(text, /speed \(km\/h\)\s+130\s+\(line 12\)/);
+    await page.close();
+  });
+});
+
 describe("compiled files without a route plan", () => {
   test("the page notes the missing plan, the profiles answer, records come from the decompiled text", async () => {
     const dir = scenarioFolder("compiled");

@@ -272,8 +272,9 @@
     }
     add("countdown", "countdown", countdown);
     add("mountain", "mountain", c.mountain ? "type " + c.mountain : "none");
-    add("speed_code", "speed", c.speed_code * 5 + " km/h (code " + c.speed_code + ")");
-    add("gradient_code", "gradient", (c.gradient_code - 100) + " (code " + c.gradient_code + ")");
+    // The conversions come with the data, from the compiler's own.
+    add("speed_code", "speed", c.speed_code * d.speedStep + " km/h (code " + c.speed_code + ")");
+    add("gradient_code", "gradient", (c.gradient_code - d.gradientOffset) + " (code " + c.gradient_code + ")");
     add("adhesion", "adhesion", c.adhesion);
     return rows;
   }
@@ -606,8 +607,8 @@
     lanes() {
       return [
         { id: "objects", title: "objects", height: 58 },
-        { id: "speed", title: "speed km/h", height: 80, field: "speed_code", scale: 5, colour: COLOURS.speed },
-        { id: "gradient", title: "gradient", height: 70, field: "gradient_code", offset: -100, colour: COLOURS.gradient, symmetric: true },
+        { id: "speed", title: "speed km/h", height: 80, field: "speed_code", scale: this.scenario.data.speedStep, colour: COLOURS.speed },
+        { id: "gradient", title: "gradient", height: 70, field: "gradient_code", offset: -this.scenario.data.gradientOffset, colour: COLOURS.gradient, symmetric: true },
         { id: "adhesion", title: "adhesion", height: 50, field: "adhesion", colour: COLOURS.adhesion },
         { id: "mountains", title: "mountains", height: 26 },
         { id: "km", title: "km references", height: 22 },
@@ -891,7 +892,11 @@
       if (r.fields.length) {
         const table = el("table", { class: "fields", id: "selection-fields" });
         table.append(el("tr", {}, el("td", {}, "keyword"), el("td", {}, r.keyword)));
-        for (const [name, value] of r.fields) table.append(el("tr", {}, el("td", {}, name), el("td", {}, value)));
+        // The fields as the compiler read them; one read from a later line says where.
+        for (const f of r.fields) {
+          const where = f.line === r.line ? "" : "  (line " + f.line + ")";
+          table.append(el("tr", {}, el("td", {}, f.name), el("td", {}, f.value + where)));
+        }
         box.append(table);
       }
       if (r.writes.length) {
