@@ -11,8 +11,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
-
 struct Inputs {
   std::optional<std::string> plan_path;
   std::string station_path, grid_path;

@@ -13,8 +13,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
-
 bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* bytes,
           std::ostream& err) {
   Status s = env.ReadFile(path, max_bytes, bytes);
