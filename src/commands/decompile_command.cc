@@ -78,9 +78,9 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
   files.grid = in.grid;
   files.grid_name = PreambleName(in.grid_path);
   DecompiledScenario texts;
-  std::string error;
-  if (!Decompile(files, program, &texts, &error)) {
-    err << kProgram << NativeText(error) << "\n";
+  const Status decompiled = Decompile(files, program, &texts);
+  if (!decompiled.ok()) {
+    err << kProgram << NativeText(decompiled.message()) << "\n";
     return kExitUsageOrIo;
   }
   const std::string line = NamePart(request.line_name, texts.line_name, "line name", "--line", err);

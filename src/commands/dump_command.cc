@@ -62,9 +62,9 @@ int RunDumpCommand(Env& env, const std::string& path, bool json, const std::stri
     err << kProgram << read.message() << '\n';
     return kExitUsageOrIo;
   }
-  std::string error;
-  if (!DumpBytes(file_kind, bytes, json, out, &error)) {
-    err << kProgram << path << ": " << error << '\n';
+  Status dumped = DumpBytes(file_kind, bytes, json, out);
+  if (!dumped.ok()) {
+    err << kProgram << path << ": " << dumped.message() << '\n';
     return kExitUsageOrIo;
   }
   return kExitClean;
