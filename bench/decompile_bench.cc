@@ -79,8 +79,7 @@ void BM_DecompileMaximumRoute(benchmark::State& state) {
     files.stations = stations;
     files.grid = grid;
     DecompiledScenario texts;
-    std::string error;
-    if (!Decompile(files, "bench", &texts, &error) || !texts.places.empty()) {
+    if (!Decompile(files, "bench", &texts).ok() || !texts.places.empty()) {
       state.SkipWithError("the maximum route did not decompile faithfully");
       break;
     }

@@ -24,10 +24,9 @@ class BuiltInScenario : public ::testing::Test {
     std::ostringstream err;
     status_ = RunBuiltInScenario(env_, ui_, "out", err);
     err_ = err.str();
-    std::string error;
-    ASSERT_TRUE(DecodeGridFile(File("Vastro - Dreo_2001.dat"), &cells_, &error)) << error;
-    ASSERT_TRUE(DecodeStationFile(File("Vastro - Dreo_2001.sim"), &stations_, &error)) << error;
-    ASSERT_TRUE(DecodeRoutePlan(File("Vastro - Dreo_linea.dat"), &plan_, &error)) << error;
+    ASSERT_TRUE(DecodeGridFile(File("Vastro - Dreo_2001.dat"), &cells_).ok());
+    ASSERT_TRUE(DecodeStationFile(File("Vastro - Dreo_2001.sim"), &stations_).ok());
+    ASSERT_TRUE(DecodeRoutePlan(File("Vastro - Dreo_linea.dat"), &plan_).ok());
   }
   const std::string& File(const std::string& name) { return env_.files[JoinPath("out", name)]; }
 

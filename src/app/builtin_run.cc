@@ -30,7 +30,7 @@ Status ReadIfPresent(Env& env, const std::string& path, std::optional<std::strin
 void DeleteTextFile(Env& env, const std::string& path, std::ostream& err, bool* failed) {
   Status s = env.DeleteFile(path);
   if (s.ok()) return;
-  err << "scenario-compiler: " << s.message() << "\n";
+  err << kProgram << s.message() << "\n";
   *failed = true;
 }
 
@@ -53,7 +53,7 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   std::unique_ptr<FileLock> lock;
   Status locked = LockOutputFolder(env, folder, outputs, wait, err, &lock);
   if (!locked.ok()) {
-    err << "scenario-compiler: " << locked.message() << "\n";
+    err << kProgram << locked.message() << "\n";
     return kExitUsageOrIo;
   }
   ui.ShowWaiting();
@@ -65,7 +65,7 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   if (!written.ok()) {
     // The two text descriptions are intermediate files, deleted by every
     // run that gets further: none may stay.
-    err << "scenario-compiler: " << written.message() << "\n";
+    err << kProgram << written.message() << "\n";
     bool delete_failed = false;
     DeleteTextFile(env, line_path, err, &delete_failed);
     DeleteTextFile(env, train_path, err, &delete_failed);
@@ -78,7 +78,7 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   Status read = ReadIfPresent(env, line_path, &input.line_text);
   if (read.ok() && input.line_text) read = ReadIfPresent(env, train_path, &input.train_text);
   if (!read.ok()) {
-    err << "scenario-compiler: " << read.message() << "\n";
+    err << kProgram << read.message() << "\n";
     return kExitUsageOrIo;
   }
 
@@ -103,7 +103,7 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   if (HasCompiledOutput(outcome, compilation)) {
     Status s = WriteCompiledFiles(env, folder, state, compilation);
     if (!s.ok()) {
-      err << "scenario-compiler: " << s.message() << "\n";
+      err << kProgram << s.message() << "\n";
       return kExitUsageOrIo;
     }
   }

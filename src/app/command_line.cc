@@ -195,7 +195,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
       return kExitUsageOrIo;
     }
   } else if (!env.FolderExists(folder)) {
-    err << "scenario-compiler: " << folder << ": not a folder\n";
+    err << kProgram << folder << ": not a folder\n";
     return kExitUsageOrIo;
   }
   return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
@@ -291,7 +291,7 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
     out << VersionLine() << "\n";
     return kExitClean;
   } catch (const CLI::ParseError& e) {
-    err << "scenario-compiler: " << e.what() << "\n"
+    err << kProgram << e.what() << "\n"
         << "Run 'scenario-compiler --help' for usage.\n";
     return kExitUsageOrIo;
   }
@@ -302,7 +302,7 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
     // Inputs are bounded, but the machine may still have less memory than a
     // large scenario needs: end like any other failure, naming the input.
     out.flush();
-    err << "scenario-compiler: " << MainInput(app, a) << ": not enough memory to process it\n";
+    err << kProgram << MainInput(app, a) << ": not enough memory to process it\n";
     return kExitUsageOrIo;
   }
 }

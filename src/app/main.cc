@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments;
   sc::Status s = sc::ProgramArguments(argc, argv, &arguments);
   if (!s.ok()) {
-    std::cerr << "scenario-compiler: " << s.message() << "\n";
+    std::cerr << sc::kProgram << s.message() << "\n";
     return sc::kExitUsageOrIo;
   }
   sc::Env& env = *sc::Env::Default();

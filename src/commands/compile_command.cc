@@ -14,8 +14,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
-
 // Resolves the line name and train number; on failure writes a usage error.
 bool ResolveNames(const CompileOptions& options, RunState& state, std::ostream& err) {
   std::optional<std::string> line = options.line_name.empty()

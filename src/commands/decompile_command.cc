@@ -11,8 +11,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
-
 struct Inputs {
   std::optional<std::string> plan_path;
   std::string station_path, grid_path;
@@ -80,9 +78,9 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
   files.grid = in.grid;
   files.grid_name = PreambleName(in.grid_path);
   DecompiledScenario texts;
-  std::string error;
-  if (!Decompile(files, program, &texts, &error)) {
-    err << kProgram << NativeText(error) << "\n";
+  const Status decompiled = Decompile(files, program, &texts);
+  if (!decompiled.ok()) {
+    err << kProgram << NativeText(decompiled.message()) << "\n";
     return kExitUsageOrIo;
   }
   const std::string line = NamePart(request.line_name, texts.line_name, "line name", "--line", err);

@@ -52,19 +52,19 @@ int RunDumpCommand(Env& env, const std::string& path, bool json, const std::stri
     return kExitUsageOrIo;
   }
   if (kind.empty() && !KindFromName(path, &file_kind)) {
-    err << "scenario-compiler: " << path
+    err << kProgram << path
         << ": cannot tell the file kind from the name; use --kind plan|stations|grid\n";
     return kExitUsageOrIo;
   }
   std::string bytes;
   Status read = env.ReadFile(path, kMaxCompiledFileBytes, &bytes);
   if (!read.ok()) {
-    err << "scenario-compiler: " << read.message() << '\n';
+    err << kProgram << read.message() << '\n';
     return kExitUsageOrIo;
   }
-  std::string error;
-  if (!DumpBytes(file_kind, bytes, json, out, &error)) {
-    err << "scenario-compiler: " << path << ": " << error << '\n';
+  Status dumped = DumpBytes(file_kind, bytes, json, out);
+  if (!dumped.ok()) {
+    err << kProgram << path << ": " << dumped.message() << '\n';
     return kExitUsageOrIo;
   }
   return kExitClean;

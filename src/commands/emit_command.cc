@@ -12,7 +12,7 @@ namespace sc {
 int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream& out,
                    std::ostream& err) {
   if (!env.FolderExists(folder)) {
-    err << "scenario-compiler: " << folder << ": not a folder\n";
+    err << kProgram << folder << ": not a folder\n";
     return kExitUsageOrIo;
   }
   std::vector<Document> documents = ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber);
@@ -23,14 +23,14 @@ int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream
   std::unique_ptr<FileLock> lock;
   Status locked = LockOutputFolder(env, folder, outputs, true, err, &lock);
   if (!locked.ok()) {
-    err << "scenario-compiler: " << locked.message() << "\n";
+    err << kProgram << locked.message() << "\n";
     return kExitUsageOrIo;
   }
   if (!force) {
     for (const Document& document : documents) {
       std::string path = JoinPath(folder, document.file_name);
       if (env.FileExists(path) || env.FolderExists(path)) {
-        err << "scenario-compiler: " << path
+        err << kProgram << path
             << " already exists; nothing written (use --force to replace it)\n";
         return kExitUsageOrIo;
       }
@@ -40,7 +40,7 @@ int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream
     std::string path = JoinPath(folder, document.file_name);
     Status s = env.WriteFile(path, document.bytes);
     if (!s.ok()) {
-      err << "scenario-compiler: " << s.message() << "\n";
+      err << kProgram << s.message() << "\n";
       return kExitUsageOrIo;
     }
     out << path << "\n";

@@ -13,8 +13,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
-
 bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* bytes,
           std::ostream& err) {
   Status s = env.ReadFile(path, max_bytes, bytes);
@@ -32,8 +30,7 @@ void AttachDecompiledRecords(const std::optional<std::string>& plan, const std::
   files.stations = stations;
   files.grid = grid;
   DecompiledScenario texts;
-  std::string error;
-  if (!Decompile(files, std::string("scenario-compiler ") + kProgramVersion, &texts, &error) ||
+  if (!Decompile(files, std::string("scenario-compiler ") + kProgramVersion, &texts).ok() ||
       !texts.places.empty()) {
     return;
   }
@@ -74,12 +71,13 @@ ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, boo
       !Read(env, dat, kMaxCompiledFileBytes, &grid_bytes, err)) {
     return source;
   }
-  std::string error;
-  source.data = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &error);
-  if (!source.data) {
-    err << kProgram << error << "\n";
+  PreviewData data;
+  Status decoded = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &data);
+  if (!decoded.ok()) {
+    err << kProgram << decoded.message() << "\n";
     return source;
   }
+  source.data = std::move(data);
   source.inputs.insert(source.inputs.end(), {sim, dat});
   source.folder = FolderOf(sim);
   // The names inside the files are Windows-1252; the output's file name
@@ -178,9 +176,9 @@ std::string PresentationOutputPath(Env& env, const std::string& requested,
 }  // namespace
 
 ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err) {
-  return request.compiled.empty() ? FromTexts(env, request, err)
-                                  : FromCompiled(env, request.compiled,
-                                                 request.record_provenance, err);
+  return request.compiled.empty()
+             ? FromTexts(env, request, err)
+             : FromCompiled(env, request.compiled, request.record_provenance, err);
 }
 
 int WritePresentation(Env& env, const std::string& requested, const std::string& suffix,

@@ -18,7 +18,6 @@
 namespace sc {
 namespace {
 
-constexpr const char* kProgram = "scenario-compiler: ";
 constexpr std::chrono::milliseconds kPollInterval(300);
 
 // One compile of the two files, with what it told the terminal.

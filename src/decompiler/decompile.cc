@@ -92,18 +92,17 @@ std::vector<std::string> Preamble(const CompiledScenarioFiles& files, const std:
 
 }  // namespace
 
-bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
-               DecompiledScenario* out, std::string* error) {
+Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
+                 DecompiledScenario* out) {
   StationTable table;
   std::vector<TrackCell> cells;
-  std::string what;
-  if (!DecodeStationFile(files.stations, &table, &what)) {
-    *error = files.station_name + ": " + what;
-    return false;
+  Status decoded = DecodeStationFile(files.stations, &table);
+  if (!decoded.ok()) {
+    return Status::Corruption(files.station_name + ": " + decoded.message());
   }
-  if (!DecodeGridFile(files.grid, &cells, &what)) {
-    *error = files.grid_name + ": " + what;
-    return false;
+  decoded = DecodeGridFile(files.grid, &cells);
+  if (!decoded.ok()) {
+    return Status::Corruption(files.grid_name + ": " + decoded.message());
   }
   // The plan's own account of metres no curve gives is more precise than the
   // comparison, where one such metre moves every later point.
@@ -111,9 +110,9 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
   std::optional<PlanCurves> curves;
   RoutePlanReader plan_reader;
   if (files.plan) {
-    if (!plan_reader.Open(*files.plan, &what)) {
-      *error = files.plan_name + ": " + what;
-      return false;
+    decoded = plan_reader.Open(*files.plan);
+    if (!decoded.ok()) {
+      return Status::Corruption(files.plan_name + ": " + decoded.message());
     }
     RecoverPlanCurves(plan_reader, *files.plan, files.plan_name, &curves.emplace(), &plan_places);
   }
@@ -165,7 +164,7 @@ bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
   const std::string preamble = PreambleText(Preamble(files, program, *out));
   out->line_text = LineDescriptionText(preamble, line);
   out->train_text = TrainServiceText(preamble, train);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace sc

@@ -21,6 +21,7 @@
 
 #include "decompiler/irreproducible.h"
 #include "model/run_state.h"
+#include "platform/status.h"
 
 namespace sc {
 
@@ -54,10 +55,10 @@ struct DecompiledScenario {
 };
 
 // Decompiles the files. `program` names the program and its version for the
-// preamble. False with `error` ("<file>: ... at byte offset N") when a file
-// is malformed and cannot be decoded at all.
-bool Decompile(const CompiledScenarioFiles& files, const std::string& program,
-               DecompiledScenario* out, std::string* error);
+// preamble. A corruption ("<file>: ... at byte offset N") when a file is
+// malformed and cannot be decoded at all.
+Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
+                 DecompiledScenario* out);
 
 }  // namespace sc
 

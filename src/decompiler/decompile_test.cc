@@ -24,8 +24,8 @@ CompiledBytes BuiltInBytes() {
 TEST(Decompile, BuiltInScenarioComesBackByteForByte) {
   const CompiledBytes bytes = BuiltInBytes();
   DecompiledScenario out;
-  std::string error;
-  ASSERT_TRUE(Decompile(FilesOf(bytes), "scenario-compiler 9.9.9", &out, &error)) << error;
+  const Status decompiled = Decompile(FilesOf(bytes), "scenario-compiler 9.9.9", &out);
+  ASSERT_TRUE(decompiled.ok()) << decompiled.message();
   EXPECT_TRUE(out.places.empty());
   EXPECT_EQ(out.compile_error, kErrNone);
   EXPECT_EQ(out.line_name, "Vastro - Dreo");
@@ -46,8 +46,8 @@ TEST(Decompile, WithoutPlanSaysSoAndRoundTrips) {
   ASSERT_TRUE(bytes);
   ASSERT_FALSE(bytes->plan);
   DecompiledScenario out;
-  std::string error;
-  ASSERT_TRUE(Decompile(FilesOf(*bytes), "p", &out, &error)) << error;
+  const Status decompiled = Decompile(FilesOf(*bytes), "p", &out);
+  ASSERT_TRUE(decompiled.ok()) << decompiled.message();
   EXPECT_NE(out.line_text.find("no curve"), std::string::npos);
   EXPECT_EQ(out.line_text.find("curva"), std::string::npos);
   EXPECT_EQ(CheckRoundTrip(*bytes), "");
@@ -135,8 +135,8 @@ TEST(Decompile, IrreproducibleBytesArePlaces) {
   const size_t metre_5000_x = 8 + (5000 - 2) * 10 + 2;
   bytes.plan->at(metre_5000_x) ^= 1;
   DecompiledScenario out;
-  std::string error;
-  ASSERT_TRUE(Decompile(FilesOf(bytes), "p", &out, &error)) << error;
+  const Status decompiled = Decompile(FilesOf(bytes), "p", &out);
+  ASSERT_TRUE(decompiled.ok()) << decompiled.message();
   ASSERT_EQ(out.places.total(), 2u);
   const IrreproduciblePlace& plan = out.places.shown()[0];
   EXPECT_EQ(plan.file, "L_linea.dat");
@@ -171,8 +171,8 @@ TEST(Decompile, ACurveNoRecordCanPlaceIsFoundByTheComparison) {
   std::memcpy(plan.data() + value_at(last), &turned.x, sizeof turned.x);
   std::memcpy(plan.data() + y_start + value_at(last), &turned.y, sizeof turned.y);
   DecompiledScenario out;
-  std::string error;
-  ASSERT_TRUE(Decompile(FilesOf(bytes), "p", &out, &error)) << error;
+  const Status decompiled = Decompile(FilesOf(bytes), "p", &out);
+  ASSERT_TRUE(decompiled.ok()) << decompiled.message();
   EXPECT_NE(out.line_text.find("curvad6,  46997,  1"), std::string::npos);
   ASSERT_FALSE(out.places.empty());
   bool plan_place = false;
@@ -184,8 +184,9 @@ TEST(Decompile, MalformedFileIsAnErrorWithItsOffset) {
   CompiledBytes bytes = BuiltInBytes();
   bytes.grid.pop_back();
   DecompiledScenario out;
-  std::string error;
-  EXPECT_FALSE(Decompile(FilesOf(bytes), "p", &out, &error));
+  const Status decompiled = Decompile(FilesOf(bytes), "p", &out);
+  EXPECT_TRUE(decompiled.IsCorruption());
+  const std::string& error = decompiled.message();
   EXPECT_NE(error.find("L_1.dat: "), std::string::npos);
   EXPECT_NE(error.find("byte offset"), std::string::npos);
 }

@@ -103,9 +103,8 @@ size_t PlanElementBytes(uint16_t type) {
 uint64_t PlanOffsets::y() {
   if (y_start_ < 0) {
     RoutePlanReader reader;
-    std::string error;
     uint64_t start = 0;
-    if (reader.Open(bytes_, &error)) {
+    if (reader.Open(bytes_).ok()) {
       PlanElement x, y;
       while (reader.Next(&x, &y)) start += PlanElementBytes(x.type);
     }

@@ -53,8 +53,8 @@ TextPair SplitTextPair(std::string_view bytes) {
 std::string CheckRoundTrip(const CompiledBytes& compiled) {
   const CompiledScenarioFiles files = ScenarioFilesOf(compiled);
   DecompiledScenario texts;
-  std::string error;
-  if (!Decompile(files, "test", &texts, &error)) return "decompile failed: " + error;
+  const Status decompiled = Decompile(files, "test", &texts);
+  if (!decompiled.ok()) return "decompile failed: " + decompiled.message();
   std::string report;
   for (const IrreproduciblePlace& p : texts.places.shown()) {
     report += p.file + " byte " + std::to_string(p.offset) + " " + p.field + ": " + p.what + "\n";

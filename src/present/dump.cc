@@ -271,30 +271,32 @@ void WritePlanJson(RoutePlanReader& plan, std::ostream& out) {
 
 }  // namespace
 
-bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out,
-               std::string* error) {
+Status DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out) {
   switch (kind) {
     case FileKind::kGrid: {
       std::vector<TrackCell> cells;
-      if (!DecodeGridFile(bytes, &cells, error)) return false;
+      Status decoded = DecodeGridFile(bytes, &cells);
+      if (!decoded.ok()) return decoded;
       json ? WriteGridJson(cells, out) : WriteGridText(cells, out);
-      return true;
+      return Status::Ok();
     }
     case FileKind::kStations: {
       StationTable table;
-      if (!DecodeStationFile(bytes, &table, error)) return false;
+      Status decoded = DecodeStationFile(bytes, &table);
+      if (!decoded.ok()) return decoded;
       json ? WriteStationsJson(table, out) : WriteStationsText(table, out);
-      return true;
+      return Status::Ok();
     }
     case FileKind::kPlan: {
       // Walked in place: a plan of millions of elements is never held.
       RoutePlanReader plan;
-      if (!plan.Open(bytes, error)) return false;
+      Status opened = plan.Open(bytes);
+      if (!opened.ok()) return opened;
       json ? WritePlanJson(plan, out) : WritePlanText(plan, out);
-      return true;
+      return Status::Ok();
     }
   }
-  return false;
+  return Status::Corruption("unknown file kind");
 }
 
 }  // namespace sc

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/status.h"
+
 namespace sc {
 
 // The three kinds of compiled file.
@@ -28,10 +30,9 @@ enum class FileKind { kPlan, kStations, kGrid };
 // code points U+0081 etc., and a double that is not finite written as null.
 // The plan is streamed, so a long plan never sits in memory as text.
 //
-// A malformed file writes nothing and returns false with "<what> at byte
-// offset N" in `error`.
-bool DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out,
-               std::string* error);
+// A malformed file writes nothing and returns a corruption "<what> at byte
+// offset N".
+Status DumpBytes(FileKind kind, std::string_view bytes, bool json, std::ostream& out);
 
 }  // namespace sc
 

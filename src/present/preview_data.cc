@@ -91,32 +91,34 @@ void CollectCells(const PreviewData& data, PreviewObjects* out) {
 
 int64_t ObjectMetre(size_t index) { return (static_cast<int64_t>(index) - 1) * kCellMetres; }
 
-std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
-                                                    std::string_view station_bytes,
-                                                    std::string_view grid_bytes,
-                                                    std::string* error) {
+Status PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
+                                std::string_view station_bytes, std::string_view grid_bytes,
+                                PreviewData* out) {
   PreviewData data;
-  auto fail = [error](const char* what) {
-    *error = what + (": " + *error);
-    return std::nullopt;
+  auto fail = [](const char* what, const Status& s) {
+    return Status::Corruption(what + (": " + s.message()));
   };
-  if (!DecodeStationFile(station_bytes, &data.stations, error)) return fail("station file");
-  if (!DecodeGridFile(grid_bytes, &data.cells, error)) return fail("grid file");
+  Status s = DecodeStationFile(station_bytes, &data.stations);
+  if (!s.ok()) return fail("station file", s);
+  s = DecodeGridFile(grid_bytes, &data.cells);
+  if (!s.ok()) return fail("grid file", s);
   if (plan_bytes) {
     RoutePlanReader plan;  // read in place: only the drawn points are held
-    if (!plan.Open(*plan_bytes, error)) return fail("route plan");
+    s = plan.Open(*plan_bytes);
+    if (!s.ok()) return fail("route plan", s);
     data.plan = PointsOf(plan);
     for (size_t m = 0; m < data.plan->size(); ++m) {
       const PlanPoint& p = (*data.plan)[m];
       if (std::abs(p.x) > kMaxPlanDistance || std::abs(p.y) > kMaxPlanDistance) {
-        *error = "route plan: the point at metre " + std::to_string(m) +
-                 " lies more than 100000 km from the route start; the file is damaged";
-        return std::nullopt;
+        return Status::Corruption("route plan: the point at metre " + std::to_string(m) +
+                                  " lies more than 100000 km from the route start; the file is "
+                                  "damaged");
       }
     }
   }
   data.route_length = RouteLength(data.stations, data.cells.size());
-  return data;
+  *out = std::move(data);
+  return Status::Ok();
 }
 
 PreviewData PreviewFromCompilation(const Compilation& compilation) {

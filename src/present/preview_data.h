@@ -14,6 +14,7 @@
 #include "compiler/compilation.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
+#include "platform/status.h"
 
 namespace sc {
 
@@ -31,13 +32,13 @@ struct PreviewData {
   StationTable stations;
 };
 
-// From the compiled files' bytes. `plan_bytes` nullopt: no route plan. On a
-// malformed file returns nullopt with the file's role ("station file", "grid
-// file", "route plan") and the decoder's message in `error`.
-std::optional<PreviewData> PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
-                                                    std::string_view station_bytes,
-                                                    std::string_view grid_bytes,
-                                                    std::string* error);
+// From the compiled files' bytes into `out`. `plan_bytes` nullopt: no route
+// plan. A malformed file is a corruption naming the file's role ("station
+// file", "grid file", "route plan") before the decoder's message; `out` is
+// then left as it was.
+Status PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
+                                std::string_view station_bytes, std::string_view grid_bytes,
+                                PreviewData* out);
 
 // From a compilation that built a grid (the caller checks compilation.grid).
 PreviewData PreviewFromCompilation(const Compilation& compilation);

@@ -30,11 +30,11 @@ TEST(PreviewSvg, BuiltInScenarioMarksEveryObjectOnce) {
   const Kind kinds[] = {
       {"signal", 24}, {"station", 10}, {"slowdown", 2}, {"max-speed-board", 12}, {"sign", 23}};
   for (bool with_plan : {true, false}) {
-    std::string error;
-    std::optional<PreviewData> data =
+    std::optional<PreviewData> data{std::in_place};
+    const Status read =
         PreviewFromCompiledFiles(with_plan ? std::optional<std::string>(files.plan) : std::nullopt,
-                                 files.stations, files.grid, &error);
-    ASSERT_TRUE(data) << error;
+                                 files.stations, files.grid, &*data);
+    ASSERT_TRUE(read.ok()) << read.message();
     std::string svg = RenderPreviewSvg(*data);
     testing::ExpectWellFormedXml(svg, with_plan ? "with plan" : "without plan");
     for (const Kind& k : kinds) {

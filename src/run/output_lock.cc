@@ -1,9 +1,9 @@
 #include "run/output_lock.h"
 
+#include "run/report.h"
+
 namespace sc {
 namespace {
-
-constexpr const char* kProgram = "scenario-compiler: ";
 
 // Removes the temporaries left for `outputs`; call only while holding the
 // folder's lock, when no other run can be writing them.

@@ -8,6 +8,9 @@
 
 namespace sc {
 
+// The prefix of every message the program writes to standard error.
+inline constexpr char kProgram[] = "scenario-compiler: ";
+
 // Exit statuses of the program.
 enum ExitStatus : int {
   kExitClean = 0,

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/status.h"
+
 namespace sc {
 
 // Little-endian writers into a byte buffer.
@@ -88,9 +90,9 @@ class ByteReader {
   size_t offset_ = 0;
 };
 
-inline bool Fail(std::string* error, const std::string& what, size_t offset) {
-  *error = what + " at byte offset " + std::to_string(offset);
-  return false;
+// A malformed file: "<what> at byte offset <offset>".
+inline Status Corrupt(const std::string& what, size_t offset) {
+  return Status::Corruption(what + " at byte offset " + std::to_string(offset));
 }
 
 }  // namespace sc

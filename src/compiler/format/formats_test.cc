@@ -181,8 +181,9 @@ std::string TableBytes(const StationTable& t) {
   return out;
 }
 
-void ExpectFailsAt(bool ok, const std::string& error, size_t offset, const std::string& what) {
-  EXPECT_FALSE(ok);
+void ExpectFailsAt(const Status& s, size_t offset, const std::string& what) {
+  EXPECT_TRUE(s.IsCorruption()) << s.message();
+  const std::string& error = s.message();
   const std::string tail = " at byte offset " + std::to_string(offset);
   EXPECT_TRUE(error.size() >= tail.size() && error.ends_with(tail)) << error;
   EXPECT_NE(error.find(what), std::string::npos) << error;
@@ -193,8 +194,8 @@ TEST(DecodeGrid, ReadsEveryFieldOfEveryCellInOrder) {
   const std::string bytes = std::string(15, '\0') + U8(12) + I16(5121) + I16(-2) + I16(300) +
                             I16(-32768) + U8(101) + U8(71) + U8(2) + U8(20) + U8(255) + U8(3);
   std::vector<TrackCell> cells;
-  std::string error;
-  ASSERT_TRUE(DecodeGridFile(bytes, &cells, &error)) << error;
+  Status decoded = DecodeGridFile(bytes, &cells);
+  ASSERT_TRUE(decoded.ok()) << decoded.message();
   ASSERT_EQ(cells.size(), 2u);
   EXPECT_EQ(cells[0], TrackCell{});
   const TrackCell expected{12, 5121, -2, 300, -32768, 101, 71, 2, 20, 255, 3};
@@ -214,8 +215,7 @@ StationTable SampleTable() {
 TEST(DecodeStations, ReadsAllSlotsWithNamesAndSignedFields) {
   const StationTable t = SampleTable();
   StationTable decoded;
-  std::string error;
-  ASSERT_TRUE(DecodeStationFile(TableBytes(t), &decoded, &error)) << error;
+  ASSERT_TRUE(DecodeStationFile(TableBytes(t), &decoded).ok());
   for (int slot = 0; slot < kStationSlots; ++slot) {
     EXPECT_EQ(decoded.slots[slot], t.slots[slot]) << "slot " << slot;
   }
@@ -223,9 +223,8 @@ TEST(DecodeStations, ReadsAllSlotsWithNamesAndSignedFields) {
 
 TEST(DecodeStations, EmptyTableIs2958Bytes) {
   StationTable decoded;
-  std::string error;
-  EXPECT_TRUE(DecodeStationFile(std::string(2958, '\0'), &decoded, &error)) << error;
-  EXPECT_FALSE(DecodeStationFile(std::string(2957, '\0'), &decoded, &error));
+  EXPECT_TRUE(DecodeStationFile(std::string(2958, '\0'), &decoded).ok());
+  EXPECT_FALSE(DecodeStationFile(std::string(2957, '\0'), &decoded).ok());
 }
 
 TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
@@ -236,8 +235,7 @@ TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
       // column 1 (y), metres 0..3
       Variant(2, I16(1)) + Variant(2, I16(32767)) + Variant(5, F64(minus_zero)) + Variant(0);
   DecodedPlan plan;
-  std::string error;
-  ASSERT_TRUE(DecodeRoutePlan(bytes, &plan, &error)) << error;
+  ASSERT_TRUE(DecodeRoutePlan(bytes, &plan).ok());
   ASSERT_EQ(plan.x.size(), 4u);
   ASSERT_EQ(plan.y.size(), 4u);
   const uint16_t types[] = {kPlanInt16, kPlanInt16, kPlanDouble, kPlanEmpty};
@@ -255,23 +253,23 @@ TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
 
 enum class FileKind { kGrid, kStations, kPlan };
 
-// Decodes `bytes` as a file of `kind`; false with `error` set when malformed.
-bool Decode(FileKind kind, const std::string& bytes, std::string* error) {
+// Decodes `bytes` as a file of `kind`.
+Status Decode(FileKind kind, const std::string& bytes) {
   switch (kind) {
     case FileKind::kGrid: {
       std::vector<TrackCell> cells;
-      return DecodeGridFile(bytes, &cells, error);
+      return DecodeGridFile(bytes, &cells);
     }
     case FileKind::kStations: {
       StationTable decoded;
-      return DecodeStationFile(bytes, &decoded, error);
+      return DecodeStationFile(bytes, &decoded);
     }
     case FileKind::kPlan: {
       DecodedPlan plan;
-      return DecodeRoutePlan(bytes, &plan, error);
+      return DecodeRoutePlan(bytes, &plan);
     }
   }
-  return true;
+  return Status::Ok();
 }
 
 TEST(Decoders, MalformedFilesGiveTheOffsetOfTheFault) {
@@ -316,9 +314,7 @@ TEST(Decoders, MalformedFilesGiveTheOffsetOfTheFault) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
-    std::string error;
-    bool ok = Decode(c.kind, c.bytes, &error);
-    ExpectFailsAt(ok, error, c.offset, c.what);
+    ExpectFailsAt(Decode(c.kind, c.bytes), c.offset, c.what);
   }
 }
 
@@ -326,8 +322,7 @@ TEST(Decoders, MalformedFilesGiveTheOffsetOfTheFault) {
 TEST(DecodeRoundTrip, StationAndGridFilesReadBackExactly) {
   const StationTable t = SampleTable();
   StationTable stations;
-  std::string error;
-  ASSERT_TRUE(DecodeStationFile(EncodeStationFile(t), &stations, &error)) << error;
+  ASSERT_TRUE(DecodeStationFile(EncodeStationFile(t), &stations).ok());
   EXPECT_EQ(stations.slots, t.slots);
 
   TrackGrid grid(940);
@@ -335,7 +330,7 @@ TEST(DecodeRoundTrip, StationAndGridFilesReadBackExactly) {
   grid.at(30) = {1, 43, 0, 0, 7, 0, 0, 2, 16, 94, 1};
   grid.at(940) = {9, -1, -1, -1, -1, 255, 255, 255, 255, 255, 255};
   std::vector<TrackCell> cells;
-  ASSERT_TRUE(DecodeGridFile(EncodeGridFile(grid), &cells, &error)) << error;
+  ASSERT_TRUE(DecodeGridFile(EncodeGridFile(grid), &cells).ok());
   EXPECT_EQ(cells, grid.cells());
 }
 
@@ -355,8 +350,7 @@ TEST(DecodeRoundTrip, RoutePlanReadsBackWithItsTypesAcrossWriteBlocks) {
   ASSERT_TRUE(file->Commit().ok());
 
   DecodedPlan decoded;
-  std::string error;
-  ASSERT_TRUE(DecodeRoutePlan(env.files["/p"], &decoded, &error)) << error;
+  ASSERT_TRUE(DecodeRoutePlan(env.files["/p"], &decoded).ok());
   ASSERT_EQ(decoded.x.size(), 120001u);
   ASSERT_EQ(decoded.y.size(), 120001u);
   for (size_t m = 0; m < decoded.x.size(); ++m) {

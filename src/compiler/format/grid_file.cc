@@ -45,21 +45,20 @@ std::string EncodeGridFile(const TrackGrid& grid) {
   return out;
 }
 
-bool DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out, std::string* error) {
-  if (bytes.empty()) return Fail(error, "empty grid file", 0);
+Status DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out) {
+  if (bytes.empty()) return Corrupt("empty grid file", 0);
   const size_t spare = bytes.size() % kGridCellBytes;
   if (spare != 0) {
-    return Fail(error,
-                "grid file size " + std::to_string(bytes.size()) + " is not a multiple of " +
-                    std::to_string(kGridCellBytes) + " (last cell has " + std::to_string(spare) +
-                    " bytes)",
-                bytes.size() - spare);
+    return Corrupt("grid file size " + std::to_string(bytes.size()) + " is not a multiple of " +
+                       std::to_string(kGridCellBytes) + " (last cell has " + std::to_string(spare) +
+                       " bytes)",
+                   bytes.size() - spare);
   }
   ByteReader in(bytes);
   out->clear();
   out->reserve(bytes.size() / kGridCellBytes);
   while (in.remaining() != 0) out->push_back(ReadCell(in));
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace sc

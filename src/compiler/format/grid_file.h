@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/track_grid.h"
+#include "platform/status.h"
 
 namespace sc {
 
@@ -19,8 +20,8 @@ constexpr size_t kGridCellBytes = 15;
 std::string EncodeGridFile(const TrackGrid& grid);
 
 // The track cells in index order. The size must be a non-zero multiple of
-// kGridCellBytes; otherwise false, with "at byte offset N" in `error`.
-bool DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out, std::string* error);
+// kGridCellBytes; otherwise a corruption whose message ends "at byte offset N".
+Status DecodeGridFile(std::string_view bytes, std::vector<TrackCell>* out);
 
 }  // namespace sc
 

@@ -115,22 +115,22 @@ Status EncodePlanColumns(const RoutePlan& plan, int64_t metres, int64_t starting
   return s;
 }
 
-bool ReadPlanElement(ByteReader& in, PlanElement* e, std::string* error) {
+Status ReadPlanElement(ByteReader& in, PlanElement* e) {
   const size_t code_offset = in.offset();
-  if (!in.U16(&e->type)) return Fail(error, "truncated plan element type code", code_offset);
+  if (!in.U16(&e->type)) return Corrupt("truncated plan element type code", code_offset);
   switch (e->type) {
-    case kPlanEmpty: e->value = 0; return true;
+    case kPlanEmpty: e->value = 0; return Status::Ok();
     case kPlanInt16: {
       int16_t v;
-      if (!in.I16(&v)) return Fail(error, "truncated int16 plan value", in.offset());
+      if (!in.I16(&v)) return Corrupt("truncated int16 plan value", in.offset());
       e->value = v;
-      return true;
+      return Status::Ok();
     }
     case kPlanDouble:
-      if (!in.F64(&e->value)) return Fail(error, "truncated double plan value", in.offset());
-      return true;
+      if (!in.F64(&e->value)) return Corrupt("truncated double plan value", in.offset());
+      return Status::Ok();
     default:
-      return Fail(error, "unknown plan element type code " + std::to_string(e->type), code_offset);
+      return Corrupt("unknown plan element type code " + std::to_string(e->type), code_offset);
   }
 }
 
@@ -147,52 +147,52 @@ Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
   return EncodePlanColumns(plan, metres, starting, computed, column_bytes, file);
 }
 
-bool RoutePlanReader::Open(std::string_view bytes, std::string* error) {
+Status RoutePlanReader::Open(std::string_view bytes) {
   bytes_ = bytes;
   metres_ = next_metre_ = x_offset_ = y_offset_ = 0;
-  if (bytes.empty()) return Fail(error, "empty route plan", 0);
+  if (bytes.empty()) return Corrupt("empty route plan", 0);
   // First pass: every element readable, an even count, and where the second
   // column starts (found by a second walk up to half the count).
   ByteReader in(bytes);
   size_t count = 0;
   PlanElement e;
   while (in.remaining() != 0) {
-    if (!ReadPlanElement(in, &e, error)) return false;
+    Status read = ReadPlanElement(in, &e);
+    if (!read.ok()) return read;
     ++count;
   }
   if (count % 2 != 0) {
-    return Fail(error,
-                "odd number of plan elements (" + std::to_string(count) +
-                    "): the two columns differ in length",
-                bytes.size());
+    return Corrupt("odd number of plan elements (" + std::to_string(count) +
+                       "): the two columns differ in length",
+                   bytes.size());
   }
   metres_ = count / 2;
   ByteReader half(bytes);
-  for (size_t i = 0; i < metres_; ++i) ReadPlanElement(half, &e, error);
+  for (size_t i = 0; i < metres_; ++i) (void)ReadPlanElement(half, &e);  // checked above
   y_offset_ = half.offset();
-  return true;
+  return Status::Ok();
 }
 
 bool RoutePlanReader::Next(PlanElement* x, PlanElement* y) {
   if (next_metre_ >= metres_) return false;
-  std::string unused;
   ByteReader xs(bytes_.substr(x_offset_));
   ByteReader ys(bytes_.substr(y_offset_));
-  ReadPlanElement(xs, x, &unused);  // Open checked every element
-  ReadPlanElement(ys, y, &unused);
+  (void)ReadPlanElement(xs, x);  // Open checked every element
+  (void)ReadPlanElement(ys, y);
   x_offset_ += xs.offset();
   y_offset_ += ys.offset();
   ++next_metre_;
   return true;
 }
 
-bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* error) {
+Status DecodeRoutePlan(std::string_view bytes, DecodedPlan* out) {
   RoutePlanReader reader;
-  if (!reader.Open(bytes, error)) return false;
+  Status opened = reader.Open(bytes);
+  if (!opened.ok()) return opened;
   out->x.resize(reader.metres());
   out->y.resize(reader.metres());
   for (size_t m = 0; m < reader.metres(); ++m) reader.Next(&out->x[m], &out->y[m]);
-  return true;
+  return Status::Ok();
 }
 
 const char* PlanElementTypeName(uint16_t type) {

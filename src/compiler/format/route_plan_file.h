@@ -49,15 +49,15 @@ Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file);
 
 // The route plan: a sequence of variant elements, all of column 0 then all of
 // column 1. The file must be non-empty with an even element count; an unknown
-// type code or a short value is an error.
-bool DecodeRoutePlan(std::string_view bytes, DecodedPlan* out, std::string* error);
+// type code or a short value is a corruption ("... at byte offset N").
+Status DecodeRoutePlan(std::string_view bytes, DecodedPlan* out);
 
 // A route plan checked whole, then read metre by metre where it lies, so that
 // a plan of any size is walked in constant memory.
 class RoutePlanReader {
  public:
-  // Checks the layout as DecodeRoutePlan does; false with its message.
-  bool Open(std::string_view bytes, std::string* error);
+  // Checks the layout as DecodeRoutePlan does, with its corruption.
+  Status Open(std::string_view bytes);
   // Metres in each column.
   size_t metres() const { return metres_; }
   // The next metre's two elements; false after the last.

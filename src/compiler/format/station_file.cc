@@ -33,11 +33,11 @@ void PutStation(std::string& out, const StationRecord& r) {
   PutI32(out, r.time_s);
 }
 
-// Reads one station record; on failure `error` names the slot and field.
-bool ReadStationRecord(ByteReader& in, int slot, StationRecord* r, std::string* error) {
+// Reads one station record; a failure names the slot and field.
+Status ReadStationRecord(ByteReader& in, int slot, StationRecord* r) {
   const std::string where = "station record " + std::to_string(slot);
   auto truncated = [&](const char* field) {
-    return Fail(error, "truncated " + where + " (field " + field + ")", in.offset());
+    return Corrupt("truncated " + where + " (field " + field + ")", in.offset());
   };
   if (!in.U8(&r->kind)) return truncated("kind");
   if (!in.I32(&r->start)) return truncated("start");
@@ -48,11 +48,10 @@ bool ReadStationRecord(ByteReader& in, int slot, StationRecord* r, std::string* 
   uint16_t count;
   if (!in.U16(&count)) return truncated("name count");
   if (!in.Text(count, &r->name)) {
-    return Fail(error,
-                where + ": name count " + std::to_string(count) +
-                    " runs past the end of the file (" + std::to_string(in.remaining()) +
-                    " bytes left)",
-                count_offset);
+    return Corrupt(where + ": name count " + std::to_string(count) +
+                       " runs past the end of the file (" + std::to_string(in.remaining()) +
+                       " bytes left)",
+                   count_offset);
   }
   int16_t* words[] = {&r->word_1, &r->word_2, &r->word_3, &r->word_4, &r->word_5};
   const char* word_names[] = {"word_1", "word_2", "word_3", "word_4", "word_5"};
@@ -65,7 +64,7 @@ bool ReadStationRecord(ByteReader& in, int slot, StationRecord* r, std::string* 
     if (!in.U8(bytes[i])) return truncated(byte_names[i]);
   }
   if (!in.I32(&r->time_s)) return truncated("time_s");
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
@@ -76,20 +75,20 @@ std::string EncodeStationFile(const StationTable& stations) {
   return out;
 }
 
-bool DecodeStationFile(std::string_view bytes, StationTable* out, std::string* error) {
+Status DecodeStationFile(std::string_view bytes, StationTable* out) {
   ByteReader in(bytes);
   for (int slot = 0; slot < kStationSlots; ++slot) {
     StationRecord record;
-    if (!ReadStationRecord(in, slot, &record, error)) return false;
+    Status read = ReadStationRecord(in, slot, &record);
+    if (!read.ok()) return read;
     out->slots[static_cast<size_t>(slot)] = std::move(record);
   }
   if (in.remaining() != 0) {
-    return Fail(error,
-                std::to_string(in.remaining()) + " bytes left over after " +
-                    std::to_string(kStationSlots) + " station records",
-                in.offset());
+    return Corrupt(std::to_string(in.remaining()) + " bytes left over after " +
+                       std::to_string(kStationSlots) + " station records",
+                   in.offset());
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace sc

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "model/station_table.h"
+#include "platform/status.h"
 
 namespace sc {
 
@@ -20,8 +21,8 @@ std::string EncodeStationFile(const StationTable& stations);
 
 // The 87 station records in slot order. The file must hold exactly 87
 // records: a short record, a name whose count runs past the end, or bytes
-// left after slot 86 are errors, reported with "at byte offset N".
-bool DecodeStationFile(std::string_view bytes, StationTable* out, std::string* error);
+// left after slot 86 are corruptions whose message ends "at byte offset N".
+Status DecodeStationFile(std::string_view bytes, StationTable* out);
 
 }  // namespace sc
 
