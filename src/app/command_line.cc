@@ -191,7 +191,7 @@ int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream
   if (folder.empty()) {
     Status s = env.ProgramFolder(&folder);
     if (!s.ok()) {
-      err << "scenario-compiler: cannot find the program's folder: " << s.message() << "\n";
+      err << kProgram << "cannot find the program's folder: " << s.message() << "\n";
       return kExitUsageOrIo;
     }
   } else if (!env.FolderExists(folder)) {
@@ -322,7 +322,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, 
     error_number = errno;
   }
   if (!out) {
-    err << "scenario-compiler: standard output: "
+    err << kProgram << "standard output: "
         << (error_number != 0 ? std::strerror(error_number) : "write failed") << "\n";
     return kExitUsageOrIo;
   }

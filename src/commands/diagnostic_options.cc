@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "run/report.h"
+
 namespace sc {
 
 bool MakeDiagnosticSink(const DiagnosticOptions& options, DiagnosticSink* sink, std::ostream& err) {
@@ -10,7 +12,7 @@ bool MakeDiagnosticSink(const DiagnosticOptions& options, DiagnosticSink* sink, 
     const std::string name = value.rfind("no-", 0) == 0 ? value.substr(3) : std::string();
     std::optional<WarningClass> c = WarningClassFromName(name);
     if (!c) {
-      err << "scenario-compiler: -W" << value
+      err << kProgram << "-W" << value
           << ": not a warning option; use -Wno-CLASS with one of:";
       for (int i = 0; i < kWarningClassCount; ++i) {
         err << " " << WarningClassName(static_cast<WarningClass>(i));

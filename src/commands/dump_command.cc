@@ -48,7 +48,7 @@ int RunDumpCommand(Env& env, const std::string& path, bool json, const std::stri
                    std::ostream& out, std::ostream& err) {
   FileKind file_kind;
   if (!kind.empty() && !KindFromOption(kind, &file_kind)) {
-    err << "scenario-compiler: unknown --kind \"" << kind << "\" (use plan, stations or grid)\n";
+    err << kProgram << "unknown --kind \"" << kind << "\" (use plan, stations or grid)\n";
     return kExitUsageOrIo;
   }
   if (kind.empty() && !KindFromName(path, &file_kind)) {

@@ -97,14 +97,14 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
   ScenarioText text{path, {}};
   Status s = env.ReadFile(path, kMaxTextInputBytes, &text.bytes);
   if (!s.ok()) {
-    err << "scenario-compiler: " << s.message() << "\n";
+    err << kProgram << "" << s.message() << "\n";
     return kExitUsageOrIo;
   }
   std::optional<ScenarioFile> file = ScenarioFileFromName(path);
   ScenarioFile from_content;
   if (!file && ScenarioFileFromContent(text.bytes, &from_content)) file = from_content;
   if (!file) {
-    err << "scenario-compiler: " << path
+    err << kProgram << "" << path
         << ": neither a line description (<line>_linea.txt) nor a train and service file "
            "(<line>_<train>-.txt)\n";
     return kExitUsageOrIo;
@@ -119,7 +119,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
       diagnostics = CheckScenario(line, text);
     } else {
       diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));
-      err << "scenario-compiler: no line description beside " << path
+      err << kProgram << "no line description beside " << path
           << "; checked without compiling\n";
     }
   }
