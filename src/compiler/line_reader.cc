@@ -227,10 +227,10 @@ void LineReader::ReadKmReference(HeaderTest test, int slot) {
   km_places_[static_cast<size_t>(slot - kSlotKmRefTre)] = keyword_place();
   StationRecord& ref = c_.stations.slots[slot];
   int32_t v[3];
-  ReadAll(Header(test), v);
-  ref.start = v[0];
-  ref.end = v[1];
-  ref.position = v[2];
+  ReadAll(Header(test), v, nullptr, [&ref](size_t i, int32_t value) {
+    int32_t* fields[] = {&ref.start, &ref.end, &ref.position};
+    *fields[i] = value;
+  });
   if (c_.provenance) c_.provenance->WroteSlot(slot);
 }
 
@@ -239,9 +239,8 @@ void LineReader::ReadKmReference(HeaderTest test, int slot) {
 bool LineReader::Repetition(const std::string& field, int line) {
   StationRecord& rep = c_.stations.slots[kSlotRepetition];
   int32_t v[2];
-  ReadAll(Header(kRepetition), v);
-  rep.start = v[0];
-  rep.end = v[1];
+  ReadAll(Header(kRepetition), v, nullptr,
+          [&rep](size_t i, int32_t value) { (i == 0 ? rep.start : rep.end) = value; });
   if (rep.start % kRepetitionStep != 0) {
     Stop(kErrRepetitionFirst, line);
     return false;

@@ -257,7 +257,8 @@ bool RecordReader::InRange(int32_t position, int32_t margin, int line) {
 }
 
 void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t last,
-                              int32_t* values, std::string* text) {
+                              int32_t* values, std::string* text,
+                              const std::function<void(size_t, int32_t)>& store) {
   for (size_t i = first; i < last; ++i) {
     int32_t& value = values[i - first];
     switch (record.fields[i].type) {
@@ -273,6 +274,7 @@ void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t l
         }
         break;
     }
+    if (store) store(i - first, value);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -125,16 +126,21 @@ class RecordReader {
 
   // Reads the fields [first, last) of `record`, in the table's order and
   // each to its type's width, into values[0 ..]; a text field's text goes
-  // into `text` (its value stays 0).
+  // into `text` (its value stays 0). Each value is handed to `store` (its
+  // index in values, the value) as soon as it is read, for records whose
+  // fields go straight into the station table: a read that fails part-way
+  // leaves the fields before it stored, and the files are still written.
   void ReadFields(const RecordFormat& record, size_t first, size_t last, int32_t* values,
-                  std::string* text = nullptr);
+                  std::string* text = nullptr,
+                  const std::function<void(size_t, int32_t)>& store = {});
   // Reads every field of `record`, whose field count must be N.
   template <size_t N>
-  void ReadAll(const RecordFormat& record, int32_t (&values)[N], std::string* text = nullptr) {
+  void ReadAll(const RecordFormat& record, int32_t (&values)[N], std::string* text = nullptr,
+               const std::function<void(size_t, int32_t)>& store = {}) {
     if (record.fields.size() != N)
       in_.Fail(std::string("the reader of the ") + record.name +
                " record does not match the record table");
-    ReadFields(record, 0, N, values, text);
+    ReadFields(record, 0, N, values, text, store);
   }
 
   // A profile record (gradient, speed, adhesion): reads its position and

@@ -203,10 +203,10 @@ Flow TrainReader::Record(uint32_t matched, int line) {
   if (flow != Flow::kNext) return flow;
   if (Has(matched, kClock)) {
     int32_t v[3];
-    ReadAll(TableRecord(kClock), v);
-    extra.word_3 = static_cast<int16_t>(v[0]);
-    extra.word_4 = static_cast<int16_t>(v[1]);
-    extra.word_5 = static_cast<int16_t>(v[2]);
+    ReadAll(TableRecord(kClock), v, nullptr, [&extra](size_t i, int32_t value) {
+      int16_t* words[] = {&extra.word_3, &extra.word_4, &extra.word_5};
+      *words[i] = static_cast<int16_t>(value);
+    });
   }
   if (Has(matched, kSand)) {
     ReadAll(TableRecord(kSand), value);
@@ -462,21 +462,32 @@ Flow TrainReader::Abbattimento(int line) {
 // read; then its area, its marks on the grid and the spacing checks.
 // The station's numbers after its length, its time of day and its name, in
 // file order.
+// Stores the station's number i after its length (byte_1 .. byte_3 in file
+// order; the time and name are stored once whole).
+void StoreStationDetail(StationRecord& station, size_t i, int32_t value) {
+  const auto byte = static_cast<uint8_t>(value);
+  const auto word = static_cast<int16_t>(value);
+  switch (i) {
+    case 0: station.byte_1 = byte; break;
+    case 1: station.byte_5 = byte; break;
+    case 2: station.byte_4 = byte; break;
+    case 3: station.word_1 = word; break;
+    case 4: station.word_2 = word; break;
+    case 5: station.byte_2 = byte; break;
+    case 6: station.word_3 = word; break;
+    case 7: station.word_4 = word; break;
+    case 8: station.word_5 = word; break;
+    case 9: station.byte_3 = byte; break;
+    default: break;
+  }
+}
+
 void TrainReader::ReadStationDetails(StationRecord& station) {
   const RecordFormat& record = TableRecord(kStation);
   int32_t v[kStationDetailsEnd - kStationDetailsStart];
   std::string name;
-  ReadFields(record, kStationDetailsStart, kStationDetailsEnd, v, &name);
-  station.byte_1 = static_cast<uint8_t>(v[0]);
-  station.byte_5 = static_cast<uint8_t>(v[1]);
-  station.byte_4 = static_cast<uint8_t>(v[2]);
-  station.word_1 = static_cast<int16_t>(v[3]);
-  station.word_2 = static_cast<int16_t>(v[4]);
-  station.byte_2 = static_cast<uint8_t>(v[5]);
-  station.word_3 = static_cast<int16_t>(v[6]);
-  station.word_4 = static_cast<int16_t>(v[7]);
-  station.word_5 = static_cast<int16_t>(v[8]);
-  station.byte_3 = static_cast<uint8_t>(v[9]);
+  ReadFields(record, kStationDetailsStart, kStationDetailsEnd, v, &name,
+             [&station](size_t i, int32_t value) { StoreStationDetail(station, i, value); });
   const int64_t hours = v[10];
   const int64_t minutes = v[11];
   const int64_t seconds = v[12];
@@ -513,8 +524,10 @@ Flow TrainReader::Station(int line) {
     return Flow::kStop;
   }
   int32_t kind_and_length[2];
-  ReadFields(record, 1, kStationDetailsStart, kind_and_length);
-  station.kind = static_cast<uint8_t>(kind_and_length[0]);
+  ReadFields(record, 1, kStationDetailsStart, kind_and_length, nullptr,
+             [&station](size_t i, int32_t value) {
+               if (i == 0) station.kind = static_cast<uint8_t>(value);
+             });
   const int32_t length = kind_and_length[1];
   if (length % kStationLengthStep != 0) {
     StopAt(kErrStationLength, station.position, line);
