@@ -127,6 +127,18 @@ TEST(LineReader, CurveRangeIsTestedBeforeItsRadius) {
   EXPECT_EQ(o.c.plan->filled(), 46999);
 }
 
+// A header record whose last number cannot be read keeps the numbers read
+// before it in its slot: the files are still written after the failure.
+TEST(LineReader, AFailedHeaderReadKeepsTheFieldsReadBeforeIt) {
+  Outcome km = Read(File("progressiva chilometrica uno, 52, 100, 1x\r\n", ""));
+  ExpectCode(km, LineReadResult::kFailed, kErrReadFailure, 4);
+  EXPECT_EQ(km.c.stations.slots[kSlotKmRefUno].start, 52);
+  EXPECT_EQ(km.c.stations.slots[kSlotKmRefUno].end, 100);
+  Outcome rep = Read(File("ripetizione segnali 4 codici, 800, x\r\n", ""));
+  ExpectCode(rep, LineReadResult::kFailed, kErrReadFailure, 4);
+  EXPECT_EQ(rep.c.stations.slots[kSlotRepetition].start, 800);
+}
+
 TEST(LineReader, MissingGeneralSection) {
   for (const char* text : {"a\r\nb\r\n", "commento\r\n[Generale]", "  "}) {
     SCOPED_TRACE(text);
