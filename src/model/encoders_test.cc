@@ -22,6 +22,83 @@ SignalEncoded Signal(TrackGrid& grid, int32_t pos, int32_t sx, int32_t dx, int32
   return MemoSegnale(grid, pos, sx, 4, 0, 0, 0, dx, 3, 0, 0, tempo);
 }
 
+// --- what the encoders return ----------------------------------------------
+
+// The cells written, in order, as runs: a signal's object cell and its four
+// countdown marks walking back two cells apart; a slowdown's cells in the
+// order warning, start, end, boards; a tunnel range's markers four apart.
+TEST(EncodedTest, TheCellsWrittenComeBackAsRuns) {
+  TrackGrid grid = RouteGrid();
+  const SignalEncoded signal = Signal(grid, 1450, 2, 1);
+  ASSERT_EQ(signal.written.size(), 2u);
+  EXPECT_EQ(signal.written[0].part, CellPart::kObject);
+  EXPECT_EQ(signal.written[0].first, 30);
+  EXPECT_EQ(signal.written[1].part, CellPart::kCountdown);
+  EXPECT_EQ(signal.written[1].first, 28);
+  EXPECT_EQ(signal.written[1].count, 4);
+  EXPECT_EQ(signal.written[1].step, -2);
+
+  const SlowdownEncoded slowdown = MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10);
+  ASSERT_EQ(slowdown.code, 0);
+  std::vector<int64_t> cells;
+  for (size_t i = 0; i < slowdown.written.size(); ++i) {
+    const CellRun& r = slowdown.written[i];
+    for (int64_t n = 0; n < r.count; ++n) cells.push_back(r.first + n * r.step);
+  }
+  EXPECT_EQ(cells, (std::vector<int64_t>{299, 323, 328, 298, 297, 296, 295}));
+
+  MountainRanges ranges;
+  const MountainEncoded tunnel = MemoMontagna(grid, ranges, 1150, 1450, 12);
+  ASSERT_EQ(tunnel.written.size(), 2u);
+  EXPECT_EQ(tunnel.written[0].part, CellPart::kMountain);
+  EXPECT_EQ(tunnel.written[0].first, 23);
+  EXPECT_EQ(tunnel.written[0].count, 6);
+  EXPECT_EQ(tunnel.written[1].part, CellPart::kObject);
+  EXPECT_EQ(tunnel.written[1].first, 26);
+  EXPECT_EQ(tunnel.written[1].count, 1);
+}
+
+// Many runs spill from the in-place store without losing their order.
+TEST(EncodedTest, ManyRunsKeepTheirOrder) {
+  CellRuns runs;
+  for (int64_t i = 0; i < 20; ++i) runs.Add(i % 2 ? CellPart::kObject : CellPart::kMountain, i, 1);
+  ASSERT_EQ(runs.size(), 20u);
+  for (size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i].first, static_cast<int64_t>(i));
+}
+
+// A taken cell comes back with the code that names it; a sign or an
+// abbattimento writes its one cell; the values cut come back with what
+// was stored.
+TEST(EncodedTest, TakenCellsAndCutValues) {
+  TrackGrid grid = RouteGrid();
+  ASSERT_EQ(EncodeSign(grid, 1100, 80).code, 0);
+  EXPECT_EQ(grid.at(23).kind, kKindSign);
+  EXPECT_EQ(grid.at(23).value_a, 80);
+  const Encoded sign_again = EncodeSign(grid, 1100, 79);
+  EXPECT_EQ(sign_again.code, kErrSignCellTaken);
+  EXPECT_EQ(sign_again.taken_cell, 23);
+  const AbbattimentoEncoded on_sign = EncodeAbbattimento(grid, 1150, 5);  // profile cell 23
+  EXPECT_EQ(on_sign.code, kErrAbbattimentoCellTaken);
+  EXPECT_EQ(on_sign.taken_cell, 23);
+
+  const AbbattimentoEncoded wrapped = EncodeAbbattimento(grid, 2000, 70000);
+  EXPECT_TRUE(wrapped.value.cut());
+  EXPECT_EQ(wrapped.value.stored, 4464);
+  EXPECT_EQ(grid.at(40).value_a, 4464);
+  const AbbattimentoEncoded negative = EncodeAbbattimento(grid, 3000, -3);
+  EXPECT_TRUE(negative.value.cut());
+  EXPECT_EQ(grid.at(60).kind, kKindAbbattimentoZero);
+  EXPECT_FALSE(EncodeAbbattimento(grid, 4000, 0).value.cut());
+
+  const BoardEncoded board = MemoIndicatoriVMax(grid, 900, 120, 0, 130, 3277, 115, 7, 125, 0);
+  EXPECT_FALSE(board.speeds[0].cut());  // 115 / 5 + 2400 = 2423
+  EXPECT_TRUE(board.speeds[1].cut());   // 7 / 5 = 1.4, stored 1
+  EXPECT_EQ(board.speeds[1].stored, 1);
+  EXPECT_TRUE(board.stripes.cut());  // 32770 in 16 bits
+  EXPECT_EQ(board.stripes.stored, -32766);
+  EXPECT_EQ(grid.at(19).value_d, -32766);
+}
+
 // --- memo_segnale -----------------------------------------------------------
 
 TEST(MemoSegnaleTest, WorkedExampleWritesSignalAndFourCountdownMarks) {
