@@ -23,6 +23,14 @@ Packed<T> Fitted(T packed, int64_t stored) {
   return {packed, stored};
 }
 
+// True, with `code` and the cell in `result`, when `cell` is taken.
+bool Taken(const TrackGrid& grid, int64_t cell, ErrorCode code, Encoded& result) {
+  if (grid.is_free(cell)) return false;
+  result.code = code;
+  result.taken_cell = cell;
+  return true;
+}
+
 // The mountain cells first..last, visited in order with n counting from 1;
 // cells outside the grid are skipped but still counted.
 void MarkMountainCells(TrackGrid& grid, int64_t first, int64_t last, uint8_t type, bool tunnel,
@@ -114,14 +122,9 @@ SlowdownEncoded MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t
   result.warning_board = warning;
   if (!warning) f_ta = 0;
 
-  const auto taken = [&result](ErrorCode code, int64_t cell) {
-    result.code = code;
-    result.taken_cell = cell;
-    return result;
-  };
-  if (warning && !grid.is_free(a)) return taken(kErrWarningCellTaken, a);
-  if (!grid.is_free(s)) return taken(kErrSlowdownStartTaken, s);
-  if (!grid.is_free(e)) return taken(kErrSlowdownEndTaken, e);
+  if (warning && Taken(grid, a, kErrWarningCellTaken, result)) return result;
+  if (Taken(grid, s, kErrSlowdownStartTaken, result)) return result;
+  if (Taken(grid, e, kErrSlowdownEndTaken, result)) return result;
 
   grid.at(e).kind = kKindSlowdownEnd;
   if (d_v != 0) grid.at(e).value_b = dv16;
@@ -143,7 +146,7 @@ SlowdownEncoded MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t
 
   if (f_ta == 0) return result;
   for (int i = 0; i < kApproachBoards; ++i) {
-    if (!grid.is_free(h - i)) return taken(kErrApproachBoardsTaken, h - i);
+    if (Taken(grid, h - i, kErrApproachBoardsTaken, result)) return result;
   }
   for (int i = 0; i < kApproachBoards; ++i) {
     TrackCell& cell = grid.at(h - i);
@@ -160,11 +163,7 @@ SignalEncoded MemoSegnale(TrackGrid& grid, int32_t posizione, int32_t sx, int32_
                           int32_t tempo) {
   SignalEncoded result;
   const int64_t c = CellOf(posizione);
-  if (!grid.is_free(c)) {
-    result.code = kErrSignalCellTaken;
-    result.taken_cell = c;
-    return result;
-  }
+  if (Taken(grid, c, kErrSignalCellTaken, result)) return result;
 
   // Computed wide and cut to 16 bits: the same low bits as 16-bit wrapping
   // arithmetic on the low 16 bits of each value.
@@ -204,11 +203,7 @@ BoardEncoded MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas,
                                 int32_t vcd, int16_t strisced) {
   BoardEncoded result;
   const int64_t c = CellOf(posizione);
-  if (!grid.is_free(c)) {
-    result.code = kErrMaxSpeedBoardTaken;
-    result.taken_cell = c;
-    return result;
-  }
+  if (Taken(grid, c, kErrMaxSpeedBoardTaken, result)) return result;
 
   const int32_t pairs[3][2] = {{vas, vad}, {vbs, vbd}, {vcs, vcd}};
   for (int i = 0; i < 3; ++i) {
@@ -230,11 +225,7 @@ BoardEncoded MemoIndicatoriVMax(TrackGrid& grid, int32_t posizione, int32_t vas,
 Encoded EncodeSign(TrackGrid& grid, int32_t position, int32_t slot) {
   Encoded result;
   const int64_t c = CellOf(position);
-  if (!grid.is_free(c)) {
-    result.code = kErrSignCellTaken;
-    result.taken_cell = c;
-    return result;
-  }
+  if (Taken(grid, c, kErrSignCellTaken, result)) return result;
   grid.at(c).kind = kKindSign;
   grid.at(c).value_a = static_cast<int16_t>(slot);
   result.written.Add(CellPart::kObject, c);
@@ -244,11 +235,7 @@ Encoded EncodeSign(TrackGrid& grid, int32_t position, int32_t slot) {
 AbbattimentoEncoded EncodeAbbattimento(TrackGrid& grid, int32_t position, int32_t value) {
   AbbattimentoEncoded result;
   const int64_t c = ProfileCellOf(position);
-  if (!grid.is_free(c)) {
-    result.code = kErrAbbattimentoCellTaken;
-    result.taken_cell = c;
-    return result;
-  }
+  if (Taken(grid, c, kErrAbbattimentoCellTaken, result)) return result;
   if (value > 0) {
     grid.at(c).kind = kKindMarker;
     grid.at(c).value_a = Wrap16(value);
