@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "compiler/placements.h"
 #include "model/encoders.h"
 #include "model/provenance.h"
 #include "model/route_plan.h"
@@ -23,10 +22,18 @@ struct Compilation {
   MountainRanges mountains;
   // The next free sign slot (80 down); the train reader stops stations below it.
   int32_t next_sign_slot = kFirstSignSlot;
-  // Which record placed each cell's object; kept only with diagnostics on.
-  CellPlacements placements;
   // Optional: records which input record wrote each cell (null: not asked).
   Provenance* provenance = nullptr;
+  // The record of who wrote each cell that the diagnostics' notes read when
+  // nobody asked for `provenance`; kept only while diagnostics are collected.
+  Provenance writers_for_notes;
+
+  // The recorder the readers feed: `provenance` when asked for, otherwise
+  // `writers_for_notes` while diagnostics are collected, otherwise none.
+  Provenance* Recorder(bool diagnostics) {
+    if (provenance) return provenance;
+    return diagnostics ? &writers_for_notes : nullptr;
+  }
 };
 
 }  // namespace sc

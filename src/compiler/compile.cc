@@ -14,11 +14,12 @@ namespace {
 // The abbattimento records' cells whose value the finalisation may lower
 // (above 180), with that value.
 std::vector<std::pair<int64_t, int16_t>> LowerableMarkers(const Compilation& c,
+                                                          const Provenance* writers,
                                                           const DiagnosticSink* sink) {
   std::vector<std::pair<int64_t, int16_t>> cells;
-  if (!sink || !sink->wants(WarningClass::kStoredValue) || !c.placements.on()) return cells;
+  if (!sink || !sink->wants(WarningClass::kStoredValue) || !writers) return cells;
   for (int64_t i = 0; i <= c.grid->upper(); ++i) {
-    const Placement* p = c.placements.At(i);
+    const PlacedObject* p = writers->ObjectAt(i);
     const TrackCell& cell = c.grid->at(i);
     if (p && p->object == "abbattimento" && cell.kind == kKindMarker &&
         cell.value_a > kFinalMarkerValue) {
@@ -28,13 +29,14 @@ std::vector<std::pair<int64_t, int16_t>> LowerableMarkers(const Compilation& c,
   return cells;
 }
 
-void WarnLoweredMarkers(const Compilation& c,
+void WarnLoweredMarkers(const Compilation& c, const Provenance& writers,
                         const std::vector<std::pair<int64_t, int16_t>>& before,
                         DiagnosticSink& sink) {
   for (const auto& [i, value] : before) {
     const int16_t now = c.grid->at(i).value_a;
     if (now == value) continue;
-    sink.Warn(WarningClass::kStoredValue, c.placements.At(i)->record,
+    const SourceRecord& r = writers.records()[static_cast<size_t>(writers.ObjectAt(i)->record)];
+    sink.Warn(WarningClass::kStoredValue, {r.file, r.line, r.column, r.end_column},
               "the abbattimento value " + std::to_string(value) + " in cell " + std::to_string(i) +
                   " is lowered to " + std::to_string(now) +
                   ": the cell stands just before a signal up to 20 cells before a slowdown "
@@ -76,11 +78,12 @@ CompileOutcome CompileScenario(const CompileInput& input, RunState& state, Compi
   }
 
   // What follows is the compiler's own doing, not any record's.
-  if (compilation.provenance) compilation.provenance->End();
+  Provenance* writers = compilation.Recorder(diagnostics && diagnostics->on());
+  if (writers) writers->End();
   if (!compilation.grid) return outcome;
-  const auto lowerable = LowerableMarkers(compilation, diagnostics);
+  const auto lowerable = LowerableMarkers(compilation, writers, diagnostics);
   FinaliseGrid(*compilation.grid, state);
-  if (!lowerable.empty()) WarnLoweredMarkers(compilation, lowerable, *diagnostics);
+  if (!lowerable.empty()) WarnLoweredMarkers(compilation, *writers, lowerable, *diagnostics);
   outcome.message = FillReservedPlaces(*compilation.grid, compilation.stations);
   return outcome;
 }

@@ -2,9 +2,15 @@
 // and that recording changes nothing they build.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "test_support.h"
 
 #include "compiler/compile.h"
+#include "compiler/diagnostic.h"
 #include "compiler/record_format.h"
 #include "compiler/record_lines.h"
 #include "model/provenance.h"
@@ -142,6 +148,98 @@ TEST_F(CompileProvenanceTest, TheCellNamedForEveryPositionIsOneTheRecordWrote) {
       MatchRecords(ScenarioFile::kLine, RecordPart::kBody, "cartello_indicatore")[0];
   EXPECT_EQ(DescribeFieldValue(sign->fields[0], "1100"), "1100 m, grid cell 23");
   EXPECT_EQ(c.grid->at(23).kind, kKindSign);
+}
+
+// The built-in scenario with edits of its train file, compiled with
+// diagnostics and a recorder.
+struct EditedCompile {
+  DiagnosticSink sink;
+  Provenance writers;
+  Compilation c;
+  RunState state;
+
+  EditedCompile(std::initializer_list<std::pair<std::string, std::string>> edits) {
+    testing::BuiltInSource source = testing::BuiltInScenarioSource();
+    std::string& train = *source.input.train_text;
+    for (const auto& [from, to] : edits) {
+      const size_t at = train.find(from);
+      EXPECT_NE(at, std::string::npos) << from;
+      if (at != std::string::npos) train.replace(at, from.size(), to);
+    }
+    c.provenance = &writers;
+    CompileScenario(source.input, source.state, c, &sink);
+    state = source.state;
+  }
+  // The id of the record read at `line` of the train file.
+  int TrainRecord(int line) const {
+    for (size_t i = 0; i < writers.records().size(); ++i) {
+      const SourceRecord& r = writers.records()[i];
+      if (r.file == kTrainFile && r.line == line) return static_cast<int>(i);
+    }
+    return kNoRecord;
+  }
+};
+
+// What an encoder returns (the taken cell, the cells written, the values
+// it cut) becomes both the diagnostic, with its note, and the recorded
+// writer of each cell, from the one result.
+TEST_F(CompileProvenanceTest, AnEncodersResultIsTheWarningTheNoteAndTheWriter) {
+  {
+    SCOPED_TRACE("a packed value cut to 16 bits: the warning, and the cells it wrote");
+    EditedCompile e({{"segnale,    2800,   2, 4, 1,", "segnale,    2800,   2, 4000, 1,"}});
+    ASSERT_EQ(e.state.error_code, 0);
+    ASSERT_EQ(e.sink.diagnostics().size(), 1u);
+    const Diagnostic& d = e.sink.diagnostics()[0];
+    EXPECT_EQ(d.warning_class, WarningClass::kStoredValue);
+    EXPECT_EQ(d.place.line, 33);
+    EXPECT_EQ(d.message,
+              "the signal at 2800 m packs s1 x 10 + d1 = 40002, which does not fit 16 bits; it is "
+              "stored as -25534");
+    const int signal = e.TrainRecord(33);
+    ASSERT_NE(signal, kNoRecord);
+    EXPECT_EQ(e.writers.WriterOf(57, CellPart::kObject), signal);
+    for (int cell : {55, 53, 51, 49})
+      EXPECT_EQ(e.writers.WriterOf(cell, CellPart::kCountdown), signal) << cell;
+    ASSERT_NE(e.writers.ObjectAt(57), nullptr);
+    EXPECT_EQ(e.writers.ObjectAt(57)->object, "signal");
+    EXPECT_EQ(e.writers.ObjectAt(57)->position, 2800);
+  }
+  {
+    SCOPED_TRACE("a taken cell: the note names its writer; the failed record wrote nothing");
+    EditedCompile e({{"segnale,    2800", "segnale,    1450"}});
+    std::optional<Diagnostic> error = ErrorDiagnostic(e.state, &e.sink);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, kErrSignalCellTaken);
+    ASSERT_EQ(error->notes.size(), 1u);
+    EXPECT_EQ(error->notes[0].place.line, 32);
+    EXPECT_EQ(error->notes[0].place.column, 1);
+    EXPECT_EQ(error->notes[0].message, "cell 30 was taken here by the signal at 1450 m");
+    EXPECT_EQ(e.writers.WriterOf(30, CellPart::kObject), e.TrainRecord(32));
+    const int failed = e.TrainRecord(33);
+    ASSERT_NE(failed, kNoRecord);
+    EXPECT_TRUE(e.writers.records()[static_cast<size_t>(failed)].writes.empty());
+  }
+  {
+    // A slowdown too early for its warning board, or without approach
+    // boards, writes neither: the board at 900 m keeps its cell 19, and
+    // the note on the signal that hits it names the board, not the
+    // slowdown whose boards would have stood there.
+    SCOPED_TRACE("cells an encoder did not write are not claimed for it");
+    EditedCompile e({{"rallentamento,   16100,   100,  250, 1,  1,  10",
+                      "rallentamento,    2150,   100,  100, 1,  0,  10"},
+                     {"segnale,    1450", "segnale,     900"}});
+    std::optional<Diagnostic> error = ErrorDiagnostic(e.state, &e.sink);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, kErrSignalCellTaken);
+    ASSERT_EQ(error->notes.size(), 1u);
+    EXPECT_EQ(error->notes[0].place.file, kLineFile);
+    EXPECT_EQ(error->notes[0].message, "cell 19 was taken here by the maximum-speed board at 900 m");
+    const int slowdown = e.TrainRecord(29);
+    ASSERT_NE(slowdown, kNoRecord);
+    EXPECT_EQ(e.writers.WriterOf(20, CellPart::kObject), slowdown);  // its warning board
+    for (int64_t cell : {16, 17, 18, 19})
+      EXPECT_NE(e.writers.WriterOf(cell, CellPart::kObject), slowdown) << cell;
+  }
 }
 
 }  // namespace

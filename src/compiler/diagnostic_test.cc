@@ -155,11 +155,12 @@ TEST(Diagnostics, TheBuiltInScenarioCompilesWithoutAWarning) {
     for (const Diagnostic& d : sink.diagnostics()) {
       ADD_FAILURE() << d.place.file << ":" << d.place.line << ": " << d.message;
     }
-    // The provenance knows who placed the first signal.
-    const Placement* p = c.compilation.placements.At(CellOf(1450));
+    // The writers kept for the notes know who placed the first signal.
+    const Provenance& writers = c.compilation.writers_for_notes;
+    const PlacedObject* p = writers.ObjectAt(CellOf(1450));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->object, "signal");
-    EXPECT_EQ(p->record.line, 32);
+    EXPECT_EQ(writers.records()[static_cast<size_t>(p->record)].line, 32);
   }
 }
 

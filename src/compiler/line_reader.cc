@@ -21,9 +21,6 @@ constexpr int kHeaderDashSkips = 10;
 constexpr int kBodyDashSkips = 2;
 // A body curve may not move the plan cursor beyond this metre.
 constexpr int64_t kCurveCursorLimit = 1000000;
-// A mountain type above this marks a tunnel range; the type stored is less
-// this offset.
-constexpr int32_t kTunnelTypeOffset = 10;
 constexpr int32_t kRepetitionStep = 50;
 constexpr int32_t kFirstUsableSlot = 1;
 
@@ -82,9 +79,9 @@ class LineReader : RecordReader {
   Flow Curve(const std::string& field, int line);
   void WarnCurve(const std::string& field, int32_t start, int64_t filled);
   Flow Mountain(int line);
-  void CheckMountain(int32_t start, int32_t end, int32_t type);
+  void CheckMountain(int32_t start, int32_t end, int32_t type, const MountainEncoded& result);
   Flow MaxSpeedBoard(int line);
-  void WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes);
+  void WarnBoardStored(int32_t position, const BoardEncoded& result);
   Flow Sign(std::string& field, int line);
   void EndSteps();
 
@@ -94,7 +91,7 @@ class LineReader : RecordReader {
 
   int64_t gradient_cursor_ = 0;
   int32_t previous_gradient_ = 0;
-  int previous_gradient_record_ = kNoRecord;  // provenance of previous_gradient_
+  int previous_gradient_record_ = kNoRecord;  // the record of previous_gradient_
   int32_t sign_slot_ = kFirstSignSlot;
   SourcePlace km_places_[3];    // the kilometre references tre, due, uno (line 0: none)
   SourcePlace gradient_place_;  // the previous gradient record (line 0: none)
@@ -105,6 +102,7 @@ LineReadResult LineReader::Run() {
   c_.stations.slots[kSlotBackgrounds].name = state_.line_name;
   c_.stations.slots[kSlotRepetition].name = state_.train_number;
   LineReadResult result = LineReadResult::kContinue;
+  StartRecording();
   const bool read = Guarded([&] {
     if (!FindHeader()) {
       Stop(kErrNoGeneralSection, in_.line());
@@ -155,7 +153,6 @@ bool LineReader::ReadHeader() {
 // The field's records, in the table's order. False when one stopped
 // the reader with a code.
 bool LineReader::HeaderRecord(const std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   if (Has(matched, kRouteLength) && !RouteLength(line)) return false;
   if (Has(matched, kKmRefTre)) ReadKmReference(kKmRefTre, kSlotKmRefTre);
   if (Has(matched, kKmRefDue)) ReadKmReference(kKmRefDue, kSlotKmRefDue);
@@ -197,7 +194,6 @@ bool LineReader::RouteLength(int line) {
     in_.Fail("the route length " + std::to_string(length) + " leaves no track");
   }
   c_.grid.emplace(static_cast<int32_t>(grid_upper));
-  StartPlacements();
   c_.plan.reset();
   if (plan_requested) c_.plan.emplace(static_cast<int32_t>(plan_last));
   return true;
@@ -231,7 +227,7 @@ void LineReader::ReadKmReference(HeaderTest test, int slot) {
     int32_t* fields[] = {&ref.start, &ref.end, &ref.position};
     *fields[i] = value;
   });
-  if (c_.provenance) c_.provenance->WroteSlot(slot);
+  RecordSlot(slot);
 }
 
 // The signal repetition stretch and its number of codes (4 or 9, named in
@@ -302,7 +298,6 @@ Flow LineReader::ReadBody() {
 // The field's records, in the table's order; one field may match more
 // than one. A sign record replaces `field` with its text.
 Flow LineReader::BodyRecord(std::string& field, uint32_t matched, int line) {
-  if (c_.provenance) c_.provenance->Begin(name_, line, field, keyword_place().column);
   Flow flow = Flow::kNext;
   if (Has(matched, kGradient)) flow = Gradient(line);
   if (flow != Flow::kNext) return flow;
@@ -339,10 +334,10 @@ void LineReader::FillGradient(int64_t until) {
   if (!FitsLong(shifted))
     in_.Fail("the gradient " + std::to_string(previous_gradient_) + " overflows");
   const uint8_t code = Low8(shifted);
-  FillFrom(gradient_cursor_, until, grid.upper(), [&](int64_t cell) {
-    grid.at(cell).gradient_code = code;
-    if (c_.provenance) c_.provenance->WroteBy(previous_gradient_record_, cell, CellPart::kGradient);
-  });
+  const int64_t first = gradient_cursor_;
+  FillFrom(gradient_cursor_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).gradient_code = code; });
+  RecordFill(previous_gradient_record_, CellPart::kGradient, first, gradient_cursor_);
 }
 
 Flow LineReader::Gradient(int line) {
@@ -371,7 +366,7 @@ Flow LineReader::Gradient(int line) {
                    " is stored as its low 8 bits, " + std::to_string(Low8(shifted)) +
                    " (gradient " + std::to_string(GradientOfCode(Low8(shifted))) + ")");
   }
-  if (c_.provenance) previous_gradient_record_ = c_.provenance->current();
+  previous_gradient_record_ = CurrentRecord();
   return Flow::kNext;
 }
 
@@ -467,21 +462,22 @@ Flow LineReader::Mountain(int line) {
   const int32_t type = v[2];
   // Only the start is tested; the encoder skips cells beyond the grid.
   if (!InRange(start, kRangeMargin, line)) return Flow::kEnd;
-  const Flow flow = EncoderOutcome(
-      MemoMontagna(Grid(), c_.mountains, start, end, type, c_.provenance), start, line);
-  if (flow == Flow::kNext && sink_.on()) CheckMountain(start, end, type);
+  const MountainEncoded result = MemoMontagna(Grid(), c_.mountains, start, end, type);
+  const Flow flow = Placed(result, "mountain range", start, line);
+  if (flow == Flow::kNext && sink_.on()) CheckMountain(start, end, type, result);
   return flow;
 }
 
 // What the mountain encoder left out or stored other than written.
-void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type) {
-  const int64_t last = RangeLastCellOf(end);
-  if (last < ProfileCellOf(start) && sink_.wants(WarningClass::kNoEffect)) {
+void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type,
+                               const MountainEncoded& result) {
+  const int64_t first = result.first_cell;
+  const int64_t last = result.last_cell;
+  if (last < first && sink_.wants(WarningClass::kNoEffect)) {
     sink_.Warn(WarningClass::kNoEffect, keyword_place(),
                "the mountain range from " + std::to_string(start) + " m to " + std::to_string(end) +
                    " m covers no cell (its last cell, " + std::to_string(last) +
-                   ", lies before its first, " + std::to_string(ProfileCellOf(start)) +
-                   "): it marks nothing");
+                   ", lies before its first, " + std::to_string(first) + "): it marks nothing");
   }
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
@@ -489,11 +485,10 @@ void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type) {
                    " m, beyond the track grid (last cell " + std::to_string(Grid().upper()) +
                    "); its cells past the grid are left out");
   }
-  const int64_t stored_type = type > kTunnelTypeOffset ? int64_t{type} - kTunnelTypeOffset : type;
-  if (Low8(stored_type) != stored_type && sink_.wants(WarningClass::kStoredValue)) {
+  if (result.type.cut() && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                "the mountain type " + std::to_string(type) +
-                   " does not fit a byte; it is stored as " + std::to_string(Low8(stored_type)));
+                   " does not fit a byte; it is stored as " + std::to_string(result.type.stored));
   }
 }
 
@@ -506,42 +501,36 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vad = v[5], vbd = v[6], vcd = v[7];
   const int16_t strisced = static_cast<int16_t>(v[8]);
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const ErrorCode code = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd,
-                                            vcd, strisced, c_.provenance);
-  const int64_t cell = CellOf(position);
-  const Flow flow = EncoderOutcome(code, position, line, cell);
-  if (flow != Flow::kNext) return flow;
-  MarkPlaced("maximum-speed board", position, {cell});
-  if (sink_.wants(WarningClass::kStoredValue)) {
-    WarnBoardStored(position, {vas, vad, vbs, vbd, vcs, vcd}, int32_t{strisces} * 10 + strisced);
+  const BoardEncoded result = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad,
+                                                 vbd, vcd, strisced);
+  const Flow flow = Placed(result, "maximum-speed board", position, line);
+  if (flow == Flow::kNext && sink_.wants(WarningClass::kStoredValue)) {
+    WarnBoardStored(position, result);
   }
   return flow;
 }
 
 // The board's packed values that its cell does not hold as written: each
-// speed pair is packed as d / 5 + s x 20, rounded to a whole number and kept
-// to 16 bits, the stripes as strisces x 10 + strisced in 16 bits. `speeds`
-// holds the pairs (s, d) in the order a, b, c.
-void LineReader::WarnBoardStored(int32_t position, const int32_t (&speeds)[6], int32_t stripes) {
-  const TrackCell& cell = Grid().at(CellOf(position));
-  const int16_t stored[3] = {cell.value_a, cell.value_b, cell.value_c};
+// speed pair rounded to a whole number and kept to 16 bits, the stripes
+// kept to 16 bits.
+void LineReader::WarnBoardStored(int32_t position, const BoardEncoded& result) {
   const char* names[3] = {"vad / 5 + vas x 20", "vbd / 5 + vbs x 20", "vcd / 5 + vcs x 20"};
   const std::string board = "the maximum-speed board at " + std::to_string(position) + " m packs ";
   for (int i = 0; i < 3; ++i) {
-    const double exact = BoardSpeedPair(speeds[2 * i], speeds[2 * i + 1]);
-    if (static_cast<double>(stored[i]) == exact) continue;
+    const Packed<double>& pair = result.speeds[i];
+    if (!pair.cut()) continue;
     char written[32];
-    const auto end = std::to_chars(written, written + sizeof written, exact).ptr;
+    const auto end = std::to_chars(written, written + sizeof written, pair.packed).ptr;
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                board + names[i] + " = " + std::string(written, end) +
                    "; its cell holds a whole number in 16 bits and stores " +
-                   std::to_string(stored[i]));
+                   std::to_string(pair.stored));
   }
-  if (Wrap16(stripes) != stripes) {
+  if (result.stripes.cut()) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               board + "strisces x 10 + strisced = " + std::to_string(stripes) +
+               board + "strisces x 10 + strisced = " + std::to_string(result.stripes.packed) +
                    ", which does not fit 16 bits; it is stored as " +
-                   std::to_string(Wrap16(stripes)));
+                   std::to_string(result.stripes.stored));
   }
 }
 
@@ -552,24 +541,16 @@ Flow LineReader::Sign(std::string& field, int line) {
   const int32_t position = v[0];
   if (field.size() > kMaxTextBytes) in_.Fail("a sign text is longer than 65535 bytes");
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  TrackGrid& grid = Grid();
-  const int64_t cell = CellOf(position);
-  if (!grid.is_free(cell)) {
-    StopAt(kErrSignCellTaken, position, line);
-    NoteTakenCell(cell);
-    return Flow::kStop;
+  // A taken cell is reported before a missing slot.
+  if (sign_slot_ < kFirstUsableSlot && Grid().is_free(CellOf(position))) {
+    in_.Fail("more signs than the station table has slots for");
   }
-  if (sign_slot_ < kFirstUsableSlot) in_.Fail("more signs than the station table has slots for");
-  grid.at(cell).kind = kKindSign;
-  grid.at(cell).value_a = static_cast<int16_t>(sign_slot_);
+  const Flow flow = Placed(EncodeSign(Grid(), position, sign_slot_), "sign", position, line);
+  if (flow != Flow::kNext) return flow;
   c_.stations.slots[static_cast<size_t>(sign_slot_)].name = field;
-  if (c_.provenance) {
-    c_.provenance->Wrote(cell, CellPart::kObject);
-    c_.provenance->WroteSlot(sign_slot_);
-  }
+  RecordSlot(sign_slot_);
   --sign_slot_;
   c_.next_sign_slot = sign_slot_;
-  MarkPlaced("sign", position, {cell});
   return Flow::kNext;
 }
 

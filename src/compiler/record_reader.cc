@@ -121,6 +121,7 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
     }
     return false;
   }
+  if (recorder_) recorder_->Begin(name_, keyword_.line, *field, keyword_.column, keyword_.end_column);
   return true;
 }
 
@@ -198,37 +199,73 @@ void RecordReader::WarnRepeat(const std::string& field, uint32_t matched, Keywor
   }
 }
 
-void RecordReader::NoteTakenCell(int64_t cell) {
-  if (!sink_.on()) return;
-  const Placement* p = c_.placements.At(cell);
-  if (!p) return;
-  sink_.SetErrorNote(state_.error_code,
-                     {p->record, "cell " + std::to_string(cell) + " was taken here by the " +
-                                     p->object + " at " + std::to_string(p->position) + " m"});
+namespace {
+
+// The place of the keyword of the record that placed `object`.
+SourcePlace PlaceOf(const Provenance& recorder, const PlacedObject& object) {
+  const SourceRecord& r = recorder.records()[static_cast<size_t>(object.record)];
+  return {r.file, r.line, r.column, r.end_column};
 }
 
-void RecordReader::MarkPlaced(const char* object, int32_t position,
-                              std::initializer_list<int64_t> cells) {
-  if (!c_.placements.on()) return;
-  const int32_t number = c_.placements.Add({keyword_, object, position});
-  for (int64_t cell : cells) c_.placements.Mark(cell, number);
+}  // namespace
+
+void RecordReader::NoteTakenCell(int64_t cell) {
+  if (!sink_.on() || !recorder_) return;
+  const PlacedObject* p = recorder_->ObjectAt(cell);
+  if (!p) return;
+  sink_.SetErrorNote(state_.error_code,
+                     {PlaceOf(*recorder_, *p), "cell " + std::to_string(cell) +
+                                                   " was taken here by the " + p->object + " at " +
+                                                   std::to_string(p->position) + " m"});
 }
 
 void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
   if (!sink_.wants(WarningClass::kOverwrite) || !c_.grid || !c_.grid->contains(cell)) return;
   const uint8_t kind = c_.grid->at(cell).kind;
   if (kind == kKindFree || kind == kKindMountainMarker) return;
-  const Placement* p = c_.placements.At(cell);
+  const PlacedObject* p = recorder_ ? recorder_->ObjectAt(cell) : nullptr;
   const std::string what = p ? "the " + p->object + " at " + std::to_string(p->position) + " m"
                              : "the object of kind " + std::to_string(kind);
   Diagnostic* d = sink_.Warn(WarningClass::kOverwrite, keyword_,
                              "the " + object + " overwrites " + what + " in cell " +
                                  std::to_string(cell) + " without a check; that object is lost");
-  if (d && p) d->notes.push_back({p->record, "the overwritten " + p->object + " was placed here"});
+  if (d && p) {
+    d->notes.push_back({PlaceOf(*recorder_, *p), "the overwritten " + p->object + " was placed here"});
+  }
 }
 
-void RecordReader::StartPlacements() {
-  if (sink_.on() && c_.grid) c_.placements.Start(static_cast<size_t>(c_.grid->upper()) + 1);
+Flow RecordReader::Placed(const Encoded& result, const char* object, int32_t position, int line) {
+  if (result.code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
+  Flow flow = Flow::kNext;
+  if (result.code != kErrNone) {
+    StopAt(result.code, position, line);
+    // The note names what stood there before this record wrote anything.
+    if (result.taken_cell >= 0) NoteTakenCell(result.taken_cell);
+    flow = Flow::kStop;
+  }
+  RecordWrites(result.written, object, position);
+  return flow;
+}
+
+void RecordReader::RecordWrites(const CellRuns& written, const char* object, int32_t position) {
+  if (!recorder_) return;
+  recorder_->Placing(object, position);
+  for (size_t i = 0; i < written.size(); ++i) recorder_->Wrote(written[i]);
+}
+
+void RecordReader::RecordFill(int record, CellPart part, int64_t first, int64_t end) {
+  if (!recorder_) return;
+  for (int64_t cell = first; cell < end; ++cell) recorder_->WroteBy(record, cell, part);
+}
+
+void RecordReader::RecordSlot(int slot) {
+  if (recorder_) recorder_->WroteSlot(slot);
+}
+
+int RecordReader::CurrentRecord() const { return recorder_ ? recorder_->current() : kNoRecord; }
+
+void RecordReader::StartRecording() {
+  if (recorder_ == &c_.writers_for_notes) c_.writers_for_notes = Provenance();
 }
 
 void RecordReader::Stop(ErrorCode code, int line) {
@@ -287,14 +324,6 @@ bool RecordReader::ReadProfilePoint(const RecordFormat& record, int line, int32_
   if (!InRange(position, kRangeMargin, line)) return false;
   *cell = ProfileCellOf(position);
   return true;
-}
-
-Flow RecordReader::EncoderOutcome(ErrorCode code, int32_t position, int line, int64_t taken_cell) {
-  if (code == kErrNone) return Flow::kNext;
-  if (code == kErrReadFailure) in_.Fail("a value overflows while placing the record");
-  StopAt(code, position, line);
-  if (taken_cell >= 0) NoteTakenCell(taken_cell);
-  return Flow::kStop;
 }
 
 }  // namespace sc

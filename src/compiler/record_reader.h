@@ -1,7 +1,8 @@
 // What the line description reader and the train and service reader share:
 // the field reader over one input, the keyword loop that skips dashed fields,
 // the range test, the way a record stops the reading with an error code, an
-// encoder's outcome, and the profile fills.
+// encoder's outcome turned into diagnostics and into the record of who wrote
+// each cell, and the profile fills.
 #ifndef SC_COMPILER_RECORD_READER_H_
 #define SC_COMPILER_RECORD_READER_H_
 
@@ -17,6 +18,8 @@
 #include "compiler/diagnostic.h"
 #include "compiler/field_reader.h"
 #include "compiler/record_format.h"
+#include "model/encoders.h"
+#include "model/provenance.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -77,6 +80,7 @@ class RecordReader {
         state_(state),
         c_(compilation),
         sink_(sink ? *sink : off_),
+        recorder_(compilation.Recorder(sink_.on())),
         grid_missing_(grid_missing) {
     keyword_.file = name;
   }
@@ -104,14 +108,27 @@ class RecordReader {
   // Adds a taken-cell note to the error just set: what stands in `cell`
   // and which record put it there.
   void NoteTakenCell(int64_t cell);
-  // Records that the current record placed `object` at `position` in
-  // `cells` (when provenance is kept).
-  void MarkPlaced(const char* object, int32_t position, std::initializer_list<int64_t> cells);
   // Warns, with a note at the record that placed it, before the current
   // record's `object` overwrites the object in `cell`.
   void WarnOverwrite(int64_t cell, const std::string& object);
-  // Starts the placements for a new grid (when diagnostics are collected).
-  void StartPlacements();
+
+  // What an encoder did with the current record: a code stops the reading
+  // at `position` (kStop), with a note on what took the taken cell, and
+  // code 25 is a read failure; then the cells it wrote are recorded as the
+  // current record's, placing `object` at `position`. kNext for code 0.
+  Flow Placed(const Encoded& result, const char* object, int32_t position, int line);
+  // Records the cells of `written` as the current record's, placing
+  // `object` at `position` (when anybody records).
+  void RecordWrites(const CellRuns& written, const char* object, int32_t position);
+  // Records that the profile value of `record` filled `part` of the cells
+  // first .. end - 1.
+  void RecordFill(int record, CellPart part, int64_t first, int64_t end);
+  // Records that the current record filled station table slot `slot`.
+  void RecordSlot(int slot);
+  // The current record's id for RecordFill (kNoRecord when nobody records).
+  int CurrentRecord() const;
+  // A fresh compile: forgets the writers an earlier one kept for the notes.
+  void StartRecording();
 
   // Sets `code`, located at the keyword field's `line` (and `position`).
   void Stop(ErrorCode code, int line);
@@ -149,11 +166,6 @@ class RecordReader {
   // ends.
   bool ReadProfilePoint(const RecordFormat& record, int line, int32_t* value, int64_t* cell);
 
-  // kNext for 0; a read failure for code 25; otherwise the code is set at
-  // `position` and the reading stops, with a note on what took
-  // `taken_cell` when one is given.
-  Flow EncoderOutcome(ErrorCode code, int32_t position, int line, int64_t taken_cell = -1);
-
   // Runs `read`; a read failure becomes code 25. False on a read failure.
   template <typename Read>
   bool Guarded(Read read) {
@@ -172,6 +184,9 @@ class RecordReader {
   Compilation& c_;
   DiagnosticSink off_ = DiagnosticSink::Off();
   DiagnosticSink& sink_;
+  // Who wrote each cell: null when nobody asked and no diagnostics are
+  // collected.
+  Provenance* recorder_;
 
  private:
   void WarnUnknown(const std::string& field, KeywordTests tests);

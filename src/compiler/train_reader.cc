@@ -94,12 +94,13 @@ class TrainReader : RecordReader {
   Flow Station(int line);
   void ReadStationDetails(StationRecord& station);
   Flow StationMarks(const StationRecord& station, int32_t slot, int line);
+  Flow PlaceStationMarks(const StationRecord& station, int32_t slot, int line, CellRuns& written);
   void EndProcessing();
 
   uint8_t SpeedCode();
   void FillSpeed(int64_t until, int64_t last);
   void WarnSpeedStored(int32_t speed);
-  void WarnSignalStored(const SignalLine& signal);
+  void WarnSignalStored(int32_t position, const SignalEncoded& result);
   void FillAdhesion(int64_t until);
 
   // Warns, with a note at the previous record of its profile, when a
@@ -114,7 +115,7 @@ class TrainReader : RecordReader {
   int64_t adhesion_fill_ = 0;
   int32_t current_speed_ = 0;
   int32_t current_adhesion_ = 0;
-  // Provenance of the current speed and adhesion.
+  // The records of the current speed and adhesion.
   int speed_record_ = kNoRecord;
   int adhesion_record_ = kNoRecord;
   int32_t next_station_ = kFirstStationSlot;
@@ -173,7 +174,6 @@ void TrainReader::ReadBody() {
   std::string field;
   while (NextKeyword(kDashSkips, true, Tests(), &field)) {
     const uint32_t matched = MatchKeyword(field, Tests());
-    if (c_.provenance) c_.provenance->Begin(name_, in_.line(), field, keyword_place().column);
     const Flow flow = Record(matched, in_.line());
     CheckRecord(field, matched, Tests(), flow);
     if (flow == Flow::kStop) return;
@@ -238,10 +238,9 @@ uint8_t TrainReader::SpeedCode() {
 // then while the index is below `until`, never beyond cell `last`.
 void TrainReader::FillSpeed(int64_t until, int64_t last) {
   TrackGrid& grid = Grid();
-  FillFrom(speed_fill_, until, last, [&](int64_t cell) {
-    grid.at(cell).speed_code = SpeedCode();
-    if (c_.provenance) c_.provenance->WroteBy(speed_record_, cell, CellPart::kSpeed);
-  });
+  const int64_t first = speed_fill_;
+  FillFrom(speed_fill_, until, last, [&](int64_t cell) { grid.at(cell).speed_code = SpeedCode(); });
+  RecordFill(speed_record_, CellPart::kSpeed, first, speed_fill_);
 }
 
 // A speed the profile cannot hold as written: stored to the nearest 5 km/h.
@@ -259,38 +258,41 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
 // The signal's packed values that its cell or countdown marks cannot hold:
 // the cell's 16-bit fields, the countdown marks' 8 bits and the timing byte
 // wrap, so the simulator would read other aspects than the line gives.
-// `signal.tempo` is the value after encoding.
-void TrainReader::WarnSignalStored(const SignalLine& signal) {
-  const int64_t sx = signal.sx, dx = signal.dx;
-  const std::string at = "the signal at " + std::to_string(signal.posizione) + " m ";
+void TrainReader::WarnSignalStored(int32_t position, const SignalEncoded& result) {
+  const std::string at = "the signal at " + std::to_string(position) + " m ";
   const struct {
     const char* what;
-    int64_t value;
-  } packed[] = {{"s1 x 10 + d1", int64_t{signal.s1} * 10 + signal.d1},
-                {"s2 x 10 + d2", int64_t{signal.s2} * 10 + signal.d2},
-                {"s3 x 10 + d3", int64_t{signal.s3} * 10 + signal.d3},
-                {"rapp x 10 + sx x 3 + dx", int64_t{signal.rapp} * 10 + sx * 3 + dx}};
+    const Packed<int64_t>& value;
+  } packed[] = {{"s1 x 10 + d1", result.pairs[0]},
+                {"s2 x 10 + d2", result.pairs[1]},
+                {"s3 x 10 + d3", result.pairs[2]},
+                {"rapp x 10 + sx x 3 + dx", result.aspects}};
   for (const auto& p : packed) {
-    if (Wrap16(p.value) == p.value) continue;
+    if (!p.value.cut()) continue;
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               at + "packs " + p.what + " = " + std::to_string(p.value) +
+               at + "packs " + p.what + " = " + std::to_string(p.value.packed) +
                    ", which does not fit 16 bits; it is stored as " +
-                   std::to_string(Wrap16(p.value)));
+                   std::to_string(p.value.stored));
   }
-  const int64_t first_mark = SignalCountdownMark(sx, dx, 1);
-  const int64_t last_mark = SignalCountdownMark(sx, dx, kSignalCountdownMarks);
-  if (Low8(first_mark) != first_mark || Low8(last_mark) != last_mark) {
+  const Packed<int64_t>& first_mark = result.marks[0];
+  const Packed<int64_t>& last_mark = result.marks[kSignalCountdownMarks - 1];
+  if (first_mark.cut() || last_mark.cut()) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               at + "has countdown marks " + std::to_string(first_mark) + " to " +
-                   std::to_string(last_mark) +
+               at + "has countdown marks " + std::to_string(first_mark.packed) + " to " +
+                   std::to_string(last_mark.packed) +
                    " ((sx x 3 + dx) x 10 + 1 to 4), outside 0 to 255; they are stored as their "
                    "low 8 bits");
   }
-  if (sx == 2 && Low8(signal.tempo) != signal.tempo) {
+  if (result.timing.cut()) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-               at + "has the time " + std::to_string(signal.tempo) +
+               at + "has the time " + std::to_string(result.timing.packed) +
                    ", outside 0 to 255; it is stored as its low 8 bits, " +
-                   std::to_string(Low8(signal.tempo)));
+                   std::to_string(result.timing.stored));
+  }
+  if (result.time.cut()) {
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               at + "has the time " + std::to_string(result.time.packed) + ", which is stored as " +
+                   std::to_string(result.time.stored) + ": times of 1 to 100 are raised to 101");
   }
 }
 
@@ -300,10 +302,10 @@ void TrainReader::WarnSignalStored(const SignalLine& signal) {
 void TrainReader::FillAdhesion(int64_t until) {
   TrackGrid& grid = Grid();
   const uint8_t adhesion = Low8(current_adhesion_);
-  FillFrom(adhesion_fill_, until, grid.upper(), [&](int64_t cell) {
-    grid.at(cell).adhesion = adhesion;
-    if (c_.provenance) c_.provenance->WroteBy(adhesion_record_, cell, CellPart::kAdhesion);
-  });
+  const int64_t first = adhesion_fill_;
+  FillFrom(adhesion_fill_, until, grid.upper(),
+           [&](int64_t cell) { grid.at(cell).adhesion = adhesion; });
+  RecordFill(adhesion_record_, CellPart::kAdhesion, first, adhesion_fill_);
 }
 
 // The previous speed runs up to this line's cell; this line's speed becomes
@@ -317,7 +319,7 @@ Flow TrainReader::Velocity(int line) {
   if (cell > 0) FillSpeed(cell, int64_t{Grid().upper()} - 1);
   current_speed_ = speed;
   if (sink_.wants(WarningClass::kStoredValue)) WarnSpeedStored(speed);
-  if (c_.provenance) speed_record_ = c_.provenance->current();
+  speed_record_ = CurrentRecord();
   return Flow::kNext;
 }
 
@@ -334,39 +336,29 @@ Flow TrainReader::Adhesion(int line) {
                    " is outside 0 to 255; it is stored as its low 8 bits, " +
                    std::to_string(Low8(value)));
   }
-  if (c_.provenance) adhesion_record_ = c_.provenance->current();
+  adhesion_record_ = CurrentRecord();
   return Flow::kNext;
 }
 
 Flow TrainReader::Signal(int line) {
   int32_t v[11];
   ReadAll(TableRecord(kSignal), v);
-  SignalLine signal{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]};
+  const SignalLine signal{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]};
   const int32_t posizione = signal.posizione;
-  const int32_t tempo_read = signal.tempo;
   if (!InRange(posizione, kRangeMargin, line)) return Flow::kEnd;
-  if (sink_.on() && Grid().is_free(CellOf(posizione))) {
-    for (int k = 1; k <= kSignalCountdownMarks; ++k) {
-      WarnCountdownOverwrite(CellOf(posizione) - 2 * k,
-                             Low8(SignalCountdownMark(signal.sx, signal.dx, k)), "signal");
-    }
-  }
-  const ErrorCode code =
-      MemoSegnale(Grid(), posizione, signal.sx, signal.s1, signal.s2, signal.s3, signal.rapp,
-                  signal.dx, signal.d1, signal.d2, signal.d3, signal.tempo, c_.provenance);
   const int64_t cell = CellOf(posizione);
-  const Flow flow = EncoderOutcome(code, posizione, line, cell);
-  if (flow != Flow::kNext) return flow;
-  MarkPlaced("signal", posizione, {cell});
-  if (sink_.wants(WarningClass::kStoredValue)) {
-    WarnSignalStored(signal);
-    if (signal.sx == 2 && signal.tempo != tempo_read) {
-      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-                 "the signal at " + std::to_string(posizione) + " m has the time " +
-                     std::to_string(tempo_read) + ", which is stored as " +
-                     std::to_string(signal.tempo) + ": times of 1 to 100 are raised to 101");
+  if (sink_.on() && Grid().is_free(cell)) {
+    for (int k = 1; k <= kSignalCountdownMarks; ++k) {
+      WarnCountdownOverwrite(cell - 2 * k, Low8(SignalCountdownMark(signal.sx, signal.dx, k)),
+                             "signal");
     }
   }
+  const SignalEncoded result =
+      MemoSegnale(Grid(), posizione, signal.sx, signal.s1, signal.s2, signal.s3, signal.rapp,
+                  signal.dx, signal.d1, signal.d2, signal.d3, signal.tempo);
+  const Flow flow = Placed(result, "signal", posizione, line);
+  if (flow != Flow::kNext) return flow;
+  if (sink_.wants(WarningClass::kStoredValue)) WarnSignalStored(posizione, result);
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
     sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                "the signal at " + std::to_string(posizione) +
@@ -386,26 +378,10 @@ Flow TrainReader::Slowdown(int line) {
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
-  const ErrorCode code = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
-                                           static_cast<int16_t>(f_tt), f_ta, d_v, c_.provenance);
-  if (code == kErrReadFailure || !sink_.on()) return EncoderOutcome(code, x, line);
-  // The cells the slowdown uses, in the order the encoder checks them.
-  const int64_t warning = CellOf(int64_t{x} - kWarningDistance);
-  const int64_t start = CellOf(x);
-  const int64_t end = CellOf(int64_t{x} + l);
-  const int64_t boards = ProfileCellOf(int64_t{x} - kWarningDistance);
-  int64_t taken = -1;
-  if (code == kErrWarningCellTaken) taken = warning;
-  if (code == kErrSlowdownStartTaken) taken = start;
-  if (code == kErrSlowdownEndTaken) taken = end;
-  for (int i = 0; code == kErrApproachBoardsTaken && taken < 0 && i < 4; ++i) {
-    if (!Grid().is_free(boards - i)) taken = boards - i;
-  }
-  const Flow flow = EncoderOutcome(code, x, line, taken);
-  if (flow == Flow::kNext) {
-    MarkPlaced("slowdown", x, {warning, start, end, boards, boards - 1, boards - 2, boards - 3});
-  }
-  if (flow == Flow::kNext && x <= kNoWarningLimit && sink_.wants(WarningClass::kNoEffect)) {
+  const SlowdownEncoded result =
+      MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l, static_cast<int16_t>(f_tt), f_ta, d_v);
+  const Flow flow = Placed(result, "slowdown", x, line);
+  if (flow == Flow::kNext && !result.warning_board && sink_.wants(WarningClass::kNoEffect)) {
     sink_.Warn(WarningClass::kNoEffect, keyword_place(),
                "the slowdown at " + std::to_string(x) + " m starts at " +
                    std::to_string(kNoWarningLimit) +
@@ -413,10 +389,11 @@ Flow TrainReader::Slowdown(int line) {
                    (f_ta != 0 ? ", and no approach boards though f_ta is " + std::to_string(f_ta)
                               : std::string()));
   }
-  if (Wrap16(d_v) != d_v && sink_.wants(WarningClass::kStoredValue)) {
+  if (result.last_value.cut() && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                "the slowdown's last value " + std::to_string(d_v) +
-                   " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(d_v)));
+                   " does not fit 16 bits; it is stored as " +
+                   std::to_string(result.last_value.stored));
   }
   return flow;
 }
@@ -429,33 +406,21 @@ Flow TrainReader::Abbattimento(int line) {
   const int32_t position = v[0];
   const int32_t value = v[1];
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  TrackGrid& grid = Grid();
-  const int64_t cell = ProfileCellOf(position);
-  if (!grid.is_free(cell)) {
-    StopAt(kErrAbbattimentoCellTaken, position, line);
-    NoteTakenCell(cell);
-    return Flow::kStop;
+  const AbbattimentoEncoded result = EncodeAbbattimento(Grid(), position, value);
+  const Flow flow = Placed(result, "abbattimento", position, line);
+  if (flow != Flow::kNext || !result.value.cut() || !sink_.wants(WarningClass::kStoredValue)) {
+    return flow;
   }
   if (value > 0) {
-    grid.at(cell).kind = kKindMarker;
-    grid.at(cell).value_a = Wrap16(value);
-    if (Wrap16(value) != value && sink_.wants(WarningClass::kStoredValue)) {
-      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-                 "the abbattimento value " + std::to_string(value) +
-                     " does not fit 16 bits; it is stored as " + std::to_string(Wrap16(value)));
-    }
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the abbattimento value " + std::to_string(value) +
+                   " does not fit 16 bits; it is stored as " + std::to_string(result.value.stored));
   } else {
-    grid.at(cell).kind = kKindAbbattimentoZero;
-    if (value < 0 && sink_.wants(WarningClass::kStoredValue)) {
-      sink_.Warn(WarningClass::kStoredValue, keyword_place(),
-                 "the abbattimento value " + std::to_string(value) +
-                     " is below 0: the cell becomes kind 13, as for 0, and the value is not "
-                     "stored");
-    }
+    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+               "the abbattimento value " + std::to_string(value) +
+                   " is below 0: the cell becomes kind 13, as for 0, and the value is not stored");
   }
-  MarkPlaced("abbattimento", position, {cell});
-  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
-  return Flow::kNext;
+  return flow;
 }
 
 // A station goes into the next station slot, its fields stored as they are
@@ -512,7 +477,7 @@ Flow TrainReader::Station(int line) {
     return Flow::kStop;
   }
   StationRecord& station = c_.stations.slots[static_cast<size_t>(slot)];
-  if (c_.provenance) c_.provenance->WroteSlot(slot);
+  RecordSlot(slot);
   const RecordFormat& record = TableRecord(kStation);
   if (record.fields.size() != kStationDetailsEnd) {
     in_.Fail("the reader of the station record does not match the record table");
@@ -555,11 +520,20 @@ Flow TrainReader::Station(int line) {
   return Flow::kNext;
 }
 
+// Places the station's marks and records what they wrote.
+Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int line) {
+  if (!IsMarkedStation(station.kind)) return Flow::kNext;
+  CellRuns written;
+  const Flow flow = PlaceStationMarks(station, slot, line, written);
+  RecordWrites(written, "station end marker", station.position);
+  return flow;
+}
+
 // Countdown marks 81 to 84 in the four cells before the station's end cell
 // (not for platform ends), then the end marker pointing at the slot. Marks
 // outside the grid are skipped; a marker beyond it is code 15.
-Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int line) {
-  if (!IsMarkedStation(station.kind)) return Flow::kNext;
+Flow TrainReader::PlaceStationMarks(const StationRecord& station, int32_t slot, int line,
+                                    CellRuns& written) {
   TrackGrid& grid = Grid();
   const double end_cell = CellsIn(station.end);
   if (!IsPlatformEnd(station.kind)) {
@@ -581,7 +555,7 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
                                  "station '" + station.name + "'");
         }
         grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
-        if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kCountdown);
+        written.Add(CellPart::kCountdown, cell);
       } else if (sink_.wants(WarningClass::kOffGrid)) {
         sink_.Warn(WarningClass::kOffGrid, keyword_place(),
                    "the countdown mark " + std::to_string(kCountdownBase + i) +
@@ -603,8 +577,7 @@ Flow TrainReader::StationMarks(const StationRecord& station, int32_t slot, int l
   WarnOverwrite(cell, "end marker of the station '" + station.name + "'");
   grid.at(cell).kind = kKindStationEnd;
   grid.at(cell).value_a = static_cast<int16_t>(slot);
-  MarkPlaced("station end marker", station.position, {cell});
-  if (c_.provenance) c_.provenance->Wrote(cell, CellPart::kObject);
+  written.Add(CellPart::kObject, cell);
   return Flow::kNext;
 }
 

@@ -184,7 +184,7 @@ bool GivesMountains(const std::vector<TrackCell>& cells,
   TrackGrid grid(static_cast<int32_t>(cells.size()) - 1);
   MountainRanges ranges;
   for (const auto& m : mountains) {
-    if (MemoMontagna(grid, ranges, m.start, m.end, m.type) != kErrNone) return false;
+    if (MemoMontagna(grid, ranges, m.start, m.end, m.type).code != kErrNone) return false;
   }
   for (size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& want = cells[i];
@@ -391,7 +391,7 @@ TrainRecords::Signal RecoverSignal(const std::vector<TrackCell>& cells, int64_t 
   SplitTens(cell.value_d, &g.rapp, &aspect);
   if (c - 2 >= 0) {
     const uint8_t mark = cells[static_cast<size_t>(c - 2)].countdown;
-    const auto fits = [&](int64_t a) { return Low8(a * 10 + 1) == mark; };
+    const auto fits = [&](int64_t a) { return Low8(CountdownMarkOf(a, 1)) == mark; };
     // The mark repeats every 128 aspects; 26 tens reach every residue.
     constexpr int32_t kTensTried = 26;
     for (int32_t t = 1; t <= kTensTried && !fits(aspect); ++t) {

@@ -18,16 +18,92 @@ constexpr int32_t kLongMax = std::numeric_limits<int32_t>::max();
 TrackGrid RouteGrid() { return TrackGrid(static_cast<int32_t>(GridUpperFor(40000))); }
 
 // A signal with only the fields that vary in these tests.
-int32_t Signal(TrackGrid& grid, int32_t pos, int32_t sx, int32_t dx, int32_t& tempo) {
+SignalEncoded Signal(TrackGrid& grid, int32_t pos, int32_t sx, int32_t dx, int32_t tempo = 0) {
   return MemoSegnale(grid, pos, sx, 4, 0, 0, 0, dx, 3, 0, 0, tempo);
+}
+
+// --- what the encoders return ----------------------------------------------
+
+// The cells written, in order, as runs: a signal's object cell and its four
+// countdown marks walking back two cells apart; a slowdown's cells in the
+// order warning, start, end, boards; a tunnel range's markers four apart.
+TEST(EncodedTest, TheCellsWrittenComeBackAsRuns) {
+  TrackGrid grid = RouteGrid();
+  const SignalEncoded signal = Signal(grid, 1450, 2, 1);
+  ASSERT_EQ(signal.written.size(), 2u);
+  EXPECT_EQ(signal.written[0].part, CellPart::kObject);
+  EXPECT_EQ(signal.written[0].first, 30);
+  EXPECT_EQ(signal.written[1].part, CellPart::kCountdown);
+  EXPECT_EQ(signal.written[1].first, 28);
+  EXPECT_EQ(signal.written[1].count, 4);
+  EXPECT_EQ(signal.written[1].step, -2);
+
+  const SlowdownEncoded slowdown = MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10);
+  ASSERT_EQ(slowdown.code, 0);
+  std::vector<int64_t> cells;
+  for (size_t i = 0; i < slowdown.written.size(); ++i) {
+    const CellRun& r = slowdown.written[i];
+    for (int64_t n = 0; n < r.count; ++n) cells.push_back(r.first + n * r.step);
+  }
+  EXPECT_EQ(cells, (std::vector<int64_t>{299, 323, 328, 298, 297, 296, 295}));
+
+  MountainRanges ranges;
+  const MountainEncoded tunnel = MemoMontagna(grid, ranges, 1150, 1450, 12);
+  ASSERT_EQ(tunnel.written.size(), 2u);
+  EXPECT_EQ(tunnel.written[0].part, CellPart::kMountain);
+  EXPECT_EQ(tunnel.written[0].first, 23);
+  EXPECT_EQ(tunnel.written[0].count, 6);
+  EXPECT_EQ(tunnel.written[1].part, CellPart::kObject);
+  EXPECT_EQ(tunnel.written[1].first, 26);
+  EXPECT_EQ(tunnel.written[1].count, 1);
+}
+
+// Many runs spill from the in-place store without losing their order.
+TEST(EncodedTest, ManyRunsKeepTheirOrder) {
+  CellRuns runs;
+  for (int64_t i = 0; i < 20; ++i) runs.Add(i % 2 ? CellPart::kObject : CellPart::kMountain, i, 1);
+  ASSERT_EQ(runs.size(), 20u);
+  for (size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(runs[i].first, static_cast<int64_t>(i));
+}
+
+// A taken cell comes back with the code that names it; a sign or an
+// abbattimento writes its one cell; the values cut come back with what
+// was stored.
+TEST(EncodedTest, TakenCellsAndCutValues) {
+  TrackGrid grid = RouteGrid();
+  ASSERT_EQ(EncodeSign(grid, 1100, 80).code, 0);
+  EXPECT_EQ(grid.at(23).kind, kKindSign);
+  EXPECT_EQ(grid.at(23).value_a, 80);
+  const Encoded sign_again = EncodeSign(grid, 1100, 79);
+  EXPECT_EQ(sign_again.code, kErrSignCellTaken);
+  EXPECT_EQ(sign_again.taken_cell, 23);
+  const AbbattimentoEncoded on_sign = EncodeAbbattimento(grid, 1150, 5);  // profile cell 23
+  EXPECT_EQ(on_sign.code, kErrAbbattimentoCellTaken);
+  EXPECT_EQ(on_sign.taken_cell, 23);
+
+  const AbbattimentoEncoded wrapped = EncodeAbbattimento(grid, 2000, 70000);
+  EXPECT_TRUE(wrapped.value.cut());
+  EXPECT_EQ(wrapped.value.stored, 4464);
+  EXPECT_EQ(grid.at(40).value_a, 4464);
+  const AbbattimentoEncoded negative = EncodeAbbattimento(grid, 3000, -3);
+  EXPECT_TRUE(negative.value.cut());
+  EXPECT_EQ(grid.at(60).kind, kKindAbbattimentoZero);
+  EXPECT_FALSE(EncodeAbbattimento(grid, 4000, 0).value.cut());
+
+  const BoardEncoded board = MemoIndicatoriVMax(grid, 900, 120, 0, 130, 3277, 115, 7, 125, 0);
+  EXPECT_FALSE(board.speeds[0].cut());  // 115 / 5 + 2400 = 2423
+  EXPECT_TRUE(board.speeds[1].cut());   // 7 / 5 = 1.4, stored 1
+  EXPECT_EQ(board.speeds[1].stored, 1);
+  EXPECT_TRUE(board.stripes.cut());  // 32770 in 16 bits
+  EXPECT_EQ(board.stripes.stored, -32766);
+  EXPECT_EQ(grid.at(19).value_d, -32766);
 }
 
 // --- memo_segnale -----------------------------------------------------------
 
 TEST(MemoSegnaleTest, WorkedExampleWritesSignalAndFourCountdownMarks) {
   TrackGrid grid = RouteGrid();
-  int32_t tempo = 0;
-  ASSERT_EQ(MemoSegnale(grid, 1450, 2, 4, 0, 0, 0, 1, 3, 0, 0, tempo), 0);
+  ASSERT_EQ(MemoSegnale(grid, 1450, 2, 4, 0, 0, 0, 1, 3, 0, 0, 0).code, 0);
 
   TrackGrid expected = RouteGrid();
   expected.at(30) = TrackCell{.kind = 1, .value_a = 43, .value_d = 7};
@@ -36,26 +112,29 @@ TEST(MemoSegnaleTest, WorkedExampleWritesSignalAndFourCountdownMarks) {
   expected.at(24).countdown = 73;
   expected.at(22).countdown = 74;
   EXPECT_EQ(grid.cells(), expected.cells());
-  EXPECT_EQ(tempo, 0);
 }
 
+// The time is kept only by a timed signal (sx 2): the result says how it was
+// raised and cut, and an untimed signal reports no time at all.
 TEST(MemoSegnaleTest, TempoIsRaisedToAHundredAndOneAndStoredLowByteWhenSxIsTwo) {
   struct Case {
     int32_t sx;
     int32_t tempo_in;
-    int32_t tempo_out;
+    int32_t tempo_out;  // the time kept (0: not kept)
     uint8_t timing;
   };
   const Case cases[] = {
       {2, 50, 101, 101},  {2, 1, 101, 101},  {2, 100, 101, 101}, {2, 101, 101, 101},
       {2, 240, 240, 240}, {2, 300, 300, 44}, {2, 0, 0, 0},       {2, -5, -5, 251},
-      {1, 50, 101, 0},    {3, 240, 240, 0},
+      {1, 50, 0, 0},      {3, 240, 0, 0},
   };
   for (const Case& c : cases) {
     TrackGrid grid = RouteGrid();
-    int32_t tempo = c.tempo_in;
-    ASSERT_EQ(Signal(grid, 1450, c.sx, 0, tempo), 0);
-    EXPECT_EQ(tempo, c.tempo_out) << "sx " << c.sx << " tempo " << c.tempo_in;
+    const SignalEncoded r = Signal(grid, 1450, c.sx, 0, c.tempo_in);
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.time.stored, c.tempo_out) << "sx " << c.sx << " tempo " << c.tempo_in;
+    EXPECT_EQ(r.time.cut(), c.tempo_out != c.tempo_in && c.sx == 2) << c.tempo_in;
+    EXPECT_EQ(r.timing.stored, c.timing) << "sx " << c.sx << " tempo " << c.tempo_in;
     EXPECT_EQ(grid.at(30).timing, c.timing) << "sx " << c.sx << " tempo " << c.tempo_in;
   }
 }
@@ -64,33 +143,31 @@ TEST(MemoSegnaleTest, ReplacesMountainMarkerButNotAnObject) {
   TrackGrid grid = RouteGrid();
   grid.at(30).kind = kKindMountainMarker;
   grid.at(30).mountain = 2;
-  int32_t tempo = 0;
-  ASSERT_EQ(Signal(grid, 1450, 2, 1, tempo), 0);
+  ASSERT_EQ(Signal(grid, 1450, 2, 1).code, 0);
   EXPECT_EQ(grid.at(30).kind, kKindSignal);
   EXPECT_EQ(grid.at(30).mountain, 2);
 
   TrackGrid taken = RouteGrid();
   taken.at(30).kind = kKindMaxSpeedBoard;
   const TrackGrid before = taken;
-  tempo = 50;
-  EXPECT_EQ(Signal(taken, 1450, 2, 1, tempo), 16);
+  const SignalEncoded r = Signal(taken, 1450, 2, 1, 50);
+  EXPECT_EQ(r.code, 16);
+  EXPECT_EQ(r.taken_cell, 30);
+  EXPECT_EQ(r.written.size(), 0u);
   EXPECT_EQ(taken.cells(), before.cells());
-  EXPECT_EQ(tempo, 50);
 }
 
 TEST(MemoSegnaleTest, CountdownMarksGoOntoAnyKindWithoutTouchingOtherFields) {
   TrackGrid grid = RouteGrid();
   grid.at(28) = TrackCell{.kind = kKindMaxSpeedBoard, .value_a = 2423, .countdown = 9};
-  int32_t tempo = 0;
-  ASSERT_EQ(Signal(grid, 1450, 2, 1, tempo), 0);
+  ASSERT_EQ(Signal(grid, 1450, 2, 1).code, 0);
   EXPECT_EQ(grid.at(28), (TrackCell{.kind = kKindMaxSpeedBoard, .value_a = 2423, .countdown = 71}));
 }
 
 TEST(MemoSegnaleTest, PackingWrapsTo16BitsAndCountdownTo8Bits) {
   TrackGrid grid = RouteGrid();
-  int32_t tempo = 0;
   // sx * 3 + dx = 27: countdown 271..274 wraps to 15..18.
-  ASSERT_EQ(MemoSegnale(grid, 1450, 9, 4000, -4000, 3277, 3276, 0, 0, 0, 7, tempo), 0);
+  ASSERT_EQ(MemoSegnale(grid, 1450, 9, 4000, -4000, 3277, 3276, 0, 0, 0, 7, 0).code, 0);
   EXPECT_EQ(grid.at(30).value_a, -25536);  // 40000
   EXPECT_EQ(grid.at(30).value_b, 25536);   // -40000
   EXPECT_EQ(grid.at(30).value_c, -32759);  // 32777
@@ -101,8 +178,7 @@ TEST(MemoSegnaleTest, PackingWrapsTo16BitsAndCountdownTo8Bits) {
 
 TEST(MemoSegnaleTest, CountdownMarksBeforeCellZeroAreSkipped) {
   TrackGrid grid(20);
-  int32_t tempo = 0;
-  ASSERT_EQ(Signal(grid, 150, 2, 1, tempo), 0);  // cell 4: marks on 2, 0, -2, -4
+  ASSERT_EQ(Signal(grid, 150, 2, 1).code, 0);  // cell 4: marks on 2, 0, -2, -4
 
   TrackGrid expected(20);
   expected.at(4) = TrackCell{.kind = 1, .value_a = 43, .value_d = 7};
@@ -114,9 +190,8 @@ TEST(MemoSegnaleTest, CountdownMarksBeforeCellZeroAreSkipped) {
 TEST(MemoSegnaleTest, SignalBeyondTheGridFailsWithItsOwnCode) {
   TrackGrid grid(20);
   const TrackGrid before = grid;
-  int32_t tempo = 0;
-  EXPECT_EQ(Signal(grid, 1000, 2, 1, tempo), 16);  // cell 21
-  EXPECT_EQ(Signal(grid, -100, 2, 1, tempo), 16);  // cell -1
+  EXPECT_EQ(Signal(grid, 1000, 2, 1).code, 16);  // cell 21
+  EXPECT_EQ(Signal(grid, -100, 2, 1).code, 16);  // cell -1
   EXPECT_EQ(grid.cells(), before.cells());
 }
 
@@ -124,7 +199,7 @@ TEST(MemoSegnaleTest, SignalBeyondTheGridFailsWithItsOwnCode) {
 
 TEST(MemoIndicatoriVMaxTest, WorkedExamplePacksSpeedsAndStripes) {
   TrackGrid grid = RouteGrid();
-  ASSERT_EQ(MemoIndicatoriVMax(grid, 900, 120, 130, 140, 0, 115, 125, 130, 0), 0);
+  ASSERT_EQ(MemoIndicatoriVMax(grid, 900, 120, 130, 140, 0, 115, 125, 130, 0).code, 0);
   TrackGrid expected = RouteGrid();
   expected.at(19) = TrackCell{.kind = 6, .value_a = 2423, .value_b = 2625, .value_c = 2826};
   EXPECT_EQ(grid.cells(), expected.cells());
@@ -133,7 +208,7 @@ TEST(MemoIndicatoriVMaxTest, WorkedExamplePacksSpeedsAndStripes) {
 TEST(MemoIndicatoriVMaxTest, RoundsToNearestAndWrapsTo16Bits) {
   TrackGrid grid = RouteGrid();
   // 7 / 5 = 1.4 -> 1; 8 / 5 + 20 = 21.6 -> 22; 2000 * 20 - 8 / 5 = 39998.4 -> 39998.
-  ASSERT_EQ(MemoIndicatoriVMax(grid, 900, 0, 1, 2000, 3, 7, 8, -8, 2), 0);
+  ASSERT_EQ(MemoIndicatoriVMax(grid, 900, 0, 1, 2000, 3, 7, 8, -8, 2).code, 0);
   EXPECT_EQ(grid.at(19).value_a, 1);
   EXPECT_EQ(grid.at(19).value_b, 22);
   EXPECT_EQ(grid.at(19).value_c, 39998 - 65536);
@@ -144,8 +219,8 @@ TEST(MemoIndicatoriVMaxTest, TakenOrOutsideCellFailsWith21) {
   TrackGrid grid(20);
   grid.at(19).kind = kKindSignal;
   const TrackGrid before = grid;
-  EXPECT_EQ(MemoIndicatoriVMax(grid, 900, 120, 130, 140, 0, 115, 125, 130, 0), 21);
-  EXPECT_EQ(MemoIndicatoriVMax(grid, 1000, 120, 130, 140, 0, 115, 125, 130, 0), 21);
+  EXPECT_EQ(MemoIndicatoriVMax(grid, 900, 120, 130, 140, 0, 115, 125, 130, 0).code, 21);
+  EXPECT_EQ(MemoIndicatoriVMax(grid, 1000, 120, 130, 140, 0, 115, 125, 130, 0).code, 21);
   EXPECT_EQ(grid.cells(), before.cells());
 }
 
@@ -153,7 +228,7 @@ TEST(MemoIndicatoriVMaxTest, TakenOrOutsideCellFailsWith21) {
 
 TEST(MemoRallentamentoTest, WorkedExampleAt16100) {
   TrackGrid grid = RouteGrid();
-  ASSERT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10), 0);
+  ASSERT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10).code, 0);
 
   TrackGrid expected = RouteGrid();
   expected.at(299) = TrackCell{.kind = 4, .value_a = 100, .value_b = 10};
@@ -168,7 +243,7 @@ TEST(MemoRallentamentoTest, WorkedExampleAt16100) {
 TEST(MemoRallentamentoTest, ZeroDvLeavesValueBAndNoBoardsWithoutFta) {
   TrackGrid grid = RouteGrid();
   grid.at(299).value_b = 77;  // a dash field keeps what the cell held
-  ASSERT_EQ(MemoRallentamento(grid, 16100, 60, 250, 0, 0, 0), 0);
+  ASSERT_EQ(MemoRallentamento(grid, 16100, 60, 250, 0, 0, 0).code, 0);
 
   TrackGrid expected = RouteGrid();
   expected.at(299) = TrackCell{.kind = 4, .value_a = 60, .value_b = 77};
@@ -179,7 +254,7 @@ TEST(MemoRallentamentoTest, ZeroDvLeavesValueBAndNoBoardsWithoutFta) {
 
 TEST(MemoRallentamentoTest, DvStoresItsLow16Bits) {
   TrackGrid grid = RouteGrid();
-  ASSERT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 65536 + 10), 0);
+  ASSERT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 65536 + 10).code, 0);
   EXPECT_EQ(grid.at(323).value_b, 10);
   EXPECT_EQ(grid.at(298).value_b, 1);  // d_v is non-zero as a whole
 }
@@ -187,7 +262,7 @@ TEST(MemoRallentamentoTest, DvStoresItsLow16Bits) {
 TEST(MemoRallentamentoTest, AtOrBefore1500NoWarningNorBoards) {
   for (int32_t x : {1500, 300}) {
     TrackGrid grid = RouteGrid();
-    ASSERT_EQ(MemoRallentamento(grid, x, 30, 250, 1, 1, 10), 0) << x;
+    ASSERT_EQ(MemoRallentamento(grid, x, 30, 250, 1, 1, 10).code, 0) << x;
     TrackGrid expected = RouteGrid();
     const int64_t s = CellOf(x);
     const int64_t e = CellOf(x + 250);
@@ -210,7 +285,7 @@ TEST(MemoRallentamentoTest, ChecksCellsInOrderAndStopsAtTheFirstTaken) {
     TrackGrid grid = RouteGrid();
     for (int64_t i : c.taken) grid.at(i).kind = kKindSign;
     const TrackGrid before = grid;
-    EXPECT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10), c.code) << c.taken[0];
+    EXPECT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10).code, c.code) << c.taken[0];
     EXPECT_EQ(grid.cells(), before.cells()) << c.taken[0];
   }
 }
@@ -218,7 +293,7 @@ TEST(MemoRallentamentoTest, ChecksCellsInOrderAndStopsAtTheFirstTaken) {
 TEST(MemoRallentamentoTest, TakenApproachBoardFailsWith20AfterPlacingTheSlowdown) {
   TrackGrid grid = RouteGrid();
   grid.at(295).kind = kKindSignal;  // the farthest board
-  EXPECT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10), 20);
+  EXPECT_EQ(MemoRallentamento(grid, 16100, 100, 250, 1, 1, 10).code, 20);
 
   TrackGrid expected = RouteGrid();
   expected.at(295).kind = kKindSignal;
@@ -243,7 +318,7 @@ TEST(MemoRallentamentoTest, CellsBeyondTheGridFailWithTheirOwnCode) {
   for (const Case& c : cases) {
     TrackGrid grid(340);
     const TrackGrid before = grid;
-    EXPECT_EQ(MemoRallentamento(grid, c.x, 100, c.l, 1, 1, 10), c.code) << c.x;
+    EXPECT_EQ(MemoRallentamento(grid, c.x, 100, c.l, 1, 1, 10).code, c.code) << c.x;
     EXPECT_EQ(grid.cells(), before.cells()) << c.x;
   }
 }
@@ -257,7 +332,7 @@ TEST(MemoRallentamentoTest, LongOverflowReturns25BeforeAnyWrite) {
   for (const Case& c : cases) {
     TrackGrid grid = RouteGrid();
     const TrackGrid before = grid;
-    EXPECT_EQ(MemoRallentamento(grid, c.x, 100, c.l, 1, 1, 10), 25) << c.x << " " << c.l;
+    EXPECT_EQ(MemoRallentamento(grid, c.x, 100, c.l, 1, 1, 10).code, 25) << c.x << " " << c.l;
     EXPECT_EQ(grid.cells(), before.cells());
   }
 }
@@ -267,7 +342,7 @@ TEST(MemoRallentamentoTest, LongOverflowReturns25BeforeAnyWrite) {
 TEST(MemoMontagnaTest, TunnelRangeMarksEveryFourthFreeCell) {
   TrackGrid grid = RouteGrid();
   MountainRanges ranges;
-  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 12), 0);
+  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 12).code, 0);
 
   TrackGrid expected = RouteGrid();
   for (int i = 23; i <= 28; ++i) expected.at(i).mountain = 2;
@@ -282,13 +357,13 @@ TEST(MemoMontagnaTest, MarkerNeverReplacesAnObjectAndPlainRangesPlaceNone) {
   TrackGrid grid = RouteGrid();
   grid.at(26).kind = kKindMaxSpeedBoard;
   MountainRanges ranges;
-  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 12), 0);
+  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 12).code, 0);
   EXPECT_EQ(grid.at(26).kind, kKindMaxSpeedBoard);
   EXPECT_EQ(grid.at(26).mountain, 2);
 
   TrackGrid plain = RouteGrid();
   MountainRanges plain_ranges;
-  ASSERT_EQ(MemoMontagna(plain, plain_ranges, 1150, 1450, 7), 0);
+  ASSERT_EQ(MemoMontagna(plain, plain_ranges, 1150, 1450, 7).code, 0);
   EXPECT_EQ(plain.at(26).kind, kKindFree);
   EXPECT_EQ(plain.at(26).mountain, 7);
 }
@@ -311,8 +386,8 @@ TEST(MemoMontagnaTest, RangeCloseAfterThePreviousGetsTypeThree) {
   for (const Case& c : cases) {
     TrackGrid grid = RouteGrid();
     MountainRanges ranges;
-    ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 2), 0);
-    ASSERT_EQ(MemoMontagna(grid, ranges, c.start, 3000, c.tipo), 0);
+    ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 2).code, 0);
+    ASSERT_EQ(MemoMontagna(grid, ranges, c.start, 3000, c.tipo).code, 0);
     EXPECT_EQ(grid.at(c.first).mountain, c.mountain) << c.start;
     EXPECT_EQ(grid.at(c.first + 3).kind == kKindMountainMarker, c.marker) << c.start;
     EXPECT_EQ(ranges.count(), 2);
@@ -322,7 +397,7 @@ TEST(MemoMontagnaTest, RangeCloseAfterThePreviousGetsTypeThree) {
 TEST(MemoMontagnaTest, EmptyRangeIsRecordedButWritesNothing) {
   TrackGrid grid = RouteGrid();
   MountainRanges ranges;
-  ASSERT_EQ(MemoMontagna(grid, ranges, 1000, 1000, 12), 0);  // first 20 > last 19
+  ASSERT_EQ(MemoMontagna(grid, ranges, 1000, 1000, 12).code, 0);  // first 20 > last 19
   EXPECT_EQ(grid.cells(), RouteGrid().cells());
   EXPECT_EQ(ranges.count(), 1);
 }
@@ -331,9 +406,9 @@ TEST(MemoMontagnaTest, CellsOutsideTheGridAreSkippedButCounted) {
   TrackGrid grid(30);
   MountainRanges ranges;
   // Cells -4..5: the 4th (cell -1) is skipped, the 8th (cell 3) is marked.
-  ASSERT_EQ(MemoMontagna(grid, ranges, -200, 300, 11), 0);
+  ASSERT_EQ(MemoMontagna(grid, ranges, -200, 300, 11).code, 0);
   // Cells 24..39: written up to 30, the 4th is cell 27.
-  ASSERT_EQ(MemoMontagna(grid, ranges, 1200, 2000, 11), 0);
+  ASSERT_EQ(MemoMontagna(grid, ranges, 1200, 2000, 11).code, 0);
 
   TrackGrid expected(30);
   for (int i = 0; i <= 5; ++i) expected.at(i).mountain = 1;
@@ -347,7 +422,7 @@ TEST(MemoMontagnaTest, ListGrowsBeyondEightyRanges) {
   TrackGrid grid = RouteGrid();
   MountainRanges ranges;
   for (int i = 0; i < 100; ++i) {
-    ASSERT_EQ(MemoMontagna(grid, ranges, i * 400, i * 400 + 100, 1), 0);
+    ASSERT_EQ(MemoMontagna(grid, ranges, i * 400, i * 400 + 100, 1).code, 0);
   }
   EXPECT_EQ(ranges.count(), 100);
   EXPECT_EQ(ranges.starts[100], 99 * 400);
@@ -356,9 +431,9 @@ TEST(MemoMontagnaTest, ListGrowsBeyondEightyRanges) {
 TEST(MemoMontagnaTest, GapOverflowReturns25BeforeAnyWrite) {
   TrackGrid grid = RouteGrid();
   MountainRanges ranges;
-  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 2), 0);
+  ASSERT_EQ(MemoMontagna(grid, ranges, 1150, 1450, 2).code, 0);
   const TrackGrid before = grid;
-  EXPECT_EQ(MemoMontagna(grid, ranges, kLongMin, 100, 2), 25);
+  EXPECT_EQ(MemoMontagna(grid, ranges, kLongMin, 100, 2).code, 25);
   EXPECT_EQ(grid.cells(), before.cells());
   EXPECT_EQ(ranges.count(), 1);
 }
