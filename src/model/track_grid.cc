@@ -16,6 +16,8 @@ int64_t RangeLastCellOf(int64_t position) { return RoundToInt(CellsIn(position) 
 
 int64_t ObjectMetreOf(int64_t cell) { return (cell - 1) * kCellMetres; }
 
+int64_t ProfileMetreOf(int64_t cell) { return cell * kCellMetres; }
+
 CellStart ObjectCellStart(int64_t cell) {
   // Half a cell before the cell's own metre; that metre is whole, as a cell
   // has an even number of metres.

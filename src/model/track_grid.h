@@ -104,6 +104,8 @@ int64_t RangeLastCellOf(int64_t position);
 
 // The inverse of CellOf: the metre an object standing in `cell` is at.
 int64_t ObjectMetreOf(int64_t cell);
+// The inverse of ProfileCellOf: the metre a profile value of `cell` starts at.
+int64_t ProfileMetreOf(int64_t cell);
 // Where CellOf's cells meet, for a metre that need not be whole: `cell`
 // takes the metres above `metre` up to the next cell's start, and `metre`
 // itself when `included` (halves go to the even cell).

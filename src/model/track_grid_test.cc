@@ -69,7 +69,10 @@ TEST(TrackGridTest, CellStartsSplitMetresAsCellOf) {
   };
   for (int64_t metre = -75; metre <= 2400; ++metre)
     ASSERT_EQ(cell_at(metre), CellOf(metre)) << metre << " m";
-  for (int64_t cell = 0; cell <= 50; ++cell) EXPECT_EQ(CellOf(ObjectMetreOf(cell)), cell);
+  for (int64_t cell = 0; cell <= 50; ++cell) {
+    EXPECT_EQ(CellOf(ObjectMetreOf(cell)), cell);
+    EXPECT_EQ(ProfileCellOf(ProfileMetreOf(cell)), cell);
+  }
 }
 
 }  // namespace

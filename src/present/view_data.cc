@@ -98,6 +98,17 @@ Json CellsJson(const std::vector<TrackCell>& cells) {
   return j;
 }
 
+// The speed and gradient profiles of the cells as the author wrote them
+// (km/h, gradient), converted by the model, so the page converts nothing.
+Json ProfileValuesJson(const std::vector<TrackCell>& cells) {
+  Json speed = Json::array(), gradient = Json::array();
+  for (const TrackCell& c : cells) {
+    speed.push_back(SpeedOfCode(c.speed_code));
+    gradient.push_back(GradientOfCode(c.gradient_code));
+  }
+  return {{"speed", std::move(speed)}, {"gradient", std::move(gradient)}};
+}
+
 Json StationJson(int slot, const StationRecord& r) {
   return {{"slot", slot},       {"name", Utf8From1252(r.name)},
           {"kind", r.kind},     {"start", r.start},
@@ -265,10 +276,9 @@ std::string ViewDataJson(const ViewInput& input) {
   Json j = {{"title", Utf8From1252(input.title)},
             {"routeLength", data.route_length},
             {"cellMetres", kCellMetres},
-            {"speedStep", kSpeedStep},
-            {"gradientOffset", kGradientOffset},
             {"plan", PlanJson(data.plan)},
             {"cells", CellsJson(data.cells)},
+            {"values", ProfileValuesJson(data.cells)},
             {"grid", GridJson(data.cells.size())},
             {"objects", ObjectsJson(data)},
             {"sources", std::move(sources)},

@@ -141,13 +141,17 @@
     }
     metreOf(cell) { return this.grid.metre[cell]; }
 
+    // A cell field by name: a profile's values as the data converted them
+    // (speed in km/h, gradient), else the field as stored.
+    column(field) { return (this.data.values && this.data.values[field]) || this.data.cells[field]; }
+
     // The lowest and highest value of a cell field over the grid.
     extent(field) {
       this.extents = this.extents || {};
       if (!this.extents[field]) {
         let lo = Infinity, hi = -Infinity;
         // Over the route: the cells beyond its end keep zeros that are no value.
-        const values = this.data.cells[field], last = Math.min(values.length - 1, this.cellOf(this.routeLength));
+        const values = this.column(field), last = Math.min(values.length - 1, this.cellOf(this.routeLength));
         for (let i = 0; i <= last; i++) { const v = values[i]; if (v < lo) lo = v; if (v > hi) hi = v; }
         // No cell at all (the live page of a scenario that built no grid).
         this.extents[field] = lo <= hi ? [lo, hi] : [0, 0];
@@ -275,9 +279,9 @@
     }
     add("countdown", "countdown", countdown);
     add("mountain", "mountain", c.mountain ? "type " + c.mountain : "none");
-    // The conversions come with the data, from the compiler's own.
-    add("speed_code", "speed", c.speed_code * d.speedStep + " km/h (code " + c.speed_code + ")");
-    add("gradient_code", "gradient", (c.gradient_code - d.gradientOffset) + " (code " + c.gradient_code + ")");
+    // The converted values come with the data, from the compiler's own conversions.
+    add("speed_code", "speed", scenario.column("speed")[i] + " km/h (code " + c.speed_code + ")");
+    add("gradient_code", "gradient", scenario.column("gradient")[i] + " (code " + c.gradient_code + ")");
     add("adhesion", "adhesion", c.adhesion);
     return rows;
   }
@@ -610,8 +614,8 @@
     lanes() {
       return [
         { id: "objects", title: "objects", height: 58 },
-        { id: "speed", title: "speed km/h", height: 80, field: "speed_code", scale: this.scenario.data.speedStep, colour: COLOURS.speed },
-        { id: "gradient", title: "gradient", height: 70, field: "gradient_code", offset: -this.scenario.data.gradientOffset, colour: COLOURS.gradient, symmetric: true },
+        { id: "speed", title: "speed km/h", height: 80, field: "speed", colour: COLOURS.speed },
+        { id: "gradient", title: "gradient", height: 70, field: "gradient", colour: COLOURS.gradient, symmetric: true },
         { id: "adhesion", title: "adhesion", height: 50, field: "adhesion", colour: COLOURS.adhesion },
         { id: "mountains", title: "mountains", height: 26 },
         { id: "km", title: "km references", height: 22 },
@@ -677,10 +681,8 @@
     }
 
     drawValueLane(g, lane, top, first, last) {
-      const c = this.scenario.data.cells[lane.field];
+      const c = this.scenario.column(lane.field);
       let [lo, hi] = this.scenario.extent(lane.field);
-      lo = (lo + (lane.offset || 0)) * (lane.scale || 1);
-      hi = (hi + (lane.offset || 0)) * (lane.scale || 1);
       if (lane.symmetric) { hi = Math.max(Math.abs(lo), Math.abs(hi), 1); lo = -hi; }
       else { lo = Math.min(lo, 0); hi = Math.max(hi, 1); }
       const Y = (v) => top + lane.height - 4 - (v - lo) / (hi - lo) * (lane.height - 8);
@@ -699,7 +701,7 @@
         g.lineTo(column, Y(cMin)); g.lineTo(column, Y(cMax)); g.lineTo(column, Y(cLast));
       };
       for (let i = first; i <= last; i++) {
-        const v = (c[i] + (lane.offset || 0)) * (lane.scale || 1);
+        const v = c[i];
         const x0 = this.metreToX(this.scenario.metreOf(i)), x1 = this.metreToX(this.scenario.metreOf(i + 1));
         if (x1 - x0 >= 1) {
           flush(); column = null;
