@@ -11,6 +11,17 @@
 namespace sc {
 namespace {
 
+// Compiles the built-in scenario's `source` into `c` and the drawable `data`;
+// false when the compile failed.
+bool CompileInto(testing::BuiltInSource& source, Compilation& c, PreviewData* data) {
+  CompileScenario(source.input, source.state, c);
+  if (source.state.error_code != 0 || !c.grid) return false;
+  data->route_length = 40000;
+  data->cells = c.grid->cells();
+  data->stations = c.stations;
+  return true;
+}
+
 // The record panel's fields are the ones the compiler reads: a quoted sign
 // text keeps its comma, and a record short of fields on its line shows the
 // fields it took from the next line, with their places.
@@ -29,12 +40,8 @@ TEST(ViewDataJsonTest, RecordFieldsAreTheOnesTheCompilerReads) {
   Provenance p;
   Compilation c;
   c.provenance = &p;
-  CompileScenario(source.input, source.state, c);
-  ASSERT_EQ(source.state.error_code, 0);
   PreviewData data;
-  data.route_length = 40000;
-  data.cells = c.grid->cells();
-  data.stations = c.stations;
+  ASSERT_TRUE(CompileInto(source, c, &data));
   ViewInput input;
   input.data = &data;
   input.provenance = &p;
@@ -75,12 +82,8 @@ TEST(ViewDataJsonTest, RecordFieldsAreTheOnesTheCompilerReads) {
 TEST(ViewDataJsonTest, CarriesTheCellsThePageShows) {
   testing::BuiltInSource source = testing::BuiltInScenarioSource();
   Compilation c;
-  CompileScenario(source.input, source.state, c);
-  ASSERT_EQ(source.state.error_code, 0);
   PreviewData data;
-  data.route_length = 40000;
-  data.cells = c.grid->cells();
-  data.stations = c.stations;
+  ASSERT_TRUE(CompileInto(source, c, &data));
   ViewInput input;
   input.data = &data;
   const nlohmann::json j = nlohmann::json::parse(ViewDataJson(input));
