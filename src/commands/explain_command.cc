@@ -28,7 +28,8 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
   return lines;
 }
 
-std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
+std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
+                      const CompiledRecords* compiled, const std::string& path) {
   switch (f.role) {
     case FieldRole::kPreamble: return "ignored (before [generale])";
     case FieldRole::kSection: return "section marker " + NativeText(f.span.text);
@@ -47,8 +48,10 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
     case FieldRole::kValue: {
       const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
       const FieldFormat& format = r.format->fields[static_cast<size_t>(f.field_index)];
-      std::string text = "  " + std::string(format.name) + " = " +
-                         NativeText(DescribeFieldValue(format, f.span.text));
+      std::string text =
+          "  " + std::string(format.name) + " = " +
+          NativeText(DescribeCompiledField(compiled, path, a, r,
+                                           static_cast<size_t>(f.field_index)));
       const int keyword_line = a.fields[static_cast<size_t>(r.keyword)].span.line;
       if (keyword_line != f.span.line) {
         text += " (of the " + std::string(r.format->name) + " on line " +
@@ -62,13 +65,15 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
 
 }  // namespace
 
-std::string ExplainText(ScenarioFile file, const std::string& bytes,
-                        const std::vector<EditorDiagnostic>& diagnostics) {
+std::string ExplainText(ScenarioFile file, const ScenarioText& text,
+                        const std::vector<EditorDiagnostic>& diagnostics,
+                        const CompiledRecords* compiled) {
+  const std::string& bytes = text.bytes;
   const FileAnnotation a = AnnotateFile(file, bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
     std::vector<std::string>& line = notes[f.span.line];
-    std::string note = FieldNote(a, f);
+    std::string note = FieldNote(a, f, compiled, text.path);
     if (line.empty() || line.back() != note) line.push_back(std::move(note));
   }
   if (!a.failure.empty()) {
@@ -110,13 +115,16 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
     return kExitUsageOrIo;
   }
   std::vector<EditorDiagnostic> diagnostics;
+  std::optional<CompiledRecords> compiled;
   if (*file == ScenarioFile::kLine) {
     diagnostics = CheckScenario(text, std::nullopt);
+    compiled.emplace(text, std::nullopt);
   } else {
     std::optional<std::string> line_path = LineFileOfTrain(path);
     ScenarioText line{line_path.value_or(""), {}};
     if (line_path && env.ReadFile(*line_path, kMaxTextInputBytes, &line.bytes).ok()) {
       diagnostics = CheckScenario(line, text);
+      compiled.emplace(line, text);
     } else {
       diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));
       err << kProgram << "no line description beside " << path
@@ -124,7 +132,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
     }
   }
   std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });
-  out << ExplainText(*file, text.bytes, diagnostics);
+  out << ExplainText(*file, text, diagnostics, compiled ? &*compiled : nullptr);
   return kExitClean;
 }
 

@@ -7,17 +7,21 @@
 #include <ostream>
 #include <string>
 
+#include "commands/compiled_records.h"
 #include "commands/scenario_check.h"
 #include "compiler/record_format.h"
 #include "platform/env.h"
 
 namespace sc {
 
-// The annotated listing of `bytes` (a `file`) with `diagnostics` of that
-// file shown after the lines they concern. Text is written as it stands
-// (Windows-1252) except that the terminal's spelling is used for names.
-std::string ExplainText(ScenarioFile file, const std::string& bytes,
-                        const std::vector<EditorDiagnostic>& diagnostics);
+// The annotated listing of `text` (a `file`) with `diagnostics` of that
+// file shown after the lines they concern, and with the values `compiled`
+// holds (null: the file could not be compiled; values as read). Text is
+// written as it stands (Windows-1252) except that the terminal's spelling
+// is used for names.
+std::string ExplainText(ScenarioFile file, const ScenarioText& text,
+                        const std::vector<EditorDiagnostic>& diagnostics,
+                        const CompiledRecords* compiled = nullptr);
 
 // Reads `path`, finds its kind (from the name, else the content) and its
 // partner file (a train file's line description beside it; a line

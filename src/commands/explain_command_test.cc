@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "compiler/compile.h"
+#include "compiler/format/grid_file.h"
+#include "compiler/format/station_file.h"
 #include "documents/documents.h"
 #include "platform/mem_env.h"
+#include "present/station_cell.h"
 
 namespace sc {
 namespace {
@@ -23,7 +27,7 @@ TEST(Explain, BuiltInScenarioEveryRecordAnnotated) {
   std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
   for (auto [file, bytes] : {std::pair{ScenarioFile::kLine, docs[0].bytes},
                              std::pair{ScenarioFile::kTrain, docs[1].bytes}}) {
-    const std::vector<std::string> out = Lines(ExplainText(file, bytes, {}));
+    const std::vector<std::string> out = Lines(ExplainText(file, ScenarioText{"", bytes}, {}));
     int records = 0;
     for (size_t i = 0; i < out.size(); ++i) {
       if (out[i].rfind("    record '", 0) != 0) continue;
@@ -43,7 +47,7 @@ TEST(Explain, BuiltInScenarioEveryRecordAnnotated) {
     }
     EXPECT_GT(records, 30);
   }
-  const std::string train = ExplainText(ScenarioFile::kTrain, docs[1].bytes, {});
+  const std::string train = ExplainText(ScenarioFile::kTrain, ScenarioText{"", docs[1].bytes}, {});
   EXPECT_NE(train.find("      speed = 130 km/h\n"), std::string::npos);
   EXPECT_NE(train.find("      name = \"Posto di comunicazione Barberina\"\n"), std::string::npos);
   EXPECT_NE(train.find("    not processed (the file's last field): [fine]\n"), std::string::npos);
@@ -72,6 +76,63 @@ TEST(Explain, DiagnosticsInPlace) {
       << text;
   std::ostringstream none;
   EXPECT_EQ(RunExplainCommand(env, "s/missing.txt", none, err), 1);
+}
+
+// The built-in scenario compiled the ordinary way and read back from its
+// compiled files.
+struct BuiltInCompiled {
+  StationTable stations;
+  std::vector<TrackCell> cells;
+};
+BuiltInCompiled CompileBuiltIn(const std::vector<Document>& docs) {
+  RunState state;
+  Compilation c;
+  CompileScenario({"l", docs[0].bytes, "t", docs[1].bytes}, state, c);
+  BuiltInCompiled out;
+  EXPECT_TRUE(DecodeStationFile(EncodeStationFile(c.stations), &out.stations).ok());
+  EXPECT_TRUE(DecodeGridFile(EncodeGridFile(*c.grid), &out.cells).ok());
+  return out;
+}
+
+// Where a rule of the format stores another value than the one written (the
+// first station's byte_4 and byte_5), explain shows the value of the
+// compiled station file, without a warning; every station's position names
+// the cell of its end marker in the compiled grid.
+TEST(Explain, ShowsWhatTheCompiledFilesHold) {
+  MemEnv env;
+  std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  env.files["s/Vastro - Dreo_linea.txt"] = docs[0].bytes;
+  env.files["s/Vastro - Dreo_2001-.txt"] = docs[1].bytes;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunExplainCommand(env, "s/Vastro - Dreo_2001-.txt", out, err), 0) << err.str();
+  const std::string text = out.str();
+  const BuiltInCompiled compiled = CompileBuiltIn(docs);
+
+  // The first station writes byte_4 1; the station file holds 0.
+  const StationRecord& first = compiled.stations.slots[1];
+  const size_t first_line = text.find(": stazione,       0,");
+  ASSERT_NE(first_line, std::string::npos) << text;
+  EXPECT_NE(text.find("      byte_4 = 1 -> stored as " + std::to_string(first.byte_4) +
+                          " (slot 1: a rule of the format)\n",
+                      first_line),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("warning ["), std::string::npos) << text;
+
+  int marked = 0, unmarked = 0;
+  // The stations fill the slots from 1 on; the signs' texts count down from 80.
+  for (int slot = 1; !compiled.stations.slots[static_cast<size_t>(slot)].name.empty(); ++slot) {
+    const StationRecord& s = compiled.stations.slots[static_cast<size_t>(slot)];
+    std::optional<int64_t> cell = StationMarkerCell(compiled.cells, slot);
+    const std::string expected =
+        "      position = " + std::to_string(s.position) + " m" +
+        (cell ? ", grid cell " + std::to_string(*cell) + " (its end marker)"
+              : std::string(", no grid cell (a station of this kind is not marked)"));
+    EXPECT_NE(text.find(expected + "\n"), std::string::npos) << expected;
+    ++(cell ? marked : unmarked);
+  }
+  EXPECT_GT(marked, 5);
+  EXPECT_GT(unmarked, 0);  // the built-in train file has kinds 25 and 28
 }
 
 }  // namespace

@@ -99,12 +99,12 @@ std::string KeywordHover(const RecordFormat& r) {
   return text + "\n`" + r.example + "`";
 }
 
-std::string ValueHover(const RecordFormat& r, size_t index, const std::string& written) {
+std::string ValueHover(const RecordFormat& r, size_t index, const std::string& described) {
   const FieldFormat& f = r.fields[index];
   std::string text = "**" + std::string(r.name) + "**, field " + std::to_string(index + 1) +
                      " of " + std::to_string(r.fields.size()) + ": **" + f.name + "**";
   if (*f.unit) text += std::string(" (") + f.unit + ")";
-  text += "\n\n" + std::string(f.name) + " " + Utf8From1252(DescribeFieldValue(f, written));
+  text += "\n\n" + std::string(f.name) + " " + Utf8From1252(described);
   return text + "\n\nBecomes: " + f.becomes;
 }
 
@@ -254,7 +254,11 @@ json LspServer::Hover(const json& params) {
       }
     } else if (f.role == FieldRole::kValue) {
       const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
-      text = ValueHover(*r.format, static_cast<size_t>(f.field_index), f.span.text);
+      const size_t index = static_cast<size_t>(f.field_index);
+      std::optional<CompiledRecords> compiled = Compiled(doc);
+      text = ValueHover(*r.format, index,
+                        DescribeCompiledField(compiled ? &*compiled : nullptr, doc.path, a, r,
+                                              index));
     } else {
       continue;
     }
@@ -406,6 +410,27 @@ void LspServer::Check(Document& doc,
     };
     if (std::none_of(list.begin(), list.end(), same)) list.push_back(std::move(d));
   }
+}
+
+std::optional<CompiledRecords> LspServer::Compiled(const Document& doc) {
+  const ScenarioText self{doc.path, doc.text};
+  if (*doc.file == ScenarioFile::kLine) {
+    for (const auto& [uri, other] : docs_) {
+      if (other.file == ScenarioFile::kTrain && LineFileOfTrain(other.path) == doc.path)
+        return CompiledRecords(self, ScenarioText{other.path, other.text});
+    }
+    return CompiledRecords(self, std::nullopt);
+  }
+  std::optional<std::string> line_path =
+      doc.kind_from_name ? LineFileOfTrain(doc.path) : std::nullopt;
+  if (!line_path) return std::nullopt;
+  ScenarioText line{*line_path, {}};
+  if (const Document* open = OpenByPath(*line_path)) {
+    line.bytes = open->text;
+  } else if (!env_.ReadFile(*line_path, kMaxTextInputBytes, &line.bytes).ok()) {
+    return std::nullopt;
+  }
+  return CompiledRecords(line, self);
 }
 
 json LspServer::DiagnosticJson(const EditorDiagnostic& d) const {

@@ -18,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "commands/compiled_records.h"
 #include "commands/scenario_check.h"
 #include "platform/env.h"
 
@@ -74,6 +75,11 @@ class LspServer {
   // every open file of the scenario gets an entry, empty when clean.
   void Check(Document& doc, std::map<std::string, std::vector<EditorDiagnostic>>* by_path);
   const Document* OpenByPath(const std::string& path) const;
+  // `doc` compiled with its partner (an open train file of a line
+  // description, or a train file's line description, open or on disk), for
+  // the values its records store; nullopt when a train file has no line
+  // description.
+  std::optional<CompiledRecords> Compiled(const Document& doc);
   nlohmann::json DiagnosticJson(const EditorDiagnostic& d) const;
 
   Env& env_;

@@ -164,6 +164,33 @@ TEST(LspServer, HoverNamesTheFieldAndTheStoredValue) {
   EXPECT_TRUE(c.At("textDocument/hover", kTrainUri, -3, -7)["result"].is_null());
 }
 
+// The hover shows what the compiled files hold, as explain does: the first
+// station's byte_4 as stored, its position's end-marker cell; the train file
+// alone (no line description to compile with) shows the value as read.
+TEST(LspServer, HoverShowsTheCompiledValue) {
+  const std::string station = "stazione,       0,  8,  400,  1, 0, 1,";
+  const int byte_4_column = static_cast<int>(station.size()) - 2;
+  const std::string compiled = "byte_4 1 -> stored as 0 (slot 1: a rule of the format)";
+  {
+    Client c;
+    c.env_.files["/s/Vastro - Dreo_linea.txt"] = LineText();
+    c.Open(kTrainUri, TrainText());
+    const int line = LineOfText(TrainText(), station);
+    std::string hover =
+        c.At("textDocument/hover", kTrainUri, line, byte_4_column)["result"]["contents"]["value"];
+    EXPECT_NE(hover.find(compiled), std::string::npos) << hover;
+    hover = c.At("textDocument/hover", kTrainUri, line, 16)["result"]["contents"]["value"];
+    EXPECT_NE(hover.find("position 0 m, grid cell "), std::string::npos) << hover;
+    EXPECT_NE(hover.find(" (its end marker)"), std::string::npos) << hover;
+  }
+  Client alone;
+  alone.Open(kTrainUri, TrainText());
+  const int line = LineOfText(TrainText(), station);
+  const std::string hover = alone.At("textDocument/hover", kTrainUri, line,
+                                     byte_4_column)["result"]["contents"]["value"];
+  EXPECT_NE(hover.find("byte_4 1\n"), std::string::npos) << hover;
+}
+
 // Windows-1252 bytes of an accented name stand one for one for UTF-16 code
 // units, so the columns after them stay right.
 TEST(LspServer, AccentedNamesKeepColumns) {

@@ -29,6 +29,13 @@ F Position(const char* becomes, CellRule cell) {
   return F{"position", L, "m", "", becomes, StoreRule::kAsRead, cell};
 }
 
+using S = StationRecord;
+
+// A number a station's slot holds as it is read.
+F InSlot(const char* name, FieldType type, const char* becomes, int64_t (*in_slot)(const S&)) {
+  return F{name, type, "", "", becomes, StoreRule::kAsRead, CellRule::kNone, in_slot};
+}
+
 std::vector<RecordFormat> LineRecords() {
   return {
       {"route length",
@@ -351,19 +358,22 @@ std::vector<RecordFormat> TrainRecords() {
        "stazione",
        "A station: the next slot of the station table and its end marker on the grid.",
        {{"position", L, "m", "multiple of 50 (error 8)",
-         "station position (its end marker goes in the cell before the area's end)"},
-        {"kind", B, "", "", "station kind"},
+         "station position (its end marker goes in the cell before the area's end)",
+         StoreRule::kAsRead, CellRule::kNone, [](const S& s) -> int64_t { return s.position; },
+         true},
+        InSlot("kind", B, "station kind", [](const S& s) -> int64_t { return s.kind; }),
         {"length", L, "m", "multiple of 100 (error 9)", "start and end of the station area"},
-        {"byte_1", B, "", "", "byte_1"},
-        {"byte_5", B, "", "", "byte_5"},
-        {"byte_4", B, "", "", "byte_4 (not 0: the area ends 50 m later)"},
-        {"word_1", I, "", "", "word_1"},
-        {"word_2", I, "", "", "word_2"},
-        {"byte_2", B, "", "", "byte_2"},
-        {"word_3", I, "", "", "word_3"},
-        {"word_4", I, "", "", "word_4"},
-        {"word_5", I, "", "", "word_5"},
-        {"byte_3", B, "", "", "byte_3"},
+        InSlot("byte_1", B, "byte_1", [](const S& s) -> int64_t { return s.byte_1; }),
+        InSlot("byte_5", B, "byte_5", [](const S& s) -> int64_t { return s.byte_5; }),
+        InSlot("byte_4", B, "byte_4 (not 0: the area ends 50 m later)",
+               [](const S& s) -> int64_t { return s.byte_4; }),
+        InSlot("word_1", I, "word_1", [](const S& s) -> int64_t { return s.word_1; }),
+        InSlot("word_2", I, "word_2", [](const S& s) -> int64_t { return s.word_2; }),
+        InSlot("byte_2", B, "byte_2", [](const S& s) -> int64_t { return s.byte_2; }),
+        InSlot("word_3", I, "word_3", [](const S& s) -> int64_t { return s.word_3; }),
+        InSlot("word_4", I, "word_4", [](const S& s) -> int64_t { return s.word_4; }),
+        InSlot("word_5", I, "word_5", [](const S& s) -> int64_t { return s.word_5; }),
+        InSlot("byte_3", B, "byte_3", [](const S& s) -> int64_t { return s.byte_3; }),
         {"hours", L, "h", "", "time_s (departure time in seconds)"},
         {"minutes", L, "min", "", "time_s"},
         {"seconds", L, "s", "", "time_s"},

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/station_table.h"
 #include "model/track_grid.h"
 
 namespace sc {
@@ -54,6 +55,12 @@ struct FieldFormat {
   // A metre on the route whose value lands in a grid cell: which cell rule
   // (model/track_grid.h) takes it there.
   CellRule cell = CellRule::kNone;
+  // A field a station's slot holds: reads the value back from the compiled
+  // slot (null for any other field).
+  int64_t (*in_slot)(const StationRecord&) = nullptr;
+  // The slot's position, whose grid cell is the one its end marker took:
+  // only the compiled grid knows it (the area's end decides it).
+  bool marker_cell = false;
 };
 
 struct RecordFormat {

@@ -34,6 +34,22 @@ bool IsSectionMarker(const std::string& field) {
   return Contains(field, "[") && Contains(field, "]");
 }
 
+// Whether every word of `r`'s keyword test appears in `bytes`, in any case.
+bool ContentPasses(const RecordFormat& r, std::string_view bytes) {
+  for (const char* word : r.contains) {
+    if (word != nullptr && !ContainsIgnoringCase(bytes, word)) return false;
+  }
+  return true;
+}
+
+// Whether a keyword as some record of `file` is written passes `r`'s test.
+bool PassedByFileOf(const RecordFormat& r, ScenarioFile file) {
+  for (const RecordFormat& other : RecordFormats()) {
+    if (other.file == file && ContentPasses(r, other.keyword)) return true;
+  }
+  return false;
+}
+
 class Annotator {
  public:
   Annotator(ScenarioFile file, std::string_view bytes) : in_(bytes) { out_.file = file; }
@@ -164,12 +180,18 @@ FileAnnotation AnnotateFile(ScenarioFile file, std::string_view bytes) {
 }
 
 bool ScenarioFileFromContent(std::string_view bytes, ScenarioFile* file) {
-  int train = 0;
-  int line = 0;
-  for (const char* word : {"stazione", "velocit", "segnale,"})
-    train += ContainsIgnoringCase(bytes, word);
-  for (const char* word : {"lunghezza", "curva", "cartello"})
-    line += ContainsIgnoringCase(bytes, word);
+  // How many records of each file the content shows: a record counts when
+  // every word of its keyword test appears somewhere (any case), and only
+  // records whose test no keyword of the other file passes are counted.
+  auto shown = [&](ScenarioFile of, ScenarioFile other) {
+    int count = 0;
+    for (const RecordFormat& r : RecordFormats()) {
+      if (r.file == of && !PassedByFileOf(r, other) && ContentPasses(r, bytes)) ++count;
+    }
+    return count;
+  };
+  const int train = shown(ScenarioFile::kTrain, ScenarioFile::kLine);
+  const int line = shown(ScenarioFile::kLine, ScenarioFile::kTrain);
   if (train == line) return false;
   *file = train > line ? ScenarioFile::kTrain : ScenarioFile::kLine;
   return true;

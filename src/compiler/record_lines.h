@@ -54,9 +54,10 @@ struct FileAnnotation {
 // curves are read).
 FileAnnotation AnnotateFile(ScenarioFile file, std::string_view bytes);
 
-// Which kind a file's content shows: the train file's keywords ("stazione",
-// "velocit", "segnale") against the line file's ("lunghezza", "curva",
-// "cartello"). False when it shows neither.
+// Which kind a file's content shows: how many of the train file's records
+// against how many of the line description's, a record shown when the words
+// of its keyword test appear anywhere in the content (records whose test the
+// other file's keywords also pass are not counted). False on a tie.
 bool ScenarioFileFromContent(std::string_view bytes, ScenarioFile* file);
 
 }  // namespace sc

@@ -102,6 +102,19 @@ int64_t ProfileCellOf(int64_t position);
 // The last cell of a mountain range ending at `position`: round(p / 50 - 1).
 int64_t RangeLastCellOf(int64_t position);
 
+// The inverse of CellOf: the metre an object standing in `cell` is at.
+int64_t ObjectMetreOf(int64_t cell);
+// The inverse of ProfileCellOf: the metre a profile value of `cell` starts at.
+int64_t ProfileMetreOf(int64_t cell);
+// Where CellOf's cells meet, for a metre that need not be whole: `cell`
+// takes the metres above `metre` up to the next cell's start, and `metre`
+// itself when `included` (halves go to the even cell).
+struct CellStart {
+  double metre = 0;
+  bool included = false;
+};
+CellStart ObjectCellStart(int64_t cell);
+
 // Which of the rules a field of a record follows (kNone: it names no cell).
 enum class CellRule : uint8_t { kNone, kObject, kProfile };
 int64_t CellByRule(CellRule rule, int64_t position);

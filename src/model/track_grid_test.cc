@@ -49,3 +49,31 @@ TEST(TrackGridTest, FreeOnlyForKindZeroOrMountainMarkerInsideGrid) {
 
 }  // namespace
 }  // namespace sc
+
+namespace sc {
+namespace {
+
+// The cell starts split the metres exactly as CellOf does, halves included,
+// and each cell's own metre lies inside it: a page that looks metres up in
+// the starts needs no rule of its own.
+TEST(TrackGridTest, CellStartsSplitMetresAsCellOf) {
+  auto cell_at = [](int64_t metre) {
+    int64_t cell = 0;
+    for (int64_t c = 0; c <= 50; ++c) {
+      const CellStart s = ObjectCellStart(c);
+      if (s.metre < static_cast<double>(metre) ||
+          (s.metre == static_cast<double>(metre) && s.included))
+        cell = c;
+    }
+    return cell;
+  };
+  for (int64_t metre = -75; metre <= 2400; ++metre)
+    ASSERT_EQ(cell_at(metre), CellOf(metre)) << metre << " m";
+  for (int64_t cell = 0; cell <= 50; ++cell) {
+    EXPECT_EQ(CellOf(ObjectMetreOf(cell)), cell);
+    EXPECT_EQ(ProfileCellOf(ProfileMetreOf(cell)), cell);
+  }
+}
+
+}  // namespace
+}  // namespace sc

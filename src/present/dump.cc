@@ -71,7 +71,7 @@ std::array<NamedNumber, 10> CellFields(const TrackCell& c) {
            {"adhesion", c.adhesion}}};
 }
 
-int64_t CellCentre(size_t index) { return (static_cast<int64_t>(index) - 1) * kCellMetres; }
+int64_t CellCentre(size_t index) { return ObjectMetreOf(static_cast<int64_t>(index)); }
 
 void WriteGridText(const std::vector<TrackCell>& cells, std::ostream& out) {
   out << "grid: " << cells.size() << " cells, index 0 to " << cells.size() - 1

@@ -89,7 +89,7 @@ void CollectCells(const PreviewData& data, PreviewObjects* out) {
 
 }  // namespace
 
-int64_t ObjectMetre(size_t index) { return (static_cast<int64_t>(index) - 1) * kCellMetres; }
+int64_t ObjectMetre(size_t index) { return ObjectMetreOf(static_cast<int64_t>(index)); }
 
 Status PreviewFromCompiledFiles(const std::optional<std::string>& plan_bytes,
                                 std::string_view station_bytes, std::string_view grid_bytes,

@@ -334,22 +334,26 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
 struct Run {
   double from, to;  // metres
   int value;
+  size_t first = 0, last = 0;  // its cells
 };
 
-// The runs of equal values of cells covering metres 0 to the route length.
-// Cell i covers [i * 50, i * 50 + 50).
+// The runs of equal values of cells covering metres 0 to the route length,
+// each cell from where its profile value starts to where the next one's does.
 std::vector<Run> Runs(const PreviewData& data, const std::function<int(const TrackCell&)>& value) {
   std::vector<Run> runs;
   double length = static_cast<double>(data.route_length);
   for (size_t i = 0; i < data.cells.size(); ++i) {
-    double from = static_cast<double>(i) * kCellMetres;
+    const int64_t cell = static_cast<int64_t>(i);
+    double from = static_cast<double>(ProfileMetreOf(cell));
     if (from >= length) break;
-    double to = std::min(from + kCellMetres, length);
+    double to = std::min(static_cast<double>(ProfileMetreOf(cell + 1)), length);
     int v = value(data.cells[i]);
-    if (!runs.empty() && runs.back().value == v)
+    if (!runs.empty() && runs.back().value == v) {
       runs.back().to = to;
-    else
-      runs.push_back({from, to, v});
+      runs.back().last = i;
+    } else {
+      runs.push_back({from, to, v, i, i});
+    }
   }
   return runs;
 }
@@ -448,10 +452,11 @@ void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double
   auto tunnel = [](const TrackCell& c) { return c.mountain != 0 ? 1 : 0; };
   for (const Run& r : Runs(data, tunnel)) {
     if (r.value == 0) continue;
-    size_t first = static_cast<size_t>(r.from / kCellMetres),
-           last = static_cast<size_t>(r.to / kCellMetres);
+    // A run cut short by the route's end leaves its last cell out.
+    const bool whole = r.to == static_cast<double>(ProfileMetreOf(static_cast<int64_t>(r.last) + 1));
+    const size_t end = whole ? r.last + 1 : r.last;
     bool marked = false;
-    for (size_t i = first; i < last && i < data.cells.size(); ++i) {
+    for (size_t i = r.first; i < end && i < data.cells.size(); ++i) {
       marked = marked || data.cells[i].kind == kKindMountainMarker;
     }
     if (!marked) continue;

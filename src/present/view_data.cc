@@ -7,6 +7,7 @@
 #include "compiler/record_format.h"
 #include "compiler/record_lines.h"
 #include "platform/text_1252.h"
+#include "present/station_cell.h"
 
 namespace sc {
 namespace {
@@ -97,6 +98,17 @@ Json CellsJson(const std::vector<TrackCell>& cells) {
   return j;
 }
 
+// The speed and gradient profiles of the cells as the author wrote them
+// (km/h, gradient), converted by the model, so the page converts nothing.
+Json ProfileValuesJson(const std::vector<TrackCell>& cells) {
+  Json speed = Json::array(), gradient = Json::array();
+  for (const TrackCell& c : cells) {
+    speed.push_back(SpeedOfCode(c.speed_code));
+    gradient.push_back(GradientOfCode(c.gradient_code));
+  }
+  return {{"speed", std::move(speed)}, {"gradient", std::move(gradient)}};
+}
+
 Json StationJson(int slot, const StationRecord& r) {
   return {{"slot", slot},       {"name", Utf8From1252(r.name)},
           {"kind", r.kind},     {"start", r.start},
@@ -109,18 +121,38 @@ Json StationJson(int slot, const StationRecord& r) {
           {"time_s", r.time_s}};
 }
 
+// The metres of the cells 0 to one past the last, for the page to place
+// cells and to find the cell of a metre without a rule of its own: each
+// cell's metre, and where it starts (the start metre included or not).
+Json GridJson(size_t cells) {
+  Json metre = Json::array(), start = Json::array(), included = Json::array();
+  for (int64_t i = 0; i <= static_cast<int64_t>(cells); ++i) {
+    const CellStart s = ObjectCellStart(i);
+    metre.push_back(ObjectMetreOf(i));
+    start.push_back(s.metre);
+    included.push_back(s.included ? 1 : 0);
+  }
+  return {{"metre", std::move(metre)}, {"start", std::move(start)}, {"startIn", std::move(included)}};
+}
+
 Json ObjectsJson(const PreviewData& data) {
   PreviewObjects objects = CollectObjects(data);
   Json stations = Json::array();
-  for (const PreviewStation& s : objects.stations)
-    stations.push_back(StationJson(s.slot, *s.record));
+  for (const PreviewStation& s : objects.stations) {
+    Json station = StationJson(s.slot, *s.record);
+    // Its end marker's cell; an unmarked station is shown at its position.
+    station["cell"] =
+        StationMarkerCell(data.cells, s.slot).value_or(CellOf(s.record->position));
+    stations.push_back(std::move(station));
+  }
   Json signs = Json::array();
   for (const PreviewSign& s : objects.signs) {
     signs.push_back({{"metre", s.metre}, {"text", Utf8From1252(s.text)}});
   }
   Json slowdowns = Json::array();
   for (const PreviewSlowdown& s : objects.slowdowns) {
-    slowdowns.push_back({{"start", s.start}, {"end", s.end}, {"speed", s.speed}});
+    slowdowns.push_back(
+        {{"start", s.start}, {"end", s.end}, {"speed", s.speed}, {"cell", CellOf(s.start)}});
   }
   Json km = Json::array();
   for (const PreviewKmReference& k : objects.km_references)
@@ -244,10 +276,10 @@ std::string ViewDataJson(const ViewInput& input) {
   Json j = {{"title", Utf8From1252(input.title)},
             {"routeLength", data.route_length},
             {"cellMetres", kCellMetres},
-            {"speedStep", kSpeedStep},
-            {"gradientOffset", kGradientOffset},
             {"plan", PlanJson(data.plan)},
             {"cells", CellsJson(data.cells)},
+            {"values", ProfileValuesJson(data.cells)},
+            {"grid", GridJson(data.cells.size())},
             {"objects", ObjectsJson(data)},
             {"sources", std::move(sources)},
             {"diagnostics", std::move(diagnostics)},

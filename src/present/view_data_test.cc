@@ -11,6 +11,17 @@
 namespace sc {
 namespace {
 
+// Compiles the built-in scenario's `source` into `c` and the drawable `data`;
+// false when the compile failed.
+bool CompileInto(testing::BuiltInSource& source, Compilation& c, PreviewData* data) {
+  CompileScenario(source.input, source.state, c);
+  if (source.state.error_code != 0 || !c.grid) return false;
+  data->route_length = 40000;
+  data->cells = c.grid->cells();
+  data->stations = c.stations;
+  return true;
+}
+
 // The record panel's fields are the ones the compiler reads: a quoted sign
 // text keeps its comma, and a record short of fields on its line shows the
 // fields it took from the next line, with their places.
@@ -29,12 +40,8 @@ TEST(ViewDataJsonTest, RecordFieldsAreTheOnesTheCompilerReads) {
   Provenance p;
   Compilation c;
   c.provenance = &p;
-  CompileScenario(source.input, source.state, c);
-  ASSERT_EQ(source.state.error_code, 0);
   PreviewData data;
-  data.route_length = 40000;
-  data.cells = c.grid->cells();
-  data.stations = c.stations;
+  ASSERT_TRUE(CompileInto(source, c, &data));
   ViewInput input;
   input.data = &data;
   input.provenance = &p;
@@ -65,6 +72,41 @@ TEST(ViewDataJsonTest, RecordFieldsAreTheOnesTheCompilerReads) {
   EXPECT_EQ(v["fields"][1]["line"], 12);
   EXPECT_EQ(v["fields"][1]["begin"], 4);
   EXPECT_EQ(c.grid->at(60 - 1).speed_code, 130 / 5);  // 900 m to 3000 m
+}
+
+// The page takes every cell from its data: each station's cell is the one its
+// end marker took in the compiled grid (an unmarked station's, its
+// position's object cell), each slowdown's holds its start board, the
+// profiles come in the author's units, and the grid's metres cover one cell
+// past the last.
+TEST(ViewDataJsonTest, CarriesTheCellsThePageShows) {
+  testing::BuiltInSource source = testing::BuiltInScenarioSource();
+  Compilation c;
+  PreviewData data;
+  ASSERT_TRUE(CompileInto(source, c, &data));
+  ViewInput input;
+  input.data = &data;
+  const nlohmann::json j = nlohmann::json::parse(ViewDataJson(input));
+
+  int unmarked = 0;
+  for (const auto& s : j["objects"]["stations"]) {
+    const TrackCell& cell = c.grid->at(s["cell"].get<int64_t>());
+    if (s["kind"].get<int>() >= kFirstUnmarkedStationKind) {
+      EXPECT_EQ(s["cell"], CellOf(s["position"].get<int64_t>())) << s["name"];
+      ++unmarked;
+    } else {
+      EXPECT_EQ(cell.kind, kKindStationEnd) << s["name"];
+      EXPECT_EQ(cell.value_a, s["slot"].get<int>()) << s["name"];
+    }
+  }
+  EXPECT_GT(unmarked, 0);
+  ASSERT_FALSE(j["objects"]["slowdowns"].empty());
+  for (const auto& s : j["objects"]["slowdowns"])
+    EXPECT_EQ(c.grid->at(s["cell"].get<int64_t>()).kind, kKindSlowdownStart) << s["start"];
+  EXPECT_EQ(j["values"]["speed"][59], 130);  // "velocita, 900, 130"
+  EXPECT_EQ(j["values"]["gradient"][59], 0);
+  EXPECT_EQ(j["grid"]["metre"].size(), data.cells.size() + 1);
+  EXPECT_EQ(j["grid"]["start"].size(), data.cells.size() + 1);
 }
 
 TEST(SimplifyPlanTest, KeepsOnlyWhatTheToleranceNeeds) {

@@ -5,7 +5,6 @@
 "use strict";
 
 (function () {
-  const CELL = 50;
   const COLOURS = {
     station: "#1f4e9c", signal: "#c62828", slowdown: "#ef8a00", board: "#6a1b9a",
     sign: "#6d4c41", kmref: "#00796b", track: "#37474f", cursor: "#d81b60",
@@ -26,12 +25,6 @@
 
   // ---- Small helpers -------------------------------------------------------
 
-  function halfEven(v) {
-    const r = Math.round(v);
-    return Math.abs(v % 1) === 0.5 && r % 2 !== 0 ? r - 1 : r;
-  }
-  const cellOf = (metre) => halfEven(metre / CELL + 1);
-  const metreOf = (cell) => (cell - 1) * CELL;
   function fmtMetres(m) {
     return Math.round(m).toLocaleString("en-US").replace(/,/g, "\u2009") + " m";
   }
@@ -70,7 +63,9 @@
       this.data = data;
       const c = data.cells;
       this.cellCount = c.kind.length;
-      this.routeLength = Math.max(data.routeLength, CELL);
+      this.cellMetres = data.cellMetres;
+      this.grid = data.grid;
+      this.routeLength = Math.max(data.routeLength, this.cellMetres);
       this.plan = data.plan && data.plan.m.length >= 2 ? data.plan : null;
       if (this.plan) this.indexPlan();
       this.objects = this.collectObjects();
@@ -131,13 +126,32 @@
       return { metre: bestMetre, distance: Math.sqrt(best) };
     }
 
+    // The cell a metre falls in, and the metre a cell stands for, as the
+    // data gives them (cells 0 to one past the last).
+    cellOf(metre) {
+      const start = this.grid.start, included = this.grid.startIn;
+      let lo = 0, hi = start.length - 1;
+      if (!(start[0] < metre || (start[0] === metre && included[0]))) return -1;
+      while (lo < hi) {
+        const mid = (lo + hi + 1) >> 1;
+        if (start[mid] < metre || (start[mid] === metre && included[mid])) lo = mid;
+        else hi = mid - 1;
+      }
+      return lo;
+    }
+    metreOf(cell) { return this.grid.metre[cell]; }
+
+    // A cell field by name: a profile's values as the data converted them
+    // (speed in km/h, gradient), else the field as stored.
+    column(field) { return (this.data.values && this.data.values[field]) || this.data.cells[field]; }
+
     // The lowest and highest value of a cell field over the grid.
     extent(field) {
       this.extents = this.extents || {};
       if (!this.extents[field]) {
         let lo = Infinity, hi = -Infinity;
         // Over the route: the cells beyond its end keep zeros that are no value.
-        const values = this.data.cells[field], last = Math.min(values.length - 1, cellOf(this.routeLength));
+        const values = this.column(field), last = Math.min(values.length - 1, this.cellOf(this.routeLength));
         for (let i = 0; i <= last; i++) { const v = values[i]; if (v < lo) lo = v; if (v > hi) hi = v; }
         // No cell at all (the live page of a scenario that built no grid).
         this.extents[field] = lo <= hi ? [lo, hi] : [0, 0];
@@ -160,7 +174,7 @@
                     name: s.name, station: s, slotRecord: recordOfSlot.get(s.slot) });
       }
       for (let i = 0; i < this.cellCount; i++) {
-        const k = c.kind[i], m = metreOf(i);
+        const k = c.kind[i], m = this.metreOf(i);
         if (k === 1) list.push({ type: "signal", key: "cell:" + i, metre: m, cell: i, name: "signal at " + fmtMetres(m) });
         else if (k === 6) list.push({ type: "board", key: "cell:" + i, metre: m, cell: i, name: "max-speed board at " + fmtMetres(m) });
         else if (k === 14) {
@@ -169,19 +183,12 @@
         }
       }
       for (const s of d.objects.slowdowns) {
-        const cell = cellOf(s.start);
+        const cell = s.cell;
         list.push({ type: "slowdown", key: "cell:" + cell, metre: s.start, from: s.start, to: s.end, cell,
                     name: "slowdown " + s.speed + " km/h, " + fmtMetres(s.start) + " to " + fmtMetres(s.end) });
       }
-      for (const o of list) if (o.type === "station") o.cell = this.stationCell(o.station);
+      for (const o of list) if (o.type === "station") o.cell = o.station.cell;
       return list;
-    }
-
-    // The end-marker cell of a station (kind 10 pointing at its slot).
-    stationCell(s) {
-      const c = this.data.cells;
-      for (let i = 0; i < this.cellCount; i++) if (c.kind[i] === 10 && c.value_a[i] === s.slot) return i;
-      return cellOf(s.position);
     }
 
     // Per part, the writer record of every cell (-1: none).
@@ -251,7 +258,7 @@
         add("value_a", "value_a", c.value_a);
         break;
       case 14: {
-        const sign = d.objects.signs.find((s) => s.metre === metreOf(i));
+        const sign = d.objects.signs.find((s) => s.metre === scenario.metreOf(i));
         add("value_a", "sign slot", c.value_a + (sign ? " (\u201c" + sign.text + "\u201d)" : ""));
         break;
       }
@@ -272,9 +279,9 @@
     }
     add("countdown", "countdown", countdown);
     add("mountain", "mountain", c.mountain ? "type " + c.mountain : "none");
-    // The conversions come with the data, from the compiler's own.
-    add("speed_code", "speed", c.speed_code * d.speedStep + " km/h (code " + c.speed_code + ")");
-    add("gradient_code", "gradient", (c.gradient_code - d.gradientOffset) + " (code " + c.gradient_code + ")");
+    // The converted values come with the data, from the compiler's own conversions.
+    add("speed_code", "speed", scenario.column("speed")[i] + " km/h (code " + c.speed_code + ")");
+    add("gradient_code", "gradient", scenario.column("gradient")[i] + " (code " + c.gradient_code + ")");
     add("adhesion", "adhesion", c.adhesion);
     return rows;
   }
@@ -314,7 +321,7 @@
 
     clampRange(m0, m1) {
       const total = this.scenario.routeLength;
-      let width = Math.max(Math.min(m1 - m0, total), 2 * CELL);
+      let width = Math.max(Math.min(m1 - m0, total), 2 * this.scenario.cellMetres);
       m0 = Math.max(0, Math.min(m0, total - width));
       return [m0, m0 + width];
     }
@@ -383,7 +390,7 @@
     // The buttons and keys zoom around the cursor when it is in view, else
     // around the middle.
     zoom(factor) {
-      const m = this.cursor === null ? null : metreOf(this.cursor);
+      const m = this.cursor === null ? null : this.scenario.metreOf(this.cursor);
       const inRange = m !== null && m >= this.range[0] && m <= this.range[1];
       this.zoomProfiles(factor, inRange ? m : undefined);
       if (!this.scenario.plan) return;
@@ -449,7 +456,7 @@
       // Mountains and tunnels under the track.
       g.lineCap = "round";
       for (const run of this.mountainRuns()) {
-        path(metreOf(run.first), metreOf(run.last + 1));
+        path(this.scenario.metreOf(run.first), this.scenario.metreOf(run.last + 1));
         // Mountains as a green casing; tunnels as a grey one, so the track
         // itself stays readable over them.
         g.strokeStyle = run.tunnel ? "rgba(60,60,60,0.35)" : "rgba(102,187,106,0.5)";
@@ -550,7 +557,7 @@
 
     drawPlanCursor(g) {
       if (this.cursor === null) return;
-      const pt = this.scenario.pointAt(metreOf(this.cursor));
+      const pt = this.scenario.pointAt(this.scenario.metreOf(this.cursor));
       if (!pt) return;
       const [x, y] = this.planToScreen(pt.x, pt.y);
       g.save();
@@ -597,7 +604,7 @@
       g.fillStyle = "rgba(21,101,192,0.25)"; g.fillRect(x0, 2, Math.max(x1 - x0, 3), h - 4);
       g.strokeStyle = "#1565c0"; g.lineWidth = 2; g.strokeRect(x0, 2, Math.max(x1 - x0, 3), h - 4);
       if (this.cursor !== null) {
-        g.fillStyle = COLOURS.cursor; g.fillRect(toX(metreOf(this.cursor)) - 1, 0, 2, h);
+        g.fillStyle = COLOURS.cursor; g.fillRect(toX(this.scenario.metreOf(this.cursor)) - 1, 0, 2, h);
       }
       g.fillStyle = "#546e7a"; g.font = "11px system-ui, sans-serif";
       g.fillText("range", 10, h / 2 + 4);
@@ -607,8 +614,8 @@
     lanes() {
       return [
         { id: "objects", title: "objects", height: 58 },
-        { id: "speed", title: "speed km/h", height: 80, field: "speed_code", scale: this.scenario.data.speedStep, colour: COLOURS.speed },
-        { id: "gradient", title: "gradient", height: 70, field: "gradient_code", offset: -this.scenario.data.gradientOffset, colour: COLOURS.gradient, symmetric: true },
+        { id: "speed", title: "speed km/h", height: 80, field: "speed", colour: COLOURS.speed },
+        { id: "gradient", title: "gradient", height: 70, field: "gradient", colour: COLOURS.gradient, symmetric: true },
         { id: "adhesion", title: "adhesion", height: 50, field: "adhesion", colour: COLOURS.adhesion },
         { id: "mountains", title: "mountains", height: 26 },
         { id: "km", title: "km references", height: 22 },
@@ -619,7 +626,7 @@
       const { g, w, h } = fitCanvas(this.profileCanvas), s = this.scenario, L = this.profileLayout();
       g.clearRect(0, 0, w, h);
       const [m0, m1] = this.range;
-      const first = Math.max(0, cellOf(m0) - 1), last = Math.min(s.cellCount - 1, cellOf(m1) + 1);
+      const first = Math.max(0, this.scenario.cellOf(m0) - 1), last = Math.min(s.cellCount - 1, this.scenario.cellOf(m1) + 1);
       this.drawAxis(g, L);
       // Station areas and slowdowns as light bands through all lanes.
       g.save();
@@ -652,7 +659,7 @@
         y += lane.height + 6;
       }
       if (this.cursor !== null) {
-        const x = this.metreToX(metreOf(this.cursor));
+        const x = this.metreToX(this.scenario.metreOf(this.cursor));
         if (x >= L.left && x <= L.left + L.plotW) {
           g.strokeStyle = COLOURS.cursor; g.lineWidth = 1.5;
           g.beginPath(); g.moveTo(x, L.top); g.lineTo(x, y - 6); g.stroke();
@@ -674,10 +681,8 @@
     }
 
     drawValueLane(g, lane, top, first, last) {
-      const c = this.scenario.data.cells[lane.field];
+      const c = this.scenario.column(lane.field);
       let [lo, hi] = this.scenario.extent(lane.field);
-      lo = (lo + (lane.offset || 0)) * (lane.scale || 1);
-      hi = (hi + (lane.offset || 0)) * (lane.scale || 1);
       if (lane.symmetric) { hi = Math.max(Math.abs(lo), Math.abs(hi), 1); lo = -hi; }
       else { lo = Math.min(lo, 0); hi = Math.max(hi, 1); }
       const Y = (v) => top + lane.height - 4 - (v - lo) / (hi - lo) * (lane.height - 8);
@@ -696,8 +701,8 @@
         g.lineTo(column, Y(cMin)); g.lineTo(column, Y(cMax)); g.lineTo(column, Y(cLast));
       };
       for (let i = first; i <= last; i++) {
-        const v = (c[i] + (lane.offset || 0)) * (lane.scale || 1);
-        const x0 = this.metreToX(metreOf(i)), x1 = this.metreToX(metreOf(i + 1));
+        const v = c[i];
+        const x0 = this.metreToX(this.scenario.metreOf(i)), x1 = this.metreToX(this.scenario.metreOf(i + 1));
         if (x1 - x0 >= 1) {
           flush(); column = null;
           if (i === first) g.moveTo(x0, Y(v)); else g.lineTo(x0, Y(v));
@@ -759,7 +764,7 @@
     drawMountainLane(g, top, height, first, last) {
       for (const run of this.mountainRuns()) {
         if (run.last < first || run.first > last) continue;
-        const x0 = this.metreToX(metreOf(run.first)), x1 = this.metreToX(metreOf(run.last + 1));
+        const x0 = this.metreToX(this.scenario.metreOf(run.first)), x1 = this.metreToX(this.scenario.metreOf(run.last + 1));
         const shade = Math.max(0.35, Math.min(1, 0.3 + run.type * 0.15));
         g.fillStyle = "rgba(76,175,80," + shade + ")";
         g.fillRect(x0, top + 3, Math.max(x1 - x0, 1), height - 12);
@@ -783,7 +788,7 @@
     setCursor(cell, reveal) {
       const s = this.scenario;
       this.cursor = Math.max(0, Math.min(cell, s.cellCount - 1));
-      if (reveal) this.reveal(metreOf(this.cursor), false);
+      if (reveal) this.reveal(this.scenario.metreOf(this.cursor), false);
       this.showCursor();
       this.redraw();
     }
@@ -795,7 +800,7 @@
       box.className = "";
       box.replaceChildren();
       box.append(el("div", { class: "cursor-head", id: "cursor-metre" },
-        fmtMetres(metreOf(i)) + "  \u00b7  cell " + i));
+        fmtMetres(this.scenario.metreOf(i)) + "  \u00b7  cell " + i));
       const table = el("table", { class: "fields", id: "cursor-fields" });
       const shown = new Set();  // each part's writer is named once, on its first row
       for (const row of decodeCell(s, i)) {
@@ -825,7 +830,7 @@
       this.showSelection();
       const target = this.selectionMetre();
       if (moveTo !== false && target !== null) {
-        this.cursor = Math.max(0, Math.min(cellOf(target), this.scenario.cellCount - 1));
+        this.cursor = Math.max(0, Math.min(this.scenario.cellOf(target), this.scenario.cellCount - 1));
         this.reveal(target, false);
         this.showCursor();
       }
@@ -840,14 +845,14 @@
       if (o) return o.metre;
       if (key.startsWith("record:")) {
         const r = s.records[+key.slice(7)];
-        return r ? recordMetre(r) : null;
+        return r ? recordMetre(this.scenario, r) : null;
       }
       if (key.startsWith("diagnostic:")) {
         const d = s.data.diagnostics[+key.slice(11)];
         if (!d) return null;
         if (d.metre !== null) return d.metre;
         const r = s.records.find((x) => x.source === d.source && x.line === d.line);
-        return r ? recordMetre(r) : null;
+        return r ? recordMetre(this.scenario, r) : null;
       }
       return null;
     }
@@ -904,7 +909,7 @@
         const list = el("ul", { class: "list", id: "selection-writes" });
         for (const [part, first, last] of r.writes) {
           const text = PARTS[part] + ": " + (first === last ? "cell " + first : "cells " + first + "\u2013" + last) +
-            " (" + fmtMetres(metreOf(first)) + (first === last ? "" : " \u2013 " + fmtMetres(metreOf(last))) + ")";
+            " (" + fmtMetres(this.scenario.metreOf(first)) + (first === last ? "" : " \u2013 " + fmtMetres(this.scenario.metreOf(last))) + ")";
           list.append(el("li", { onclick: () => this.setCursor(first, true) }, text));
         }
         box.append(list);
@@ -989,8 +994,8 @@
         }
       }
       if (metre === null) { out.textContent = "not found"; return false; }
-      metre = Math.max(0, Math.min(metre, metreOf(s.cellCount - 1)));
-      this.cursor = cellOf(metre);
+      metre = Math.max(0, Math.min(metre, this.scenario.metreOf(s.cellCount - 1)));
+      this.cursor = this.scenario.cellOf(metre);
       this.reveal(metre, true);
       this.showCursor();
       out.textContent = "\u2192 " + what;
@@ -1042,8 +1047,8 @@
             this.range = this.clampRange(drag.range[0] - (x - drag.x) * per, drag.range[1] - (x - drag.x) * per);
           } else {
             const L = this.profileLayout(), per = this.scenario.routeLength / L.plotW, dm = (x - drag.x) * per;
-            if (drag.edge === 0) this.range = this.clampRange(Math.min(drag.range[0] + dm, drag.range[1] - 2 * CELL), drag.range[1]);
-            else if (drag.edge === 1) this.range = this.clampRange(drag.range[0], Math.max(drag.range[1] + dm, drag.range[0] + 2 * CELL));
+            if (drag.edge === 0) this.range = this.clampRange(Math.min(drag.range[0] + dm, drag.range[1] - 2 * this.scenario.cellMetres), drag.range[1]);
+            else if (drag.edge === 1) this.range = this.clampRange(drag.range[0], Math.max(drag.range[1] + dm, drag.range[0] + 2 * this.scenario.cellMetres));
             else this.range = this.clampRange(drag.range[0] + dm, drag.range[1] + dm);
           }
           this.redraw();
@@ -1084,8 +1089,8 @@
       window.addEventListener("keydown", (e) => {
         if (e.target === search || e.ctrlKey || e.metaKey || e.altKey) return;
         const step = e.shiftKey ? 20 : 1;
-        if (e.key === "ArrowRight") this.setCursor((this.cursor === null ? cellOf(this.range[0]) : this.cursor) + step, true);
-        else if (e.key === "ArrowLeft") this.setCursor((this.cursor === null ? cellOf(this.range[0]) : this.cursor) - step, true);
+        if (e.key === "ArrowRight") this.setCursor((this.cursor === null ? this.scenario.cellOf(this.range[0]) : this.cursor) + step, true);
+        else if (e.key === "ArrowLeft") this.setCursor((this.cursor === null ? this.scenario.cellOf(this.range[0]) : this.cursor) - step, true);
         else if (e.key === "f") this.fit();
         else if (e.key === "/") search.focus();
         else if (e.key === "+" || e.key === "=") this.zoom(0.5);
@@ -1102,12 +1107,12 @@
       const [px, py] = this.screenToPlan(x, y);
       const near = s.nearestMetre(px, py);
       if (near.distance * this.planView.scale > 40) return;
-      this.setCursor(cellOf(near.metre), false);
+      this.setCursor(this.scenario.cellOf(near.metre), false);
     }
     hoverProfiles(x) {
       const L = this.profileLayout();
       if (x < L.left || x > L.left + L.plotW) return;
-      this.setCursor(cellOf(this.xToMetre(x)), false);
+      this.setCursor(this.scenario.cellOf(this.xToMetre(x)), false);
     }
     // The object whose marker is within a few pixels, nearest first.
     pickNear(points) {
@@ -1140,9 +1145,9 @@
     return text;
   }
   // Where a record acts on the route: its first object, else its first cell.
-  function recordMetre(r) {
+  function recordMetre(scenario, r) {
     const object = r.writes.find((w) => w[0] === 0) || r.writes[0];
-    return object ? metreOf(object[1]) : null;
+    return object ? scenario.metreOf(object[1]) : null;
   }
 
   const view = new View();

@@ -1,0 +1,70 @@
+#include "commands/compiled_records.h"
+
+#include "compiler/compile.h"
+#include "model/run_state.h"
+#include "present/station_cell.h"
+#include "run/scenario_names.h"
+
+namespace sc {
+namespace {
+
+// Stands in for a train file that is not there.
+constexpr const char* kNoTrain = "[generale]\r\n[fine]\r\n";
+
+}  // namespace
+
+CompiledRecords::CompiledRecords(const ScenarioText& line,
+                                 const std::optional<ScenarioText>& train)
+    : provenance_(std::make_unique<Provenance>()) {
+  RunState state;
+  const std::string line_name = LineNameFromFile(line.path).value_or("scenario");
+  const std::string number =
+      train ? TrainNumberFromFile(train->path, line_name).value_or("0") : "0";
+  SetScenarioNames(line_name, number, state);
+  CompileInput input;
+  input.line_file_name = line.path;
+  input.line_text = line.bytes;
+  input.train_file_name = train ? train->path : std::string();
+  input.train_text = train ? train->bytes : std::string(kNoTrain);
+  compilation_.provenance = provenance_.get();
+  CompileScenario(input, state, compilation_);
+  compilation_.provenance = nullptr;
+}
+
+int CompiledRecords::SlotOf(const std::string& path, const FieldSpan& keyword) const {
+  for (const SourceRecord& r : provenance_->records()) {
+    if (r.file == path && r.line == keyword.line + 1 && r.column == keyword.begin + 1 &&
+        !r.slots.empty()) {
+      return r.slots.front();
+    }
+  }
+  return -1;
+}
+
+std::string DescribeCompiledField(const CompiledRecords* compiled, const std::string& path,
+                                  const FileAnnotation& annotation, const AnnotatedRecord& record,
+                                  size_t field) {
+  const FieldFormat& format = record.format->fields[field];
+  const std::string& written =
+      annotation.fields[static_cast<size_t>(record.values[field])].span.text;
+  std::string text = DescribeFieldValue(format, written);
+  if (compiled == nullptr || format.in_slot == nullptr) return text;
+  const int slot =
+      compiled->SlotOf(path, annotation.fields[static_cast<size_t>(record.keyword)].span);
+  if (slot < 0) return text;
+  const Compilation& c = compiled->compilation();
+  const int64_t held = format.in_slot(c.stations.slots[static_cast<size_t>(slot)]);
+  std::optional<StoredValue> read = StoreFieldValue(format, written);
+  if (read && read->stored != held) {
+    text += " -> stored as " + std::to_string(held) + " (slot " + std::to_string(slot) +
+            ": a rule of the format)";
+  }
+  if (format.marker_cell && c.grid) {
+    std::optional<int64_t> cell = StationMarkerCell(c.grid->cells(), slot);
+    text += cell ? ", grid cell " + std::to_string(*cell) + " (its end marker)"
+                 : ", no grid cell (a station of this kind is not marked)";
+  }
+  return text;
+}
+
+}  // namespace sc
