@@ -63,7 +63,7 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f) {
 }  // namespace
 
 std::string ExplainText(ScenarioFile file, const std::string& bytes,
-                        const std::vector<EditorDiagnostic>& diagnostics) {
+                        const std::vector<Diagnostic>& diagnostics) {
   const FileAnnotation a = AnnotateFile(file, bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
@@ -76,9 +76,10 @@ std::string ExplainText(ScenarioFile file, const std::string& bytes,
                                           : (a.fields.empty() ? 0 : a.fields.back().span.line);
     notes[line].push_back("read failure: " + NativeText(a.failure) + "; the reading stops here");
   }
-  for (const EditorDiagnostic& d : diagnostics) {
-    std::string kind = d.severity == EditorSeverity::kError ? "error" : "warning";
-    notes[d.line].push_back(kind + " [" + d.code + "]: " + NativeText(d.message));
+  for (const Diagnostic& d : diagnostics) {
+    std::string kind = d.severity == Severity::kError ? "error" : "warning";
+    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) + "]: " +
+                                      NativeText(DiagnosticMessage(d)));
   }
 
   std::ostringstream out;
@@ -109,7 +110,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
            "(<line>_<train>-.txt)\n";
     return kExitUsageOrIo;
   }
-  std::vector<EditorDiagnostic> diagnostics;
+  std::vector<Diagnostic> diagnostics;
   if (*file == ScenarioFile::kLine) {
     diagnostics = CheckScenario(text, std::nullopt);
   } else {
@@ -123,7 +124,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
           << "; checked without compiling\n";
     }
   }
-  std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });
+  std::erase_if(diagnostics, [&](const Diagnostic& d) { return d.place.file != path; });
   out << ExplainText(*file, text.bytes, diagnostics);
   return kExitClean;
 }

@@ -17,7 +17,7 @@ namespace sc {
 // file shown after the lines they concern. Text is written as it stands
 // (Windows-1252) except that the terminal's spelling is used for names.
 std::string ExplainText(ScenarioFile file, const std::string& bytes,
-                        const std::vector<EditorDiagnostic>& diagnostics);
+                        const std::vector<Diagnostic>& diagnostics);
 
 // Reads `path`, finds its kind (from the name, else the content) and its
 // partner file (a train file's line description beside it; a line

@@ -142,22 +142,19 @@ std::string DispatchMessage(std::string_view body, const RpcHandler& handler,
   if (!method->is_string())
     return DumpJson(ErrorResponse(id, kInvalidRequest, "the method is not a string"));
   const nlohmann::json params = message.value("params", nlohmann::json::object());
-  try {
-    std::optional<nlohmann::json> result = handler(method->get<std::string>(), params, has_id);
+  std::optional<RpcAnswer> answer = handler(method->get<std::string>(), params, has_id);
+  if (!answer) {
     if (!has_id) return "";
-    if (!result)
-      return DumpJson(
-          ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
-    return DumpJson({{"jsonrpc", "2.0"}, {"id", id}, {"result", *result}});
-  } catch (const RpcFailure& failure) {
-    if (has_id) return DumpJson(ErrorResponse(id, failure.code, failure.message));
-    *problem = method->get<std::string>() + ": " + failure.message;
-  } catch (const std::exception& e) {
-    const std::string what = std::string("invalid parameters: ") + e.what();
-    if (has_id) return DumpJson(ErrorResponse(id, kInvalidParams, what));
-    *problem = method->get<std::string>() + ": " + what;
+    return DumpJson(
+        ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
   }
-  return "";
+  if (const RpcFailure* failure = std::get_if<RpcFailure>(&*answer)) {
+    if (has_id) return DumpJson(ErrorResponse(id, failure->code, failure->message));
+    *problem = method->get<std::string>() + ": " + failure->message;
+    return "";
+  }
+  if (!has_id) return "";
+  return DumpJson({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::get<nlohmann::json>(*answer)}});
 }
 
 }  // namespace sc

@@ -81,9 +81,13 @@ TEST(MessageFramer, NeverHoldsARefusedBody) {
 }
 
 TEST(DispatchMessage, ErrorsAreResponses) {
-  auto handler = [](const std::string& method, const json& params, bool) -> std::optional<json> {
-    if (method == "echo") return params.at("x");
-    if (method == "fail") throw RpcFailure{kRequestFailed, "no"};
+  auto handler = [](const std::string& method, const json& params,
+                    bool) -> std::optional<RpcAnswer> {
+    if (method == "echo") {
+      if (!params.contains("x")) return RpcFailure{kInvalidParams, "invalid parameters: no x"};
+      return RpcAnswer(params["x"]);
+    }
+    if (method == "fail") return RpcFailure{kRequestFailed, "no"};
     return std::nullopt;
   };
   struct Case {
