@@ -78,8 +78,8 @@ std::string ExplainText(ScenarioFile file, const std::string& bytes,
   }
   for (const Diagnostic& d : diagnostics) {
     std::string kind = d.severity == Severity::kError ? "error" : "warning";
-    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) + "]: " +
-                                      NativeText(DiagnosticMessage(d)));
+    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) +
+                                      "]: " + NativeText(DiagnosticMessage(d)));
   }
 
   std::ostringstream out;

@@ -153,8 +153,7 @@ size_t OffsetOf(const std::string& text, int64_t line, int64_t character) {
 
 void LspServer::Handle(std::string_view body, double now, std::vector<std::string>* out,
                        std::vector<std::string>* log) {
-  std::string problem;
-  std::string response = DispatchMessage(
+  Dispatched dispatched = DispatchMessage(
       body,
       [&](const std::string& method, const json& params,
           bool is_request) -> std::optional<RpcAnswer> {
@@ -169,10 +168,9 @@ void LspServer::Handle(std::string_view body, double now, std::vector<std::strin
         } catch (const std::exception& e) {
           return RpcFailure{kInvalidParams, std::string("invalid parameters: ") + e.what()};
         }
-      },
-      &problem);
-  if (!problem.empty()) log->push_back(problem);
-  if (!response.empty()) out->push_back(std::move(response));
+      });
+  if (!dispatched.problem.empty()) log->push_back(std::move(dispatched.problem));
+  if (!dispatched.response.empty()) out->push_back(std::move(dispatched.response));
   for (std::string& cleared : cleared_) {
     out->push_back(NotificationBody("textDocument/publishDiagnostics",
                                     {{"uri", cleared}, {"diagnostics", json::array()}}));

@@ -123,8 +123,7 @@ std::optional<std::string> LineFileOfTrain(const std::string& train_path) {
          "_linea.txt";
 }
 
-std::vector<Diagnostic> KeywordWarnings(const std::string& path,
-                                        const FileAnnotation& annotation) {
+std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
   std::vector<Diagnostic> out;
   int last_warned_line = -1;
   for (const AnnotatedField& f : annotation.fields) {

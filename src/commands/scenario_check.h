@@ -37,13 +37,12 @@ struct ScenarioText {
 // [column, end_column) it covers (a place without its own columns covers its
 // field, or else its line's text).
 std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
-                                            const std::optional<ScenarioText>& train);
+                                      const std::optional<ScenarioText>& train);
 
 // The warnings of a train file checked alone (without its line
 // description, nothing can be compiled): keyword fields that match no
 // record, with a suggestion when a keyword is close.
-std::vector<Diagnostic> KeywordWarnings(const std::string& path,
-                                              const FileAnnotation& annotation);
+std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
 
 }  // namespace sc
 

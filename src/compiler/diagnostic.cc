@@ -40,7 +40,8 @@ std::string DiagnosticMessage(const Diagnostic& d) {
 
 std::string DiagnosticCode(const Diagnostic& d) {
   if (!d.tag.empty()) return d.tag;
-  if (d.severity == Severity::kError) return d.code != kErrNone ? "error " + std::to_string(d.code) : "";
+  if (d.severity == Severity::kError)
+    return d.code != kErrNone ? "error " + std::to_string(d.code) : "";
   if (d.severity == Severity::kWarning) return WarningClassName(d.warning_class);
   return "";
 }

@@ -66,7 +66,7 @@ struct Diagnostic {
   Severity severity = Severity::kWarning;
   WarningClass warning_class = WarningClass::kUnknownKeyword;  // warnings only
   ErrorCode code = kErrNone;                                   // the error code, for an error
-  std::string message;  // without the position
+  std::string message;                                         // without the position
   std::vector<DiagnosticNote> notes;
   // Where on the route (metres) the error's check stands, when it records one.
   std::optional<int64_t> position;
