@@ -66,7 +66,7 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
 }  // namespace
 
 std::string ExplainText(ScenarioFile file, const ScenarioText& text,
-                        const std::vector<EditorDiagnostic>& diagnostics,
+                        const std::vector<Diagnostic>& diagnostics,
                         const CompiledRecords* compiled) {
   const std::string& bytes = text.bytes;
   const FileAnnotation a = AnnotateFile(file, bytes);
@@ -81,9 +81,10 @@ std::string ExplainText(ScenarioFile file, const ScenarioText& text,
                                           : (a.fields.empty() ? 0 : a.fields.back().span.line);
     notes[line].push_back("read failure: " + NativeText(a.failure) + "; the reading stops here");
   }
-  for (const EditorDiagnostic& d : diagnostics) {
-    std::string kind = d.severity == EditorSeverity::kError ? "error" : "warning";
-    notes[d.line].push_back(kind + " [" + d.code + "]: " + NativeText(d.message));
+  for (const Diagnostic& d : diagnostics) {
+    std::string kind = d.severity == Severity::kError ? "error" : "warning";
+    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) +
+                                      "]: " + NativeText(DiagnosticMessage(d)));
   }
 
   std::ostringstream out;
@@ -114,7 +115,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
            "(<line>_<train>-.txt)\n";
     return kExitUsageOrIo;
   }
-  std::vector<EditorDiagnostic> diagnostics;
+  std::vector<Diagnostic> diagnostics;
   std::optional<CompiledRecords> compiled;
   if (*file == ScenarioFile::kLine) {
     diagnostics = CheckScenario(text, std::nullopt);
@@ -131,7 +132,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
           << "; checked without compiling\n";
     }
   }
-  std::erase_if(diagnostics, [&](const EditorDiagnostic& d) { return d.file != path; });
+  std::erase_if(diagnostics, [&](const Diagnostic& d) { return d.place.file != path; });
   out << ExplainText(*file, text, diagnostics, compiled ? &*compiled : nullptr);
   return kExitClean;
 }

@@ -20,7 +20,7 @@ namespace sc {
 // written as it stands (Windows-1252) except that the terminal's spelling
 // is used for names.
 std::string ExplainText(ScenarioFile file, const ScenarioText& text,
-                        const std::vector<EditorDiagnostic>& diagnostics,
+                        const std::vector<Diagnostic>& diagnostics,
                         const CompiledRecords* compiled = nullptr);
 
 // Reads `path`, finds its kind (from the name, else the content) and its

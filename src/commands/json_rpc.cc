@@ -57,6 +57,9 @@ nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::stri
   return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
 }
 
+// A response to send, with nothing for the log.
+Dispatched Respond(const nlohmann::json& response) { return {DumpJson(response), ""}; }
+
 }  // namespace
 
 MessageFramer::Next MessageFramer::Resync(size_t from, const std::string& what,
@@ -120,44 +123,39 @@ std::string NotificationBody(const std::string& method, const nlohmann::json& pa
   return DumpJson({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
 }
 
-std::string DispatchMessage(std::string_view body, const RpcHandler& handler,
-                            std::string* problem) {
+Dispatched DispatchMessage(std::string_view body, const RpcHandler& handler) {
   nlohmann::json message = nlohmann::json::parse(body, nullptr, false);
   if (message.is_discarded())
-    return DumpJson(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
+    return Respond(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
   if (!message.is_object())
-    return DumpJson(ErrorResponse(nullptr, kInvalidRequest, "the message is not an object"));
+    return Respond(ErrorResponse(nullptr, kInvalidRequest, "the message is not an object"));
   const bool has_id = message.contains("id");
   nlohmann::json id = has_id ? message["id"] : nlohmann::json();
   if (has_id && !id.is_number_integer() && !id.is_string() && !id.is_null()) {
-    return DumpJson(
+    return Respond(
         ErrorResponse(nullptr, kInvalidRequest, "the id is neither a number nor a string"));
   }
   auto method = message.find("method");
   if (method == message.end()) {
     // A response to a request of ours; we send none that need an answer.
-    if (has_id && (message.contains("result") || message.contains("error"))) return "";
-    return DumpJson(ErrorResponse(id, kInvalidRequest, "the message has no method"));
+    if (has_id && (message.contains("result") || message.contains("error"))) return {};
+    return Respond(ErrorResponse(id, kInvalidRequest, "the message has no method"));
   }
   if (!method->is_string())
-    return DumpJson(ErrorResponse(id, kInvalidRequest, "the method is not a string"));
+    return Respond(ErrorResponse(id, kInvalidRequest, "the method is not a string"));
   const nlohmann::json params = message.value("params", nlohmann::json::object());
-  try {
-    std::optional<nlohmann::json> result = handler(method->get<std::string>(), params, has_id);
-    if (!has_id) return "";
-    if (!result)
-      return DumpJson(
-          ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
-    return DumpJson({{"jsonrpc", "2.0"}, {"id", id}, {"result", *result}});
-  } catch (const RpcFailure& failure) {
-    if (has_id) return DumpJson(ErrorResponse(id, failure.code, failure.message));
-    *problem = method->get<std::string>() + ": " + failure.message;
-  } catch (const std::exception& e) {
-    const std::string what = std::string("invalid parameters: ") + e.what();
-    if (has_id) return DumpJson(ErrorResponse(id, kInvalidParams, what));
-    *problem = method->get<std::string>() + ": " + what;
+  std::optional<RpcAnswer> answer = handler(method->get<std::string>(), params, has_id);
+  if (!answer) {
+    if (!has_id) return {};
+    return Respond(
+        ErrorResponse(id, kMethodNotFound, "unknown method " + method->get<std::string>()));
   }
-  return "";
+  if (const RpcFailure* failure = std::get_if<RpcFailure>(&*answer)) {
+    if (has_id) return Respond(ErrorResponse(id, failure->code, failure->message));
+    return {"", method->get<std::string>() + ": " + failure->message};
+  }
+  if (!has_id) return {};
+  return Respond({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::get<nlohmann::json>(*answer)}});
 }
 
 }  // namespace sc

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
@@ -66,18 +67,28 @@ struct RpcFailure {
   std::string message;
 };
 
-// What a handler does with a call: a result for a request (nullopt when the
-// method is unknown), nothing to return for a notification.
-using RpcHandler = std::function<std::optional<nlohmann::json>(
+// A handler's answer to a call: the result, or the failure to report.
+using RpcAnswer = std::variant<nlohmann::json, RpcFailure>;
+
+// What a handler does with a call: an answer for a request (nullopt when the
+// method is unknown); for a notification, the answer's result is dropped and
+// only a failure is told. A handler returns its failures as values: it
+// throws nothing.
+using RpcHandler = std::function<std::optional<RpcAnswer>(
     const std::string& method, const nlohmann::json& params, bool is_request)>;
 
-// Dispatches one message body: parses it, calls `handler`, and returns the
-// response body to send ("" for a notification or a response from the
-// client). Malformed JSON, a body that is no request, an unknown method and
-// a handler's RpcFailure or exception become error responses; nothing
-// escapes. A notification that failed is described in `problem`, for the
-// log, as it gets no response.
-std::string DispatchMessage(std::string_view body, const RpcHandler& handler, std::string* problem);
+// What one message body gives: the response body to send ("" for a
+// notification or a response from the client), and for a notification that
+// failed, which gets no response, what went wrong, for the log ("" else).
+struct Dispatched {
+  std::string response;
+  std::string problem;
+};
+
+// Dispatches one message body: parses it and calls `handler`. Malformed
+// JSON, a body that is no request, an unknown method and a handler's
+// RpcFailure become error responses.
+Dispatched DispatchMessage(std::string_view body, const RpcHandler& handler);
 
 // A notification's body.
 std::string NotificationBody(const std::string& method, const nlohmann::json& params);

@@ -81,9 +81,13 @@ TEST(MessageFramer, NeverHoldsARefusedBody) {
 }
 
 TEST(DispatchMessage, ErrorsAreResponses) {
-  auto handler = [](const std::string& method, const json& params, bool) -> std::optional<json> {
-    if (method == "echo") return params.at("x");
-    if (method == "fail") throw RpcFailure{kRequestFailed, "no"};
+  auto handler = [](const std::string& method, const json& params,
+                    bool) -> std::optional<RpcAnswer> {
+    if (method == "echo") {
+      if (!params.contains("x")) return RpcFailure{kInvalidParams, "invalid parameters: no x"};
+      return RpcAnswer(params["x"]);
+    }
+    if (method == "fail") return RpcFailure{kRequestFailed, "no"};
     return std::nullopt;
   };
   struct Case {
@@ -109,17 +113,16 @@ TEST(DispatchMessage, ErrorsAreResponses) {
       {R"({"id":5,"method":"echo","params":{}})", nullptr},
   };
   for (const Case& c : cases) {
-    std::string problem;
-    std::string response = DispatchMessage(c.body, handler, &problem);
+    std::string response = DispatchMessage(c.body, handler).response;
     if (c.response == nullptr) {
       EXPECT_EQ(json::parse(response)["error"]["code"], kInvalidParams) << c.body;
     } else {
       EXPECT_EQ(response, c.response) << c.body;
     }
   }
-  std::string problem;
-  EXPECT_EQ(DispatchMessage(R"({"method":"echo","params":{}})", handler, &problem), "");
-  EXPECT_NE(problem.find("echo: invalid parameters"), std::string::npos) << problem;
+  Dispatched failed = DispatchMessage(R"({"method":"echo","params":{}})", handler);
+  EXPECT_EQ(failed.response, "");
+  EXPECT_NE(failed.problem.find("echo: invalid parameters"), std::string::npos) << failed.problem;
 }
 
 }  // namespace

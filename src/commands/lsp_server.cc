@@ -30,6 +30,21 @@ json Range(int line, int begin, int end_line, int end) {
   return {{"start", Position(line, begin)}, {"end", Position(end_line, end)}};
 }
 json SpanRange(const FieldSpan& s) { return Range(s.line, s.begin, s.line, s.end); }
+// A place's 1-based line and columns [column, end_column) as a range on one
+// line, counted from 0.
+json PlaceRange(const SourcePlace& p) {
+  return Range(p.line - 1, p.column - 1, p.line - 1, p.end_column - 1);
+}
+
+// The protocol's severities: 1 error, 2 warning, 3 information.
+int ProtocolSeverity(Severity s) {
+  switch (s) {
+    case Severity::kError: return 1;
+    case Severity::kWarning: return 2;
+    case Severity::kNote: return 3;
+  }
+  return 1;
+}
 
 std::string_view LineOf(const std::string& text, int64_t line) {
   size_t pos = 0;
@@ -138,15 +153,24 @@ size_t OffsetOf(const std::string& text, int64_t line, int64_t character) {
 
 void LspServer::Handle(std::string_view body, double now, std::vector<std::string>* out,
                        std::vector<std::string>* log) {
-  std::string problem;
-  std::string response = DispatchMessage(
+  Dispatched dispatched = DispatchMessage(
       body,
-      [&](const std::string& method, const json& params, bool is_request) {
-        return Call(method, params, is_request, now);
-      },
-      &problem);
-  if (!problem.empty()) log->push_back(problem);
-  if (!response.empty()) out->push_back(std::move(response));
+      [&](const std::string& method, const json& params,
+          bool is_request) -> std::optional<RpcAnswer> {
+        // The handlers throw RpcFailure, and the JSON library throws on
+        // parameters of the wrong shape; both end here, as answers.
+        try {
+          std::optional<json> result = Call(method, params, is_request, now);
+          if (!result) return std::nullopt;
+          return RpcAnswer(std::move(*result));
+        } catch (const RpcFailure& failure) {
+          return failure;
+        } catch (const std::exception& e) {
+          return RpcFailure{kInvalidParams, std::string("invalid parameters: ") + e.what()};
+        }
+      });
+  if (!dispatched.problem.empty()) log->push_back(std::move(dispatched.problem));
+  if (!dispatched.response.empty()) out->push_back(std::move(dispatched.response));
   for (std::string& cleared : cleared_) {
     out->push_back(NotificationBody("textDocument/publishDiagnostics",
                                     {{"uri", cleared}, {"diagnostics", json::array()}}));
@@ -342,15 +366,13 @@ const LspServer::Document* LspServer::OpenByPath(const std::string& path) const 
   return nullptr;
 }
 
-void LspServer::Check(Document& doc,
-                      std::map<std::string, std::vector<EditorDiagnostic>>* by_path) {
+void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnostic>>* by_path) {
   auto information = [&](const std::string& message) {
-    EditorDiagnostic d;
-    d.file = doc.path;
-    d.severity = EditorSeverity::kInformation;
-    d.code = "file-name";
+    Diagnostic d;
+    d.place = {doc.path, 1, 1, static_cast<int>(LineOf(doc.text, 0).size()) + 1};
+    d.severity = Severity::kNote;
+    d.tag = "file-name";
     d.message = message;
-    d.end_column = static_cast<int>(LineOf(doc.text, 0).size());
     (*by_path)[doc.path].push_back(d);
   };
   (*by_path)[doc.path];
@@ -361,7 +383,7 @@ void LspServer::Check(Document& doc,
         "<line>_<train>-.txt, in one folder");
     return;
   }
-  std::vector<EditorDiagnostic> found;
+  std::vector<Diagnostic> found;
   const ScenarioText self{doc.path, doc.text};
   if (*doc.file == ScenarioFile::kLine) {
     bool any_train = false;
@@ -369,7 +391,7 @@ void LspServer::Check(Document& doc,
       if (other.file != ScenarioFile::kTrain || LineFileOfTrain(other.path) != doc.path) continue;
       any_train = true;
       (*by_path)[other.path];
-      for (EditorDiagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text}))
+      for (Diagnostic& d : CheckScenario(self, ScenarioText{other.path, other.text}))
         found.push_back(std::move(d));
     }
     if (!any_train) found = CheckScenario(self, std::nullopt);
@@ -403,10 +425,11 @@ void LspServer::Check(Document& doc,
         "train files "
         "find it");
   }
-  for (EditorDiagnostic& d : found) {
-    std::vector<EditorDiagnostic>& list = (*by_path)[d.file];
-    auto same = [&](const EditorDiagnostic& e) {
-      return e.line == d.line && e.column == d.column && e.code == d.code && e.message == d.message;
+  for (Diagnostic& d : found) {
+    std::vector<Diagnostic>& list = (*by_path)[d.place.file];
+    auto same = [&](const Diagnostic& e) {
+      return e.place.line == d.place.line && e.place.column == d.place.column &&
+             DiagnosticCode(e) == DiagnosticCode(d) && e.message == d.message;
     };
     if (std::none_of(list.begin(), list.end(), same)) list.push_back(std::move(d));
   }
@@ -433,19 +456,19 @@ std::optional<CompiledRecords> LspServer::Compiled(const Document& doc) {
   return CompiledRecords(line, self);
 }
 
-json LspServer::DiagnosticJson(const EditorDiagnostic& d) const {
-  json out = {{"range", Range(d.line, d.column, d.line, d.end_column)},
-              {"severity", static_cast<int>(d.severity)},
-              {"code", d.code},
+json LspServer::DiagnosticJson(const Diagnostic& d) const {
+  json out = {{"range", PlaceRange(d.place)},
+              {"severity", ProtocolSeverity(d.severity)},
+              {"code", DiagnosticCode(d)},
               {"source", "scenario-compiler"},
-              {"message", Utf8From1252(d.message)}};
+              {"message", Utf8From1252(DiagnosticMessage(d))}};
   if (!d.notes.empty()) {
     json related = json::array();
-    for (const EditorDiagnostic::Note& note : d.notes) {
-      const Document* doc = OpenByPath(note.file);
+    for (const DiagnosticNote& note : d.notes) {
+      const Document* doc = OpenByPath(note.place.file);
       related.push_back({{"location",
-                          {{"uri", doc ? doc->uri : UriFromPath(note.file)},
-                           {"range", Range(note.line, note.column, note.line, note.end_column)}}},
+                          {{"uri", doc ? doc->uri : UriFromPath(note.place.file)},
+                           {"range", PlaceRange(note.place)}}},
                          {"message", Utf8From1252(note.message)}});
     }
     out["relatedInformation"] = related;
@@ -460,7 +483,7 @@ std::optional<double> LspServer::NextDue() const {
 }
 
 void LspServer::Tick(double now, std::vector<std::string>* out) {
-  std::map<std::string, std::vector<EditorDiagnostic>> by_path;
+  std::map<std::string, std::vector<Diagnostic>> by_path;
   for (auto it = due_.begin(); it != due_.end();) {
     if (it->second > now) {
       ++it;
@@ -474,7 +497,7 @@ void LspServer::Tick(double now, std::vector<std::string>* out) {
     const Document* doc = OpenByPath(path);
     if (doc == nullptr) continue;
     json diagnostics = json::array();
-    for (const EditorDiagnostic& d : list) diagnostics.push_back(DiagnosticJson(d));
+    for (const Diagnostic& d : list) diagnostics.push_back(DiagnosticJson(d));
     out->push_back(NotificationBody("textDocument/publishDiagnostics",
                                     {{"uri", doc->uri}, {"diagnostics", diagnostics}}));
   }

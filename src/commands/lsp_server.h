@@ -73,14 +73,16 @@ class LspServer {
   bool Kind(Document& doc);
   // Checks `doc` (with the files of its scenario) into diagnostics by path;
   // every open file of the scenario gets an entry, empty when clean.
-  void Check(Document& doc, std::map<std::string, std::vector<EditorDiagnostic>>* by_path);
+  void Check(Document& doc, std::map<std::string, std::vector<Diagnostic>>* by_path);
   const Document* OpenByPath(const std::string& path) const;
   // `doc` compiled with its partner (an open train file of a line
   // description, or a train file's line description, open or on disk), for
   // the values its records store; nullopt when a train file has no line
   // description.
   std::optional<CompiledRecords> Compiled(const Document& doc);
-  nlohmann::json DiagnosticJson(const EditorDiagnostic& d) const;
+  // A diagnostic as the protocol carries it (placed as CheckScenario places
+  // them): 0-based lines and columns, the severity's number, the code.
+  nlohmann::json DiagnosticJson(const Diagnostic& d) const;
 
   Env& env_;
   std::map<std::string, Document> docs_;  // by URI

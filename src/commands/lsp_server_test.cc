@@ -258,7 +258,10 @@ TEST(LspServer, HostileMessagesGetErrorsNotCrashes) {
   c.Notify("textDocument/didChange",
            {{"textDocument", {{"uri", "file:///nowhere.txt"}}}, {"contentChanges", json::array()}});
   c.Notify("textDocument/didOpen", {{"textDocument", {{"uri", 1}}}});
-  EXPECT_EQ(c.log_.size(), 2u);
+  ASSERT_EQ(c.log_.size(), 2u);
+  // Parameters of the wrong shape are told as such, not thrown out.
+  EXPECT_NE(c.log_[1].find("textDocument/didOpen: invalid parameters"), std::string::npos)
+      << c.log_[1];
   // A range edit out of range is clamped.
   c.Open(kTrainUri, "abc");
   c.Notify("textDocument/didChange", {{"textDocument", {{"uri", kTrainUri}}},

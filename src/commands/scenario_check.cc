@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "compiler/compile.h"
+#include "compiler/record_reader.h"
 #include "compiler/train_reader.h"
 #include "platform/env.h"
 #include "run/report.h"
@@ -56,8 +57,6 @@ bool HasLetter(const std::string& text) {
                      [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
-std::string Quoted(const std::string& text) { return "'" + text.substr(0, 60) + "'"; }
-
 // The 0-based columns [begin, end) a place covers in `bytes`: its own
 // columns where the reader recorded them, else the field starting at its
 // column (up to the next comma), else the line's text.
@@ -82,34 +81,26 @@ void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, 
   *end = std::max(static_cast<int>(stop), *begin + 1);
 }
 
-EditorSeverity EditorSeverityOf(Severity s) {
-  switch (s) {
-    case Severity::kError: return EditorSeverity::kError;
-    case Severity::kWarning: return EditorSeverity::kWarning;
-    case Severity::kNote: return EditorSeverity::kInformation;
-  }
-  return EditorSeverity::kError;
+// `place` as an editor marks it in `bytes`: a line (1 when not known) and
+// the 1-based columns [column, end_column) it covers.
+SourcePlace EditorPlace(const SourcePlace& place, const ScenarioText& in) {
+  SourcePlace out{in.path, place.line > 0 ? place.line : 1, 0, 0};
+  PlaceColumns(place, in.bytes, out.line - 1, &out.column, &out.end_column);
+  ++out.column;
+  ++out.end_column;
+  return out;
 }
 
-// The compiler's diagnostic as an editor shows it, placed in `home`; notes
-// keep their own file when it is one of the pair.
+// The compiler's diagnostic placed in `home` as an editor marks it; notes
+// keep their own file when it is one of the pair, and are dropped otherwise.
 template <typename TextOf>
-EditorDiagnostic FromDiagnostic(const Diagnostic& d, const ScenarioText& home, TextOf text_of) {
-  EditorDiagnostic e;
-  e.file = home.path;
-  e.line = d.place.line > 0 ? d.place.line - 1 : 0;
-  PlaceColumns(d.place, home.bytes, e.line, &e.column, &e.end_column);
-  e.severity = EditorSeverityOf(d.severity);
-  e.code = d.severity == Severity::kError ? "error " + std::to_string(d.code)
-                                          : WarningClassName(d.warning_class);
-  e.message = d.message;
+Diagnostic PlacedForEditor(const Diagnostic& d, const ScenarioText& home, TextOf text_of) {
+  Diagnostic e = d;
+  e.place = EditorPlace(d.place, home);
+  e.notes.clear();
   for (const DiagnosticNote& n : d.notes) {
-    const ScenarioText* where = text_of(n.place.file);
-    if (!where) continue;
-    EditorDiagnostic::Note note{where->path, n.place.line > 0 ? n.place.line - 1 : 0, 0, 0,
-                                n.message};
-    PlaceColumns(n.place, where->bytes, note.line, &note.column, &note.end_column);
-    e.notes.push_back(std::move(note));
+    if (const ScenarioText* where = text_of(n.place.file))
+      e.notes.push_back({EditorPlace(n.place, *where), n.message});
   }
   return e;
 }
@@ -132,32 +123,26 @@ std::optional<std::string> LineFileOfTrain(const std::string& train_path) {
          "_linea.txt";
 }
 
-std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path,
-                                              const FileAnnotation& annotation) {
-  std::vector<EditorDiagnostic> out;
+std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation) {
+  std::vector<Diagnostic> out;
   int last_warned_line = -1;
   for (const AnnotatedField& f : annotation.fields) {
     if (f.role != FieldRole::kUnknown || !HasLetter(f.span.text) || f.span.line == last_warned_line)
       continue;
     last_warned_line = f.span.line;
-    EditorDiagnostic d;
-    d.file = path;
-    d.line = f.span.line;
-    d.column = f.span.begin;
-    d.end_column = f.span.end;
-    d.severity = EditorSeverity::kWarning;
-    d.code = WarningClassName(WarningClass::kUnknownKeyword);
+    Diagnostic d;
+    d.place = {path, f.span.line + 1, f.span.begin + 1, f.span.end + 1};
+    d.severity = Severity::kWarning;
+    d.warning_class = WarningClass::kUnknownKeyword;
     // Worded as the compiler words it, so a file reads the same checked alone.
-    d.message = Quoted(f.span.text) + " is not a record keyword; it is skipped";
-    const std::string suggestion = SuggestKeyword(f.span.text, TrainKeywordTests());
-    if (!suggestion.empty()) d.message += "; did you mean " + Quoted(suggestion) + "?";
+    d.message = UnknownKeywordMessage(f.span.text, TrainKeywordTests());
     out.push_back(std::move(d));
   }
   return out;
 }
 
-std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line,
-                                            const std::optional<ScenarioText>& train) {
+std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
+                                      const std::optional<ScenarioText>& train) {
   RunState state;
   SetNames(line.path, train, state);
   CompileInput input;
@@ -175,21 +160,19 @@ std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line,
     if (train && file == train->path) return &*train;
     return nullptr;
   };
-  std::vector<EditorDiagnostic> out;
+  std::vector<Diagnostic> out;
   auto add = [&](const Diagnostic& d) {
     const ScenarioText* home =
         d.place.file.empty() ? (train ? &*train : &line) : text_of(d.place.file);
-    if (home) out.push_back(FromDiagnostic(d, *home, text_of));
+    if (home) out.push_back(PlacedForEditor(d, *home, text_of));
   };
-  for (const Diagnostic& d : sink.diagnostics()) add(d);
-  if (std::optional<Diagnostic> error = ErrorDiagnostic(state, &sink)) {
-    add(*error);
-  } else if (outcome.message) {
+  for (const Diagnostic& d : CompileDiagnostics(sink, state)) add(d);
+  if (state.error_code == kErrNone && outcome.message) {
     Diagnostic d;
     d.severity = Severity::kError;
+    d.tag = "message " + *outcome.message;
     d.message = ErroreText(*outcome.message) + ": a reserved header value was already set";
     add(d);
-    out.back().code = "message " + *outcome.message;
   }
   return out;
 }

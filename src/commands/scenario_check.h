@@ -8,32 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "compiler/diagnostic.h"
 #include "compiler/record_format.h"
 #include "compiler/record_lines.h"
 
 namespace sc {
-
-enum class EditorSeverity { kError = 1, kWarning = 2, kInformation = 3 };
-
-// One diagnostic as an editor shows it: 0-based line, byte columns [column, end_column) of the
-// Windows-1252 text (one column per byte).
-struct EditorDiagnostic {
-  struct Note {
-    std::string file;
-    int line = 0;
-    int column = 0;
-    int end_column = 0;
-    std::string message;
-  };
-  std::string file;
-  int line = 0;
-  int column = 0;
-  int end_column = 0;
-  EditorSeverity severity = EditorSeverity::kError;
-  std::string code;  // "error 16", or a warning's class
-  std::string message;
-  std::vector<Note> notes;
-};
 
 // What a file is from its name: "<line>_linea.txt" or "<line>_<train>-.txt".
 std::optional<ScenarioFile> ScenarioFileFromName(const std::string& path);
@@ -53,14 +32,17 @@ struct ScenarioText {
 // description is checked, against an empty train file) and returns the
 // diagnostics of both files: every warning `compile` gives, and the
 // compile's error, if any, on the record that set it with its notes.
-std::vector<EditorDiagnostic> CheckScenario(const ScenarioText& line,
-                                            const std::optional<ScenarioText>& train);
+// Every diagnostic and note is placed as an editor marks it: in one of the
+// two files, on a line (1 when the compiler knew none) and over the columns
+// [column, end_column) it covers (a place without its own columns covers its
+// field, or else its line's text).
+std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
+                                      const std::optional<ScenarioText>& train);
 
 // The warnings of a train file checked alone (without its line
 // description, nothing can be compiled): keyword fields that match no
 // record, with a suggestion when a keyword is close.
-std::vector<EditorDiagnostic> KeywordWarnings(const std::string& path,
-                                              const FileAnnotation& annotation);
+std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnotation& annotation);
 
 }  // namespace sc
 

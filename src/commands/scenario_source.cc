@@ -124,7 +124,7 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   DiagnosticSink sink;
   if (!MakeDiagnosticSink(request.diagnostics, &sink, err)) return source;
   CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
-  source.diagnostics = sink.diagnostics();
+  source.diagnostics = CompileDiagnostics(sink, state);
   if (outcome.message) {
     WriteDiagnostics(sink.diagnostics(), request.diagnostics.format, err);
     err << ErroreText(*outcome.message) << "\n";

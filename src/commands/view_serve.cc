@@ -65,18 +65,18 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
     }
     input.provenance = nullptr;
     bool has_error = false;
-    for (const ViewDiagnostic& d : input.diagnostics) has_error |= d.severity == "error";
+    for (const Diagnostic& d : input.diagnostics) has_error |= d.severity == Severity::kError;
     if (!has_error) {
-      ViewDiagnostic d;
-      d.severity = "error";
+      Diagnostic d;
+      d.severity = Severity::kError;
       d.message = LastLine(now.told);
       input.diagnostics.push_back(d);
     }
   }
   int errors = 0, warnings = 0;
-  for (const ViewDiagnostic& d : input.diagnostics) {
-    errors += d.severity == "error";
-    warnings += d.severity == "warning";
+  for (const Diagnostic& d : input.diagnostics) {
+    errors += d.severity == Severity::kError;
+    warnings += d.severity == Severity::kWarning;
   }
   std::string message;
   if (state == "stale") {

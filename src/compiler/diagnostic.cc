@@ -15,6 +15,15 @@ constexpr const char* kNames[kWarningClassCount] = {
 
 }  // namespace
 
+const char* SeverityName(Severity s) {
+  switch (s) {
+    case Severity::kError: return "error";
+    case Severity::kWarning: return "warning";
+    case Severity::kNote: return "note";
+  }
+  return "note";
+}
+
 const char* WarningClassName(WarningClass c) { return kNames[static_cast<int>(c)]; }
 
 std::optional<WarningClass> WarningClassFromName(std::string_view name) {
@@ -22,6 +31,19 @@ std::optional<WarningClass> WarningClassFromName(std::string_view name) {
     if (name == kNames[i]) return static_cast<WarningClass>(i);
   }
   return std::nullopt;
+}
+
+std::string DiagnosticMessage(const Diagnostic& d) {
+  if (!d.position) return d.message;
+  return d.message + " (position " + std::to_string(*d.position) + " m)";
+}
+
+std::string DiagnosticCode(const Diagnostic& d) {
+  if (!d.tag.empty()) return d.tag;
+  if (d.severity == Severity::kError)
+    return d.code != kErrNone ? "error " + std::to_string(d.code) : "";
+  if (d.severity == Severity::kWarning) return WarningClassName(d.warning_class);
+  return "";
 }
 
 Diagnostic* DiagnosticSink::Warn(WarningClass c, SourcePlace place, std::string message) {
@@ -52,13 +74,17 @@ std::optional<Diagnostic> ErrorDiagnostic(const RunState& state, const Diagnosti
   } else {
     d.message = ErrorText(state.error_code);
   }
-  if (ErrorRecordsPosition(state.error_code)) {
-    d.message += " (position " + std::to_string(state.error_position) + " m)";
-  }
+  if (ErrorRecordsPosition(state.error_code)) d.position = state.error_position;
   if (sink) {
     if (const DiagnosticNote* note = sink->ErrorNoteFor(state.error_code)) d.notes.push_back(*note);
   }
   return d;
+}
+
+std::vector<Diagnostic> CompileDiagnostics(const DiagnosticSink& sink, const RunState& state) {
+  std::vector<Diagnostic> all = sink.diagnostics();
+  if (std::optional<Diagnostic> error = ErrorDiagnostic(state, &sink)) all.push_back(*error);
+  return all;
 }
 
 int DiagnosticSink::warning_count() const {

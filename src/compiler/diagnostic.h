@@ -29,6 +29,9 @@ struct SourcePlace {
 
 enum class Severity { kError, kWarning, kNote };
 
+// "error", "warning" or "note".
+const char* SeverityName(Severity s);
+
 // A related place: "cell 41 was taken here by the signal at 2000 m".
 struct DiagnosticNote {
   SourcePlace place;
@@ -56,14 +59,31 @@ inline constexpr int kWarningClassCount = 12;
 const char* WarningClassName(WarningClass c);
 std::optional<WarningClass> WarningClassFromName(std::string_view name);
 
+// The one diagnostic value: the terminal, JSON, editor and page forms are
+// all made from it.
 struct Diagnostic {
   SourcePlace place;
   Severity severity = Severity::kWarning;
   WarningClass warning_class = WarningClass::kUnknownKeyword;  // warnings only
   ErrorCode code = kErrNone;                                   // the error code, for an error
-  std::string message;
+  std::string message;                                         // without the position
   std::vector<DiagnosticNote> notes;
+  // Where on the route (metres) the error's check stands, when it records one.
+  std::optional<int64_t> position;
+  // Names a diagnostic that has neither an error code nor a warning class
+  // (an editor's note on a file's name, "file-name"; the reserved-place
+  // message, "message 1250"). Empty otherwise.
+  std::string tag;
 };
+
+// The message as the terminal and editors show it: " (position P m)" added
+// when the diagnostic has a position (the page shows the position apart).
+std::string DiagnosticMessage(const Diagnostic& d);
+
+// What names a diagnostic's kind, as editors and the page show it: the tag
+// when there is one, "error N" for an error with a code, the class name for
+// a warning, else "".
+std::string DiagnosticCode(const Diagnostic& d);
 
 class DiagnosticSink {
  public:
@@ -119,9 +139,14 @@ class DiagnosticSink {
 struct RunState;
 
 // The run's error as a diagnostic: where the record that set it stands, its
-// code and text (" (position P m)" added where the code records one), with
-// the note the sink holds for it. Null when the error code is 0.
+// code and text, its position where the code records one, with the note the
+// sink holds for it. Null when the error code is 0. The one place the run's
+// error becomes a diagnostic.
 std::optional<Diagnostic> ErrorDiagnostic(const RunState& state, const DiagnosticSink* sink);
+
+// Everything a compile has to tell: the sink's diagnostics, then the run's
+// error (ErrorDiagnostic) when there is one.
+std::vector<Diagnostic> CompileDiagnostics(const DiagnosticSink& sink, const RunState& state);
 
 }  // namespace sc
 

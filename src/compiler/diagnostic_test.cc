@@ -180,6 +180,41 @@ TEST(Diagnostics, ATakenCellErrorNamesTheRecordThatTookIt) {
   EXPECT_EQ(error->notes[0].message, "cell 30 was taken here by the signal at 1450 m");
 }
 
+// How each form names and words a diagnostic: the code from the tag, the
+// error code or the class; the position added to the message only when
+// there is one (the run's error with a position carries it apart).
+TEST(Diagnostics, CodeAndMessageOfEachKind) {
+  RunState state;
+  state.FailAt(kErrSignalCellTaken, kTrain, 33, 1);
+  state.error_position = 1450;
+  const Diagnostic error = *ErrorDiagnostic(state, nullptr);
+  EXPECT_EQ(error.position, 1450);
+  EXPECT_EQ(error.message.find("position"), std::string::npos) << error.message;
+
+  Diagnostic warning;
+  warning.warning_class = WarningClass::kOffGrid;
+  warning.message = "left out";
+  Diagnostic uncoded;  // an error known only by its text
+  uncoded.severity = Severity::kError;
+  uncoded.message = "could not compile";
+  Diagnostic tagged = uncoded;
+  tagged.tag = "message 1250";
+  struct Case {
+    const Diagnostic& d;
+    std::string code;
+    std::string message;
+  } cases[] = {
+      {error, "error " + std::to_string(kErrSignalCellTaken), error.message + " (position 1450 m)"},
+      {warning, "off-grid", "left out"},
+      {uncoded, "", "could not compile"},
+      {tagged, "message 1250", "could not compile"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DiagnosticCode(c.d), c.code) << c.message;
+    EXPECT_EQ(DiagnosticMessage(c.d), c.message);
+  }
+}
+
 TEST(Diagnostics, AnOffSinkCollectsNothingAndClassesTurnOffOneByOne) {
   DiagnosticSink off = DiagnosticSink::Off();
   EXPECT_FALSE(off.on());

@@ -13,12 +13,15 @@
 //    or else the line end if present ("8   0   0 " gives 8, 0, 0).
 //
 // Any read failure (no byte left, a malformed number, a value outside its
-// target's range) throws ReadFailure, which the readers' single failure
-// handler turns into error code 25.
+// target's range, or a reader's own Fail) ends the reading: it unwinds to
+// the nearest CatchReadFailure, which returns it as a value; the readers
+// turn it into error code 25. Nothing else catches it, and it never leaves
+// a reader.
 #ifndef SC_COMPILER_FIELD_READER_H_
 #define SC_COMPILER_FIELD_READER_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -67,7 +70,8 @@ class FieldReader {
   // field's line (more than blanks follow it there); 0 otherwise.
   int NextColumnOnLine() const;
 
-  // Throws a ReadFailure at the current field's line.
+  // Ends the reading with a failure at the current field's line: unwinds to
+  // the enclosing CatchReadFailure.
   [[noreturn]] void Fail(const std::string& what) const;
 
  private:
@@ -92,6 +96,19 @@ class FieldReader {
   int64_t fields_read_ = 0;
   bool last_was_text_ = false;
 };
+
+// Runs `read`, whose reads go through FieldReaders; returns the failure
+// that ended it, or nullopt when it ran to its end. The one place a read
+// failure is caught.
+template <typename Read>
+std::optional<ReadFailure> CatchReadFailure(Read&& read) {
+  try {
+    read();
+    return std::nullopt;
+  } catch (const ReadFailure& failure) {
+    return failure;
+  }
+}
 
 // Where a field stands, as editors count: 0-based line, 0-based byte
 // columns [begin, end) of the field's text on its first line (quotes

@@ -76,10 +76,16 @@ TEST(FieldReader, ReadFailures) {
       if (c.which == 1) r.ReadInteger();
       if (c.which == 2) r.ReadByte();
     };
-    EXPECT_THROW(read(), ReadFailure) << c.input;
+    EXPECT_TRUE(CatchReadFailure(read)) << c.input;
   }
   FieldReader empty("", "t");
-  EXPECT_THROW(empty.ReadText(), ReadFailure);
+  std::optional<ReadFailure> failure = CatchReadFailure([&] { empty.ReadText(); });
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->line, 1);
+  EXPECT_EQ(failure->what, "the file ends where a text field was expected");
+  // A reading that ends well has no failure.
+  FieldReader fine("7", "t");
+  EXPECT_FALSE(CatchReadFailure([&] { fine.ReadLong(); }));
 }
 
 TEST(FieldReader, FractionsRoundHalfToEven) {

@@ -81,6 +81,13 @@ uint32_t MatchKeyword(std::string_view field, KeywordTests tests) {
   return matched;
 }
 
+std::string UnknownKeywordMessage(std::string_view field, KeywordTests tests) {
+  std::string message = Quoted(field) + " is not a record keyword; it is skipped";
+  const std::string suggestion = SuggestKeyword(field, tests);
+  if (!suggestion.empty()) message += "; did you mean " + Quoted(suggestion) + "?";
+  return message;
+}
+
 std::string SuggestKeyword(std::string_view field, KeywordTests tests) {
   for (const KeywordTest& test : tests) {
     if (!test.ignore_case && Takes(field, test, true)) return test.keyword;
@@ -179,10 +186,7 @@ void RecordReader::WarnUnknown(const std::string& field, KeywordTests tests) {
   if (field.empty() || IsSectionMarker(field) || Contains(field, "-")) return;
   if (keyword_.line == last_warned_line_ || !sink_.wants(WarningClass::kUnknownKeyword)) return;
   last_warned_line_ = keyword_.line;
-  std::string message = Quoted(field) + " is not a record keyword; it is skipped";
-  const std::string suggestion = SuggestKeyword(field, tests);
-  if (!suggestion.empty()) message += "; did you mean " + Quoted(suggestion) + "?";
-  sink_.Warn(WarningClass::kUnknownKeyword, keyword_, message);
+  sink_.Warn(WarningClass::kUnknownKeyword, keyword_, UnknownKeywordMessage(field, tests));
 }
 
 void RecordReader::WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests) {

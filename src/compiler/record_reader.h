@@ -63,6 +63,10 @@ uint32_t MatchKeyword(std::string_view field, KeywordTests tests);
 // case from a case-sensitive test; "" when none is close.
 std::string SuggestKeyword(std::string_view field, KeywordTests tests);
 
+// The warning for a field that none of `tests` takes, with the suggestion
+// when one is close; the compiler and the editor check word it alike.
+std::string UnknownKeywordMessage(std::string_view field, KeywordTests tests);
+
 // A record's position plus this margin must still lie on the grid.
 inline constexpr int32_t kRangeMargin = 100;
 
@@ -169,13 +173,9 @@ class RecordReader {
   // Runs `read`; a read failure becomes code 25. False on a read failure.
   template <typename Read>
   bool Guarded(Read read) {
-    try {
-      read();
-      return true;
-    } catch (const ReadFailure& failure) {
-      RecordReadFailure(failure, name_, state_);
-      return false;
-    }
+    std::optional<ReadFailure> failure = CatchReadFailure(read);
+    if (failure) RecordReadFailure(*failure, name_, state_);
+    return !failure;
   }
 
   FieldReader in_;

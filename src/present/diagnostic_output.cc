@@ -19,15 +19,6 @@ std::string PlacePrefix(const SourcePlace& place) {
   return out + ": ";
 }
 
-const char* SeverityName(Severity s) {
-  switch (s) {
-    case Severity::kError: return "error";
-    case Severity::kWarning: return "warning";
-    case Severity::kNote: return "note";
-  }
-  return "note";
-}
-
 Json PlaceJson(const SourcePlace& place) {
   Json j;
   j["file"] = place.file;
@@ -46,7 +37,7 @@ std::string Plural(int n, const char* what) {
 std::string DiagnosticText(const Diagnostic& d) {
   std::string out = PlacePrefix(d.place);
   if (d.severity == Severity::kError) {
-    out += "error " + std::to_string(d.code) + ": " + NativeText(d.message) + "\n";
+    out += "error " + std::to_string(d.code) + ": " + NativeText(DiagnosticMessage(d)) + "\n";
   } else if (d.severity == Severity::kWarning) {
     out += "warning: " + NativeText(d.message) + " [-W" + WarningClassName(d.warning_class) + "]\n";
   } else {
@@ -63,7 +54,7 @@ std::string DiagnosticJson(const Diagnostic& d) {
   j["severity"] = SeverityName(d.severity);
   j["class"] = d.severity == Severity::kWarning ? WarningClassName(d.warning_class) : "";
   j["code"] = d.code;
-  j["message"] = Utf8From1252(d.message);
+  j["message"] = Utf8From1252(DiagnosticMessage(d));
   Json notes = Json::array();
   for (const DiagnosticNote& note : d.notes) {
     Json n = PlaceJson(note.place);

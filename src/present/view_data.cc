@@ -170,6 +170,31 @@ int SourceIndex(const ViewInput& input, const std::string& name) {
   return -1;
 }
 
+// A diagnostic as the page lists it: its place (with the index of the source
+// it stands in, -1 for none), severity, code, message, the position on the
+// route (null when not known) and its notes, each placed likewise.
+Json DiagnosticJson(const ViewInput& input, const Diagnostic& d) {
+  auto place = [&](const SourcePlace& p) {
+    return Json{{"source", SourceIndex(input, p.file)},
+                {"file", Utf8From1252(p.file)},
+                {"line", p.line},
+                {"column", p.column}};
+  };
+  Json j = place(d.place);
+  j["severity"] = SeverityName(d.severity);
+  j["class"] = DiagnosticCode(d);
+  j["message"] = Utf8From1252(d.message);
+  j["metre"] = d.position ? Json(*d.position) : Json(nullptr);
+  Json notes = Json::array();
+  for (const DiagnosticNote& n : d.notes) {
+    Json note = place(n.place);
+    note["message"] = Utf8From1252(n.message);
+    notes.push_back(std::move(note));
+  }
+  j["notes"] = std::move(notes);
+  return j;
+}
+
 // The records that placed or filled anything, with their named fields, the
 // cells they wrote and, per cell part, runs of cells with their writer.
 void ProvenanceJson(const ViewInput& input, Json* out) {
@@ -262,17 +287,7 @@ std::string ViewDataJson(const ViewInput& input) {
     sources.push_back({{"name", Utf8From1252(s.name)}, {"lines", std::move(text)}});
   }
   Json diagnostics = Json::array();
-  for (const ViewDiagnostic& d : input.diagnostics) {
-    Json j = {{"source", SourceIndex(input, d.file)},
-              {"file", Utf8From1252(d.file)},
-              {"line", d.line},
-              {"column", d.column},
-              {"severity", d.severity},
-              {"class", d.class_name},
-              {"message", Utf8From1252(d.message)}};
-    j["metre"] = d.metre ? Json(*d.metre) : Json(nullptr);
-    diagnostics.push_back(std::move(j));
-  }
+  for (const Diagnostic& d : input.diagnostics) diagnostics.push_back(DiagnosticJson(input, d));
   Json j = {{"title", Utf8From1252(input.title)},
             {"routeLength", data.route_length},
             {"cellMetres", kCellMetres},

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/diagnostic.h"
 #include "compiler/record_format.h"
 #include "model/provenance.h"
 #include "present/preview_data.h"
@@ -22,23 +23,14 @@ struct ViewSource {
   ScenarioFile file = ScenarioFile::kLine;  // which description it is
 };
 
-// One diagnostic, whoever raised it. `line` and `column` 0: not known.
-struct ViewDiagnostic {
-  std::string file;
-  int line = 0;
-  int column = 0;
-  std::string severity;    // "error", "warning", "note"
-  std::string class_name;  // e.g. "error 16"
-  std::string message;
-  std::optional<int64_t> metre;  // where on the route, when known
-};
-
 struct ViewInput {
   std::string title;
   const PreviewData* data = nullptr;
   const Provenance* provenance = nullptr;  // null: not recorded
   std::vector<ViewSource> sources;
-  std::vector<ViewDiagnostic> diagnostics;
+  // Every diagnostic, whoever raised it; the page shows each with its
+  // place, its code, its position on the route and its notes.
+  std::vector<Diagnostic> diagnostics;
   // Shown for an object when the page holds no records (`provenance` null):
   // why it has none.
   std::string no_records_reason = "No records: this page was made from compiled files.";

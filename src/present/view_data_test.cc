@@ -147,7 +147,14 @@ TEST(ViewDataJsonTest, EmbedsSafelyAndConvertsTexts) {
   input.title = "Linea \xe0";
   input.data = &data;
   input.sources = {{"line.txt", "uno\r\ndue\rtre\nquattro"}};
-  input.diagnostics = {{"line.txt", 2, 0, "error", "error 16", "taken", 2800}};
+  Diagnostic error;
+  error.place = {"line.txt", 2, 5, 0};
+  error.severity = Severity::kError;
+  error.code = static_cast<ErrorCode>(16);
+  error.message = "taken";
+  error.position = 2800;
+  error.notes.push_back({{"line.txt", 1, 3, 0}, "taken here"});
+  input.diagnostics = {error};
 
   std::string text = ViewDataJson(input);
   EXPECT_EQ(text.find("</"), std::string::npos);
@@ -157,6 +164,14 @@ TEST(ViewDataJsonTest, EmbedsSafelyAndConvertsTexts) {
   EXPECT_EQ(j["sources"][0]["lines"], (nlohmann::json{"uno", "due", "tre", "quattro"}));
   EXPECT_EQ(j["diagnostics"][0]["source"], 0);
   EXPECT_EQ(j["diagnostics"][0]["metre"], 2800);
+  // The page shows the error as the terminal does: its column, its code and
+  // its notes, the message without the position (shown apart).
+  EXPECT_EQ(j["diagnostics"][0]["column"], 5);
+  EXPECT_EQ(j["diagnostics"][0]["class"], "error 16");
+  EXPECT_EQ(j["diagnostics"][0]["message"], "taken");
+  EXPECT_EQ(j["diagnostics"][0]["notes"],
+            nlohmann::json::parse(R"([{"source":0,"file":"line.txt","line":1,"column":3,)"
+                                  R"("message":"taken here"}])"));
   EXPECT_EQ(j["cells"]["kind"].size(), 145u);
   EXPECT_TRUE(j["plan"].is_null());
   EXPECT_TRUE(j["records"].is_null());  // no provenance recorded

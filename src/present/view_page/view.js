@@ -887,6 +887,11 @@
         box.append(el("div", {}, d.message));
         if (d.metre !== null) box.append(el("div", { class: "muted" }, "at " + fmtMetres(d.metre)));
         this.appendSource(box, d.source, d.line, 1);
+        // Each note with the line it points at, as the terminal lists them.
+        d.notes.forEach((n) => {
+          box.append(el("div", { class: "diagnostic-note" }, noteLine(n)));
+          this.appendSource(box, n.source, n.line, 0, "selection-note-source");
+        });
       }
     }
 
@@ -916,10 +921,10 @@
       }
     }
 
-    appendSource(box, source, line, context) {
+    appendSource(box, source, line, context, id = "selection-source") {
       const s = this.scenario;
       if (source < 0 || !line) return;
-      const pre = el("div", { class: "source-line", id: "selection-source" });
+      const pre = el("div", { class: "source-line", id });
       for (let n = Math.max(1, line - context); n <= line + context; n++) {
         const text = s.sourceLine(source, n);
         if (text === null) continue;
@@ -963,7 +968,8 @@
       d.forEach((x, n) => {
         const key = "diagnostic:" + n;
         list.append(el("li", { "data-key": key, class: this.selection === key ? "selected" : "", onclick: () => this.select(key) },
-          el("span", { class: "sev-" + x.severity }, x.severity), " ", location(x) ? location(x) + ": " : "", x.class ? x.class + ": " : "", x.message));
+          el("span", { class: "sev-" + x.severity }, x.severity), " ", location(x) ? location(x) + ": " : "", x.class ? x.class + ": " : "", x.message,
+          ...x.notes.map((n) => el("div", { class: "diagnostic-note" }, noteLine(n)))));
       });
     }
 
@@ -1143,6 +1149,10 @@
     if (d.line) text += ":" + d.line;
     if (d.line && d.column) text += ":" + d.column;
     return text;
+  }
+  // A diagnostic's note: "note: FILE:LINE:COLUMN: TEXT".
+  function noteLine(n) {
+    return el("span", {}, el("span", { class: "sev-note" }, "note"), " " + (location(n) ? location(n) + ": " : "") + n.message);
   }
   // Where a record acts on the route: its first object, else its first cell.
   function recordMetre(scenario, r) {
