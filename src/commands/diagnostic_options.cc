@@ -26,11 +26,4 @@ bool MakeDiagnosticSink(const DiagnosticOptions& options, DiagnosticSink* sink, 
   return true;
 }
 
-void ReportDiagnostics(const DiagnosticOptions& options, const DiagnosticSink& sink,
-                       const RunState& state, std::ostream& err) {
-  std::vector<Diagnostic> all = sink.diagnostics();
-  if (std::optional<Diagnostic> error = ErrorDiagnostic(state, &sink)) all.push_back(*error);
-  WriteDiagnostics(all, options.format, err);
-}
-
 }  // namespace sc
