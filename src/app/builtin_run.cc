@@ -33,14 +33,16 @@ int RunBuiltInScenario(Env& env, Ui& ui, const std::string& folder, std::ostream
   // The built-in run always builds the route plan.
   state.compile_flag = 1;
   job.SendOutputTo(folder);
-  // The documents are replaced as a set, their syncs overlapping.
+  // The documents are replaced as a set, their syncs overlapping; `files`
+  // points into `documents`.
+  const std::vector<Document> documents = ScenarioDocuments(state.line_name, state.train_number);
   std::vector<Env::NewFile> files;
-  std::vector<std::string> documents;
-  for (const Document& document : ScenarioDocuments(state.line_name, state.train_number)) {
+  std::vector<std::string> paths;
+  for (const Document& document : documents) {
     files.push_back({JoinPath(folder, document.file_name), document.bytes});
-    documents.push_back(files.back().path);
+    paths.push_back(files.back().path);
   }
-  Status locked = job.Lock(wait, err, documents);
+  Status locked = job.Lock(wait, err, paths);
   if (!locked.ok()) {
     err << kProgram << locked.message() << "\n";
     return kExitUsageOrIo;
