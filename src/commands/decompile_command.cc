@@ -45,10 +45,10 @@ std::string PreambleName(const std::string& path) { return Cp1252ForEditor(BaseN
 std::string NamePart(const std::optional<std::string>& given, const std::string& stored,
                      const char* what, const char* option, std::ostream& err) {
   const std::string name = given ? *given : NativeText(stored);
-  const std::string problem = NamePartProblem(name);
-  if (problem.empty()) return name;
-  err << kProgram << "the " << what << " '" << name << "' cannot name a file (" << problem
-      << "); give " << option << "\n";
+  const Status problem = CheckNamePart(name);
+  if (problem.ok()) return name;
+  err << kProgram << "the " << what << " '" << name << "' cannot name a file ("
+      << problem.message() << "); give " << option << "\n";
   return "";
 }
 

@@ -26,9 +26,4 @@ bool MakeDiagnosticSink(const DiagnosticOptions& options, DiagnosticSink* sink, 
   return true;
 }
 
-void ReportDiagnostics(const DiagnosticOptions& options, const DiagnosticSink& sink,
-                       const RunState& state, std::ostream& err) {
-  WriteDiagnostics(CompileDiagnostics(sink, state), options.format, err);
-}
-
 }  // namespace sc

@@ -26,11 +26,6 @@ struct DiagnosticOptions {
 // for an unknown class or a -W value that is not "no-CLASS".
 bool MakeDiagnosticSink(const DiagnosticOptions& options, DiagnosticSink* sink, std::ostream& err);
 
-// Writes the warnings collected and the run's error (with its note) to
-// `err` in the chosen form.
-void ReportDiagnostics(const DiagnosticOptions& options, const DiagnosticSink& sink,
-                       const RunState& state, std::ostream& err);
-
 // Whether --strict turns the warnings collected into a failed run.
 inline bool StrictFails(const DiagnosticOptions& options, const DiagnosticSink& sink) {
   return options.strict && sink.warning_count() > 0;

@@ -7,8 +7,7 @@ namespace sc {
 
 int RunPreviewCommand(Env& env, const PreviewOptions& options, std::ostream& out,
                       std::ostream& err) {
-  SourceRequest request{options.compiled, options.line_file, options.train_file, false,
-                        options.diagnostics};
+  SourceRequest request{options, false, options.diagnostics, false};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
   return WritePresentation(

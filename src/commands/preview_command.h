@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "commands/diagnostic_options.h"
+#include "commands/scenario_source.h"
 #include "platform/env.h"
 
 namespace sc {
 
-struct PreviewOptions {
-  // From compiled files: {route plan, station file, grid file}, or
-  // {station file, grid file} when there is no route plan. The route plan may
-  // also be given as "-" for none.
-  std::vector<std::string> compiled;
-  // Otherwise: the two text descriptions.
-  std::string line_file;
-  std::string train_file;
+struct PreviewOptions : ScenarioFiles {
   // "" = "<line>_<train>_preview.svg" beside the compiled files or the line
   // file. Never an input file.
   std::string output;

@@ -8,6 +8,7 @@
 #include "compiler/train_reader.h"
 #include "platform/env.h"
 #include "run/report.h"
+#include "run/scenario_job.h"
 #include "run/scenario_names.h"
 
 namespace sc {
@@ -42,13 +43,16 @@ void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
   *end = last == std::string_view::npos ? 0 : static_cast<int>(last + 1);
 }
 
+// Names the scenario from the files' names, with stand-ins where they do
+// not fit: the check compiles whatever the files are called.
 void SetNames(const std::string& line_path, const std::optional<ScenarioText>& train,
-              RunState& state) {
+              ScenarioJob& job) {
   std::string line = LineNameFromFile(line_path).value_or("scenario");
   std::string number = train ? TrainNumberFromFile(train->path, line).value_or("0") : "0";
-  if (!SetScenarioNames(line, number, state).empty()) {
-    state.line_name = line;
-    state.train_number = number;
+  job.Name(line, number);
+  if (!job.SpellNames().ok()) {
+    job.state().line_name = line;
+    job.state().train_number = number;
   }
 }
 
@@ -143,16 +147,13 @@ std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnot
 
 std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
                                       const std::optional<ScenarioText>& train) {
-  RunState state;
-  SetNames(line.path, train, state);
-  CompileInput input;
-  input.line_file_name = line.path;
-  input.line_text = line.bytes;
-  input.train_file_name = train ? train->path : std::string();
-  input.train_text = train ? train->bytes : std::string(kEmptyTrain);
-  Compilation compilation;
+  ScenarioJob job(line.path, train ? train->path : std::string());
+  SetNames(line.path, train, job);
+  job.SetTexts(line.bytes, train ? train->bytes : std::string(kEmptyTrain));
   DiagnosticSink sink;
-  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
+  job.Compile(&sink);
+  const RunState& state = job.state();
+  const CompileOutcome& outcome = job.outcome();
 
   // The stand-in train file has no name: what is placed in it is dropped.
   auto text_of = [&](const std::string& file) -> const ScenarioText* {
@@ -170,7 +171,7 @@ std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
   if (state.error_code == kErrNone && outcome.message) {
     Diagnostic d;
     d.severity = Severity::kError;
-    d.tag = "message " + *outcome.message;
+    d.tag = "message " + std::to_string(static_cast<int>(*outcome.message));
     d.message = ErroreText(*outcome.message) + ": a reserved header value was already set";
     add(d);
   }

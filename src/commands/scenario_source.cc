@@ -7,17 +7,17 @@
 #include "platform/text_1252.h"
 #include "present/diagnostic_output.h"
 #include "run/report.h"
+#include "run/scenario_job.h"
 #include "run/scenario_names.h"
 #include "run/version.h"
 
 namespace sc {
 namespace {
 
-bool Read(Env& env, const std::string& path, size_t max_bytes, std::string* bytes,
-          std::ostream& err) {
-  Status s = env.ReadFile(path, max_bytes, bytes);
-  if (!s.ok()) err << kProgram << s.message() << "\n";
-  return s.ok();
+// Tells `message` on `err` and keeps it as the reason nothing is shown.
+void Fail(ScenarioSource& source, const std::string& message, std::ostream& err) {
+  err << kProgram << message << "\n";
+  source.problem = message;
 }
 
 // Where a decompile gives the compiled files back byte for byte, its texts,
@@ -54,27 +54,25 @@ ScenarioSource FromCompiled(Env& env, const std::vector<std::string>& paths, boo
   ScenarioSource source;
   source.status = kExitUsageOrIo;
   if (paths.size() != 2 && paths.size() != 3) {
-    err << kProgram
-        << "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)\n";
+    Fail(source, "--from-compiled takes LINE_DAT SIM DAT (LINE_DAT \"-\" or left out: no route plan)",
+         err);
     return source;
   }
   const std::string& sim = paths[paths.size() - 2];
   const std::string& dat = paths[paths.size() - 1];
   std::optional<std::string> plan;
+  Status s;
   if (paths.size() == 3 && paths[0] != "-") {
-    plan.emplace();
-    if (!Read(env, paths[0], kMaxCompiledFileBytes, &*plan, err)) return source;
+    s = env.ReadFile(paths[0], kMaxCompiledFileBytes, &plan.emplace());
     source.inputs.push_back(paths[0]);
   }
   std::string station_bytes, grid_bytes;
-  if (!Read(env, sim, kMaxCompiledFileBytes, &station_bytes, err) ||
-      !Read(env, dat, kMaxCompiledFileBytes, &grid_bytes, err)) {
-    return source;
-  }
+  if (s.ok()) s = env.ReadFile(sim, kMaxCompiledFileBytes, &station_bytes);
+  if (s.ok()) s = env.ReadFile(dat, kMaxCompiledFileBytes, &grid_bytes);
   PreviewData data;
-  Status decoded = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &data);
-  if (!decoded.ok()) {
-    err << kProgram << decoded.message() << "\n";
+  if (s.ok()) s = PreviewFromCompiledFiles(plan, station_bytes, grid_bytes, &data);
+  if (!s.ok()) {
+    Fail(source, s.message(), err);
     return source;
   }
   source.data = std::move(data);
@@ -94,55 +92,58 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   source.status = kExitUsageOrIo;
   source.inputs = {request.line_file, request.train_file};
   source.folder = FolderOf(request.line_file);
-  std::optional<std::string> line = LineNameFromFile(request.line_file);
-  std::optional<std::string> train = TrainNumberFromFile(request.train_file, line);
-  if (!line || !train) {
-    err << kProgram << "the files must be named <line>_linea.txt and <line>_<train>-.txt\n";
+  ScenarioJob job(env, request.line_file, request.train_file);
+  Status s = job.NameFromFiles();
+  if (s.ok()) s = job.Read();
+  if (!s.ok()) {
+    Fail(source, s.message(), err);
     return source;
   }
-  CompileInput input{request.line_file, std::string(), request.train_file, std::string()};
-  if (!Read(env, request.line_file, kMaxTextInputBytes, &*input.line_text, err) ||
-      !Read(env, request.train_file, kMaxTextInputBytes, &*input.train_text, err)) {
+  source.texts = {{request.line_file, *job.input().line_text},
+                  {request.train_file, *job.input().train_text}};
+  source.line_name = job.line_name();
+  source.train_number = job.train_number();
+  const RunState& state = job.state();
+  s = job.SpellNames();
+  if (!s.ok()) {
+    source.compile_state = state;
+    Fail(source, s.message(), err);
     return source;
   }
-  source.texts = {{request.line_file, *input.line_text}, {request.train_file, *input.train_text}};
-  RunState& state = source.compile_state.emplace();
-  source.line_name = *line;
-  source.train_number = *train;
-  std::string problem = SetScenarioNames(*line, *train, state);
-  if (!problem.empty()) {
-    err << kProgram << problem << "\n";
-    return source;
-  }
-  state.compile_flag = 1;
-  auto kept = std::make_unique<Compilation>();
-  Compilation& compilation = *kept;
+  job.state().compile_flag = 1;
+  Compilation& compilation = job.compilation();
   if (request.record_provenance) {
     source.provenance = std::make_unique<Provenance>();
     compilation.provenance = source.provenance.get();
   }
   DiagnosticSink sink;
-  if (!MakeDiagnosticSink(request.diagnostics, &sink, err)) return source;
-  CompileOutcome outcome = CompileScenario(input, state, compilation, &sink);
+  if (!MakeDiagnosticSink(request.diagnostics, &sink, err)) {
+    source.compile_state = state;
+    source.problem = "the warning options cannot be used";
+    return source;
+  }
+  job.Compile(&sink);
+  source.compile_state = state;
   source.diagnostics = CompileDiagnostics(sink, state);
-  if (outcome.message) {
-    WriteDiagnostics(sink.diagnostics(), request.diagnostics.format, err);
-    err << ErroreText(*outcome.message) << "\n";
+  job.Report(sink, request.diagnostics.format, err);
+  if (job.outcome().message) {
+    source.problem = ErroreText(*job.outcome().message);
     source.status = kExitMessage;
     return source;
   }
-  ReportDiagnostics(request.diagnostics, sink, state, err);
   if (StrictFails(request.diagnostics, sink)) {
-    err << kProgram << "warnings with --strict: nothing shown\n";
+    Fail(source, "warnings with --strict: nothing shown", err);
     source.status = kExitStrict;
     return source;
   }
   source.status = state.error_code != 0 ? kExitCheckFailed : kExitClean;
   if (compilation.grid) {
     source.data = PreviewFromCompilation(compilation);
-    if (request.keep_compilation) source.compilation = std::move(kept);
+    if (request.keep_compilation) {
+      source.compilation = std::make_unique<Compilation>(std::move(compilation));
+    }
   } else {
-    err << kProgram << "no track grid was built; nothing to show\n";
+    Fail(source, "no track grid was built; nothing to show", err);
     source.status = kExitCheckFailed;
   }
   return source;
@@ -156,7 +157,7 @@ std::string PresentationOutputPath(Env& env, const std::string& requested,
   std::string path = requested;
   if (path.empty()) {
     for (const std::string& part : {source.line_name, source.train_number}) {
-      if (!NamePartProblem(part).empty()) {
+      if (!CheckNamePart(part).ok()) {
         err << kProgram
             << "no usable line name and train number for the output's name; give -o FILE\n";
         return "";

@@ -21,7 +21,8 @@
 
 namespace sc {
 
-struct SourceRequest {
+// The scenario a presentation command shows, as its command line gives it.
+struct ScenarioFiles {
   // From compiled files: {route plan, station file, grid file}, or
   // {station file, grid file} when there is no route plan. The route plan may
   // also be given as "-" for none.
@@ -29,6 +30,9 @@ struct SourceRequest {
   // Otherwise: the two text descriptions.
   std::string line_file;
   std::string train_file;
+};
+
+struct SourceRequest : ScenarioFiles {
   // Record which record wrote each cell (text files only).
   bool record_provenance = false;
   // Which warnings to show and how (text files only).
@@ -40,6 +44,9 @@ struct SourceRequest {
 struct ScenarioSource {
   std::optional<PreviewData> data;  // nullopt: nothing to show
   int status = 0;                   // the command's exit status so far
+  // Why nothing is shown, when no diagnostic says so (a file not read, a
+  // name not usable, the reserved-place message); "" otherwise.
+  std::string problem;
   std::string folder;               // where the output goes by default
   std::string line_name, train_number;
   std::vector<std::string> inputs;  // never to be overwritten
@@ -54,7 +61,8 @@ struct ScenarioSource {
   std::unique_ptr<Compilation> compilation;
 };
 
-// Reads or compiles the scenario. Problems go to `err` as one line each.
+// Reads or compiles the scenario. Problems go to `err` as one line each; the
+// one that leaves nothing to show is also kept in `problem`.
 ScenarioSource LoadScenario(Env& env, const SourceRequest& request, std::ostream& err);
 
 // The shared end of the presentation commands: renders the page, writes it

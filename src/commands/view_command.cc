@@ -29,7 +29,7 @@ ViewInput MakeViewInput(const ScenarioSource& source) {
 
 int RunViewCommand(Env& env, const ViewOptions& options, std::ostream& out, std::ostream& err) {
   if (options.serve) return ServeView(env, options, out, err);
-  SourceRequest request{options.compiled, options.line_file, options.train_file, true, {}};
+  SourceRequest request{options, true, {}, false};
   ScenarioSource source = LoadScenario(env, request, err);
   if (!source.data) return source.status;
   return WritePresentation(

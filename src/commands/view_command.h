@@ -16,10 +16,7 @@
 
 namespace sc {
 
-struct ViewOptions {
-  std::vector<std::string> compiled;  // as for preview: [LINE_DAT] SIM DAT
-  std::string line_file;
-  std::string train_file;
+struct ViewOptions : ScenarioFiles {
   // "" = "<line>_<train>_view.html" beside the inputs. Never an input file.
   std::string output;
   // --serve: serve the page live instead of writing it (see view_serve.h).

@@ -3,55 +3,29 @@
 #include <chrono>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <system_error>
 
 #include "commands/scenario_source.h"
-#include "compiler/compiled_files.h"
 #include "platform/file_watcher.h"
 #include "present/view_data.h"
 #include "present/view_page.h"
 #include "run/output_lock.h"
 #include "run/report.h"
-#include "run/scenario_names.h"
+#include "run/scenario_job.h"
 
 namespace sc {
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval(300);
 
-// One compile of the two files, with what it told the terminal.
-struct Attempt {
-  ScenarioSource source;
-  std::string told;  // the lines written to `err`
-};
-
-Attempt Compile(Env& env, const SourceRequest& request, std::ostream& err) {
-  std::ostringstream told;
-  Attempt attempt{LoadScenario(env, request, told), std::string()};
-  attempt.told = told.str();
-  err << attempt.told << std::flush;
-  return attempt;
-}
-
-// The last line the compile told, without the program's name: why it built
-// no picture when no diagnostic says so.
-std::string LastLine(const std::string& told) {
-  std::string text = told;
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  text = text.substr(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
-  if (text.rfind(kProgram, 0) == 0) text = text.substr(std::string(kProgram).size());
-  return text.empty() ? "the files could not be compiled" : text;
-}
-
 // What the server hands out for `now`. A compile that built no picture is
 // shown with the last good picture (without its records, which belong to
 // other texts), or an empty one, and this compile's texts and diagnostics.
-LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_t version) {
-  ViewInput input = MakeViewInput(now.source);
+LiveContent Present(const ScenarioSource& now, const ScenarioSource* last_good, uint64_t version) {
+  ViewInput input = MakeViewInput(now);
   const PreviewData empty;
-  std::string state = now.source.status == kExitClean ? "ok" : "failed";
-  if (!now.source.data) {
+  std::string state = now.status == kExitClean ? "ok" : "failed";
+  if (!now.data) {
     if (last_good) {
       input.title = MakeViewInput(*last_good).title;
       input.data = &*last_good->data;
@@ -60,7 +34,7 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
           "its records.";
       state = "stale";
     } else {
-      input.title = now.source.line_name + " \x96 train " + now.source.train_number;
+      input.title = now.line_name + " \x96 train " + now.train_number;
       input.data = &empty;
     }
     input.provenance = nullptr;
@@ -69,7 +43,7 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
     if (!has_error) {
       Diagnostic d;
       d.severity = Severity::kError;
-      d.message = LastLine(now.told);
+      d.message = now.problem.empty() ? "the files could not be compiled" : now.problem;
       input.diagnostics.push_back(d);
     }
   }
@@ -101,35 +75,32 @@ LiveContent Present(const Attempt& now, const ScenarioSource* last_good, uint64_
   return content;
 }
 
-// Checks the output folder and the compiled files' names before serving.
-bool CheckOutput(Env& env, const std::string& folder, const RunState& state,
-                 const ViewOptions& options, std::ostream& err) {
-  if (!env.FolderExists(folder)) {
-    err << kProgram << folder << ": not a folder\n";
-    return false;
-  }
-  Status names = CheckCompiledFileNames(env, folder, state);
-  if (!names.ok()) {
-    err << kProgram << names.message() << "\n";
-    return false;
-  }
-  for (const std::string& target : CompiledFilePaths(folder, state)) {
-    if (env.SameFile(target, options.line_file) || env.SameFile(target, options.train_file)) {
-      err << kProgram << target << ": would overwrite an input file; choose another --out\n";
-      return false;
-    }
-  }
-  return true;
+// The job that writes a compile's files into the output folder, with the
+// compile's names.
+ScenarioJob OutputJob(Env& env, const ViewOptions& options, const RunState& state) {
+  ScenarioJob job(env, options.line_file, options.train_file);
+  job.state() = state;
+  job.SendOutputTo(options.out_dir);
+  return job;
 }
 
-void WriteCompiled(Env& env, const std::string& folder, const ScenarioSource& source,
+// Checks the output folder and the compiled files' names before serving.
+bool CheckOutput(ScenarioJob& job, std::ostream& err) {
+  Status s = job.CheckOutputFolder();
+  if (s.ok()) s = job.CheckInputsKept();
+  if (!s.ok()) err << kProgram << s.message() << "\n";
+  return s.ok();
+}
+
+// Writes what `source` compiled (taking it), under the folder's lock.
+void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source,
                    std::ostream& out, std::ostream& err) {
-  std::unique_ptr<FileLock> lock;
-  Status s = LockOutputFolder(env, folder, CompiledFilePaths(folder, *source.compile_state), true,
-                              err, &lock);
-  if (s.ok()) s = WriteCompiledFiles(env, folder, *source.compile_state, *source.compilation);
+  ScenarioJob job = OutputJob(env, options, *source.compile_state);
+  job.compilation() = std::move(*source.compilation);
+  Status s = job.Lock(true, err);
+  if (s.ok()) s = job.Write();
   if (s.ok()) {
-    out << "wrote the compiled files into " << folder << "\n" << std::flush;
+    out << "wrote the compiled files into " << job.folder() << "\n" << std::flush;
   } else {
     err << kProgram << s.message() << "\n" << std::flush;
   }
@@ -146,11 +117,9 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
               std::ostream& err) {
   SourceRequest request;
   request.line_file = options.line_file;
-  request.train_file = options.train_file;
+  request.train_file = options.train_file;  // never the compiled files
   request.record_provenance = true;
   request.keep_compilation = options.write;
-  const std::string folder =
-      options.out_dir.empty() ? FolderOf(options.line_file) : options.out_dir;
 
   // Before any thread starts, so that the signals come here.
   std::unique_ptr<StopRequests> stop;
@@ -161,10 +130,12 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
   }
   // Stamped before the first read: a save during the compile is seen.
   FileWatcher watcher(env, {options.line_file, options.train_file});
-  Attempt now = Compile(env, request, err);
-  if (!now.source.compile_state) return kExitUsageOrIo;  // unreadable or badly named
-  if (options.write && !CheckOutput(env, folder, *now.source.compile_state, options, err)) {
-    return kExitUsageOrIo;
+  ScenarioSource now = LoadScenario(env, request, err);
+  err << std::flush;
+  if (!now.compile_state) return kExitUsageOrIo;  // unreadable or badly named
+  if (options.write) {
+    ScenarioJob job = OutputJob(env, options, *now.compile_state);
+    if (!CheckOutput(job, err)) return kExitUsageOrIo;
   }
 
   int port = 0;
@@ -177,10 +148,10 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
   uint64_t version = 0;
   for (;;) {
     server.Publish(Present(now, last_good.get(), ++version));
-    if (options.write && now.source.status == kExitClean && now.source.compilation) {
-      WriteCompiled(env, folder, now.source, out, err);
+    if (options.write && now.status == kExitClean && now.compilation) {
+      WriteCompiled(env, options, now, out, err);
     }
-    if (now.source.data) last_good = std::make_unique<ScenarioSource>(std::move(now.source));
+    if (now.data) last_good = std::make_unique<ScenarioSource>(std::move(now));
     if (version == 1) {
       out << "serving http://127.0.0.1:" << port << "/ (Ctrl-C stops)\n" << std::flush;
     }
@@ -189,7 +160,8 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
     }
     if (stopped) break;
     out << "changed: compiling again\n" << std::flush;
-    now = Compile(env, request, err);
+    now = LoadScenario(env, request, err);
+    err << std::flush;
   }
   server.Stop();
   out << "stopped\n" << std::flush;

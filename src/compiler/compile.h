@@ -8,6 +8,7 @@
 
 #include "compiler/compilation.h"
 #include "compiler/diagnostic.h"
+#include "compiler/finalisation.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -23,9 +24,8 @@ struct CompileOutcome {
   bool line_file_read = false;   // the line description was opened
   bool train_file_read = false;  // the train and service file was opened
   bool read_failed = false;      // code 25: both text files count as consumed
-  // "1250" or "1251": a reserved place was already set; no compiled file may
-  // be written.
-  std::optional<std::string> message;
+  // A reserved place was already set; no compiled file may be written.
+  std::optional<ReservedPlaceMessage> message;
 };
 
 // Sets the error code to 0 (the compile flag is taken from `state`), clears

@@ -1,6 +1,7 @@
 #include "compiler/finalisation.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "model/encoders.h"
 
@@ -149,15 +150,19 @@ void FinaliseGrid(TrackGrid& grid, RunState& state) {
   }
 }
 
-std::optional<std::string> FillReservedPlaces(TrackGrid& grid, StationTable& stations) {
+std::string MessageText(ReservedPlaceMessage message) {
+  return "Errore n. " + std::to_string(static_cast<int>(message));
+}
+
+std::optional<ReservedPlaceMessage> FillReservedPlaces(TrackGrid& grid, StationTable& stations) {
   StationRecord& header = stations.slots[kSlotBackgrounds];
   TrackCell* cell = grid.contains(1) ? &grid.at(1) : nullptr;
 
-  if (header.word_1 != 0 || (cell && cell->value_a != 0)) return "1250";
+  if (header.word_1 != 0 || (cell && cell->value_a != 0)) return ReservedPlaceMessage::kMarkerTaken;
   header.word_1 = kReservedMarker;
   if (cell) cell->value_a = kReservedCellValue;
 
-  if (header.time_s != 0 || (cell && cell->value_b != 0)) return "1251";
+  if (header.time_s != 0 || (cell && cell->value_b != 0)) return ReservedPlaceMessage::kCodeTaken;
   header.time_s = CodiceGaraSt(stations);
   if (cell) cell->value_b = CodiceGaraOg(stations);
   return std::nullopt;

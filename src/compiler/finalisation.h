@@ -25,13 +25,23 @@ inline constexpr int16_t kFinalMarkerValue = 180;
 // Never reads or writes a cell outside 0..U.
 void FinaliseGrid(TrackGrid& grid, RunState& state);
 
+// The message that ends a run without a compiled file because a reserved
+// place already held a value; its number is the enumerator's value.
+enum class ReservedPlaceMessage {
+  kMarkerTaken = 1250,  // slot 85's word_1 or cell 1's value_a
+  kCodeTaken = 1251,    // slot 85's time_s or cell 1's value_b
+};
+
+// The message as the run shows it: "Errore n. 1250" or "Errore n. 1251".
+std::string MessageText(ReservedPlaceMessage message);
+
 // The reserved places and the competition codes: slot 85's word_1 = 610 and
 // cell 1's value_a = 5121, then slot 85's time_s = CodiceGaraSt and cell 1's
-// value_b = CodiceGaraOg. Returns "1250" (nothing written) when word_1 or
-// value_a is already non-zero, or "1251" when time_s or value_b is; the run
-// must then show " Errore n. " and that text and end without writing a
-// compiled file. A grid without a cell 1 only gets the station-table writes.
-std::optional<std::string> FillReservedPlaces(TrackGrid& grid, StationTable& stations);
+// value_b = CodiceGaraOg. Returns kMarkerTaken (nothing written) when word_1
+// or value_a is already non-zero, or kCodeTaken when time_s or value_b is;
+// the run must then show the message and end without writing a compiled
+// file. A grid without a cell 1 only gets the station-table writes.
+std::optional<ReservedPlaceMessage> FillReservedPlaces(TrackGrid& grid, StationTable& stations);
 
 }  // namespace sc
 

@@ -317,15 +317,15 @@ TEST(ReservedPlacesTest, PresetPlacesStopTheRun) {
     int16_t word_1, value_a;
     int32_t time_s;
     int16_t value_b;
-    const char* message;
+    ReservedPlaceMessage message;
     // What the places hold afterwards.
     int16_t word_1_after, value_a_after;
   };
   const Case cases[] = {
-      {"word_1 set", 1, 0, 0, 0, "1250", 1, 0},
-      {"cell value_a set", 0, -3, 0, 0, "1250", 0, -3},
-      {"time_s set", 0, 0, 7, 0, "1251", 610, 5121},
-      {"cell value_b set", 0, 0, 0, 9, "1251", 610, 5121},
+      {"word_1 set", 1, 0, 0, 0, ReservedPlaceMessage::kMarkerTaken, 1, 0},
+      {"cell value_a set", 0, -3, 0, 0, ReservedPlaceMessage::kMarkerTaken, 0, -3},
+      {"time_s set", 0, 0, 7, 0, ReservedPlaceMessage::kCodeTaken, 610, 5121},
+      {"cell value_b set", 0, 0, 0, 9, ReservedPlaceMessage::kCodeTaken, 610, 5121},
   };
   for (const Case& c : cases) {
     TrackGrid grid(940);
@@ -335,7 +335,7 @@ TEST(ReservedPlacesTest, PresetPlacesStopTheRun) {
     header.time_s = c.time_s;
     grid.at(1).value_a = c.value_a;
     grid.at(1).value_b = c.value_b;
-    EXPECT_EQ(FillReservedPlaces(grid, stations), std::optional<std::string>(c.message)) << c.name;
+    EXPECT_EQ(FillReservedPlaces(grid, stations), std::optional<ReservedPlaceMessage>(c.message)) << c.name;
     EXPECT_EQ(header.word_1, c.word_1_after) << c.name;
     EXPECT_EQ(grid.at(1).value_a, c.value_a_after) << c.name;
     // The competition codes are never written.

@@ -141,7 +141,7 @@ Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
   if (!HasCompiledOutput(built->outcome, built->compilation)) {
     out->places.Add({files.grid_name, 0, "whole file",
                      "compiling the text writes no compiled file" +
-                         (built->outcome.message ? " (Errore n. " + *built->outcome.message + ")"
+                         (built->outcome.message ? " (" + MessageText(*built->outcome.message) + ")"
                                                  : std::string())});
   } else {
     if (files.plan) {

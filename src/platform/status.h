@@ -16,6 +16,7 @@ class [[nodiscard]] Status {
     kNotFound,    // the file or folder does not exist
     kCorruption,  // the bytes were read but do not hold what they must
     kIoError,     // the system refused a read or write
+    kInvalid,     // a name or value given to the run that it cannot use
   };
 
   Status() = default;
@@ -27,11 +28,13 @@ class [[nodiscard]] Status {
     return Status(Kind::kCorruption, std::move(message));
   }
   static Status IoError(std::string message) { return Status(Kind::kIoError, std::move(message)); }
+  static Status Invalid(std::string message) { return Status(Kind::kInvalid, std::move(message)); }
 
   bool ok() const { return kind_ == Kind::kOk; }
   bool IsNotFound() const { return kind_ == Kind::kNotFound; }
   bool IsCorruption() const { return kind_ == Kind::kCorruption; }
   bool IsIoError() const { return kind_ == Kind::kIoError; }
+  bool IsInvalid() const { return kind_ == Kind::kInvalid; }
   Kind kind() const { return kind_; }
   const std::string& message() const { return message_; }
 

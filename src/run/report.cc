@@ -13,6 +13,6 @@ std::string FormatDiagnostic(const RunState& state) {
   return text;
 }
 
-std::string ErroreText(const std::string& a) { return " Errore n. " + a; }
+std::string ErroreText(ReservedPlaceMessage message) { return " " + MessageText(message); }
 
 }  // namespace sc

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "compiler/finalisation.h"
 #include "model/run_state.h"
 
 namespace sc {
@@ -26,8 +27,8 @@ enum ExitStatus : int {
 // Empty when the error code is 0.
 std::string FormatDiagnostic(const RunState& state);
 
-// The text of the message case: " Errore n. " followed by `a`.
-std::string ErroreText(const std::string& a);
+// The line of the message case: " Errore n. 1250" or " Errore n. 1251".
+std::string ErroreText(ReservedPlaceMessage message);
 
 }  // namespace sc
 

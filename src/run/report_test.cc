@@ -27,7 +27,8 @@ TEST(Report, DiagnosticLines) {
   state.error_detail = "\"mille\" is not a number";
   EXPECT_EQ(FormatDiagnostic(state),
             "L_linea.txt:5: error 25: the file could not be read: \"mille\" is not a number");
-  EXPECT_EQ(ErroreText("1250"), " Errore n. 1250");
+  EXPECT_EQ(ErroreText(ReservedPlaceMessage::kMarkerTaken), " Errore n. 1250");
+  EXPECT_EQ(ErroreText(ReservedPlaceMessage::kCodeTaken), " Errore n. 1251");
 }
 
 }  // namespace

@@ -36,41 +36,41 @@ std::optional<std::string> TrainNumberFromFile(const std::string& path,
   return stem.substr(underscore + 1);
 }
 
-std::string NamePartProblem(const std::string& name) {
-  if (name.empty()) return "is empty";
-  if (name == "." || name == "..") return "is \"" + name + "\"";
+Status CheckNamePart(const std::string& name) {
+  if (name.empty()) return Status::Invalid("is empty");
+  if (name == "." || name == "..") return Status::Invalid("is \"" + name + "\"");
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);
-    if (c == '/' || c == '\\') return "contains \"" + std::string(1, c) + "\"";
-    if (u < 0x20 || u == 0x7F) return "contains a control character";
+    if (c == '/' || c == '\\') return Status::Invalid("contains \"" + std::string(1, c) + "\"");
+    if (u < 0x20 || u == 0x7F) return Status::Invalid("contains a control character");
   }
-  return "";
+  return Status::Ok();
 }
 
 namespace {
 
-// The Windows-1252 text of a name spelt the platform's way; "" or what is
-// wrong.
-std::string NameAsText(const std::string& native, const char* what, std::string* text) {
+// The Windows-1252 text of a name spelt the platform's way.
+Status NameAsText(const std::string& native, const char* what, std::string* text) {
   if (NativeTextIsCp1252()) {
     *text = native;
-    return "";
+    return Status::Ok();
   }
   std::string offender;
   switch (Cp1252FromUtf8(native, text, &offender)) {
-    case Cp1252Conversion::kConverted: return "";
-    case Cp1252Conversion::kNotUtf8: *text = native; return "";
+    case Cp1252Conversion::kConverted: return Status::Ok();
+    case Cp1252Conversion::kNotUtf8: *text = native; return Status::Ok();
     case Cp1252Conversion::kNoByte: break;
   }
-  return std::string("the ") + what + " \"" + native + "\" holds \"" + offender +
-         "\", which Windows-1252 cannot write; the simulator reads names in Windows-1252";
+  return Status::Invalid(std::string("the ") + what + " \"" + native + "\" holds \"" + offender +
+                         "\", which Windows-1252 cannot write; the simulator reads names in "
+                         "Windows-1252");
 }
 
 }  // namespace
 
-std::string SetScenarioNames(const std::string& line, const std::string& train, RunState& state) {
-  std::string problem = NameAsText(line, "line name", &state.line_name);
-  if (problem.empty()) problem = NameAsText(train, "train number", &state.train_number);
+Status SetScenarioNames(const std::string& line, const std::string& train, RunState& state) {
+  Status problem = NameAsText(line, "line name", &state.line_name);
+  if (problem.ok()) problem = NameAsText(train, "train number", &state.train_number);
   state.line_file_part = state.line_name == line ? std::string() : line;
   state.train_file_part = state.train_number == train ? std::string() : train;
   return problem;

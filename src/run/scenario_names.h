@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/run_state.h"
+#include "platform/status.h"
 
 namespace sc {
 
@@ -19,17 +20,19 @@ std::optional<std::string> LineNameFromFile(const std::string& path);
 std::optional<std::string> TrainNumberFromFile(const std::string& path,
                                                const std::optional<std::string>& line_name);
 
-// Empty when `name` can be used as part of a file name; otherwise why not
-// (empty, contains "/" or "\", is "." or "..", contains a control character).
-std::string NamePartProblem(const std::string& name);
+// Ok when `name` can be used as part of a file name; otherwise Invalid with
+// why not as a phrase that follows the name ("is empty", "contains \"/\"" or
+// "\\", "is \".\"" or "\"..\"", "contains a control character"), for the
+// caller to word with what the name is and how to give another.
+Status CheckNamePart(const std::string& name);
 
 // Sets the line name and train number of `state` from their platform
 // spelling (an argument or part of a file name): the file-name parts as
 // given, the text inside the files as Windows-1252. On POSIX a name that is
 // UTF-8 is converted; one that is not is taken as Windows-1252 bytes as it
-// stands (a file copied from Windows). Returns "" or, for a character that
-// Windows-1252 cannot hold, a sentence naming it.
-std::string SetScenarioNames(const std::string& line, const std::string& train, RunState& state);
+// stands (a file copied from Windows). For a character that Windows-1252
+// cannot hold, returns Invalid with a sentence naming it.
+Status SetScenarioNames(const std::string& line, const std::string& train, RunState& state);
 
 }  // namespace sc
 

@@ -19,10 +19,12 @@ TEST(ScenarioNames, FromFileNames) {
 }
 
 TEST(ScenarioNames, NamePartProblems) {
-  EXPECT_EQ(NamePartProblem("Vastro - Dreo"), "");
-  EXPECT_EQ(NamePartProblem("Citt\xE0"), "");
+  EXPECT_TRUE(CheckNamePart("Vastro - Dreo").ok());
+  EXPECT_TRUE(CheckNamePart("Citt\xE0").ok());
   for (const char* bad : {"", ".", "..", "a/b", "a\\b", "a\tb", "a\x7f"}) {
-    EXPECT_NE(NamePartProblem(bad), "") << bad;
+    Status s = CheckNamePart(bad);
+    EXPECT_TRUE(s.IsInvalid()) << bad;
+    EXPECT_NE(s.message(), "") << bad;
   }
 }
 
@@ -43,14 +45,16 @@ TEST(ScenarioNames, NamesInsideTheFilesAreWindows1252) {
   };
   for (const Case& k : cases) {
     RunState state;
-    EXPECT_EQ(SetScenarioNames(k.native, "2001", state), "") << k.native;
+    EXPECT_TRUE(SetScenarioNames(k.native, "2001", state).ok()) << k.native;
     EXPECT_EQ(state.line_name, k.text);
     EXPECT_EQ(state.LineFilePart(), k.native);
     EXPECT_EQ(!state.line_file_part.empty(), k.file_part_differs);
     EXPECT_EQ(state.TrainFilePart(), "2001");
   }
   RunState state;
-  const std::string problem = SetScenarioNames("Linea", "\xCE\xA9-7", state);
+  Status s = SetScenarioNames("Linea", "\xCE\xA9-7", state);
+  EXPECT_TRUE(s.IsInvalid());
+  const std::string& problem = s.message();
   EXPECT_NE(problem.find("train number"), std::string::npos) << problem;
   EXPECT_NE(problem.find("\"\xCE\xA9\""), std::string::npos) << problem;
 }
