@@ -3,9 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
-
+#include <functional>
+#include <istream>
 #include <map>
+#include <memory>
 #include <new>
 #include <sstream>
 #include <string>
@@ -20,6 +21,7 @@
 #include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
+#include "compiler/record_format.h"
 #include "present/terminal_text.h"
 #include "run/report.h"
 #include "run/version.h"
@@ -37,21 +39,48 @@ constexpr const char* kDescription =
     "Without a command: writes the built-in scenario \"Vastro - Dreo\", train 2001,\n"
     "into the program's own folder (or --out DIR) and compiles it.";
 
-struct Arguments {
-  std::string out_dir;
-  bool no_wait = false;
-  CompileOptions compile;
-  std::string emit_dir = ".";
-  bool emit_force = false;
-  std::string dump_file;
-  bool dump_json = false;
-  std::string dump_kind;
-  PreviewOptions preview;
-  ViewOptions view;
-  std::string explain_file;
-  bool explain_reference = false;
-  DecompileRequest decompile;
+// What a command runs with: the seam to the system and the process's
+// streams. `out` is the terminal text form of `raw_out`.
+struct CommandContext {
+  Env& env;
+  Ui& ui;
+  std::istream& in;
+  std::ostream& raw_out;
+  std::ostream& out;
+  std::ostream& err;
 };
+
+// A command once its options are defined: how it runs and the file it works
+// on (for a message about the whole run), both bound to the arguments parsed.
+struct BoundCommand {
+  std::function<int(const CommandContext&)> run;
+  std::function<std::string()> input;  // empty: the built-in run's
+};
+
+// One command of the command line: its name, what `--help` says of it, and
+// how it defines its options on its subcommand.
+struct Command {
+  const char* name;
+  const char* help;
+  std::function<BoundCommand(CLI::App&)> define;
+};
+
+// A command whose parsed arguments are an `Args`: `define` binds the options
+// to them; `run` and `input` read them after the parse.
+template <typename Args>
+Command MakeCommand(const char* name, const char* help,
+                    std::function<void(CLI::App&, Args&)> define,
+                    std::function<int(const Args&, const CommandContext&)> run,
+                    std::function<std::string(const Args&)> input = nullptr) {
+  return {name, help, [define, run, input](CLI::App& c) {
+            auto args = std::make_shared<Args>();
+            define(c, *args);
+            BoundCommand bound;
+            bound.run = [args, run](const CommandContext& x) { return run(*args, x); };
+            if (input) bound.input = [args, input] { return input(*args); };
+            return bound;
+          }};
+}
 
 // -Wno-CLASS, -w, --strict and --diagnostics, for compile and preview.
 void DefineDiagnosticOptions(CLI::App& command, DiagnosticOptions& d) {
@@ -67,62 +96,64 @@ void DefineDiagnosticOptions(CLI::App& command, DiagnosticOptions& d) {
       ->option_text("text|json");
 }
 
-void DefineCompile(CLI::App& app, Arguments& a) {
-  CLI::App* c = app.add_subcommand("compile", "Compile your own line and train files");
-  c->add_option("LINE_FILE", a.compile.line_file, "Line description (<line>_linea.txt)")
+void DefineCompile(CLI::App& c, CompileOptions& a) {
+  c.add_option("LINE_FILE", a.line_file, "Line description (<line>_linea.txt)")->required();
+  c.add_option("TRAIN_FILE", a.train_file, "Train and service file (<line>_<train>-.txt)")
       ->required();
-  c->add_option("TRAIN_FILE", a.compile.train_file, "Train and service file (<line>_<train>-.txt)")
-      ->required();
-  c->add_option("--out", a.compile.out_dir, "Output folder (default: the line file's folder)")
+  c.add_option("--out", a.out_dir, "Output folder (default: the line file's folder)")
       ->option_text("DIR");
-  c->add_option("--line", a.compile.line_name, "Line name (default: from LINE_FILE's name)")
+  c.add_option("--line", a.line_name, "Line name (default: from LINE_FILE's name)")
       ->option_text("NAME");
-  c->add_option("--train", a.compile.train_number, "Train number (default: from TRAIN_FILE's name)")
+  c.add_option("--train", a.train_number, "Train number (default: from TRAIN_FILE's name)")
       ->option_text("NUMBER");
-  c->add_flag("--no-plan", a.compile.no_plan, "Do not build or write the route plan");
-  c->add_flag("--dry-run", a.compile.dry_run, "Check and report, write no file");
-  c->add_flag("--no-wait", a.compile.no_wait,
-              "Fail at once when another run is writing into the output folder");
-  DefineDiagnosticOptions(*c, a.compile.diagnostics);
+  c.add_flag("--no-plan", a.no_plan, "Do not build or write the route plan");
+  c.add_flag("--dry-run", a.dry_run, "Check and report, write no file");
+  c.add_flag("--no-wait", a.no_wait,
+             "Fail at once when another run is writing into the output folder");
+  DefineDiagnosticOptions(c, a.diagnostics);
 }
 
-void DefineEmit(CLI::App& app, Arguments& a) {
-  CLI::App* e =
-      app.add_subcommand("emit", "Write the built-in scenario's documents as a starting point");
-  e->add_option("--out", a.emit_dir, "Output folder (default: the current folder)")
-      ->option_text("DIR");
-  e->add_flag("--force", a.emit_force, "Replace files that already exist");
+struct EmitArguments {
+  std::string dir = ".";
+  bool force = false;
+};
+
+void DefineEmit(CLI::App& e, EmitArguments& a) {
+  e.add_option("--out", a.dir, "Output folder (default: the current folder)")->option_text("DIR");
+  e.add_flag("--force", a.force, "Replace files that already exist");
 }
 
-void DefineDump(CLI::App& app, Arguments& a) {
-  CLI::App* d = app.add_subcommand(
-      "dump", "Decode a compiled file (route plan, station table or track grid)");
-  d->add_option("FILE", a.dump_file, "The compiled file")->required();
-  d->add_flag("--json", a.dump_json, "JSON for programs instead of text");
-  d->add_option("--kind", a.dump_kind, "File kind (default: from the name)")
+struct DumpArguments {
+  std::string file;
+  bool json = false;
+  std::string kind;
+};
+
+void DefineDump(CLI::App& d, DumpArguments& a) {
+  d.add_option("FILE", a.file, "The compiled file")->required();
+  d.add_flag("--json", a.json, "JSON for programs instead of text");
+  d.add_option("--kind", a.kind, "File kind (default: from the name)")
       ->check(CLI::IsMember({"plan", "stations", "grid"}))
       ->option_text("plan|stations|grid");
 }
 
-void DefineDecompile(CLI::App& app, Arguments& a) {
-  CLI::App* d = app.add_subcommand(
-      "decompile", "Write the two text files that compile to the given compiled files");
-  d->add_option("FILES", a.decompile.compiled,
-                "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
+void DefineDecompile(CLI::App& d, DecompileRequest& a) {
+  d.add_option("FILES", a.compiled,
+               "The compiled files; LINE_DAT may be \"-\" or left out when there is no route plan")
       ->expected(2, 3)
       ->required()
       ->option_text("[LINE_DAT] SIM DAT");
-  d->add_option("--out", a.decompile.out_dir, "Output folder (default: the station file's folder)")
+  d.add_option("--out", a.out_dir, "Output folder (default: the station file's folder)")
       ->option_text("DIR");
-  d->add_option_function<std::string>(
-       "--line", [&a](const std::string& v) { a.decompile.line_name = v; },
+  d.add_option_function<std::string>(
+       "--line", [&a](const std::string& v) { a.line_name = v; },
        "Line name in the output file names (default: the one stored)")
       ->option_text("NAME");
-  d->add_option_function<std::string>(
-       "--train", [&a](const std::string& v) { a.decompile.train_number = v; },
+  d.add_option_function<std::string>(
+       "--train", [&a](const std::string& v) { a.train_number = v; },
        "Train number in the output file names (default: the one stored)")
       ->option_text("NUMBER");
-  d->add_flag("--force", a.decompile.force, "Replace text files that already exist");
+  d.add_flag("--force", a.force, "Replace text files that already exist");
 }
 
 // The inputs shared by preview and view: two text files or the compiled
@@ -150,131 +181,175 @@ void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
   });
 }
 
-void DefineExplain(CLI::App& app, Arguments& a) {
-  CLI::App* e = app.add_subcommand(
-      "explain", "Annotate every line of a line or train file with what the compiler makes of it");
-  CLI::Option* file =
-      e->add_option("FILE", a.explain_file, "A line description or train and service file");
-  CLI::Option* reference = e->add_flag("--reference", a.explain_reference,
-                                       "Print the format reference of both files (Markdown)");
-  file->excludes(reference);
-  e->callback([file, reference]() {
-    if (file->count() == 0 && reference->count() == 0) throw CLI::RequiredError("FILE");
-  });
+// The file preview or view works on: the station file, or the line file.
+template <typename Options>
+std::string ScenarioInput(const Options& o) {
+  return o.compiled.empty() ? o.line_file : o.compiled.back();
 }
 
-// Runs the command the arguments name, or the built-in run. `out` is the
-// terminal text form of `raw_out`.
-int RunCommand(CLI::App& app, const Arguments& a, Env& env, Ui& ui, std::ostream& raw_out,
-               std::ostream& out, std::ostream& err) {
-  if (app.got_subcommand("compile")) return RunCompileCommand(env, a.compile, err);
-  if (app.got_subcommand("emit")) return RunEmitCommand(env, a.emit_dir, a.emit_force, out, err);
-  if (app.got_subcommand("preview")) return RunPreviewCommand(env, a.preview, out, err);
-  if (app.got_subcommand("view")) return RunViewCommand(env, a.view, out, err);
-  if (app.got_subcommand("explain")) {
-    if (a.explain_reference) {
-      out << FormatReferenceMarkdown();
-      return kExitClean;
-    }
-    return RunExplainCommand(env, a.explain_file, out, err);
-  }
-  // The protocol is bytes: standard output as it is, not the terminal text.
-  if (app.got_subcommand("lsp")) return RunLspCommand(env, std::cin, raw_out, err);
-  if (app.got_subcommand("decompile")) {
-    return RunDecompileCommand(env, a.decompile, VersionLine(), out, err);
-  }
-  if (app.got_subcommand("dump")) {
-    return RunDumpCommand(env, a.dump_file, a.dump_json, a.dump_kind, out, err);
-  }
-
-  std::string folder = a.out_dir;
-  if (folder.empty()) {
-    Status s = env.ProgramFolder(&folder);
-    if (!s.ok()) {
-      err << kProgram << "cannot find the program's folder: " << s.message() << "\n";
-      return kExitUsageOrIo;
-    }
-  } else if (!env.FolderExists(folder)) {
-    err << kProgram << folder << ": not a folder\n";
-    return kExitUsageOrIo;
-  }
-  return RunBuiltInScenario(env, ui, folder, err, !a.no_wait);
+void DefinePreview(CLI::App& p, PreviewOptions& a) {
+  DefineScenarioInputs(&p, a.compiled, a.line_file, a.train_file, a.output,
+                       "Output file (default: <line>_<train>_preview.svg beside the inputs)",
+                       "FILE.svg");
+  DefineDiagnosticOptions(p, a.diagnostics);
 }
 
-// The file a command works on, for a message about the whole run.
-std::string MainInput(CLI::App& app, const Arguments& a) {
-  if (app.got_subcommand("compile")) return a.compile.line_file;
-  if (app.got_subcommand("dump")) return a.dump_file;
-  if (app.got_subcommand("preview")) {
-    return a.preview.compiled.empty() ? a.preview.line_file : a.preview.compiled.back();
-  }
-  if (app.got_subcommand("view")) {
-    return a.view.compiled.empty() ? a.view.line_file : a.view.compiled.back();
-  }
-  if (app.got_subcommand("emit")) return a.emit_dir;
-  if (app.got_subcommand("decompile")) return a.decompile.compiled.back();
-  return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
-}
-
-void DefinePreview(CLI::App& app, Arguments& a) {
-  CLI::App* p =
-      app.add_subcommand("preview", "Draw a scenario as an SVG picture (ground plan and profiles)");
-  DefineScenarioInputs(
-      p, a.preview.compiled, a.preview.line_file, a.preview.train_file, a.preview.output,
-      "Output file (default: <line>_<train>_preview.svg beside the inputs)", "FILE.svg");
-  DefineDiagnosticOptions(*p, a.preview.diagnostics);
-}
-
-void DefineView(CLI::App& app, Arguments& a) {
-  CLI::App* v = app.add_subcommand(
-      "view", "Write an interactive page (one HTML file) to explore a scenario in a browser");
-  DefineScenarioInputs(v, a.view.compiled, a.view.line_file, a.view.train_file, a.view.output,
+void DefineView(CLI::App& v, ViewOptions& a) {
+  DefineScenarioInputs(&v, a.compiled, a.line_file, a.train_file, a.output,
                        "Output file (default: <line>_<train>_view.html beside the inputs)",
                        "FILE.html");
-  CLI::Option* serve = v->add_flag("--serve", a.view.serve,
-                                   "Serve the page on 127.0.0.1 and follow the two text files: "
-                                   "each save updates every open page");
-  CLI::Option* port =
-      v->add_option("--port", a.view.port, "With --serve: the port (default: a free one)")
-          ->option_text("N")
-          ->check(CLI::Range(1, 65535));
-  CLI::Option* write =
-      v->add_flag("--write", a.view.write,
-                  "With --serve: also write the compiled files after each clean compile");
+  CLI::Option* serve = v.add_flag("--serve", a.serve,
+                                  "Serve the page on 127.0.0.1 and follow the two text files: "
+                                  "each save updates every open page");
+  CLI::Option* port = v.add_option("--port", a.port, "With --serve: the port (default: a free one)")
+                          ->option_text("N")
+                          ->check(CLI::Range(1, 65535));
+  CLI::Option* write = v.add_flag(
+      "--write", a.write, "With --serve: also write the compiled files after each clean compile");
   CLI::Option* out =
-      v->add_option("--out", a.view.out_dir,
-                    "With --write: the folder of the compiled files (default: the line file's)")
+      v.add_option("--out", a.out_dir,
+                   "With --write: the folder of the compiled files (default: the line file's)")
           ->option_text("DIR");
   port->needs(serve);
   write->needs(serve);
   out->needs(write);
-  serve->excludes(v->get_option("-o"))->excludes(v->get_option("--from-compiled"));
+  serve->excludes(v.get_option("-o"))->excludes(v.get_option("--from-compiled"));
+}
+
+struct ExplainArguments {
+  std::string file;
+  bool reference = false;
+};
+
+void DefineExplain(CLI::App& e, ExplainArguments& a) {
+  CLI::Option* file = e.add_option("FILE", a.file, "A line description or train and service file");
+  CLI::Option* reference =
+      e.add_flag("--reference", a.reference, "Print the format reference of both files (Markdown)");
+  file->excludes(reference);
+  e.callback([file, reference]() {
+    if (file->count() == 0 && reference->count() == 0) throw CLI::RequiredError("FILE");
+  });
+}
+
+int RunExplain(const ExplainArguments& a, const CommandContext& x) {
+  if (a.reference) {
+    x.out << FormatReferenceMarkdown();
+    return kExitClean;
+  }
+  return RunExplainCommand(x.env, a.file, x.out, x.err);
+}
+
+// The language server has no options.
+struct NoArguments {};
+
+// The commands, in the order `--help` lists them. Adding one is adding its
+// entry here and its file in commands/.
+std::vector<Command> Commands() {
+  return {
+      MakeCommand<CompileOptions>(
+          "compile", "Compile your own line and train files", DefineCompile,
+          [](const CompileOptions& a, const CommandContext& x) {
+            return RunCompileCommand(x.env, a, x.err);
+          },
+          [](const CompileOptions& a) { return a.line_file; }),
+      MakeCommand<EmitArguments>(
+          "emit", "Write the built-in scenario's documents as a starting point", DefineEmit,
+          [](const EmitArguments& a, const CommandContext& x) {
+            return RunEmitCommand(x.env, a.dir, a.force, x.out, x.err);
+          },
+          [](const EmitArguments& a) { return a.dir; }),
+      MakeCommand<DumpArguments>(
+          "dump", "Decode a compiled file (route plan, station table or track grid)", DefineDump,
+          [](const DumpArguments& a, const CommandContext& x) {
+            return RunDumpCommand(x.env, a.file, a.json, a.kind, x.out, x.err);
+          },
+          [](const DumpArguments& a) { return a.file; }),
+      MakeCommand<DecompileRequest>(
+          "decompile", "Write the two text files that compile to the given compiled files",
+          DefineDecompile,
+          [](const DecompileRequest& a, const CommandContext& x) {
+            return RunDecompileCommand(x.env, a, VersionLine(), x.out, x.err);
+          },
+          [](const DecompileRequest& a) { return a.compiled.back(); }),
+      MakeCommand<PreviewOptions>(
+          "preview", "Draw a scenario as an SVG picture (ground plan and profiles)", DefinePreview,
+          [](const PreviewOptions& a, const CommandContext& x) {
+            return RunPreviewCommand(x.env, a, x.out, x.err);
+          },
+          ScenarioInput<PreviewOptions>),
+      MakeCommand<ViewOptions>(
+          "view", "Write an interactive page (one HTML file) to explore a scenario in a browser",
+          DefineView,
+          [](const ViewOptions& a, const CommandContext& x) {
+            return RunViewCommand(x.env, a, x.out, x.err);
+          },
+          ScenarioInput<ViewOptions>),
+      MakeCommand<ExplainArguments>(
+          "explain",
+          "Annotate every line of a line or train file with what the compiler makes of it",
+          DefineExplain, RunExplain,
+          [](const ExplainArguments& a) {
+            return a.reference ? std::string("the format reference") : a.file;
+          }),
+      MakeCommand<NoArguments>(
+          "lsp", "Run the language server for editors (JSON-RPC on standard input and output)",
+          [](CLI::App&, NoArguments&) {},
+          // The protocol is bytes: standard output as it is, not the terminal text.
+          [](const NoArguments&, const CommandContext& x) {
+            return RunLspCommand(x.env, x.in, x.raw_out, x.err);
+          }),
+  };
+}
+
+// Without a command: the built-in scenario into the program's folder or DIR.
+struct BuiltInArguments {
+  std::string out_dir;
+  bool no_wait = false;
+};
+
+void DefineBuiltIn(CLI::App& app, BuiltInArguments& a) {
+  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")
+      ->option_text("DIR");
+  app.add_flag("--no-wait", a.no_wait,
+               "Fail at once when another run is writing into the same folder");
+}
+
+int RunBuiltIn(const BuiltInArguments& a, const CommandContext& x) {
+  std::string folder = a.out_dir;
+  if (folder.empty()) {
+    Status s = x.env.ProgramFolder(&folder);
+    if (!s.ok()) {
+      x.err << kProgram << "cannot find the program's folder: " << s.message() << "\n";
+      return kExitUsageOrIo;
+    }
+  } else if (!x.env.FolderExists(folder)) {
+    x.err << kProgram << folder << ": not a folder\n";
+    return kExitUsageOrIo;
+  }
+  return RunBuiltInScenario(x.env, x.ui, folder, x.err, !a.no_wait);
+}
+
+std::string BuiltInInput(const BuiltInArguments& a) {
+  return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
 }
 
 // Runs the command line; RunCommandLine adds the check of `raw_out`.
-int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::ostream& raw_out,
-              std::ostream& raw_err) {
+int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::istream& in,
+              std::ostream& raw_out, std::ostream& raw_err) {
   // Everything shown goes through the escaping of control bytes; JSON output
   // has none left to escape.
   ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
   std::ostream out(&out_buffer), err(&err_buffer);
   CLI::App app{kDescription, "scenario-compiler"};
   app.require_subcommand(0, 1);
-  Arguments a;
-  app.add_option("--out", a.out_dir, "Run the built-in scenario into DIR instead")
-      ->option_text("DIR");
-  app.add_flag("--no-wait", a.no_wait,
-               "Fail at once when another run is writing into the same folder");
+  BuiltInArguments built_in;
+  DefineBuiltIn(app, built_in);
   app.set_version_flag("--version", VersionLine());
-  DefineCompile(app, a);
-  DefineEmit(app, a);
-  DefineDump(app, a);
-  DefineDecompile(app, a);
-  DefinePreview(app, a);
-  DefineView(app, a);
-  DefineExplain(app, a);
-  app.add_subcommand("lsp",
-                     "Run the language server for editors (JSON-RPC on standard input and output)");
+  std::vector<std::pair<CLI::App*, BoundCommand>> commands;
+  for (const Command& command : Commands()) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help);
+    commands.emplace_back(sub, command.define(*sub));
+  }
 
   try {
     // CLI11 takes the arguments after the program's name, last first.
@@ -296,22 +371,28 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
     return kExitUsageOrIo;
   }
 
+  const BoundCommand* chosen = nullptr;
+  for (const auto& [sub, bound] : commands) {
+    if (sub->parsed()) chosen = &bound;
+  }
+  const CommandContext context{env, ui, in, raw_out, out, err};
   try {
-    return RunCommand(app, a, env, ui, raw_out, out, err);
+    return chosen ? chosen->run(context) : RunBuiltIn(built_in, context);
   } catch (const std::bad_alloc&) {
     // Inputs are bounded, but the machine may still have less memory than a
     // large scenario needs: end like any other failure, naming the input.
     out.flush();
-    err << kProgram << MainInput(app, a) << ": not enough memory to process it\n";
+    const std::string input = chosen && chosen->input ? chosen->input() : BuiltInInput(built_in);
+    err << kProgram << input << ": not enough memory to process it\n";
     return kExitUsageOrIo;
   }
 }
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::ostream& out,
-                   std::ostream& err) {
-  int status = RunParsed(arguments, env, ui, out, err);
+int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::istream& in,
+                   std::ostream& out, std::ostream& err) {
+  int status = RunParsed(arguments, env, ui, in, out, err);
   // Output that never arrived (a full disk, a closed pipe) is a failed write,
   // not a success. A stream that failed earlier writes nothing more, so errno
   // still holds the reason of the write that failed.
@@ -329,10 +410,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, 
   return status;
 }
 
-int RunWithoutConsole(const std::vector<std::string>& arguments, Env& env, Ui& ui,
+int RunWithoutConsole(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::istream& in,
                       std::ostream& out) {
   std::ostringstream err;
-  int status = RunCommandLine(arguments, env, ui, out, err);
+  int status = RunCommandLine(arguments, env, ui, in, out, err);
   if (status == kExitUsageOrIo && !err.str().empty()) ui.ShowMessage(err.str());
   return status;
 }

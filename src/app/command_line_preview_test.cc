@@ -33,7 +33,8 @@ class PreviewCompiledTest : public ::testing::Test {
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), "scenario-compiler");
     testing::RecordingUi ui;
-    return RunCommandLine(args, env_, ui, out_, err_);
+    std::istringstream in;
+    return RunCommandLine(args, env_, ui, in, out_, err_);
   }
 
   MemEnv env_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/json_rpc.h"
 #include "compiler/compiled_files.h"
 #include "platform/mem_env.h"
 #include "test_support.h"
@@ -21,11 +22,12 @@ struct Outcome {
   std::string out, err;
 };
 
-Outcome RunArgs(MemEnv& env, std::vector<std::string> args) {
+Outcome RunArgs(MemEnv& env, std::vector<std::string> args, const std::string& input = "") {
   args.insert(args.begin(), "scenario-compiler");
   testing::RecordingUi ui;
+  std::istringstream in(input);
   std::ostringstream out, err;
-  int status = RunCommandLine(args, env, ui, out, err);
+  int status = RunCommandLine(args, env, ui, in, out, err);
   return {status, out.str(), err.str()};
 }
 
@@ -67,15 +69,68 @@ TEST(CommandLine, WithoutArgumentsTheBuiltInRunWritesIntoTheProgramsFolder) {
   env.folders.insert("bin");
   env.program_folder = "bin";
   testing::RecordingUi ui;
+  std::istringstream in;
   std::ostringstream out, err;
-  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, env, ui, out, err), 0) << err.str();
+  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, env, ui, in, out, err), 0) << err.str();
   EXPECT_TRUE(env.FileExists(JoinPath("bin", "Vastro - Dreo_2001.dat")));
   EXPECT_EQ(ui.waits, 1);
 
   MemEnv unknown;
   std::ostringstream err2;
-  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, unknown, ui, out, err2), 1);
+  EXPECT_EQ(RunCommandLine({"scenario-compiler"}, unknown, ui, in, out, err2), 1);
   EXPECT_NE(err2.str().find("cannot find the program's folder"), std::string::npos);
+}
+
+std::string Request(int id, const std::string& method) {
+  return FrameMessage(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method +
+                      R"("})");
+}
+
+std::string Notification(const std::string& method) {
+  return FrameMessage(R"({"jsonrpc":"2.0","method":")" + method + R"("})");
+}
+
+// The language server reads the input the command line is given, like every
+// command, and ends at "exit" (what follows is left unread) or at the end of
+// the input.
+TEST(CommandLine, TheLanguageServerReadsTheGivenInput) {
+  struct Case {
+    const char* what;
+    std::string input;
+    int status;
+    std::vector<std::string> answered, unanswered;
+    std::string logged;
+  };
+  const Case cases[] = {
+      {"shutdown then exit",
+       Request(1, "initialize") + Request(2, "shutdown") + Notification("exit") +
+           Request(3, "shutdown"),
+       0,
+       {R"("id":1)", R"("id":2)"},
+       {R"("id":3)"},
+       ""},
+      {"exit without shutdown", Request(1, "initialize") + Notification("exit"), 1, {}, {}, ""},
+      {"the input ends", Request(1, "initialize"), 1, {R"("id":1)"}, {}, ""},
+      {"a broken header",
+       "Content-Length: x\r\n\r\n" + Request(1, "initialize") + Request(2, "shutdown") +
+           Notification("exit"),
+       0,
+       {R"("id":1)", R"("id":2)"},
+       {},
+       "scenario-compiler lsp: a header block without a valid Content-Length\n"},
+  };
+  for (const Case& c : cases) {
+    MemEnv env;
+    const Outcome r = RunArgs(env, {"lsp"}, c.input);
+    EXPECT_EQ(r.status, c.status) << c.what;
+    for (const std::string& id : c.answered) {
+      EXPECT_NE(r.out.find(id), std::string::npos) << c.what << ": " << id;
+    }
+    for (const std::string& id : c.unanswered) {
+      EXPECT_EQ(r.out.find(id), std::string::npos) << c.what << ": " << id;
+    }
+    EXPECT_EQ(r.err, c.logged) << c.what;
+  }
 }
 
 TEST(CommandLine, WithoutConsoleAFailedWriteIsShownAsAMessage) {
@@ -84,8 +139,9 @@ TEST(CommandLine, WithoutConsoleAFailedWriteIsShownAsAMessage) {
   env.program_folder = "bin";
   env.failing_paths.insert(JoinPath("bin", "Vastro - Dreo_2001.sim"));
   testing::RecordingUi ui;
+  std::istringstream in;
   std::ostringstream out;
-  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, env, ui, out), 1);
+  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, env, ui, in, out), 1);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0],
             "scenario-compiler: " + JoinPath("bin", "Vastro - Dreo_2001.sim") + ": write failed\n");
@@ -95,7 +151,7 @@ TEST(CommandLine, WithoutConsoleAFailedWriteIsShownAsAMessage) {
   clean.folders.insert("bin");
   clean.program_folder = "bin";
   testing::RecordingUi quiet;
-  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, clean, quiet, out), 0);
+  EXPECT_EQ(RunWithoutConsole({"scenario-compiler"}, clean, quiet, in, out), 0);
   EXPECT_TRUE(quiet.messages.empty());
   EXPECT_EQ(quiet.waits, 1);
 }

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
   sc::Env& env = *sc::Env::Default();
   if (arguments.size() == 1 && sc::StartedWithoutConsole()) {
     std::unique_ptr<sc::Ui> ui = sc::NewDesktopUi();
-    return sc::RunWithoutConsole(arguments, env, *ui, std::cout);
+    return sc::RunWithoutConsole(arguments, env, *ui, std::cin, std::cout);
   }
   sc::TerminalUi ui;
-  return sc::RunCommandLine(arguments, env, ui, std::cout, std::cerr);
+  return sc::RunCommandLine(arguments, env, ui, std::cin, std::cout, std::cerr);
 }

@@ -2,10 +2,11 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "commands/json_rpc.h"
 #include "commands/lsp_server.h"
@@ -14,60 +15,96 @@
 namespace sc {
 namespace {
 
-// Message bodies from the reading thread, with the end of input.
-class Inbox {
+constexpr const char* kLogPrefix = "scenario-compiler lsp: ";
+
+// The server between the thread that reads the messages and the one that
+// runs the checks when they fall due; everything it writes goes out under
+// one lock, so messages never interleave.
+class Session {
  public:
-  void Push(std::string body) {
+  Session(Env& env, std::ostream& out, std::ostream& log)
+      : server_(env), out_(out), log_(log), start_(Clock::now()) {}
+
+  // Handles one message body, runs the checks due, and sends the answers.
+  void Handle(const std::string& body) {
     std::lock_guard<std::mutex> lock(mutex_);
-    bodies_.push_back(std::move(body));
-    ready_.notify_one();
+    server_.Handle(body, Seconds(), &outgoing_, &logged_);
+    server_.Tick(Seconds(), &outgoing_);
+    Send();
+    changed_.notify_one();
   }
-  void Close() {
+
+  void LogFraming(const std::string& error) {
     std::lock_guard<std::mutex> lock(mutex_);
-    closed_ = true;
-    ready_.notify_one();
+    log_ << kLogPrefix << error << "\n" << std::flush;
   }
-  // Waits until a body arrives, the input ends, or `until` passes (none:
-  // no limit). False when nothing came.
-  template <typename TimePoint>
-  bool Pop(const std::optional<TimePoint>& until, std::string* body, bool* closed) {
+
+  // The exit status once "exit" came; none before.
+  std::optional<int> ExitStatus() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!server_.exit_requested()) return std::nullopt;
+    return server_.exit_status();
+  }
+
+  // Runs the checks as they fall due, until Stop.
+  void RunChecks() {
     std::unique_lock<std::mutex> lock(mutex_);
-    auto ready = [&] { return !bodies_.empty() || closed_; };
-    if (until) {
-      ready_.wait_until(lock, *until, ready);
-    } else {
-      ready_.wait(lock, ready);
+    while (!stopped_) {
+      if (std::optional<double> due = server_.NextDue()) {
+        changed_.wait_until(lock, start_ + std::chrono::duration_cast<Clock::duration>(
+                                               std::chrono::duration<double>(*due)));
+      } else {
+        changed_.wait(lock);
+      }
+      if (stopped_) break;
+      server_.Tick(Seconds(), &outgoing_);
+      Send();
     }
-    *closed = closed_ && bodies_.empty();
-    if (bodies_.empty()) return false;
-    *body = std::move(bodies_.front());
-    bodies_.pop_front();
-    return true;
+  }
+
+  void Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopped_ = true;
+    changed_.notify_one();
   }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  double Seconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+
+  // Writes what the server produced; the lock is held.
+  void Send() {
+    if (!outgoing_.empty()) {
+      for (const std::string& message : outgoing_) out_ << FrameMessage(message);
+      out_.flush();
+      outgoing_.clear();
+    }
+    if (!logged_.empty()) {
+      for (const std::string& line : logged_) log_ << kLogPrefix << line << "\n";
+      log_.flush();
+      logged_.clear();
+    }
+  }
+
+  LspServer server_;
+  std::ostream& out_;
+  std::ostream& log_;
+  const Clock::time_point start_;
   std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::string> bodies_;
-  bool closed_ = false;
+  std::condition_variable changed_;
+  bool stopped_ = false;
+  std::vector<std::string> outgoing_, logged_;
 };
 
-// What the reading thread shares with the serving one. Held by both, so the
-// reader, left blocked on input at exit, never outlives it.
-struct Shared {
-  Inbox inbox;
-  std::mutex log_mutex;
-};
-
-// Reads `in` into framed messages until it ends.
-void ReadMessages(std::istream& in, std::shared_ptr<Shared> shared, std::ostream& log) {
-  Inbox& inbox = shared->inbox;
-  std::mutex& log_mutex = shared->log_mutex;
+// Reads `in` into framed messages for `session` until it ends (1) or "exit"
+// comes (the server's status).
+int Serve(std::istream& in, Session& session) {
   MessageFramer framer;
   char chunk[4096];
   for (;;) {
     int c = in.get();
-    if (c == std::char_traits<char>::eof()) break;
+    if (c == std::char_traits<char>::eof()) return 1;
     chunk[0] = static_cast<char>(c);
     std::streamsize n = 1 + in.readsome(chunk + 1, sizeof chunk - 1);
     framer.Feed(std::string_view(chunk, static_cast<size_t>(n)));
@@ -76,56 +113,25 @@ void ReadMessages(std::istream& in, std::shared_ptr<Shared> shared, std::ostream
       MessageFramer::Next next = framer.Take(&body, &error);
       if (next == MessageFramer::Next::kNeedMore) break;
       if (next == MessageFramer::Next::kMessage) {
-        inbox.Push(std::move(body));
+        session.Handle(body);
+        if (std::optional<int> status = session.ExitStatus()) return *status;
       } else {
-        std::lock_guard<std::mutex> lock(log_mutex);
-        log << "scenario-compiler lsp: " << error << "\n" << std::flush;
+        session.LogFraming(error);
       }
     }
   }
-  inbox.Close();
 }
 
 }  // namespace
 
 int RunLspCommand(Env& env, std::istream& in, std::ostream& out, std::ostream& log) {
   UseBinaryStandardStreams();
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-
-  auto shared = std::make_shared<Shared>();
-  Inbox& inbox = shared->inbox;
-  std::mutex& log_mutex = shared->log_mutex;
-  // The reader blocks on input; it is left running at exit (the process
-  // ends with it). `in` and `log` are the process's standard streams.
-  std::thread reader(ReadMessages, std::ref(in), shared, std::ref(log));
-  reader.detach();
-
-  LspServer server(env);
-  std::vector<std::string> outgoing, logged;
-  for (;;) {
-    std::optional<Clock::time_point> until;
-    if (std::optional<double> due = server.NextDue()) {
-      until =
-          start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*due));
-    }
-    std::string body;
-    bool closed = false;
-    if (inbox.Pop(until, &body, &closed)) server.Handle(body, seconds(), &outgoing, &logged);
-    server.Tick(seconds(), &outgoing);
-    for (const std::string& message : outgoing) out << FrameMessage(message);
-    out.flush();
-    outgoing.clear();
-    {
-      std::lock_guard<std::mutex> lock(log_mutex);
-      for (const std::string& line : logged) log << "scenario-compiler lsp: " << line << "\n";
-      log.flush();
-    }
-    logged.clear();
-    if (server.exit_requested()) return server.exit_status();
-    if (closed) return 1;
-  }
+  Session session(env, out, log);
+  std::thread checks(&Session::RunChecks, &session);
+  const int status = Serve(in, session);
+  session.Stop();
+  checks.join();
+  return status;
 }
 
 }  // namespace sc

@@ -1,6 +1,12 @@
 // The platform seam: everything the program needs from the operating system.
 // The compiler and the documents never touch files directly; they go through
 // an Env, which tests replace with an in-memory one (MemEnv).
+//
+// One folder per platform holds its Env with the process, text, stream and
+// path pieces beside it: platform/linux (POSIX calls, plus what only Linux
+// has: the program's folder from /proc/self/exe, nanosecond modification
+// times from st_mtim, sigtimedwait and sync_file_range) and platform/windows.
+// What all platforms share is in env.cc.
 #ifndef SC_PLATFORM_ENV_H_
 #define SC_PLATFORM_ENV_H_
 

@@ -1,4 +1,4 @@
-// The POSIX Env's durability, seen from outside: fsync is replaced for this
+// The Linux Env's durability, seen from outside: fsync is replaced for this
 // test program by one that records which file it was asked to sync and
 // whether the target already named that file (renamed before its bytes were
 // on disk), and that can be made to fail. Outside these tests it passes every

@@ -1,9 +1,8 @@
+// The parts of the Env that every platform shares: whole-file writes on top
+// of ReplacingFile, syncing several files at once, and the temporaries' names.
 #include "platform/env.h"
 
-#include <cstdio>
 #include <system_error>
-
-#include "platform/ui.h"
 
 namespace sc {
 
@@ -82,17 +81,6 @@ bool IsTemporaryOf(const std::string& name, const std::string& target_name, size
     if (!alnum) return false;
   }
   return true;
-}
-
-void TerminalUi::ShowWaiting() {
-  std::fputs("Attendere\n", stderr);
-  std::fflush(stderr);
-}
-
-void TerminalUi::ShowMessage(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
 }
 
 }  // namespace sc

@@ -2,7 +2,7 @@
 // the program's folder and "\" joins.
 #include <gtest/gtest.h>
 
-#include "platform/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,6 +1,6 @@
 // The platform seam on Windows. Paths are Windows-1252 bytes everywhere else
 // in the program; here they become UTF-16 for the wide file functions.
-#include "platform/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include <cstdio>
 #include <vector>
@@ -527,21 +527,6 @@ Status ProgramFolderOf(std::string* folder) {
 Env* Env::Default() {
   static WindowsEnv env;
   return &env;
-}
-
-bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  const char last = folder.back();
-  if (last == '\\' || last == '/') return folder + name;
-  // "C:" means the current folder of drive C; "C:\name" would be its root.
-  if (folder.size() == 2 && last == ':') return folder + name;
-  return folder + "\\" + name;
-}
-
-size_t DrivePrefixLength(const std::string& path) {
-  return path.size() >= 2 && path[1] == ':' ? 2 : 0;
 }
 
 }  // namespace sc

@@ -1,4 +1,6 @@
-// The platform seam on POSIX systems (Linux).
+// The platform seam on Linux. Most of it is plain POSIX; Linux alone has
+// /proc/self/exe (the program's folder), st_mtim (the modification time in
+// nanoseconds), sigtimedwait (stop requests) and sync_file_range.
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -469,16 +471,6 @@ class PosixEnv : public Env {
 Env* Env::Default() {
   static PosixEnv env;
   return &env;
-}
-
-bool IsPathSeparator(char c) { return c == '/'; }
-
-size_t DrivePrefixLength(const std::string&) { return 0; }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
 }
 
 }  // namespace sc

@@ -1,8 +1,6 @@
-#include "platform/window_ui.h"
+#include "platform/windows/window_ui.h"
 
-#include "platform/process.h"
-
-#include "platform/windows_api.h"
+#include "platform/windows/windows_api.h"
 
 #include "platform/text_1252.h"
 
@@ -112,16 +110,6 @@ void WindowUi::ShowWaiting() {
 
 void WindowUi::ShowMessage(const std::string& text) {
   ::MessageBoxW(nullptr, Cp1252ToWide(text).c_str(), kApplicationTitle, MB_OK);
-}
-
-bool StartedWithoutConsole() {
-  HANDLE error_output = ::GetStdHandle(STD_ERROR_HANDLE);
-  if (error_output && error_output != INVALID_HANDLE_VALUE) {
-    DWORD type = ::GetFileType(error_output);
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) return false;
-  }
-  DWORD processes[2];
-  return ::GetConsoleProcessList(processes, 2) <= 1;
 }
 
 }  // namespace sc

@@ -1,4 +1,4 @@
-// The POSIX file system seam: what only the real file system shows.
+// The Linux file system seam: what only the real file system shows.
 #include <gtest/gtest.h>
 
 #include <signal.h>

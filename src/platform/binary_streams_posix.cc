@@ -1,8 +1,0 @@
-#include "platform/binary_streams.h"
-
-namespace sc {
-
-// POSIX streams carry bytes as they are.
-void UseBinaryStandardStreams() {}
-
-}  // namespace sc

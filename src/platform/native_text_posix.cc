@@ -1,7 +1,0 @@
-#include "platform/native_text.h"
-
-namespace sc {
-
-bool NativeTextIsCp1252() { return false; }
-
-}  // namespace sc
