@@ -233,7 +233,8 @@ TEST_F(CompileProvenanceTest, AnEncodersResultIsTheWarningTheNoteAndTheWriter) {
     EXPECT_EQ(error->code, kErrSignalCellTaken);
     ASSERT_EQ(error->notes.size(), 1u);
     EXPECT_EQ(error->notes[0].place.file, kLineFile);
-    EXPECT_EQ(error->notes[0].message, "cell 19 was taken here by the maximum-speed board at 900 m");
+    EXPECT_EQ(error->notes[0].message,
+              "cell 19 was taken here by the maximum-speed board at 900 m");
     const int slowdown = e.TrainRecord(29);
     ASSERT_NE(slowdown, kNoRecord);
     EXPECT_EQ(e.writers.WriterOf(20, CellPart::kObject), slowdown);  // its warning board

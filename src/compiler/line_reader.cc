@@ -501,8 +501,8 @@ Flow LineReader::MaxSpeedBoard(int line) {
   const int32_t vad = v[5], vbd = v[6], vcd = v[7];
   const int16_t strisced = static_cast<int16_t>(v[8]);
   if (!InRange(position, kRangeMargin, line)) return Flow::kEnd;
-  const BoardEncoded result = MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad,
-                                                 vbd, vcd, strisced);
+  const BoardEncoded result =
+      MemoIndicatoriVMax(Grid(), position, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
   const Flow flow = Placed(result, "maximum-speed board", position, line);
   if (flow == Flow::kNext && sink_.wants(WarningClass::kStoredValue)) {
     WarnBoardStored(position, result);

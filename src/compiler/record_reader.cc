@@ -128,7 +128,8 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
     }
     return false;
   }
-  if (recorder_) recorder_->Begin(name_, keyword_.line, *field, keyword_.column, keyword_.end_column);
+  if (recorder_)
+    recorder_->Begin(name_, keyword_.line, *field, keyword_.column, keyword_.end_column);
   return true;
 }
 
@@ -217,10 +218,10 @@ void RecordReader::NoteTakenCell(int64_t cell) {
   if (!sink_.on() || !recorder_) return;
   const PlacedObject* p = recorder_->ObjectAt(cell);
   if (!p) return;
-  sink_.SetErrorNote(state_.error_code,
-                     {PlaceOf(*recorder_, *p), "cell " + std::to_string(cell) +
-                                                   " was taken here by the " + p->object + " at " +
-                                                   std::to_string(p->position) + " m"});
+  sink_.SetErrorNote(
+      state_.error_code,
+      {PlaceOf(*recorder_, *p), "cell " + std::to_string(cell) + " was taken here by the " +
+                                    p->object + " at " + std::to_string(p->position) + " m"});
 }
 
 void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
@@ -234,7 +235,8 @@ void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
                              "the " + object + " overwrites " + what + " in cell " +
                                  std::to_string(cell) + " without a check; that object is lost");
   if (d && p) {
-    d->notes.push_back({PlaceOf(*recorder_, *p), "the overwritten " + p->object + " was placed here"});
+    d->notes.push_back(
+        {PlaceOf(*recorder_, *p), "the overwritten " + p->object + " was placed here"});
   }
 }
 

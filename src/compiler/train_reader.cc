@@ -378,8 +378,8 @@ Flow TrainReader::Slowdown(int line) {
   if (!FitsInteger(v) || !FitsInteger(f_tt)) {
     in_.Fail("a slowdown's speed or f_tt value does not fit 16 bits");
   }
-  const SlowdownEncoded result =
-      MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l, static_cast<int16_t>(f_tt), f_ta, d_v);
+  const SlowdownEncoded result = MemoRallentamento(Grid(), x, static_cast<int16_t>(v), l,
+                                                   static_cast<int16_t>(f_tt), f_ta, d_v);
   const Flow flow = Placed(result, "slowdown", x, line);
   if (flow == Flow::kNext && !result.warning_board && sink_.wants(WarningClass::kNoEffect)) {
     sink_.Warn(WarningClass::kNoEffect, keyword_place(),
@@ -398,8 +398,8 @@ Flow TrainReader::Slowdown(int line) {
   return flow;
 }
 
-// Marks the cell at position / 50 (no +1): a positive value as kind 12
-// carrying it, anything else as kind 13. The cell must be free.
+// An abbattimento marker in its profile cell (EncodeAbbattimento), with a
+// warning for a value the cell does not store as written.
 Flow TrainReader::Abbattimento(int line) {
   int32_t v[2];
   ReadAll(TableRecord(kAbbattimento), v);

@@ -30,9 +30,7 @@ class CellRuns {
  public:
   void Add(CellPart part, int64_t first, int64_t count = 1);
   size_t size() const { return size_ + more_.size(); }
-  const CellRun& operator[](size_t i) const {
-    return i < size_ ? in_place_[i] : more_[i - size_];
-  }
+  const CellRun& operator[](size_t i) const { return i < size_ ? in_place_[i] : more_[i - size_]; }
 
  private:
   CellRun& Last() { return more_.empty() ? in_place_[size_ - 1] : more_.back(); }
@@ -98,7 +96,7 @@ struct MountainRanges {
 struct MountainEncoded : Encoded {
   int64_t first_cell = 0;  // the range's cells; none when last_cell < first_cell
   int64_t last_cell = 0;
-  Packed<int64_t> type;    // the type less the tunnel offset, cut to a byte
+  Packed<int64_t> type;  // the type less the tunnel offset, cut to a byte
 };
 
 // memo_montagna: a mountain range from `inizio` to `fine` of type `tipo`
@@ -126,11 +124,11 @@ SlowdownEncoded MemoRallentamento(TrackGrid& grid, int32_t x, int16_t v, int32_t
 
 struct SignalEncoded : Encoded {
   // Filled when placed:
-  Packed<int64_t> pairs[3];   // s1..s3 with d1..d3 in 16 bits
-  Packed<int64_t> aspects;    // rapp with sx x 3 + dx in 16 bits
-  Packed<int64_t> marks[4];   // the countdown marks 1 to 4 in 8 bits
-  Packed<int64_t> time;       // for a timed signal (sx 2): the time read, as raised
-  Packed<int64_t> timing;     // for a timed signal: the raised time in its 8-bit field
+  Packed<int64_t> pairs[3];  // s1..s3 with d1..d3 in 16 bits
+  Packed<int64_t> aspects;   // rapp with sx x 3 + dx in 16 bits
+  Packed<int64_t> marks[4];  // the countdown marks 1 to 4 in 8 bits
+  Packed<int64_t> time;      // for a timed signal (sx 2): the time read, as raised
+  Packed<int64_t> timing;    // for a timed signal: the raised time in its 8-bit field
 };
 
 // memo_segnale: a signal at `posizione`; the time is kept only when sx is 2.
