@@ -1,34 +1,17 @@
 #include "commands/compiled_records.h"
 
-#include "compiler/compile.h"
-#include "model/run_state.h"
 #include "present/station_cell.h"
-#include "run/scenario_names.h"
 
 namespace sc {
-namespace {
-
-// Stands in for a train file that is not there.
-constexpr const char* kNoTrain = "[generale]\r\n[fine]\r\n";
-
-}  // namespace
 
 CompiledRecords::CompiledRecords(const ScenarioText& line,
                                  const std::optional<ScenarioText>& train)
-    : provenance_(std::make_unique<Provenance>()) {
-  RunState state;
-  const std::string line_name = LineNameFromFile(line.path).value_or("scenario");
-  const std::string number =
-      train ? TrainNumberFromFile(train->path, line_name).value_or("0") : "0";
-  SetScenarioNames(line_name, number, state);
-  CompileInput input;
-  input.line_file_name = line.path;
-  input.line_text = line.bytes;
-  input.train_file_name = train ? train->path : std::string();
-  input.train_text = train ? train->bytes : std::string(kNoTrain);
-  compilation_.provenance = provenance_.get();
-  CompileScenario(input, state, compilation_);
-  compilation_.provenance = nullptr;
+    : provenance_(std::make_unique<Provenance>()),
+      job_(line.path, train ? train->path : std::string()) {
+  PrepareCheck(line, train, job_);
+  job_.compilation().provenance = provenance_.get();
+  job_.Compile();
+  job_.compilation().provenance = nullptr;
 }
 
 int CompiledRecords::SlotOf(const std::string& path, const FieldSpan& keyword) const {

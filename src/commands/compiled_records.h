@@ -13,6 +13,7 @@
 
 #include "commands/scenario_check.h"
 #include "compiler/compilation.h"
+#include "run/scenario_job.h"
 #include "compiler/record_lines.h"
 #include "model/provenance.h"
 
@@ -28,11 +29,11 @@ class CompiledRecords {
   // `path` filled, or -1 (not read, or it fills no slot).
   int SlotOf(const std::string& path, const FieldSpan& keyword) const;
 
-  const Compilation& compilation() const { return compilation_; }
+  const Compilation& compilation() const { return job_.compilation(); }
 
  private:
   std::unique_ptr<Provenance> provenance_;
-  Compilation compilation_;
+  ScenarioJob job_;
 };
 
 // Field `field` of `record` in `annotation` (of the file `path`) for

@@ -43,19 +43,6 @@ void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
   *end = last == std::string_view::npos ? 0 : static_cast<int>(last + 1);
 }
 
-// Names the scenario from the files' names, with stand-ins where they do
-// not fit: the check compiles whatever the files are called.
-void SetNames(const std::string& line_path, const std::optional<ScenarioText>& train,
-              ScenarioJob& job) {
-  std::string line = LineNameFromFile(line_path).value_or("scenario");
-  std::string number = train ? TrainNumberFromFile(train->path, line).value_or("0") : "0";
-  job.Name(line, number);
-  if (!job.SpellNames().ok()) {
-    job.state().line_name = line;
-    job.state().train_number = number;
-  }
-}
-
 bool HasLetter(const std::string& text) {
   return std::any_of(text.begin(), text.end(),
                      [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
@@ -145,11 +132,24 @@ std::vector<Diagnostic> KeywordWarnings(const std::string& path, const FileAnnot
   return out;
 }
 
+void PrepareCheck(const ScenarioText& line, const std::optional<ScenarioText>& train,
+                  ScenarioJob& job) {
+  // The names come from the files' names, with stand-ins where they do not
+  // fit: the check compiles whatever the files are called.
+  std::string name = LineNameFromFile(line.path).value_or("scenario");
+  std::string number = train ? TrainNumberFromFile(train->path, name).value_or("0") : "0";
+  job.Name(name, number);
+  if (!job.SpellNames().ok()) {
+    job.state().line_name = name;
+    job.state().train_number = number;
+  }
+  job.SetTexts(line.bytes, train ? train->bytes : std::string(kEmptyTrain));
+}
+
 std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
                                       const std::optional<ScenarioText>& train) {
   ScenarioJob job(line.path, train ? train->path : std::string());
-  SetNames(line.path, train, job);
-  job.SetTexts(line.bytes, train ? train->bytes : std::string(kEmptyTrain));
+  PrepareCheck(line, train, job);
   DiagnosticSink sink;
   job.Compile(&sink);
   const RunState& state = job.state();

@@ -11,6 +11,7 @@
 #include "compiler/diagnostic.h"
 #include "compiler/record_format.h"
 #include "compiler/record_lines.h"
+#include "run/scenario_job.h"
 
 namespace sc {
 
@@ -27,6 +28,12 @@ struct ScenarioText {
   std::string path;
   std::string bytes;
 };
+
+// Gives `job` (made on the paths of `line` and `train`) the texts to check
+// and the names to compile them under: from the files' names, with
+// stand-ins where they do not fit. No train file: an empty one stands in.
+void PrepareCheck(const ScenarioText& line, const std::optional<ScenarioText>& train,
+                  ScenarioJob& job);
 
 // Compiles `line` with `train` (the train file left out: only the line
 // description is checked, against an empty train file) and returns the

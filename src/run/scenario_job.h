@@ -91,6 +91,7 @@ class ScenarioJob {
   RunState& state() { return state_; }
   const RunState& state() const { return state_; }
   Compilation& compilation() { return compilation_; }
+  const Compilation& compilation() const { return compilation_; }
   const CompileOutcome& outcome() const { return outcome_; }
 
  private:
