@@ -1,4 +1,5 @@
 #include "commands/preview_command.h"
+#include "commands/scenario_source.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,13 @@ TEST_F(PreviewCommandTest, TheReservedPlaceMessageDrawsNothing) {
   EXPECT_EQ(FromTexts(), 3);
   EXPECT_NE(err_.str().find("Errore n. 1250"), std::string::npos) << err_.str();
   EXPECT_FALSE(env_.FileExists(DefaultPicture()));
+  // The reason the viewer shows is the message itself, not the terminal's
+  // line with its leading blank.
+  SourceRequest request;
+  request.line_file = line_file_;
+  request.train_file = train_file_;
+  std::ostringstream err;
+  EXPECT_EQ(LoadScenario(env_, request, err).problem, "Errore n. 1250");
 }
 
 TEST_F(PreviewCommandTest, NeverOverwritesAnInput) {

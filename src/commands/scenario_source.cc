@@ -1,6 +1,7 @@
 #include "commands/scenario_source.h"
 
 #include "compiler/compile.h"
+#include "compiler/finalisation.h"
 #include "compiler/input_limits.h"
 #include "decompiler/decompile.h"
 #include "documents/documents.h"
@@ -127,7 +128,7 @@ ScenarioSource FromTexts(Env& env, const SourceRequest& request, std::ostream& e
   source.diagnostics = CompileDiagnostics(sink, state);
   job.Report(sink, request.diagnostics.format, err);
   if (job.outcome().message) {
-    source.problem = ErroreText(*job.outcome().message);
+    source.problem = MessageText(*job.outcome().message);
     source.status = kExitMessage;
     return source;
   }

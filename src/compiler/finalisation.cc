@@ -18,7 +18,7 @@ constexpr int64_t kForwardSearch = 12;
 constexpr int16_t kReservedMarker = 610;
 constexpr int16_t kReservedCellValue = 5121;
 
-int32_t MetresOf(int64_t cell) { return static_cast<int32_t>(cell * 50); }
+int32_t MetresOf(int64_t cell) { return static_cast<int32_t>(ProfileMetreOf(cell)); }
 
 bool HasKind(const TrackGrid& grid, int64_t n, uint8_t kind) {
   return grid.contains(n) && grid.at(n).kind == kind;

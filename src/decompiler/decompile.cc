@@ -52,7 +52,7 @@ bool AddAbbattimenti(const std::vector<TrackCell>& stored, const TrackGrid& buil
     if (got.kind == want.kind &&
         (want.kind == kKindAbbattimentoZero || got.value_a == want.value_a))
       continue;
-    const int32_t position = static_cast<int32_t>(int64_t{kCellMetres} * static_cast<int64_t>(i));
+    const int32_t position = static_cast<int32_t>(ProfileMetreOf(static_cast<int64_t>(i)));
     const bool listed = std::any_of(train->abbattimenti.begin(), train->abbattimenti.end(),
                                     [&](const ProfilePoint& a) { return a.position == position; });
     if (listed) continue;

@@ -9,11 +9,11 @@ namespace sc {
 namespace {
 
 // The position written for an object the grid keeps only as its cell: the
-// start of the cell, 50 × (cell − 1), whose CellOf is the cell.
-int32_t PositionOfCell(int64_t cell) { return static_cast<int32_t>((cell - 1) * kCellMetres); }
+// metre whose object cell is that cell.
+int32_t PositionOfCell(int64_t cell) { return static_cast<int32_t>(ObjectMetreOf(cell)); }
 
-// Records whose cell is round(position / 50) (profiles, abbattimento).
-int32_t PositionOfIndex(int64_t cell) { return static_cast<int32_t>(cell * kCellMetres); }
+// Records that take the profile cell (profiles, abbattimento).
+int32_t PositionOfIndex(int64_t cell) { return static_cast<int32_t>(ProfileMetreOf(cell)); }
 
 // Cell 1's value_a and value_b are overwritten by the reserved marker and the
 // competition code after every record was placed; an object there held 0 in
@@ -91,7 +91,7 @@ void RecoverKmReferences(const StationTable& stations, LineRecords* line) {
 
 void RecoverGradients(const std::vector<TrackCell>& cells, LineRecords* line) {
   for (const auto& [cell, code] : ProfileRuns(cells, &TrackCell::gradient_code)) {
-    const int32_t value = int32_t{code} - static_cast<int32_t>(kGradientCodeOffset);
+    const int32_t value = static_cast<int32_t>(GradientOfCode(code));
     // Before the first record the gradient is 0.
     if (cell == 0 && value == 0) continue;
     line->gradients.push_back({PositionOfIndex(cell), value});
@@ -274,10 +274,10 @@ LineRecords RecoverLineRecords(const StationTable& stations, const std::vector<T
 
 namespace {
 
-void RecoverProfile(const std::vector<TrackCell>& cells, uint8_t TrackCell::*field, int32_t unit,
-                    std::vector<ProfilePoint>* out) {
+void RecoverProfile(const std::vector<TrackCell>& cells, uint8_t TrackCell::*field,
+                    int64_t (*value_of)(int64_t code), std::vector<ProfilePoint>* out) {
   for (const auto& [cell, code] : ProfileRuns(cells, field)) {
-    out->push_back({PositionOfIndex(cell), int32_t{code} * unit});
+    out->push_back({PositionOfIndex(cell), static_cast<int32_t>(value_of(code))});
   }
 }
 
@@ -430,8 +430,8 @@ TrainRecords RecoverTrainRecords(const StationTable& stations,
   train.clock_hours = repetition.word_3;
   train.clock_minutes = repetition.word_4;
   train.clock_seconds = repetition.word_5;
-  RecoverProfile(cells, &TrackCell::adhesion, 1, &train.adhesions);
-  RecoverProfile(cells, &TrackCell::speed_code, static_cast<int32_t>(kSpeedCodeKmh), &train.speeds);
+  RecoverProfile(cells, &TrackCell::adhesion, [](int64_t code) { return code; }, &train.adhesions);
+  RecoverProfile(cells, &TrackCell::speed_code, SpeedOfCode, &train.speeds);
   RecoverStations(stations, cells, &train);
   for (int64_t i = 0; i < static_cast<int64_t>(cells.size()); ++i) {
     const uint8_t kind = cells[static_cast<size_t>(i)].kind;

@@ -71,6 +71,12 @@ void CellRuns::Add(CellPart part, int64_t first, int64_t count) {
 
 int16_t PackBoardSpeeds(int32_t s, int32_t d) { return Wrap16(RoundToInt(BoardSpeedPair(s, d))); }
 
+BoardSpeeds UnpackBoardSpeeds(int32_t packed) {
+  int32_t s = packed / 20;
+  if (packed % 20 != 0 && packed < 0) --s;
+  return {s, (packed - s * 20) * 5};
+}
+
 MountainEncoded MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t inizio, int32_t fine,
                              int32_t tipo) {
   MountainEncoded result;

@@ -80,6 +80,14 @@ inline double BoardSpeedPair(int32_t s, int32_t d) {
 // A maximum-speed board's speed pair as the board stores it:
 // round(d / 5 + s * 20), kept to 16 bits.
 int16_t PackBoardSpeeds(int32_t s, int32_t d);
+// A stored speed pair read back: s = floor(packed / 20), d = the rest (0 to
+// 19) x 5, so that s x 20 + d / 5 is `packed`. Gives back s and d of every
+// pair whose d is a multiple of 5 from 0 to 95.
+struct BoardSpeeds {
+  int32_t s = 0;
+  int32_t d = 0;
+};
+BoardSpeeds UnpackBoardSpeeds(int32_t packed);
 
 // The mountain ranges placed so far; index 0 is never used. Grows without
 // limit.

@@ -447,5 +447,19 @@ TEST(MinimoTest, SmallerOfTwoFirstOnATie) {
   EXPECT_EQ(Minimo(2.5, 1.5), 1.5);
 }
 
+TEST(EncodersTest, BoardSpeedsReadBackAsPacked) {
+  struct Case {
+    int32_t s, d;
+  };
+  for (const Case c : {Case{0, 0}, Case{4, 60}, Case{14, 95}, Case{-3, 0}, Case{-3, 35}}) {
+    const BoardSpeeds back = UnpackBoardSpeeds(PackBoardSpeeds(c.s, c.d));
+    EXPECT_EQ(back.s, c.s) << c.s << "," << c.d;
+    EXPECT_EQ(back.d, c.d) << c.s << "," << c.d;
+  }
+  // A wrapped or hand-made value still reads back to a pair that packs to it.
+  EXPECT_EQ(UnpackBoardSpeeds(-41).s, -3);
+  EXPECT_EQ(UnpackBoardSpeeds(-41).d, 95);
+}
+
 }  // namespace
 }  // namespace sc

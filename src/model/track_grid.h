@@ -16,11 +16,6 @@ constexpr int64_t kCellMetres = 50;
 // The grid, and the route plan with it, run this far beyond the route's end.
 constexpr int64_t kTrackBeyondRoute = 7000;
 
-// A cell's speed_code is the speed limit in km/h divided by this, rounded.
-constexpr double kSpeedCodeKmh = 5.0;
-// A cell's gradient_code is the gradient plus this, kept to 8 bits.
-constexpr int64_t kGradientCodeOffset = 100;
-
 // A distance in metres counted in cells, unrounded.
 inline double CellsIn(int64_t metres) {
   return static_cast<double>(metres) / static_cast<double>(kCellMetres);

@@ -6,6 +6,7 @@
 
 #include "compiler/record_format.h"
 #include "compiler/record_lines.h"
+#include "model/encoders.h"
 #include "platform/text_1252.h"
 #include "present/station_cell.h"
 
@@ -106,7 +107,22 @@ Json ProfileValuesJson(const std::vector<TrackCell>& cells) {
     speed.push_back(SpeedOfCode(c.speed_code));
     gradient.push_back(GradientOfCode(c.gradient_code));
   }
-  return {{"speed", std::move(speed)}, {"gradient", std::move(gradient)}};
+  // Each maximum-speed board's three pairs, read back by the model, keyed
+  // by its cell.
+  Json boards = Json::object();
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& c = cells[i];
+    if (c.kind != kKindMaxSpeedBoard) continue;
+    Json pairs = Json::array();
+    for (int16_t packed : {c.value_a, c.value_b, c.value_c}) {
+      const BoardSpeeds p = UnpackBoardSpeeds(packed);
+      pairs.push_back({p.s, p.d});
+    }
+    boards[std::to_string(i)] = std::move(pairs);
+  }
+  return {{"speed", std::move(speed)},
+          {"gradient", std::move(gradient)},
+          {"boardSpeeds", std::move(boards)}};
 }
 
 Json StationJson(int slot, const StationRecord& r) {

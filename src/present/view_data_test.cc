@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "compiler/compile.h"
+#include "model/encoders.h"
 #include "test_support.h"
 
 namespace sc {
@@ -107,6 +108,18 @@ TEST(ViewDataJsonTest, CarriesTheCellsThePageShows) {
   EXPECT_EQ(j["values"]["gradient"][59], 0);
   EXPECT_EQ(j["grid"]["metre"].size(), data.cells.size() + 1);
   EXPECT_EQ(j["grid"]["start"].size(), data.cells.size() + 1);
+  // Every maximum-speed board's pairs, read back, pack to what its cell holds.
+  int boards = 0;
+  for (size_t i = 0; i < data.cells.size(); ++i) {
+    const TrackCell& cell = data.cells[i];
+    if (cell.kind != kKindMaxSpeedBoard) continue;
+    ++boards;
+    const auto& pairs = j["values"]["boardSpeeds"][std::to_string(i)];
+    const int16_t values[] = {cell.value_a, cell.value_b, cell.value_c};
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(PackBoardSpeeds(pairs[k][0], pairs[k][1]), values[k]) << "cell " << i;
+  }
+  EXPECT_GT(boards, 0);
 }
 
 TEST(SimplifyPlanTest, KeepsOnlyWhatTheToleranceNeeds) {

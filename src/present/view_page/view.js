@@ -225,7 +225,8 @@
     const rows = [];
     const add = (field, label, value) => rows.push({ field, label, value });
     add("kind", "kind", c.kind + " \u2013 " + (KINDS[c.kind] || "unknown"));
-    const speeds = (v) => Math.floor(v / 20) + " / " + (v % 20) * 5 + " km/h";
+    const pairs = (d.values && d.values.boardSpeeds && d.values.boardSpeeds[i]) || [];
+    const speeds = (k) => (pairs[k] ? pairs[k][0] + " / " + pairs[k][1] + " km/h" : "?");
     switch (c.kind) {
       case 1:
         add("value_a", "value_a (s1\u00d710+d1)", c.value_a);
@@ -244,9 +245,9 @@
         add("value_b", "value_b", c.value_b);
         break;
       case 6:
-        add("value_a", "speeds A (packed)", c.value_a + " (" + speeds(c.value_a) + ")");
-        add("value_b", "speeds B (packed)", c.value_b + " (" + speeds(c.value_b) + ")");
-        add("value_c", "speeds C (packed)", c.value_c + " (" + speeds(c.value_c) + ")");
+        add("value_a", "speeds A (packed)", c.value_a + " (" + speeds(0) + ")");
+        add("value_b", "speeds B (packed)", c.value_b + " (" + speeds(1) + ")");
+        add("value_c", "speeds C (packed)", c.value_c + " (" + speeds(2) + ")");
         add("value_d", "stripes", c.value_d);
         break;
       case 10: {
