@@ -5,10 +5,14 @@
 #include <sstream>
 
 #include "platform/mem_env.h"
+#include "platform/paths.h"
 #include "test_support.h"
 
 namespace sc {
 namespace {
+
+// A path in the test's folder "d", spelt the platform's way.
+std::string In(const std::string& name) { return JoinPath("d", name); }
 
 TEST(ScenarioJob, NamesFromArgumentsOrFileNamesAndSaysHowToGiveOne) {
   struct Case {
@@ -50,9 +54,9 @@ TEST(ScenarioJob, NamesFromArgumentsOrFileNamesAndSaysHowToGiveOne) {
 TEST(ScenarioJob, RefusesACompiledFileThatWouldLandOnAnInput) {
   MemEnv env;
   env.folders.insert("d");
-  env.files["d/L_linea.txt"] = "x";
-  env.files["d/L_7.dat"] = "x";  // the grid file's name for line L, train 7
-  ScenarioJob job(env, "d/L_linea.txt", "d/L_7.dat");
+  env.files[In("L_linea.txt")] = "x";
+  env.files[In("L_7.dat")] = "x";  // the grid file's name for line L, train 7
+  ScenarioJob job(env, In("L_linea.txt"), In("L_7.dat"));
   ASSERT_TRUE(job.NameFromArguments("", "7").ok());
   ASSERT_TRUE(job.SpellNames().ok());
   job.state().compile_flag = 1;
@@ -60,7 +64,7 @@ TEST(ScenarioJob, RefusesACompiledFileThatWouldLandOnAnInput) {
   EXPECT_TRUE(job.CheckOutputFolder().ok());
   Status kept = job.CheckInputsKept();
   EXPECT_TRUE(kept.IsInvalid());
-  EXPECT_EQ(kept.message(), "d/L_7.dat: would overwrite an input file; choose another --out");
+  EXPECT_EQ(kept.message(), In("L_7.dat") + ": would overwrite an input file; choose another --out");
   job.SendOutputTo("e");
   EXPECT_EQ(job.CheckOutputFolder().message(), "e: not a folder");
 }
@@ -69,9 +73,9 @@ TEST(ScenarioJob, ReadsCompilesAndWritesTheBuiltInScenario) {
   const testing::BuiltInSource source = testing::BuiltInScenarioSource();
   MemEnv env;
   env.folders.insert("d");
-  env.files["d/L_linea.txt"] = *source.input.line_text;
-  env.files["d/L_2001-.txt"] = *source.input.train_text;
-  ScenarioJob job(env, "d/L_linea.txt", "d/L_2001-.txt");
+  env.files[In("L_linea.txt")] = *source.input.line_text;
+  env.files[In("L_2001-.txt")] = *source.input.train_text;
+  ScenarioJob job(env, In("L_linea.txt"), In("L_2001-.txt"));
   ASSERT_TRUE(job.NameFromFiles().ok());
   ASSERT_TRUE(job.SpellNames().ok());
   job.state().compile_flag = 1;
@@ -84,7 +88,7 @@ TEST(ScenarioJob, ReadsCompilesAndWritesTheBuiltInScenario) {
   EXPECT_EQ(err.str(), "");
   ASSERT_TRUE(job.HasOutput());
   ASSERT_TRUE(job.Write().ok());
-  for (const char* name : {"d/L_linea.dat", "d/L_2001.sim", "d/L_2001.dat"}) {
+  for (const std::string& name : {In("L_linea.dat"), In("L_2001.sim"), In("L_2001.dat")}) {
     EXPECT_TRUE(env.FileExists(name)) << name;
   }
 }
