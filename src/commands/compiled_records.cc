@@ -4,8 +4,7 @@
 
 namespace sc {
 
-CompiledRecords::CompiledRecords(const ScenarioText& line,
-                                 const std::optional<ScenarioText>& train)
+CompiledRecords::CompiledRecords(const ScenarioText& line, const std::optional<ScenarioText>& train)
     : provenance_(std::make_unique<Provenance>()),
       job_(line.path, train ? train->path : std::string()) {
   PrepareCheck(line, train, job_);
@@ -14,15 +13,47 @@ CompiledRecords::CompiledRecords(const ScenarioText& line,
   job_.compilation().provenance = nullptr;
 }
 
-int CompiledRecords::SlotOf(const std::string& path, const FieldSpan& keyword) const {
+const SourceRecord* CompiledRecords::RecordAt(const std::string& path,
+                                              const FieldSpan& keyword) const {
   for (const SourceRecord& r : provenance_->records()) {
-    if (r.file == path && r.line == keyword.line + 1 && r.column == keyword.begin + 1 &&
-        !r.slots.empty()) {
-      return r.slots.front();
+    if (r.file == path && r.line == keyword.line + 1 && r.column == keyword.begin + 1) return &r;
+  }
+  return nullptr;
+}
+
+int CompiledRecords::SlotOf(const std::string& path, const FieldSpan& keyword) const {
+  const SourceRecord* r = RecordAt(path, keyword);
+  return r && !r->slots.empty() ? r->slots.front() : -1;
+}
+
+int64_t CompiledRecords::FirstCellOf(const std::string& path, const FieldSpan& keyword,
+                                     CellPart part) const {
+  if (const SourceRecord* r = RecordAt(path, keyword)) {
+    for (const CellWrite& w : r->writes) {
+      if (w.part == part) return w.first;
     }
   }
   return -1;
 }
+
+namespace {
+
+// " -> stored as H (cell N)" when the grid cell holds another value than
+// the one read, else "".
+std::string CellRemark(const CompiledRecords& compiled, const std::string& path,
+                       const FileAnnotation& annotation, const AnnotatedRecord& record,
+                       const FieldFormat& format, const std::string& written) {
+  const Compilation& c = compiled.compilation();
+  const int64_t cell = compiled.FirstCellOf(
+      path, annotation.fields[static_cast<size_t>(record.keyword)].span, format.cell_part);
+  if (cell < 0 || !c.grid || !c.grid->contains(cell)) return "";
+  const int64_t held = format.in_cell(c.grid->at(cell));
+  std::optional<StoredValue> read = StoreFieldValue(format, written);
+  if (!read || read->stored == held) return "";
+  return " -> stored as " + std::to_string(held) + " (cell " + std::to_string(cell) + ")";
+}
+
+}  // namespace
 
 std::string DescribeCompiledField(const CompiledRecords* compiled, const std::string& path,
                                   const FileAnnotation& annotation, const AnnotatedRecord& record,
@@ -31,6 +62,8 @@ std::string DescribeCompiledField(const CompiledRecords* compiled, const std::st
   const std::string& written =
       annotation.fields[static_cast<size_t>(record.values[field])].span.text;
   std::string text = DescribeFieldValue(format, written);
+  if (compiled != nullptr && format.in_cell != nullptr)
+    return text + CellRemark(*compiled, path, annotation, record, format, written);
   if (compiled == nullptr || format.in_slot == nullptr) return text;
   const int slot =
       compiled->SlotOf(path, annotation.fields[static_cast<size_t>(record.keyword)].span);

@@ -13,9 +13,9 @@
 
 #include "commands/scenario_check.h"
 #include "compiler/compilation.h"
-#include "run/scenario_job.h"
 #include "compiler/record_lines.h"
 #include "model/provenance.h"
+#include "run/scenario_job.h"
 
 namespace sc {
 
@@ -28,10 +28,15 @@ class CompiledRecords {
   // The slot the record whose keyword stands at `keyword` of the file
   // `path` filled, or -1 (not read, or it fills no slot).
   int SlotOf(const std::string& path, const FieldSpan& keyword) const;
+  // The first cell whose `part` that record wrote, or -1.
+  int64_t FirstCellOf(const std::string& path, const FieldSpan& keyword, CellPart part) const;
 
   const Compilation& compilation() const { return job_.compilation(); }
 
  private:
+  // The record whose keyword stands at `keyword` of `path`, or null.
+  const SourceRecord* RecordAt(const std::string& path, const FieldSpan& keyword) const;
+
   std::unique_ptr<Provenance> provenance_;
   ScenarioJob job_;
 };

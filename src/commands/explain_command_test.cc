@@ -135,5 +135,41 @@ TEST(Explain, ShowsWhatTheCompiledFilesHold) {
   EXPECT_GT(unmarked, 0);  // the built-in train file has kinds 25 and 28
 }
 
+// A field a grid cell holds is shown as the compiled grid holds it where
+// that differs from the value read: the signal at 32250 m gives a time with
+// sx 1 (no time stored), and a mountain range's type is stored without its
+// tunnel flag, or as 3 when the range joins the one before it.
+TEST(Explain, ShowsWhatTheCompiledGridHolds) {
+  MemEnv env;
+  std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  env.files["s/Vastro - Dreo_linea.txt"] = docs[0].bytes;
+  env.files["s/Vastro - Dreo_2001-.txt"] = docs[1].bytes;
+  const BuiltInCompiled compiled = CompileBuiltIn(docs);
+  auto cell_at = [&](int64_t metre, int64_t (*rule)(int64_t)) {
+    const int64_t n = rule(metre);
+    return std::make_pair(n, compiled.cells[static_cast<size_t>(n)]);
+  };
+
+  std::ostringstream train, line, err;
+  ASSERT_EQ(RunExplainCommand(env, "s/Vastro - Dreo_2001-.txt", train, err), 0) << err.str();
+  const auto [signal, signal_cell] = cell_at(32250, CellOf);
+  EXPECT_NE(
+      train.str().find("      tempo = 228 -> stored as " + std::to_string(signal_cell.timing) +
+                       " (cell " + std::to_string(signal) + ")\n"),
+      std::string::npos)
+      << train.str();
+
+  ASSERT_EQ(RunExplainCommand(env, "s/Vastro - Dreo_linea.txt", line, err), 0) << err.str();
+  // "montagna, 1550, 1700, 12" starts 100 m after the range before it ends.
+  const auto [joined, joined_cell] = cell_at(1550, ProfileCellOf);
+  EXPECT_NE(line.str().find("      type = 12 -> stored as " + std::to_string(joined_cell.mountain) +
+                            " (cell " + std::to_string(joined) + ")\n"),
+            std::string::npos)
+      << line.str();
+  EXPECT_EQ(joined_cell.mountain, 3);
+  EXPECT_EQ(train.str().find("warning ["), std::string::npos) << train.str();
+  EXPECT_EQ(line.str().find("warning ["), std::string::npos) << line.str();
+}
+
 }  // namespace
 }  // namespace sc

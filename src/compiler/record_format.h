@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/provenance.h"
 #include "model/station_table.h"
 #include "model/track_grid.h"
 
@@ -61,6 +62,11 @@ struct FieldFormat {
   // The slot's position, whose grid cell is the one its end marker took:
   // only the compiled grid knows it (the area's end decides it).
   bool marker_cell = false;
+  // A field a grid cell holds: the part of the cell the record writes (its
+  // first cell of that part holds the value) and how to read the value back
+  // from it (null for any other field).
+  CellPart cell_part = CellPart::kObject;
+  int64_t (*in_cell)(const TrackCell&) = nullptr;
 };
 
 struct RecordFormat {

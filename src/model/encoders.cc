@@ -103,8 +103,7 @@ MountainEncoded MemoMontagna(TrackGrid& grid, MountainRanges& ranges, int32_t in
   result.first_cell = ProfileCellOf(inizio);
   result.last_cell = RangeLastCellOf(fine);
   if (result.first_cell > result.last_cell) return result;
-  MarkMountainCells(grid, result.first_cell, result.last_cell, Low8(tipo), tunnel,
-                    result.written);
+  MarkMountainCells(grid, result.first_cell, result.last_cell, Low8(tipo), tunnel, result.written);
   return result;
 }
 

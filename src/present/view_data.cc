@@ -148,7 +148,8 @@ Json GridJson(size_t cells) {
     start.push_back(s.metre);
     included.push_back(s.included ? 1 : 0);
   }
-  return {{"metre", std::move(metre)}, {"start", std::move(start)}, {"startIn", std::move(included)}};
+  return {
+      {"metre", std::move(metre)}, {"start", std::move(start)}, {"startIn", std::move(included)}};
 }
 
 Json ObjectsJson(const PreviewData& data) {
@@ -157,8 +158,7 @@ Json ObjectsJson(const PreviewData& data) {
   for (const PreviewStation& s : objects.stations) {
     Json station = StationJson(s.slot, *s.record);
     // Its end marker's cell; an unmarked station is shown at its position.
-    station["cell"] =
-        StationMarkerCell(data.cells, s.slot).value_or(CellOf(s.record->position));
+    station["cell"] = StationMarkerCell(data.cells, s.slot).value_or(CellOf(s.record->position));
     stations.push_back(std::move(station));
   }
   Json signs = Json::array();

@@ -64,7 +64,8 @@ TEST(ScenarioJob, RefusesACompiledFileThatWouldLandOnAnInput) {
   EXPECT_TRUE(job.CheckOutputFolder().ok());
   Status kept = job.CheckInputsKept();
   EXPECT_TRUE(kept.IsInvalid());
-  EXPECT_EQ(kept.message(), In("L_7.dat") + ": would overwrite an input file; choose another --out");
+  EXPECT_EQ(kept.message(),
+            In("L_7.dat") + ": would overwrite an input file; choose another --out");
   job.SendOutputTo("e");
   EXPECT_EQ(job.CheckOutputFolder().message(), "e: not a folder");
 }
