@@ -3,7 +3,8 @@
 # arguments (what one script needs beyond the build), when one is missing.
 # Usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libboost-dev libexpat1-dev "$@")
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libboost-dev libexpat1-dev
+  libosmium2-dev libprotozero-dev zlib1g-dev libbz2-dev libgeographiclib-dev "$@")
 # The editor tests run under Node.js (where the machine has none).
 if ! command -v node >/dev/null || ! command -v npm >/dev/null; then packages+=(nodejs npm); fi
 missing=()

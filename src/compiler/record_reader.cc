@@ -6,6 +6,7 @@
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "model/track_grid.h"
+#include "platform/edit_distance.h"
 
 namespace sc {
 namespace {
@@ -27,23 +28,6 @@ bool Takes(std::string_view field, const KeywordTest& test, bool ignore_case) {
     if (ignore_case ? !ContainsIgnoringCase(field, word) : !Contains(field, word)) return false;
   }
   return true;
-}
-
-// Levenshtein distance, giving up (returning limit + 1) once it exceeds limit.
-size_t EditDistance(std::string_view a, std::string_view b, size_t limit) {
-  if ((a.size() > b.size() ? a.size() - b.size() : b.size() - a.size()) > limit) return limit + 1;
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 bool IsSectionMarker(std::string_view field) {
