@@ -19,6 +19,28 @@
 namespace sc {
 namespace {
 
+// True when XML text, past its declaration, comments and doctype, starts
+// with the <osm> element (or runs out before any element starts).
+bool IsOsmXml(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  while (true) {
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) return true;
+    text.remove_prefix(start);
+    if (text.empty() || text[0] != '<') return false;
+    const std::string_view end = text.substr(0, 4) == "<!--" ? "-->"
+                                 : text.substr(0, 2) == "<?" ? "?>"
+                                 : text.substr(0, 2) == "<!" ? ">"
+                                                             : "";
+    if (end.empty()) break;
+    const size_t close = text.find(end);
+    if (close == std::string_view::npos) return true;
+    text.remove_prefix(close + end.size());
+  }
+  return text.size() < 5 || (text.substr(0, 4) == "<osm" &&
+                             std::string_view(" \t\r\n>").find(text[4]) != std::string_view::npos);
+}
+
 // The libosmium format of a file, from its first bytes: gzip and bzip2
 // hold XML; a PBF file starts with the length of its first block header,
 // whose type is "OSMHeader". Empty when it is none of these.
@@ -29,15 +51,14 @@ std::string OsmiumFormat(std::string_view head) {
       head.substr(6, 9) == "OSMHeader") {
     return "pbf";
   }
-  size_t start = head.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-  while (start < head.size() &&
-         std::string_view(" \t\r\n").find(head[start]) != std::string_view::npos) {
-    ++start;
-  }
-  const std::string_view text = head.substr(start);
-  if (text.substr(0, 5) == "<?xml" || text.substr(0, 4) == "<osm") return "osm";
-  return "";
+  return !head.empty() && IsOsmXml(head) ? "osm" : "";
 }
+
+}  // namespace
+
+bool LooksLikeOsm(std::string_view head) { return !OsmiumFormat(head).empty(); }
+
+namespace {
 
 bool Has(const osmium::TagList& tags, const char* key,
          std::initializer_list<std::string_view> values) {
@@ -263,7 +284,7 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
 Status ReadOsmRailData(const std::string& path, OsmRailData* data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot open the file");
-  std::string head(64, '\0');
+  std::string head(kHeadBytes, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<size_t>(in.gcount()));
   const std::string format = OsmiumFormat(head);

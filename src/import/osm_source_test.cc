@@ -352,6 +352,8 @@ TEST_F(OsmFixtureTest, BadStationsAndFilesAreRefused) {
       {"text.osm", "name,lat,lon\nAlpha,47,9\n", "not an OpenStreetMap file"},
       {"line.geojson", "{\"type\": \"FeatureCollection\"}", "not an OpenStreetMap file"},
       {"empty.osm", "", "not an OpenStreetMap file"},
+      {"ride.gpx", "<?xml version=\"1.0\"?>\n<!-- <osm> -->\n<gpx version=\"1.1\"></gpx>",
+       "not an OpenStreetMap file"},
   };
   for (const auto& file : files) {
     if (file.name.find("pbf") != std::string::npos && pbf.empty()) continue;
