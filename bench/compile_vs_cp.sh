@@ -19,17 +19,8 @@ floor=${SC_FLOOR:-$(dirname "$program")/replace_files}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The line: a curve of 600 m every 1000 m, right and left in turn, through
-# every radius class.
-awk 'BEGIN {
-  printf "-- linea di prova\r\n[generale]\r\nlunghezza percorso,    1000000\r\n[curve]\r\n";
-  n = 0;
-  for (s = 800; s + 600 < 1000000; s += 1000) {
-    printf "%s%d,  %d,  600\r\n", (n % 2 == 0 ? "curvad" : "curvas"), 1 + n % 6, s; n++;
-  }
-  printf "[fine]\r\nriferimento fine del file\r\n";
-}' > "$work/Prova_linea.txt"
-printf '[generale]\r\nvelocita, 0, 100\r\n[fine]\r\nriferimento fine del file\r\n' > "$work/Prova_1-.txt"
+source "$(dirname "${BASH_SOURCE[0]}")/max_route.sh"
+write_max_route "$work"
 mkdir -p "$work/out" "$work/copy" "$work/floor"
 
 # Nanoseconds from bash itself (EPOCHREALTIME, in microseconds): a `date`
