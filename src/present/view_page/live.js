@@ -29,6 +29,10 @@
       showingFailed = wanted;
       document.body.dataset.showingFailed = wanted ? "1" : "0";
       label();
+      if (shownNotice) {
+        show(shownNotice.state, (wanted ? "This save's check failed: showing its own result, which is partial"
+                                        : shownNotice.message) + " \u00b7 " + clock());
+      }
     } catch (e) {
       show("lost", "Could not load the result: " + e.message);
     }
@@ -45,6 +49,7 @@
   let shown = null;    // the version on the page
   let wanted = null;   // the latest notice
   let loading = false;
+  let shownNotice = null;  // the notice of the version on the page
 
   async function follow(notice) {
     wanted = notice;
@@ -61,6 +66,7 @@
         toggle.hidden = !n.withFailedResult;
         label();
         shown = n.version;
+        shownNotice = n;
         document.body.dataset.liveVersion = String(n.version);
         show(n.state, n.message + " \u00b7 " + clock());
       }

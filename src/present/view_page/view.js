@@ -533,6 +533,7 @@
           break;
         }
       }
+      this.planLabels = texts.map(({ text, box }) => ({ text, box }));
       for (const { text, box, colour } of texts) {
         g.fillStyle = "rgba(255,255,255,0.8)";
         g.fillRect(box[0] - 2, box[1], box[2] - box[0], box[3] - box[1] + 2);
@@ -728,8 +729,10 @@
       if (x > right + 1) return;
       g.save();
       if (x < right) {
+        // Below the objects lane: an end station's label may run past the end.
+        const top = this.laneTops.objects[1];
         g.fillStyle = "rgba(245,247,248,0.75)";
-        g.fillRect(Math.max(x, L.left), L.top, right - Math.max(x, L.left), bottom - L.top);
+        g.fillRect(Math.max(x, L.left), top, right - Math.max(x, L.left), bottom - top);
         g.fillStyle = "#78909c"; g.font = "italic 11px system-ui, sans-serif";
         const text = "run-out past the route's end";
         if (right - x > g.measureText(text).width + 12) g.fillText(text, Math.max(x, L.left) + 6, bottom - 6);
@@ -832,6 +835,7 @@
     // a marker.
     drawStationLabels(g, shown, stationXs, row) {
       const L = this.profileLayout(), right = L.left + L.plotW, labels = [];
+      this.laneLabels = [];
       const ends = this.endStations();
       const rank = ({ o }) => (ends.includes(o) ? 0 : 1);
       shown.sort((a, b) => rank(a) - rank(b));
@@ -844,6 +848,7 @@
         const ground = !box && ends.includes(o) && (box = boxes.find(clear)) !== undefined;
         if (!box) continue;
         labels.push(box);
+        this.laneLabels.push({ text: o.name, box });
         if (ground) { g.fillStyle = "rgba(255,255,255,0.75)"; g.fillRect(box[0], row - 7, box[1] - box[0], 14); }
         g.fillStyle = COLOURS.station; g.fillText(o.name, box[0] + 1, row + 4);
       }
@@ -1258,6 +1263,12 @@
     objectLaneY: () => (view.laneTops.objects[0] + view.laneTops.objects[1]) / 2,
     planPointOf: (m) => { const p = view.scenario.pointAt(m); return p ? view.planToScreen(p.x, p.y) : null; },
     scaleBarMetres: () => view.scaleBarMetres,
+    // The labels drawn, each with its text and box ([x0, y0, x1, y1] on the
+    // plan, [x0, x1] in the objects lane).
+    planLabels: () => view.planLabels || [],
+    laneLabels: () => view.laneLabels || [],
+    routeLength: () => view.scenario.routeLength,
+    runOutEnd: () => view.scenario.runOutEnd,
     view,
   };
   const started = performance.now();
