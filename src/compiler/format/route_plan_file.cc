@@ -197,7 +197,7 @@ Status FirstCorruption(std::string_view bytes) {
 
 Status RoutePlanReader::Open(std::string_view bytes) {
   bytes_ = bytes;
-  metres_ = next_metre_ = x_offset_ = y_offset_ = 0;
+  metres_ = next_metre_ = x_offset_ = y_offset_ = second_column_ = 0;
   if (bytes.empty()) return Corrupt("empty route plan", 0);
   // One walk over the type codes alone: every element known and whole, the
   // count even. Where every kCheckpoint-th element starts is noted on the
@@ -224,7 +224,7 @@ Status RoutePlanReader::Open(std::string_view bytes) {
   size_t y = checkpoints[metres_ / kCheckpoint];
   for (size_t i = metres_ / kCheckpoint * kCheckpoint; i < metres_; ++i)
     y += ElementBytes(data + y);
-  y_offset_ = y;
+  y_offset_ = second_column_ = y;
   return Status::Ok();
 }
 
