@@ -13,8 +13,11 @@ namespace sc {
 
 // What the server hands out; replaced whole by Publish.
 struct LiveContent {
-  std::string page;    // the viewer page (HTML)
-  std::string data;    // the page's data (JSON), for /data
+  std::string page;  // the viewer page (HTML)
+  std::string data;  // the page's data (JSON), for /data
+  // A save whose check failed: its own data (JSON), for /failed-data, while
+  // /data holds the last good picture; "" otherwise (404).
+  std::string failed_data;
   std::string notice;  // one line of JSON telling the page what changed
 };
 

@@ -329,8 +329,9 @@ void Connection::ReadRequest() {
   parser_->header_limit(kHeaderLimit);
   parser_->body_limit(kBodyLimit);
   ArmDeadline(kRequestTime);
-  http::async_read(socket_, buffer_, *parser_,
-                   [self = shared_from_this()](ErrorCode error, size_t) { self->OnRequest(error); });
+  http::async_read(
+      socket_, buffer_, *parser_,
+      [self = shared_from_this()](ErrorCode error, size_t) { self->OnRequest(error); });
 }
 
 void Connection::OnRequest(ErrorCode error) {
@@ -372,8 +373,12 @@ void Connection::AnswerRequest() {
 
   auto reply = std::make_shared<Reply>();
   reply->content = server_.content();
-  const std::string& body =
-      verdict.resource == LiveResource::kPage ? reply->content->page : reply->content->data;
+  if (verdict.resource == LiveResource::kFailedData && reply->content->failed_data.empty()) {
+    return Refuse(404, "no failed save to show", version);
+  }
+  const std::string& body = verdict.resource == LiveResource::kPage   ? reply->content->page
+                            : verdict.resource == LiveResource::kData ? reply->content->data
+                                                                      : reply->content->failed_data;
   http::response<http::span_body<const char>>& response = reply->response;
   response.version(version);
   response.result(http::status::ok);

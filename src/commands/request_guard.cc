@@ -55,6 +55,7 @@ RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool
   if (method != "GET" && method != "HEAD") return Refuse(405, "only GET and HEAD");
   if (path == "/" || path == "/index.html") return {LiveResource::kPage, 200, ""};
   if (path == "/data") return {LiveResource::kData, 200, ""};
+  if (path == "/failed-data") return {LiveResource::kFailedData, 200, ""};
   if (path == "/events") return {LiveResource::kEvents, 200, ""};
   return Refuse(404, "not found");
 }

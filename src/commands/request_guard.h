@@ -10,7 +10,7 @@
 
 namespace sc {
 
-enum class LiveResource { kNone, kPage, kData, kEvents };
+enum class LiveResource { kNone, kPage, kData, kFailedData, kEvents };
 
 struct RequestVerdict {
   LiveResource resource = LiveResource::kNone;
@@ -26,8 +26,9 @@ struct RequestVerdict {
 //    this machine sends its own name and is refused (403; 400 without Host).
 //  - A path with "..", a backslash or a control byte: 400.
 //  - Only GET and HEAD: 405.
-//  - "/" (or "/index.html"): the page; "/data": the data; "/events": the
-//    update stream; anything else: 404.
+//  - "/" (or "/index.html"): the page; "/data": the data; "/failed-data":
+//    the data of a save whose check failed, shown only on request;
+//    "/events": the update stream; anything else: 404.
 RequestVerdict CheckRequest(std::string_view method, std::string_view path, bool host_present,
                             std::string_view host, int port);
 

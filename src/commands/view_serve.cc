@@ -21,11 +21,24 @@ constexpr std::chrono::milliseconds kPollInterval(300);
 // What the server hands out for `now`. A compile that built no picture is
 // shown with the last good picture (without its records, which belong to
 // other texts), or an empty one, and this compile's texts and diagnostics.
+// So is a compile whose check failed, whose picture is a partial one (the
+// objects after the fault missing, say): its own picture is handed out only
+// on request, as the failed data.
 LiveContent Present(const ScenarioSource& now, const ScenarioSource* last_good, uint64_t version) {
   ViewInput input = MakeViewInput(now);
   const PreviewData empty;
   std::string state = now.status == kExitClean ? "ok" : "failed";
-  if (!now.data) {
+  std::string failed_data;
+  if (now.data && now.status != kExitClean && last_good) {
+    failed_data = ViewDataJson(input);
+    input.title = MakeViewInput(*last_good).title;
+    input.data = &*last_good->data;
+    input.provenance = nullptr;
+    input.no_records_reason =
+        "No records: this save's check failed, so the picture is the last good one, without its "
+        "records.";
+    state = "stale";
+  } else if (!now.data) {
     if (last_good) {
       input.title = MakeViewInput(*last_good).title;
       input.data = &*last_good->data;
@@ -53,7 +66,9 @@ LiveContent Present(const ScenarioSource& now, const ScenarioSource* last_good, 
     warnings += d.severity == Severity::kWarning;
   }
   std::string message;
-  if (state == "stale") {
+  if (state == "stale" && !failed_data.empty()) {
+    message = "This save's check failed: the picture is the last good one";
+  } else if (state == "stale") {
     message = "This save did not compile: the picture is the last good one";
   } else if (errors > 0) {
     message = "This save has an error";
@@ -64,12 +79,14 @@ LiveContent Present(const ScenarioSource& now, const ScenarioSource* last_good, 
   }
   LiveContent content;
   content.data = ViewDataJson(input);
+  content.failed_data = std::move(failed_data);
   content.page = RenderViewPage(input.title, content.data, true);
   content.notice = nlohmann::json{
       {"version", version},
       {"state", state},
       {"message", message},
       {"errors", errors},
+      {"withFailedResult", !content.failed_data.empty()},
       {"warnings",
        warnings}}.dump();
   return content;
@@ -93,8 +110,8 @@ bool CheckOutput(ScenarioJob& job, std::ostream& err) {
 }
 
 // Writes what `source` compiled (taking it), under the folder's lock.
-void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source,
-                   std::ostream& out, std::ostream& err) {
+void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source, std::ostream& out,
+                   std::ostream& err) {
   ScenarioJob job = OutputJob(env, options, *source.compile_state);
   job.compilation() = std::move(*source.compilation);
   Status s = job.Lock(true, err);
@@ -151,7 +168,10 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
     if (options.write && now.status == kExitClean && now.compilation) {
       WriteCompiled(env, options, now, out, err);
     }
-    if (now.data) last_good = std::make_unique<ScenarioSource>(std::move(now));
+    // Only a clean compile's picture is a good one to fall back on.
+    if (now.data && now.status == kExitClean) {
+      last_good = std::make_unique<ScenarioSource>(std::move(now));
+    }
     if (version == 1) {
       out << "serving http://127.0.0.1:" << port << "/ (Ctrl-C stops)\n" << std::flush;
     }

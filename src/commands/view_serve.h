@@ -4,7 +4,8 @@
 // them again in memory and every open page takes the new data in place,
 // keeping its zoom, position and selection. A save that does not compile
 // (an editor half-way through writing, say) shows its error with the last
-// good picture, until the next save. Nothing is written unless `write`:
+// good picture, until the next save; so does a save whose check fails (its
+// partial picture is shown on request, from /failed-data). Nothing is written unless `write`:
 // then the compiled files go into `out_dir` after each clean compile, as
 // `compile` writes them (temporary names, renamed as a set, under the
 // folder's lock). Runs until an interrupt or termination signal.

@@ -13,6 +13,21 @@
 namespace sc {
 namespace {
 
+// `text` with the first `from` replaced by `to`; unchanged when not found.
+std::string ReplaceOnce(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// The part of `text` from `begin` up to the next `end`; "" when not found.
+std::string Between(const std::string& text, const std::string& begin, const std::string& end) {
+  const size_t from = text.find(begin);
+  if (from == std::string::npos) return "";
+  const size_t to = text.find(end, from);
+  return to == std::string::npos ? "" : text.substr(from, to - from);
+}
+
 // Records what would be served instead of serving it.
 class FakeServer : public LiveServer {
  public:
@@ -80,7 +95,7 @@ TEST_F(ViewServeTest, ServesTheCompiledPageAndStopsOnRequest) {
   const LiveContent& first = server_.published[0];
   EXPECT_EQ(
       first.notice,
-      R"({"errors":0,"message":"Compiled, no warnings","state":"ok","version":1,"warnings":0})");
+      R"({"errors":0,"message":"Compiled, no warnings","state":"ok","version":1,"warnings":0,"withFailedResult":false})");
   EXPECT_NE(first.data.find("\"records\":[{"), std::string::npos);
   // The page carries the data and the live script.
   EXPECT_NE(first.page.find(first.data), std::string::npos);
@@ -126,6 +141,33 @@ TEST_F(ViewServeTest, ASaveThatDoesNotCompileKeepsTheLastPictureUntilTheNextSave
   EXPECT_EQ(gone.data.find("made from compiled files"), std::string::npos);
   EXPECT_NE(Notice(3).find(R"("errors":0,"message":"Compiled, no warnings","state":"ok")"),
             std::string::npos);
+}
+
+// A save whose check fails still builds a picture, but a partial one (the
+// signals after the fault gone): the page keeps the last good picture with
+// this save's error, and hands out the partial one only on request.
+TEST_F(ViewServeTest, ASaveWhoseCheckFailsKeepsTheLastGoodPictureAndOffersItsOwn) {
+  const std::string failing = ReplaceOnce(original_, "segnale,    5050,", "segnale,    2810,");
+  ASSERT_NE(failing, original_);
+  ASSERT_EQ(Serve({SaveTrain(failing), SaveTrain(original_)}), 0);
+  ASSERT_EQ(server_.published.size(), 3u);
+  const LiveContent& failed = server_.published[1];
+  EXPECT_NE(failed.notice.find(R"("withFailedResult":true)"), std::string::npos);
+  EXPECT_NE(
+      failed.notice.find(
+          R"("message":"This save's check failed: the picture is the last good one","state":"stale")"),
+      std::string::npos);
+  EXPECT_NE(failed.data.find("the signal's cell is already taken"), std::string::npos);
+  EXPECT_NE(failed.data.find("\"records\":null"), std::string::npos);
+  // The good picture is the first one, the failed data this save's own.
+  EXPECT_EQ(Between(failed.data, "\"cells\":", "\"values\""),
+            Between(server_.published[0].data, "\"cells\":", "\"values\""));
+  EXPECT_NE(Between(failed.failed_data, "\"cells\":", "\"values\""),
+            Between(failed.data, "\"cells\":", "\"values\""));
+  EXPECT_NE(failed.failed_data.find("the signal's cell is already taken"), std::string::npos);
+  // The next clean save: nothing failed to offer.
+  EXPECT_TRUE(server_.published[2].failed_data.empty());
+  EXPECT_NE(Notice(2).find(R"("withFailedResult":false)"), std::string::npos);
 }
 
 TEST_F(ViewServeTest, AScenarioWithoutAPictureFromTheStartShowsItsErrorUntilFixed) {

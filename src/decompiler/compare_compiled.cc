@@ -116,10 +116,10 @@ void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
   }
 }
 
-void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::string_view stored,
-                  const RoutePlan& built, IrreproduciblePlaces* places) {
+void ComparePlans(const std::string& file, const RoutePlanReader& opened, const RoutePlan& built,
+                  IrreproduciblePlaces* places) {
   RoutePlanReader reader = opened;
-  PlanOffsets offsets(stored);
+  PlanOffsets offsets(opened);
   int64_t metre = 0;
   const auto compare = [&](uint16_t type, double x_value, double y_value) {
     PlanElement x, y;

@@ -22,10 +22,10 @@ void CompareStationTables(const std::string& file, const StationTable& stored,
                           const StationTable& built, IrreproduciblePlaces* places);
 void CompareGrids(const std::string& file, const std::vector<TrackCell>& stored,
                   const TrackGrid& built, IrreproduciblePlaces* places);
-// `stored` is the route plan's bytes and `opened` a reader of them just
-// opened (RoutePlanReader::Open checked the layout).
-void ComparePlans(const std::string& file, const RoutePlanReader& opened, std::string_view stored,
-                  const RoutePlan& built, IrreproduciblePlaces* places);
+// `opened` is a reader of the stored route plan just opened
+// (RoutePlanReader::Open checked the layout).
+void ComparePlans(const std::string& file, const RoutePlanReader& opened, const RoutePlan& built,
+                  IrreproduciblePlaces* places);
 
 }  // namespace sc
 

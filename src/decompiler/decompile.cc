@@ -114,7 +114,7 @@ Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
     if (!decoded.ok()) {
       return Status::Corruption(files.plan_name + ": " + decoded.message());
     }
-    RecoverPlanCurves(plan_reader, *files.plan, files.plan_name, &curves.emplace(), &plan_places);
+    RecoverPlanCurves(plan_reader, files.plan_name, &curves.emplace(), &plan_places);
   }
   out->line_name = table.slots[kSlotBackgrounds].name;
   out->train_number = table.slots[kSlotRepetition].name;
@@ -148,8 +148,7 @@ Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
       // Field by field only where the steps do not already prove it.
       if (plan_places.empty() && built->compilation.plan &&
           !DrawsTheSamePlan(*built->compilation.plan, *curves)) {
-        ComparePlans(files.plan_name, plan_reader, *files.plan, *built->compilation.plan,
-                     &out->places);
+        ComparePlans(files.plan_name, plan_reader, *built->compilation.plan, &out->places);
       }
       out->places.AddAll(plan_places);
     }

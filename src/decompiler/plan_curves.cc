@@ -100,29 +100,16 @@ size_t PlanElementBytes(uint16_t type) {
   }
 }
 
-uint64_t PlanOffsets::y() {
-  if (y_start_ < 0) {
-    RoutePlanReader reader;
-    uint64_t start = 0;
-    if (reader.Open(bytes_).ok()) {
-      PlanElement x, y;
-      while (reader.Next(&x, &y)) start += PlanElementBytes(x.type);
-    }
-    y_start_ = static_cast<int64_t>(start);
-  }
-  return static_cast<uint64_t>(y_start_) + y_past_start_;
-}
-
 void PlanOffsets::Advance(uint16_t x_type, uint16_t y_type) {
   x_ += PlanElementBytes(x_type);
   y_past_start_ += PlanElementBytes(y_type);
 }
 
-void RecoverPlanCurves(const RoutePlanReader& opened, std::string_view bytes,
-                       const std::string& file, PlanCurves* out, IrreproduciblePlaces* places) {
+void RecoverPlanCurves(const RoutePlanReader& opened, const std::string& file, PlanCurves* out,
+                       IrreproduciblePlaces* places) {
   RoutePlanReader reader = opened;
   out->metres = static_cast<int64_t>(reader.metres());
-  PlanOffsets offsets(bytes);
+  PlanOffsets offsets(opened);
   CurveRuns runs(&out->curves);
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   bool ended = false;  // an empty metre was met: the rest must be empty

@@ -34,30 +34,27 @@ struct PlanCurves {
 // Bytes of a route plan element of `type`, its code included.
 size_t PlanElementBytes(uint16_t type);
 // The byte offsets of a route plan's elements, metre by metre: the x
-// column's counted as it goes, the y column's from where that column starts,
-// which takes a walk over the x column and is found only when first asked.
+// column's counted as it goes, the y column's from where that column starts
+// (as the reader that opened the plan found it).
 class PlanOffsets {
  public:
-  // The bytes must decode (RoutePlanReader::Open) and outlive this.
-  explicit PlanOffsets(std::string_view bytes) : bytes_(bytes) {}
+  explicit PlanOffsets(const RoutePlanReader& opened) : y_start_(opened.second_column()) {}
   uint64_t x() const { return x_; }
-  uint64_t y();
+  uint64_t y() const { return y_start_ + y_past_start_; }
   // Past the metre whose elements have these types.
   void Advance(uint16_t x_type, uint16_t y_type);
 
  private:
-  std::string_view bytes_;
+  uint64_t y_start_;
   uint64_t x_ = 0;
   uint64_t y_past_start_ = 0;  // bytes of y elements passed so far
-  int64_t y_start_ = -1;       // not found yet
 };
 
-// Reads the curves from a route plan: `opened` is a reader of `bytes` just
-// opened (RoutePlanReader::Open checked the layout). Metres that no curve
-// record gives are added to `places` (named `file`), each read as the
-// nearest step.
-void RecoverPlanCurves(const RoutePlanReader& opened, std::string_view bytes,
-                       const std::string& file, PlanCurves* out, IrreproduciblePlaces* places);
+// Reads the curves from a route plan: `opened` is a reader of it just opened
+// (RoutePlanReader::Open checked the layout). Metres that no curve record
+// gives are added to `places` (named `file`), each read as the nearest step.
+void RecoverPlanCurves(const RoutePlanReader& opened, const std::string& file, PlanCurves* out,
+                       IrreproduciblePlaces* places);
 
 // Whether `built` is the plan the curves were read from, bit for bit: the
 // same metres, the same computed metres, and each point the one the curves'

@@ -21,7 +21,7 @@ constexpr double kRight = 30;
 constexpr double kPlotWidth = kWidth - kLeft - kRight;
 constexpr double kPlanMaxHeight = 520;
 constexpr size_t kMaxPlanPoints = 4000;
-constexpr double kCharWidth = 6.2;  // estimate for 11 px sans-serif
+constexpr double kFontSize = 11;  // the labels' font size, px
 
 // Colours of the kinds, shared by markers and legend.
 constexpr const char* kStationColour = "#1f4e9c";
@@ -58,7 +58,34 @@ std::string Distance(double metres) {
   return Num(metres) + " m";
 }
 
-double TextWidth(std::string_view bytes) { return kCharWidth * static_cast<double>(bytes.size()); }
+}  // namespace
+
+// Estimated from the widths of the common sans-serif faces (in ems), on the
+// generous side: a label placed by it clears its neighbours whichever face
+// draws it.
+double LabelTextWidth(std::string_view bytes) {
+  double ems = 0;
+  for (const char ch : bytes) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == 'M' || c == 'W' || c == 'm' || c == 'w') {
+      ems += 0.98;
+    } else if (c >= 'A' && c <= 'Z') {
+      ems += 0.74;
+    } else if (c == 'i' || c == 'j' || c == 'l' || c == '.' || c == ',' || c == ':' || c == '\'' ||
+               c == '|' || c == '!') {
+      ems += 0.30;
+    } else if (c == ' ' || c == '(' || c == ')' || c == 'f' || c == 't' || c == 'r' || c == '-') {
+      ems += 0.40;
+    } else {
+      ems += 0.64;  // other lower-case letters, digits, accented letters
+    }
+  }
+  return ems * kFontSize;
+}
+
+namespace {
+
+double TextWidth(std::string_view bytes) { return LabelTextWidth(bytes); }
 
 // A "nice" step (1, 2 or 5 times a power of ten) not above `limit`.
 double NiceStep(double limit) {
@@ -118,6 +145,8 @@ class LabelSpace {
     taken_.push_back(box);
     return true;
   }
+  // Marks a box taken whatever it overlaps (a marker).
+  void Reserve(const Box& box) { taken_.push_back(box); }
 
  private:
   std::vector<Box> taken_;
@@ -212,15 +241,33 @@ struct PlanContext {
   LabelSpace labels;
 };
 
-// A label right of its marker, or left of it when the right is taken or
-// outside the picture.
+// A label for the marker at (x, y): right of it, else left of it, above or
+// below, wherever it overlaps no label and no marker taken before and stays
+// inside the picture; left out when none is free.
 void PlanLabel(PlanContext& c, double x, double y, const std::string& bytes, const char* colour) {
-  double w = TextWidth(bytes);
-  std::string style = std::string(" class=\"label\" fill=\"") + colour + "\"";
-  if (x + 6 + w <= kWidth - 2 && c.labels.Take({x + 6, y - 11, x + 6 + w, y + 3})) {
-    c.svg.Text(x + 6, y, XmlFrom1252(bytes), style);
-  } else if (x - 6 - w >= 0 && c.labels.Take({x - 6 - w, y - 11, x - 6, y + 3})) {
-    c.svg.Text(x - 6, y, XmlFrom1252(bytes), style + " text-anchor=\"end\"");
+  const double w = TextWidth(bytes);
+  const std::string style = std::string(" class=\"label\" fill=\"") + colour + "\"";
+  // Each place: where the text is anchored, how, and its box's left edge.
+  // Anchored at the side next to the marker, so that the generous width
+  // leaves its room on the far side.
+  struct Place {
+    double x, baseline;
+    const char* anchor;  // "" (start), "end" or "middle"
+    double left;
+  };
+  const Place places[] = {{x + 8, y + 4, "", x + 8},        {x - 8, y + 4, "end", x - 8 - w},
+                          {x, y - 9, "middle", x - w / 2},  {x, y + 17, "middle", x - w / 2},
+                          {x + 4, y - 9, "end", x + 4 - w}, {x + 4, y + 17, "end", x + 4 - w},
+                          {x - 4, y - 9, "", x - 4},        {x - 4, y + 17, "", x - 4}};
+  for (const Place& p : places) {
+    const Box box{p.left, p.baseline - 11, p.left + w, p.baseline + 3};
+    if (box.x0 < 0 || box.x1 > kWidth - 2 || box.y0 < c.map.top - 20) continue;
+    if (c.labels.Take(box)) {
+      const std::string anchor =
+          *p.anchor ? std::string(" text-anchor=\"") + p.anchor + "\"" : std::string();
+      c.svg.Text(p.x, p.baseline, XmlFrom1252(bytes), style + anchor);
+      return;
+    }
   }
 }
 
@@ -235,6 +282,17 @@ void PlanPointMarker(PlanContext& c, const char* cls, int64_t metre, const std::
 }
 
 std::string StationLabel(const StationRecord& r) { return r.name + " (kind " + Int(r.kind) + ")"; }
+
+// Whether `s` is the first or the last station along the route.
+bool IsEndStation(const PreviewObjects& objects, const PreviewStation& s) {
+  if (objects.stations.empty()) return false;
+  int64_t first = s.record->position, last = first;
+  for (const PreviewStation& o : objects.stations) {
+    first = std::min<int64_t>(first, o.record->position);
+    last = std::max<int64_t>(last, o.record->position);
+  }
+  return s.record->position == first || s.record->position == last;
+}
 
 void DrawPlanObjects(PlanContext& c, const PreviewObjects& objects) {
   for (const PreviewSlowdown& s : objects.slowdowns) {
@@ -271,14 +329,26 @@ void DrawPlanObjects(PlanContext& c, const PreviewObjects& objects) {
             std::string(kStationColour) + "\" stroke-width=\"2.5\"/>",
         XmlFrom1252(StationLabel(*s.record)) + " at " + Int(s.record->position) + " m");
   }
-  // Labels last, stations first: they win the room.
-  for (const PreviewStation& s : objects.stations) {
-    const PlanPoint& p = PointAt(c.points, c.n, s.record->position);
-    PlanLabel(c, c.map.X(p), c.map.Y(p) + 4, StationLabel(*s.record), kStationColour);
+  // Labels last: no label covers a station's or a sign's marker; stations
+  // win the room, the route's two end stations first.
+  const auto marker_box = [&](int64_t metre) {
+    const PlanPoint& p = PointAt(c.points, c.n, metre);
+    return Box{c.map.X(p) - 6, c.map.Y(p) - 6, c.map.X(p) + 6, c.map.Y(p) + 6};
+  };
+  for (const PreviewStation& s : objects.stations) c.labels.Reserve(marker_box(s.record->position));
+  for (const PreviewSign& s : objects.signs) c.labels.Reserve(marker_box(s.metre));
+  std::vector<const PreviewStation*> stations;
+  for (const PreviewStation& s : objects.stations) stations.push_back(&s);
+  std::stable_sort(stations.begin(), stations.end(), [&](const auto* a, const auto* b) {
+    return IsEndStation(objects, *a) && !IsEndStation(objects, *b);
+  });
+  for (const PreviewStation* s : stations) {
+    const PlanPoint& p = PointAt(c.points, c.n, s->record->position);
+    PlanLabel(c, c.map.X(p), c.map.Y(p), StationLabel(*s->record), kStationColour);
   }
   for (const PreviewSign& s : objects.signs) {
     const PlanPoint& p = PointAt(c.points, c.n, s.metre);
-    PlanLabel(c, c.map.X(p), c.map.Y(p) + 4, s.text, kSignColour);
+    PlanLabel(c, c.map.X(p), c.map.Y(p), s.text, kSignColour);
   }
 }
 
@@ -301,6 +371,34 @@ void DrawNorthArrow(Svg& svg, double top) {
   svg.Close();
 }
 
+// The plan past the route's end (the run-out), dashed and light, as far as
+// it stays inside the plan's area; and a bar across the track at the end.
+void DrawRunOut(Svg& svg, const std::vector<PlanPoint>& points, size_t n, const PlanMap& map) {
+  const auto inside = [&](const PlanPoint& p) {
+    const double x = map.X(p), y = map.Y(p);
+    return x >= kLeft && x <= kWidth - kRight && y >= map.top - 20 && y <= map.top + kPlanMaxHeight;
+  };
+  size_t last = n - 1;
+  while (last + 1 < points.size() && inside(points[last + 1])) ++last;
+  if (last > n - 1) {
+    svg.out() +=
+        "<polyline class=\"run-out\" fill=\"none\" stroke=\"#b0bec5\" stroke-width=\"1.5\" "
+        "stroke-dasharray=\"5 4\" points=\"" +
+        PolylinePoints(points, n - 1, last, map) +
+        "\"><title>run-out past the route's end</title>" + "</polyline>\n";
+  }
+  const PlanPoint& end = points[n - 1];
+  const PlanPoint& before = points[n > 50 ? n - 51 : 0];
+  const double dx = map.X(end) - map.X(before), dy = map.Y(end) - map.Y(before);
+  const double length = std::max(std::hypot(dx, dy), 1e-9);
+  const double nx = -dy / length * 10, ny = dx / length * 10;
+  svg.out() += "<g class=\"route-end\">";
+  svg.Line(map.X(end) - nx, map.Y(end) - ny, map.X(end) + nx, map.Y(end) + ny,
+           "stroke=\"#333\" stroke-width=\"3\"");
+  svg.Title("the route's end at " + Int(static_cast<int64_t>(n - 1)) + " m");
+  svg.Close();
+}
+
 // Draws the plan section from `top`; returns where the next section starts.
 double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects, double top) {
   svg.Text(10, top + 14, "Ground plan", " class=\"heading\"");
@@ -318,6 +416,7 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
   svg.out() +=
       "<polyline class=\"track\" fill=\"none\" stroke=\"#333\" stroke-width=\"2\" points=\"" +
       PolylinePoints(points, 0, n - 1, map) + "\"/>\n";
+  DrawRunOut(svg, points, n, map);
   PlanContext context{svg, points, n, map, LabelSpace{}};
   DrawPlanObjects(context, objects);
   svg.Close();
@@ -453,7 +552,8 @@ void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double
   for (const Run& r : Runs(data, tunnel)) {
     if (r.value == 0) continue;
     // A run cut short by the route's end leaves its last cell out.
-    const bool whole = r.to == static_cast<double>(ProfileMetreOf(static_cast<int64_t>(r.last) + 1));
+    const bool whole =
+        r.to == static_cast<double>(ProfileMetreOf(static_cast<int64_t>(r.last) + 1));
     const size_t end = whole ? r.last + 1 : r.last;
     bool marked = false;
     for (size_t i = r.first; i < end && i < data.cells.size(); ++i) {

@@ -122,7 +122,8 @@ std::vector<LabelBox> LabelBoxes(const std::string& svg) {
     if (tag.find(ClassOf("label")) == std::string::npos) continue;
     double x = std::stod(tag.substr(9));
     double y = std::stod(tag.substr(tag.find("y=\"") + 3));
-    double w = 6.2 * static_cast<double>(svg.find("</text>", open_end) - open_end - 1);
+    double w =
+        LabelTextWidth(svg.substr(open_end + 1, svg.find("</text>", open_end) - open_end - 1));
     double x0 = tag.find("\"middle\"") != std::string::npos ? x - w / 2
                 : tag.find("\"end\"") != std::string::npos  ? x - w
                                                             : x;

@@ -137,6 +137,36 @@ test("a save that cannot be compiled keeps the last picture and says why; the ne
   await shot("07-recovered");
 });
 
+test("a save whose check fails keeps the last good picture with its error, and shows its own on request", async () => {
+  const good = await signalMetres();
+  const toggle = () => page.$eval("#live-failed-toggle", (e) => (e.hidden ? "hidden" : e.innerText));
+  assert.equal(await toggle(), "hidden");
+  // A second signal on the cell of the one at 2 800 m: error 16, and the
+  // compile still writes (a partial result).
+  await saveTrain((t) => t.replace("segnale,    5050,", "segnale,    2810,"));
+  assert.match(await liveStatus(), /^live-stale: This save's check failed: the picture is the last good one/);
+  assert.match(await diagnostics(), /error 16: the signal.s cell is already taken/);
+  assert.deepEqual(await signalMetres(), good);
+  assert.equal(await toggle(), "Show this save's result");
+  await shot("09-failed-check-last-good");
+  await page.click("#live-failed-toggle");
+  await page.waitForFunction(() => document.body.dataset.showingFailed === "1");
+  const partial = await signalMetres();
+  assert.notDeepEqual(partial, good);
+  assert.equal(await toggle(), "Show the last good picture");
+  assert.match(await liveStatus(), /^live-stale: This save.s check failed: showing its own result/);
+  await shot("10-failed-check-own-result");
+  await page.click("#live-failed-toggle");
+  await page.waitForFunction(() => document.body.dataset.showingFailed === "0");
+  assert.deepEqual(await signalMetres(), good);
+  // The fix: a clean picture, nothing failed to offer.
+  await saveTrain((t) => t);
+  await page.waitForFunction(() => document.querySelector("#live-status").className === "live-ok",
+                             { timeout: 5000 });
+  assert.equal(await toggle(), "hidden");
+  assert.deepEqual(problems, []);
+});
+
 test("Ctrl-C stops the server cleanly", async () => {
   const ended = new Promise((resolve) => server.on("exit", (code, signal) => resolve([code, signal])));
   server.kill("SIGINT");

@@ -166,6 +166,44 @@ describe("built-in scenario", () => {
     await page.close();
   });
 
+  test("the route's end is marked and the run-out past it dimmed; every end station labelled", async () => {
+    const { page, problems } = await open(file);
+    const at = (f) => page.evaluate(f);
+    assert.equal(await at(() => window.scenarioView.routeLength()), 40000);
+    assert.equal(await at(() => window.scenarioView.runOutEnd()), 47000);
+    // At full-route zoom both ends' stations are labelled, in the plan and
+    // in the objects lane; no plan label overlaps another or covers a
+    // station's marker.
+    const planLabels = await at(() => window.scenarioView.planLabels());
+    const laneLabels = await at(() => window.scenarioView.laneLabels());
+    for (const name of ["Vastro", "Dreo"]) {
+      assert.ok(planLabels.some((l) => l.text === name), `plan labels ${planLabels.map((l) => l.text)}`);
+      assert.ok(laneLabels.some((l) => l.text === name), `lane labels ${laneLabels.map((l) => l.text)}`);
+    }
+    const markers = await at(() => window.scenarioView.view.scenario.objects
+      .filter((o) => o.type === "station").map((o) => window.scenarioView.planPointOf(o.metre)));
+    planLabels.forEach((a, i) => {
+      for (const b of planLabels.slice(i + 1)) {
+        assert.ok(!(a.box[0] < b.box[2] && b.box[0] < a.box[2] && a.box[1] < b.box[3] && b.box[1] < a.box[3]),
+                  `${a.text} overlaps ${b.text}`);
+      }
+      for (const [x, y] of markers) {
+        assert.ok(!(a.box[0] < x + 6 && x - 6 < a.box[2] && a.box[1] < y + 6 && y - 6 < a.box[3]),
+                  `${a.text} covers the station marker at ${x}, ${y}`);
+      }
+    });
+    await shot(page, "05a-full-route-labels");
+    // Zoomed out at the end, the profiles show the run-out past 40 km.
+    await search(page, "Dreo");
+    await page.click("#zoom-out");
+    await page.click("#zoom-out");
+    const r = await range(page);
+    assert.ok(r[1] > 40000 && r[1] <= 47000, `range ${r}`);
+    await shot(page, "05b-route-end");
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test("new data replaces the scenario in place, keeping zoom, cursor and selection", async () => {
     const { page, problems } = await open(file);
     await page.click("#object-lists li[data-key='station:3']");

@@ -251,6 +251,27 @@ TEST(DecodeRoutePlan, SplitsTheTwoColumnsAndKeepsEveryType) {
   EXPECT_EQ(plan.x[3].value, 0);
 }
 
+// Columns whose elements differ in size metre by metre, over thousands of
+// metres: the second column is found where it starts, not at half the file.
+TEST(DecodeRoutePlan, FindsTheSecondColumnOfALongPlanWhoseColumnsDiffer) {
+  constexpr size_t kMetres = 10007;
+  std::string x, y;
+  for (size_t m = 0; m < kMetres; ++m) {
+    x += m % 3 == 0 ? Variant(5, F64(static_cast<double>(m))) : Variant(0);
+    y += m % 5 == 0 ? Variant(2, I16(static_cast<int16_t>(m % 1000))) : Variant(5, F64(-1.0 * m));
+  }
+  RoutePlanReader reader;
+  ASSERT_TRUE(reader.Open(x + y).ok());
+  EXPECT_EQ(reader.metres(), kMetres);
+  EXPECT_EQ(reader.second_column(), x.size());
+  DecodedPlan plan;
+  ASSERT_TRUE(DecodeRoutePlan(x + y, &plan).ok());
+  for (size_t m : {size_t{0}, size_t{4095}, size_t{4096}, size_t{5003}, kMetres - 1}) {
+    EXPECT_EQ(plan.x[m].value, m % 3 == 0 ? static_cast<double>(m) : 0.0) << m;
+    EXPECT_EQ(plan.y[m].value, m % 5 == 0 ? static_cast<double>(m % 1000) : -1.0 * m) << m;
+  }
+}
+
 enum class FileKind { kGrid, kStations, kPlan };
 
 // Decodes `bytes` as a file of `kind`.

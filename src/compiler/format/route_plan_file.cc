@@ -147,18 +147,72 @@ Status WriteRoutePlan(const RoutePlan& plan, ReplacingFile& file) {
   return EncodePlanColumns(plan, metres, starting, computed, column_bytes, file);
 }
 
-Status RoutePlanReader::Open(std::string_view bytes) {
-  bytes_ = bytes;
-  metres_ = next_metre_ = x_offset_ = y_offset_ = 0;
-  if (bytes.empty()) return Corrupt("empty route plan", 0);
-  // First pass: every element readable, an even count, and where the second
-  // column starts (found by a second walk up to half the count).
+namespace {
+
+// Bytes of the element whose type code starts at `p`; 0 for an unknown code.
+inline size_t ElementBytes(const char* p) {
+  const uint16_t code =
+      static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+  switch (code) {
+    case kPlanEmpty: return kPlanEmptyBytes;
+    case kPlanInt16: return kPlanInt16Bytes;
+    case kPlanDouble: return kPlanDoubleBytes;
+    default: return 0;
+  }
+}
+
+// The element at `p`, which Open found whole and of a known type; returns
+// its bytes. Decoded in place: this runs for every metre of every plan read.
+inline size_t ElementAt(const char* p, PlanElement* e) {
+  const size_t n = ElementBytes(p);
+  e->type = static_cast<uint16_t>(static_cast<uint8_t>(p[0]));
+  if (n == kPlanDoubleBytes) {
+    uint64_t bits = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&bits, p + 2, 8);
+    } else {
+      for (int b = 0; b < 8; ++b) bits |= uint64_t{static_cast<uint8_t>(p[2 + b])} << (8 * b);
+    }
+    e->value = std::bit_cast<double>(bits);
+  } else if (n == kPlanInt16Bytes) {
+    e->value = static_cast<int16_t>(
+        static_cast<uint16_t>(static_cast<uint8_t>(p[2]) | (static_cast<uint8_t>(p[3]) << 8)));
+  } else {
+    e->value = 0;
+  }
+  return n;
+}
+
+// The first element that cannot be read, as reading them in turn finds it.
+Status FirstCorruption(std::string_view bytes) {
   ByteReader in(bytes);
-  size_t count = 0;
   PlanElement e;
-  while (in.remaining() != 0) {
+  for (;;) {
     Status read = ReadPlanElement(in, &e);
     if (!read.ok()) return read;
+  }
+}
+
+}  // namespace
+
+Status RoutePlanReader::Open(std::string_view bytes) {
+  bytes_ = bytes;
+  metres_ = next_metre_ = x_offset_ = y_offset_ = second_column_ = 0;
+  if (bytes.empty()) return Corrupt("empty route plan", 0);
+  // One walk over the type codes alone: every element known and whole, the
+  // count even. Where every kCheckpoint-th element starts is noted on the
+  // way, so that the second column's start (the element at half the count)
+  // is found from the nearest note instead of by a second walk.
+  constexpr size_t kCheckpoint = size_t{1} << 12;
+  std::vector<size_t> checkpoints;
+  const char* const data = bytes.data();
+  const size_t size = bytes.size();
+  size_t offset = 0, count = 0;
+  while (offset < size) {
+    if (count % kCheckpoint == 0) checkpoints.push_back(offset);
+    const size_t n = size - offset >= 2 ? ElementBytes(data + offset) : 0;
+    if (n == 0 || size - offset < n) return FirstCorruption(bytes);
+    offset += n;
     ++count;
   }
   if (count % 2 != 0) {
@@ -167,20 +221,17 @@ Status RoutePlanReader::Open(std::string_view bytes) {
                    bytes.size());
   }
   metres_ = count / 2;
-  ByteReader half(bytes);
-  for (size_t i = 0; i < metres_; ++i) (void)ReadPlanElement(half, &e);  // checked above
-  y_offset_ = half.offset();
+  size_t y = checkpoints[metres_ / kCheckpoint];
+  for (size_t i = metres_ / kCheckpoint * kCheckpoint; i < metres_; ++i)
+    y += ElementBytes(data + y);
+  y_offset_ = second_column_ = y;
   return Status::Ok();
 }
 
 bool RoutePlanReader::Next(PlanElement* x, PlanElement* y) {
   if (next_metre_ >= metres_) return false;
-  ByteReader xs(bytes_.substr(x_offset_));
-  ByteReader ys(bytes_.substr(y_offset_));
-  (void)ReadPlanElement(xs, x);  // Open checked every element
-  (void)ReadPlanElement(ys, y);
-  x_offset_ += xs.offset();
-  y_offset_ += ys.offset();
+  x_offset_ += ElementAt(bytes_.data() + x_offset_, x);
+  y_offset_ += ElementAt(bytes_.data() + y_offset_, y);
   ++next_metre_;
   return true;
 }

@@ -60,6 +60,8 @@ class RoutePlanReader {
   Status Open(std::string_view bytes);
   // Metres in each column.
   size_t metres() const { return metres_; }
+  // The byte offset where the second column starts (found by Open).
+  size_t second_column() const { return second_column_; }
   // The next metre's two elements; false after the last.
   bool Next(PlanElement* x, PlanElement* y);
 
@@ -69,6 +71,7 @@ class RoutePlanReader {
   size_t next_metre_ = 0;
   size_t x_offset_ = 0;
   size_t y_offset_ = 0;
+  size_t second_column_ = 0;
 };
 
 // The name of a plan element type: "empty", "int16", "double".

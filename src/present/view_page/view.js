@@ -66,6 +66,10 @@
       this.cellMetres = data.cellMetres;
       this.grid = data.grid;
       this.routeLength = Math.max(data.routeLength, this.cellMetres);
+      // The track runs on past the route's end (the run-out): the cells and
+      // the plan go that far, the route itself does not.
+      const gridEnd = this.grid.metre[this.grid.metre.length - 1] || 0;
+      this.runOutEnd = Math.max(this.routeLength, gridEnd);
       this.plan = data.plan && data.plan.m.length >= 2 ? data.plan : null;
       if (this.plan) this.indexPlan();
       this.objects = this.collectObjects();
@@ -87,8 +91,14 @@
           cy0 = Math.min(cy0, p.y[i]); cy1 = Math.max(cy1, p.y[i]);
         }
         this.chunks.push({ s, e, x0: cx0, y0: cy0, x1: cx1, y1: cy1 });
-        x0 = Math.min(x0, cx0); x1 = Math.max(x1, cx1); y0 = Math.min(y0, cy0); y1 = Math.max(y1, cy1);
       }
+      // The route's own extent (up to its end, not the run-out): what the
+      // plan fits to.
+      for (let i = 0; i < p.m.length && p.m[i] <= this.routeLength; i++) {
+        x0 = Math.min(x0, p.x[i]); x1 = Math.max(x1, p.x[i]); y0 = Math.min(y0, p.y[i]); y1 = Math.max(y1, p.y[i]);
+      }
+      const end = this.pointAt(this.routeLength);
+      x0 = Math.min(x0, end.x); x1 = Math.max(x1, end.x); y0 = Math.min(y0, end.y); y1 = Math.max(y1, end.y);
       this.bounds = { x0, y0, x1, y1 };
     }
 
@@ -320,8 +330,9 @@
 
     // ---- Geometry ----
 
+    // The profiles show the route and, dimmed, its run-out.
     clampRange(m0, m1) {
-      const total = this.scenario.routeLength;
+      const total = this.scenario.runOutEnd;
       let width = Math.max(Math.min(m1 - m0, total), 2 * this.scenario.cellMetres);
       m0 = Math.max(0, Math.min(m0, total - width));
       return [m0, m0 + width];
@@ -441,16 +452,23 @@
       const p = s.plan, v = this.planView;
       const [vx0, vy1] = this.screenToPlan(-20, -20), [vx1, vy0] = this.screenToPlan(w + 20, h + 20);
       const visible = (ch) => ch.x1 >= vx0 && ch.x0 <= vx1 && ch.y1 >= vy0 && ch.y0 <= vy1;
+      // The track from metre fromM to metre toM, cut exactly there: the
+      // kept points lie far apart on straight stretches.
       const path = (fromM, toM) => {
         g.beginPath();
         for (const ch of s.chunks) {
           if (!visible(ch) || p.m[ch.e] < fromM || p.m[ch.s] > toM) continue;
           let started = false;
-          for (let i = ch.s; i <= ch.e; i++) {
-            if (p.m[i] < fromM && i < ch.e && p.m[i + 1] < fromM) continue;
-            if (p.m[i] > toM && i > ch.s && p.m[i - 1] > toM) break;
-            const [x, y] = this.planToScreen(p.x[i], p.y[i]);
-            if (started) g.lineTo(x, y); else { g.moveTo(x, y); started = true; }
+          for (let i = ch.s; i < ch.e; i++) {
+            const a = p.m[i], b = p.m[i + 1];
+            if (b < fromM) continue;
+            if (a > toM) break;
+            const at = (m) => {
+              const t = b === a ? 0 : (m - a) / (b - a);
+              return this.planToScreen(p.x[i] + t * (p.x[i + 1] - p.x[i]), p.y[i] + t * (p.y[i + 1] - p.y[i]));
+            };
+            if (!started) { const [x, y] = at(Math.max(a, fromM)); g.moveTo(x, y); started = true; }
+            const [x, y] = at(Math.min(b, toM)); g.lineTo(x, y);
           }
         }
       };
@@ -469,9 +487,11 @@
       g.strokeStyle = "rgba(21,101,192,0.25)"; g.lineWidth = 7; g.stroke();
       path(-Infinity, s.routeLength);
       g.strokeStyle = COLOURS.track; g.lineWidth = 2; g.stroke();
-      // The plan runs on beyond the route's end.
+      // The run-out past the route's end, dimmed, and the end marked by a
+      // bar across the track.
       path(s.routeLength, Infinity);
-      g.setLineDash([6, 4]); g.strokeStyle = "#b0bec5"; g.lineWidth = 1.5; g.stroke(); g.setLineDash([]);
+      g.setLineDash([5, 5]); g.strokeStyle = "rgba(144,164,174,0.55)"; g.lineWidth = 1.5; g.stroke(); g.setLineDash([]);
+      this.drawRouteEnd(g);
       for (const o of s.objects) {
         if (o.type !== "slowdown") continue;
         path(o.from, o.to);
@@ -483,6 +503,7 @@
       const free = (box) => !labels.some((b) => b[0] < box[2] && box[0] < b[2] && b[1] < box[3] && box[1] < b[3]);
       g.font = "12px system-ui, sans-serif";
       const order = ["board", "sign", "signal", "slowdown", "station"];
+      const shown = [];
       for (const type of order) {
         for (const o of s.objects) {
           if (o.type !== type) continue;
@@ -490,18 +511,29 @@
           const [x, y] = this.planToScreen(pt.x, pt.y);
           if (x < -30 || y < -30 || x > w + 30 || y > h + 30) continue;
           this.drawMarker(g, o, x, y, this.isSelected(o));
-          if (type === "station" || (type === "sign" && v.scale > 0.2)) {
-            const text = type === "station" ? o.name : o.name.replace(/^sign /, "");
-            const tw = g.measureText(text).width;
-            let box = [x + 9, y - 16, x + 13 + tw, y - 2];
-            if (box[2] > w) box = [x - 13 - tw, y - 16, x - 9, y - 2];
-            if (free(box)) {
-              labels.push(box);
-              texts.push({ text, box, colour: type === "station" ? COLOURS.station : COLOURS.sign });
-            }
-          }
+          if (type === "station" || (type === "sign" && v.scale > 0.2)) shown.push({ o, x, y });
         }
       }
+      // Stations' labels before signs', the route's two end stations first;
+      // each label right of its marker, else left, above or below.
+      // No label covers a station's marker, which would read as its own.
+      for (const { o, x, y } of shown) if (o.type === "station") labels.push([x - 9, y - 9, x + 9, y + 9]);
+      const ends = this.endStations();
+      const rank = ({ o }) => (o.type !== "station" ? 2 : ends.includes(o) ? 0 : 1);
+      shown.sort((a, b) => rank(a) - rank(b));
+      for (const { o, x, y } of shown) {
+        const text = o.type === "station" ? o.name : o.name.replace(/^sign /, "");
+        const tw = g.measureText(text).width;
+        const places = [[x + 9, y - 16], [x - 13 - tw, y - 16], [x - tw / 2, y - 26], [x - tw / 2, y + 8]];
+        for (const [bx, by] of places) {
+          const box = [bx, by, bx + 4 + tw, by + 14];
+          if (box[0] < 0 || box[2] > w || box[1] < 0 || box[3] > h || !free(box)) continue;
+          labels.push(box);
+          texts.push({ text, box, colour: o.type === "station" ? COLOURS.station : COLOURS.sign });
+          break;
+        }
+      }
+      this.planLabels = texts.map(({ text, box }) => ({ text, box }));
       for (const { text, box, colour } of texts) {
         g.fillStyle = "rgba(255,255,255,0.8)";
         g.fillRect(box[0] - 2, box[1], box[2] - box[0], box[3] - box[1] + 2);
@@ -533,6 +565,26 @@
       }
       s.mountainRuns = runs;
       return runs;
+    }
+
+    // The first and the last station along the route.
+    endStations() {
+      const stations = this.scenario.objects.filter((o) => o.type === "station");
+      if (!stations.length) return [];
+      const byMetre = stations.slice().sort((a, b) => a.metre - b.metre);
+      return [byMetre[0], byMetre[byMetre.length - 1]];
+    }
+
+    // A bar across the track where the route ends.
+    drawRouteEnd(g) {
+      const s = this.scenario;
+      const end = s.pointAt(s.routeLength), before = s.pointAt(s.routeLength - 50);
+      const [x, y] = this.planToScreen(end.x, end.y), [bx, by] = this.planToScreen(before.x, before.y);
+      const len = Math.hypot(x - bx, y - by) || 1, nx = -(y - by) / len, ny = (x - bx) / len;
+      g.save();
+      g.strokeStyle = COLOURS.track; g.lineWidth = 3; g.lineCap = "butt";
+      g.beginPath(); g.moveTo(x - nx * 13, y - ny * 13); g.lineTo(x + nx * 13, y + ny * 13); g.stroke();
+      g.restore();
     }
 
     drawMarker(g, o, x, y, selected) {
@@ -596,9 +648,11 @@
       const { g, w, h } = fitCanvas(this.rangeCanvas), s = this.scenario;
       const L = this.profileLayout();
       g.clearRect(0, 0, w, h);
-      const toX = (m) => L.left + m / s.routeLength * L.plotW;
-      // The whole route's speed profile, faintly, as the selector's track.
+      const toX = (m) => L.left + m / s.runOutEnd * L.plotW;
+      // The whole route's speed profile, faintly, as the selector's track;
+      // the run-out past its end lighter still.
       g.fillStyle = "#eceff1"; g.fillRect(L.left, 4, L.plotW, h - 8);
+      g.fillStyle = "#f7f9fa"; g.fillRect(toX(s.routeLength), 4, L.plotW - (toX(s.routeLength) - L.left), h - 8);
       g.fillStyle = "#b0bec5";
       for (const o of s.objects) if (o.type === "station") g.fillRect(toX(o.metre) - 1, 4, 2, h - 8);
       const x0 = toX(this.range[0]), x1 = toX(this.range[1]);
@@ -659,6 +713,7 @@
         if (extent) this.drawLaneScale(g, lane, y, extent);
         y += lane.height + 6;
       }
+      this.drawProfileRouteEnd(g, L, y - 6);
       if (this.cursor !== null) {
         const x = this.metreToX(this.scenario.metreOf(this.cursor));
         if (x >= L.left && x <= L.left + L.plotW) {
@@ -666,6 +721,27 @@
           g.beginPath(); g.moveTo(x, L.top); g.lineTo(x, y - 6); g.stroke();
         }
       }
+    }
+
+    // The route's end across the lanes, and the run-out past it veiled.
+    drawProfileRouteEnd(g, L, bottom) {
+      const x = this.metreToX(this.scenario.routeLength), right = L.left + L.plotW;
+      if (x > right + 1) return;
+      g.save();
+      if (x < right) {
+        // Below the objects lane: an end station's label may run past the end.
+        const top = this.laneTops.objects[1];
+        g.fillStyle = "rgba(245,247,248,0.75)";
+        g.fillRect(Math.max(x, L.left), top, right - Math.max(x, L.left), bottom - top);
+        g.fillStyle = "#78909c"; g.font = "italic 11px system-ui, sans-serif";
+        const text = "run-out past the route's end";
+        if (right - x > g.measureText(text).width + 12) g.fillText(text, Math.max(x, L.left) + 6, bottom - 6);
+      }
+      if (x >= L.left) {
+        g.strokeStyle = COLOURS.track; g.lineWidth = 2;
+        g.beginPath(); g.moveTo(x, L.top - 4); g.lineTo(x, bottom); g.stroke();
+      }
+      g.restore();
     }
 
     drawAxis(g, L) {
@@ -734,7 +810,7 @@
     drawObjectLane(g, top, height) {
       const rows = { station: top + 12, signal: top + 26, board: top + 38, sign: top + 38, slowdown: top + 50 };
       const [m0, m1] = this.range;
-      const labels = [];
+      const shown = [];
       const stationXs = this.scenario.objects.filter((o) => o.type === "station").map((o) => this.metreToX(o.metre));
       g.font = "11px system-ui, sans-serif";
       for (const type of ["slowdown", "board", "sign", "signal", "station"]) {
@@ -747,18 +823,34 @@
             g.fillStyle = COLOURS.slowdown; g.fillRect(x, rows.slowdown - 3, Math.max(x1 - x, 3), 6);
           }
           this.drawMarker(g, o, x, rows[type], this.isSelected(o));
-          if (type === "station") {
-            const tw = g.measureText(o.name).width;
-            const right = this.profileLayout().left + this.profileLayout().plotW;
-            // Right of the marker, or left of it near the right edge.
-            const box = x + 12 + tw > right ? [x - 12 - tw, x - 8] : [x + 8, x + 12 + tw];
-            const hidden = stationXs.some((sx) => sx !== x && sx + 7 > box[0] && sx - 7 < box[1]);
-            if (!hidden && !labels.some((b) => b[0] < box[1] && box[0] < b[1])) {
-              labels.push(box);
-              g.fillStyle = COLOURS.station; g.fillText(o.name, box[0] + 1, rows.station + 4);
-            }
-          }
+          if (type === "station") shown.push({ o, x });
         }
+      }
+      this.drawStationLabels(g, shown, stationXs, rows.station);
+    }
+
+    // Station labels in the objects lane: right of the marker, else left of
+    // it, where they cover no other station and no label; the route's two
+    // end stations first, and always, on a white ground if they must cover
+    // a marker.
+    drawStationLabels(g, shown, stationXs, row) {
+      const L = this.profileLayout(), right = L.left + L.plotW, labels = [];
+      this.laneLabels = [];
+      const ends = this.endStations();
+      const rank = ({ o }) => (ends.includes(o) ? 0 : 1);
+      shown.sort((a, b) => rank(a) - rank(b));
+      for (const { o, x } of shown) {
+        const tw = g.measureText(o.name).width;
+        const boxes = [[x + 8, x + 12 + tw], [x - 12 - tw, x - 8]].filter((b) => b[0] >= L.left && b[1] <= right);
+        const clear = (b) => !labels.some((t) => t[0] < b[1] && b[0] < t[1]);
+        const uncovered = (b) => !stationXs.some((sx) => sx !== x && sx + 7 > b[0] && sx - 7 < b[1]);
+        let box = boxes.find((b) => clear(b) && uncovered(b));
+        const ground = !box && ends.includes(o) && (box = boxes.find(clear)) !== undefined;
+        if (!box) continue;
+        labels.push(box);
+        this.laneLabels.push({ text: o.name, box });
+        if (ground) { g.fillStyle = "rgba(255,255,255,0.75)"; g.fillRect(box[0], row - 7, box[1] - box[0], 14); }
+        g.fillStyle = COLOURS.station; g.fillText(o.name, box[0] + 1, row + 4);
       }
     }
 
@@ -1171,6 +1263,12 @@
     objectLaneY: () => (view.laneTops.objects[0] + view.laneTops.objects[1]) / 2,
     planPointOf: (m) => { const p = view.scenario.pointAt(m); return p ? view.planToScreen(p.x, p.y) : null; },
     scaleBarMetres: () => view.scaleBarMetres,
+    // The labels drawn, each with its text and box ([x0, y0, x1, y1] on the
+    // plan, [x0, x1] in the objects lane).
+    planLabels: () => view.planLabels || [],
+    laneLabels: () => view.laneLabels || [],
+    routeLength: () => view.scenario.routeLength,
+    runOutEnd: () => view.scenario.runOutEnd,
     view,
   };
   const started = performance.now();
