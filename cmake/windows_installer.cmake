@@ -25,6 +25,9 @@ execute_process(COMMAND ${WIXL} -a x64 -D Version=${VERSION} -D UpgradeCode=${UP
 set(idt ${STAGE}/../Environment.idt)
 file(WRITE ${idt} "Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\n"
                   "Environment\tEnvironment\nUserPath\t=-PATH\t[~];[INSTALLDIR]\tProgram\n")
+# The dialogs name the version as the program does: x.y.z, without the
+# fourth part an MSI version needs.
+string(REGEX REPLACE "\\.[0-9]+$" "" program_version ${VERSION})
 set(queries
   "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('RemoveEnvironmentStrings', 3300)"
   "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('WriteEnvironmentStrings', 5200)"
@@ -38,6 +41,7 @@ set(queries
   # anything is changed; one that says it is done, or one that it failed.
   # Not on removal, nor with msiexec /qn or /qb.
   "INSERT INTO `Property` (`Property`, `Value`) VALUES ('DefaultUIFont', 'ScNormal')"
+  "INSERT INTO `Property` (`Property`, `Value`) VALUES ('ProgramVersion', '${program_version}')"
   "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('WelcomeDlg', 'NOT Installed', 1297)"
   "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('ExitDlg', 'NOT REMOVE', -1)"
   "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('FatalErrorDlg', 'NOT REMOVE', -3)")
