@@ -1,12 +1,13 @@
 # Installation and packages.
 #
 # Linux (cmake --install, or the .deb from cpack): the program in bin/, the
-# man page, the bash completion, and README, CHANGELOG, the licence, the
+# man page, the bash completion, and the user's guide (USER-GUIDE.txt), the
+# format reference (FORMAT-REFERENCE.txt), CHANGELOG, the licence, the
 # notices of the libraries compiled in and an example scenario under
 # share/doc/scenario-compiler/.
 # Windows (the .zip from cpack in the cross-build): scenario-compiler.exe,
-# README.txt, CHANGELOG.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt with
-# CR LF line ends, and
+# USER-GUIDE.txt, FORMAT-REFERENCE.txt, CHANGELOG.txt, LICENSE.txt and
+# THIRD-PARTY-NOTICES.txt with CR LF line ends, and
 # example/ with the built-in scenario's line description and train file;
 # the same files in a per-user .msi (the target sc_msi, built with wixl).
 #
@@ -96,29 +97,43 @@ install(CODE "
     message(FATAL_ERROR \"The example scenario is not built: build the target sc_example first.\")
   endif()")
 
+# The user's guide, from the README's sections for users, and the format
+# reference beside it: text with CR LF line ends on Windows, as the other
+# texts there.
+set(SC_TEXT_DIR ${CMAKE_BINARY_DIR}/package-text)
+set(SC_USER_GUIDE ${SC_TEXT_DIR}/USER-GUIDE.txt)
+add_custom_command(OUTPUT ${SC_USER_GUIDE}
+  COMMAND ${CMAKE_COMMAND} -DREADME=${PROJECT_SOURCE_DIR}/README.md -DOUTPUT=${SC_USER_GUIDE}
+          -DVERSION=${PROJECT_VERSION} -DCRLF=${sc_crlf} -P ${CMAKE_CURRENT_LIST_DIR}/user_guide.cmake
+  DEPENDS ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/user_guide.cmake
+  COMMENT "Writing the user's guide"
+  VERBATIM)
+set(SC_TEXT_FILES ${SC_USER_GUIDE})
+set(sc_texts docs/scenario-format.md:FORMAT-REFERENCE.txt)
 if(WIN32)
-  set(SC_TEXT_DIR ${CMAKE_BINARY_DIR}/package-text)
-  set(SC_TEXT_FILES)
-  foreach(pair README.md:README.txt CHANGELOG.md:CHANGELOG.txt LICENSE:LICENSE.txt)
-    string(REPLACE ":" ";" pair ${pair})
-    list(GET pair 0 source)
-    list(GET pair 1 target)
-    add_custom_command(OUTPUT ${SC_TEXT_DIR}/${target}
-      COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/${source}
-              -DOUTPUT=${SC_TEXT_DIR}/${target} -P ${CMAKE_CURRENT_LIST_DIR}/text_crlf.cmake
-      DEPENDS ${PROJECT_SOURCE_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/text_crlf.cmake
-      VERBATIM)
-    list(APPEND SC_TEXT_FILES ${SC_TEXT_DIR}/${target})
-  endforeach()
-  add_custom_target(sc_package_text ALL DEPENDS ${SC_TEXT_FILES})
+  list(APPEND sc_texts CHANGELOG.md:CHANGELOG.txt LICENSE:LICENSE.txt)
+endif()
+foreach(pair IN LISTS sc_texts)
+  string(REPLACE ":" ";" pair ${pair})
+  list(GET pair 0 source)
+  list(GET pair 1 target)
+  add_custom_command(OUTPUT ${SC_TEXT_DIR}/${target}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${PROJECT_SOURCE_DIR}/${source} -DOUTPUT=${SC_TEXT_DIR}/${target}
+            -DCRLF=${sc_crlf} -P ${CMAKE_CURRENT_LIST_DIR}/text_crlf.cmake
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/text_crlf.cmake
+    VERBATIM)
+  list(APPEND SC_TEXT_FILES ${SC_TEXT_DIR}/${target})
+endforeach()
+add_custom_target(sc_package_text ALL DEPENDS ${SC_TEXT_FILES})
 
+if(WIN32)
   install(TARGETS scenario-compiler RUNTIME DESTINATION .)
   install(FILES ${SC_TEXT_FILES} ${SC_NOTICES_FILE} DESTINATION .)
   install(FILES ${SC_EXAMPLE_FILES} DESTINATION example)
 else()
   set(SC_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/scenario-compiler)
   install(TARGETS scenario-compiler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES README.md CHANGELOG.md ${SC_NOTICES_FILE} DESTINATION ${SC_DOC_DIR})
+  install(FILES ${SC_TEXT_FILES} CHANGELOG.md ${SC_NOTICES_FILE} DESTINATION ${SC_DOC_DIR})
   # Debian keeps a package's licence as doc/<package>/copyright.
   install(FILES LICENSE DESTINATION ${SC_DOC_DIR} RENAME copyright)
   install(FILES ${SC_EXAMPLE_FILES} DESTINATION ${SC_DOC_DIR}/examples)

@@ -4,18 +4,22 @@
 # - the .deb installs with dpkg -i, the installed program's built-in run
 #   writes the same bytes as the release build tree's program, its man page
 #   and bash completion are found, and dpkg -r leaves nothing behind;
+# - every package carries the user's guide (the README's sections for users,
+#   none of its developers' sections) and the format reference (the
+#   committed docs/scenario-format.md), in the Windows packages with CR LF;
 # - the Windows zip unzips to the .exe, the texts and the example, and the
 #   .exe under wine compiles the example to the same bytes as the Linux
 #   program;
 # - the Windows installer, under wine: it upgrades an earlier version (built
 #   from the same files with a lower version number) in place, installs for
 #   the user into %LOCALAPPDATA%\Programs\scenario-compiler with the texts
-#   and the example, a Start menu entry and the folder on the user's PATH;
+#   and the example, two Start menu entries and the folder on the user's
+#   PATH; its Apps entry has the icon, the install location and the guide;
 #   the built-in run there writes the same bytes as the Linux program's;
 #   compile runs through PATH; uninstalling removes all it installed (PATH
-#   entry and Start menu entry included) and leaves the built-in run's files;
-# - the VS Code extension holds its manifest, grammars and client, at the
-#   program's version.
+#   entry and Start menu entries included) and leaves the built-in run's files;
+# - the VS Code extension holds its manifest, grammars, client, README and
+#   licence, at the program's version.
 # Installs into this machine: run it as root (or with sudo) on a machine
 # where scenario-compiler is not installed, as CI is.
 set -euo pipefail
@@ -57,6 +61,44 @@ same_files() {  # DIR_A DIR_B WHAT
     return 1
   fi
   echo "$3: $count files, byte-identical"
+}
+
+# The user's guide and the format reference as a package holds them: the
+# guide opens with its title, has the sections for users and none of the
+# developers'; the reference is the committed one. The third argument is
+# crlf for the Windows packages' line ends.
+check_guide() {  # GUIDE REFERENCE crlf|lf
+  local guide=$1 reference=$2 text section
+  test -f "$guide" || { echo "missing: $guide" >&2; return 1; }
+  test -f "$reference" || { echo "missing: $reference" >&2; return 1; }
+  if [ "$3" = crlf ]; then
+    for text in "$guide" "$reference"; do
+      if [ "$(grep -c $'\r$' "$text")" -ne "$(wc -l < "$text")" ]; then
+        echo "$text does not have CR LF line ends" >&2
+        return 1
+      fi
+    done
+  fi
+  cmp <(tr -d '\r' < "$reference") build-release/source/docs/scenario-format.md
+  tr -d '\r' < "$guide" > "$work/guide.txt"
+  head -1 "$work/guide.txt" | grep -q "^# scenario-compiler .*: user's guide$"
+  for section in "Installing" "Command line" "Exit statuses" "Author's guide" "Warnings" \
+                 "Decompiling" "Editors" "On Windows" "Bad input and failed writes"; do
+    grep -qx "## $section" "$work/guide.txt" || { echo "$guide lacks \"$section\"" >&2; return 1; }
+  done
+  for section in "Quick start" "Releases and versions" "Building by hand" "Testing" "Layout" \
+                 "Windows build"; do
+    if grep -qx "## $section" "$work/guide.txt"; then
+      echo "$guide holds the developers' section \"$section\"" >&2
+      return 1
+    fi
+  done
+  if grep -q 'scripts/\|docs/scenario-format' "$work/guide.txt"; then
+    echo "$guide names files of the source tree:" >&2
+    grep -n 'scripts/\|docs/scenario-format' "$work/guide.txt" >&2
+    return 1
+  fi
+  echo "$guide: the user's guide, $(wc -l < "$work/guide.txt") lines, and the format reference"
 }
 
 # dpkg takes a lock that another installation on this machine may hold.
@@ -112,6 +154,8 @@ MANWIDTH=80 man --warnings=w scenario-compiler 2>"$work/man.err" | grep -q 'scen
 if [ -s "$work/man.err" ]; then cat "$work/man.err" >&2; exit 1; fi
 bash -c 'source /usr/share/bash-completion/completions/scenario-compiler &&
   complete -p scenario-compiler' | grep -q _scenario_compiler
+check_guide /usr/share/doc/scenario-compiler/USER-GUIDE.txt \
+  /usr/share/doc/scenario-compiler/FORMAT-REFERENCE.txt lf
 cmp /usr/share/doc/scenario-compiler/examples/"Vastro - Dreo_linea.txt" \
   <(mkdir "$work/emitted" && cd "$work/emitted" && "$linux_build" emit >/dev/null &&
     cat "Vastro - Dreo_linea.txt")
@@ -132,17 +176,13 @@ echo "dpkg -r: nothing left behind ($(wc -l < "$work/new-paths") paths removed)"
 echo "== Windows zip: $zip"
 unzip -q "$zip" -d "$work/zip"
 top="$work/zip/$(basename "$zip" .zip)"
-expected=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
+expected=$'CHANGELOG.txt\nFORMAT-REFERENCE.txt\nLICENSE.txt\nTHIRD-PARTY-NOTICES.txt\nUSER-GUIDE.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
 if [ "$(cd "$top" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)" != "$expected" ]; then
   echo "the zip holds other files than expected:" >&2
   (cd "$top" && find . -mindepth 1) >&2
   exit 1
 fi
-# The README is text with CR LF line ends.
-if [ "$(grep -c $'\r$' "$top/README.txt")" -ne "$(wc -l < "$top/README.txt")" ]; then
-  echo "README.txt does not have CR LF line ends" >&2
-  exit 1
-fi
+check_guide "$top/USER-GUIDE.txt" "$top/FORMAT-REFERENCE.txt" crlf
 # The example is what the Linux program emits.
 for name in "Vastro - Dreo_linea.txt" "Vastro - Dreo_2001-.txt"; do
   cmp "$top/example/$name" "$work/emitted/$name"
@@ -184,6 +224,7 @@ app_data=$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')
 install_dir="$(winepath -u "$local_app_data")/Programs/scenario-compiler"
 install_dir_win="$local_app_data\\Programs\\scenario-compiler"
 shortcut="$(winepath -u "$app_data")/Microsoft/Windows/Start Menu/Programs/scenario-compiler (built-in scenario).lnk"
+guide_shortcut="$(winepath -u "$app_data")/Microsoft/Windows/Start Menu/Programs/scenario-compiler user's guide.lnk"
 msi_version=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "ProductVersion" { print $2 }')
 upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')
 if [ -n "$(installed_versions)" ] || [ -e "$install_dir" ]; then
@@ -204,16 +245,43 @@ if [ "$(installed_versions)" != "$msi_version" ]; then
   exit 1
 fi
 echo "upgraded 0.9.0.0 to $msi_version in place"
-expected_installed=$'CHANGELOG.txt\nLICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nexample\nexample/Vastro - Dreo_2001-.txt\nexample/Vastro - Dreo_linea.txt\nscenario-compiler.exe'
+expected_installed=$expected
 if [ "$(cd "$install_dir" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)" != "$expected_installed" ]; then
   echo "the installer put other files than expected into $install_dir:" >&2
   (cd "$install_dir" && find . -mindepth 1) >&2
   exit 1
 fi
-for name in README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt "example/Vastro - Dreo_linea.txt" "example/Vastro - Dreo_2001-.txt"; do
+for name in USER-GUIDE.txt FORMAT-REFERENCE.txt LICENSE.txt THIRD-PARTY-NOTICES.txt \
+            "example/Vastro - Dreo_linea.txt" "example/Vastro - Dreo_2001-.txt"; do
   cmp "$install_dir/$name" "$top/$name"
 done
 test -f "$shortcut"
+test -f "$guide_shortcut"
+# The Apps entry: the folder, the guide, no Modify button, and the icon
+# (Windows Installer keeps a copy of it, named in the product's ProductIcon).
+# Wine registers even a per-user product for the machine: both hives are looked at.
+uninstall_entry=$(for hive in HKCU HKLM; do
+    wine reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s 2>/dev/null
+  done | tr -d '\r' | awk '/^HKEY/ { key = $0 } /DisplayName +REG_SZ +scenario-compiler$/ { print key }')
+arp_value() {
+  wine reg query "$uninstall_entry" /v "$1" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_[A-Z_]* *//Ip"
+}
+case "$(arp_value InstallLocation)" in
+  "$install_dir_win" | "$install_dir_win\\") ;;
+  *) echo "the Apps entry's InstallLocation is '$(arp_value InstallLocation)', not $install_dir_win" >&2; exit 1 ;;
+esac
+test "$(arp_value Readme)" = "$install_dir_win\\USER-GUIDE.txt"
+test "$(arp_value NoModify)" = 0x1
+product_code=${uninstall_entry##*\\}
+icon=$(for key in 'HKCU\Software\Microsoft\Installer\Products' 'HKLM\Software\Classes\Installer\Products'; do
+    wine reg query "$key" /s 2>/dev/null
+  done | tr -d '\r' | sed -n 's/^ *ProductIcon *REG_SZ *//p' | grep -F "$product_code" | head -1)
+if [ -z "$icon" ] || [ ! -f "$(winepath -u "$icon")" ]; then
+  echo "the Apps entry of $product_code has no icon ('$icon')" >&2
+  exit 1
+fi
+echo "Apps entry: icon $icon, location $(arp_value InstallLocation)"
 case ";$(user_path);" in
   *";$install_dir_win;"* | *";$install_dir_win\\;"*) ;;
   *) echo "the user's PATH lacks $install_dir_win: $(user_path)" >&2; exit 1 ;;
@@ -244,7 +312,7 @@ same_files "$work/path-out" "$work/linux-out" "compile through PATH against the 
 
 wine msiexec /x "$(winepath -w "$msi")" /qn
 if [ -n "$(installed_versions)" ]; then echo "uninstalling left the product registered" >&2; exit 1; fi
-if [ -e "$shortcut" ]; then echo "uninstalling left the Start menu entry" >&2; exit 1; fi
+if [ -e "$shortcut" ] || [ -e "$guide_shortcut" ]; then echo "uninstalling left a Start menu entry" >&2; exit 1; fi
 case ";$(user_path);" in
   *";$install_dir_win"*) echo "uninstalling left $install_dir_win on PATH" >&2; exit 1 ;;
 esac
@@ -255,7 +323,7 @@ if [ "$(cd "$install_dir" && find . -mindepth 1 -type f | sed 's|^\./||' | LC_AL
   (cd "$install_dir" && find . -mindepth 1) >&2
   exit 1
 fi
-echo "uninstalled: the installed files, the PATH entry and the Start menu entry are gone; the built-in run's $(ls -A "$work/msi-run" | wc -l) files stay"
+echo "uninstalled: the installed files, the PATH entry and the Start menu entries are gone; the built-in run's $(ls -A "$work/msi-run" | wc -l) files stay"
 
 vsixes=(dist/scenario-compiler-*.vsix)
 echo "== VS Code extension: ${vsixes[0]}"
@@ -264,10 +332,14 @@ if [ ${#vsixes[@]} -ne 1 ] || [ ! -f "${vsixes[0]}" ]; then
   exit 1
 fi
 unzip -q "${vsixes[0]}" -d "$work/vsix"
-for f in package.json extension.js language-configuration.json node_modules/vscode-languageclient/package.json; do
+for f in package.json extension.js language-configuration.json readme.md LICENSE.txt \
+         node_modules/vscode-languageclient/package.json; do
   test -f "$work/vsix/extension/$f" || { echo "the .vsix lacks extension/$f" >&2; exit 1; }
 done
 ls "$work"/vsix/extension/syntaxes/*.json >/dev/null
+cmp "$work/vsix/extension/readme.md" build-release/source/editors/vscode/README.md
+cmp "$work/vsix/extension/LICENSE.txt" build-release/source/LICENSE
+grep -q '<License>extension/LICENSE.txt</License>' "$work/vsix/extension.vsixmanifest"
 vsix_version=$(node -p "require('$work/vsix/extension/package.json').version")
 program_version=$("$linux_build" --version | sed 's/^[^ ]* \([0-9.]*\).*/\1/')
 echo "extension $vsix_version, program $program_version"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the committed state (HEAD) into dist/:
 #   scenario-compiler_<version>_amd64.deb         Debian package
-#   scenario-compiler-<version>-windows-x86_64.zip  Windows .exe, README, example
+#   scenario-compiler-<version>-windows-x86_64.zip  Windows .exe, user's guide, example
 #   scenario-compiler-<version>-windows-x86_64.msi  the same as a per-user installer
 #   scenario-compiler-<version>.vsix              VS Code extension
 #   SHA256SUMS
