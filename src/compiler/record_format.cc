@@ -143,7 +143,8 @@ std::vector<RecordFormat> LineRecords() {
        "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.",
        false,
        true,
-       "ripetizione segnali"},
+       "ripetizione segnali",
+       "49"},
       {"gradient",
        kLn,
        kBody,
@@ -174,7 +175,8 @@ std::vector<RecordFormat> LineRecords() {
        "built.",
        true,
        false,
-       "curva"},
+       "curva",
+       "123456s"},
       {"mountain",
        kLn,
        kBody,
@@ -424,7 +426,8 @@ void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   }
   out << "\nExample:\n\n    " << r.example << "\n\n";
   if (*r.notes != '\0') out << r.notes << "\n\n";
-  if (*DecompileChoice(r.name) != '\0') out << "Decompiled as: " << DecompileChoice(r.name) << "\n\n";
+  if (*DecompileChoice(r.name) != '\0')
+    out << "Decompiled as: " << DecompileChoice(r.name) << "\n\n";
 }
 
 void WriteFile(ScenarioFile file, std::ostringstream& out) {

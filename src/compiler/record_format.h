@@ -87,6 +87,10 @@ struct RecordFormat {
   bool once = false;
   // The keyword offered to an author who misspelt it, when not `keyword`.
   const char* suggestion = nullptr;
+  // Characters the reader takes from anywhere in the keyword field, beside
+  // its test (letters without case): a curve's radius digit and its s, the
+  // repetition's number of codes. "" when the keyword says nothing more.
+  const char* keyword_reads = "";
 };
 
 // Every record of both files, in the order the readers test them.

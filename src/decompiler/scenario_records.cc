@@ -98,8 +98,6 @@ void RecoverGradients(const std::vector<TrackCell>& cells, LineRecords* line) {
   }
 }
 
-// A range starting 150 m or less after the previous one's end gets this type.
-constexpr int32_t kJoinedType = 3;
 
 // A range's type as written: the tunnel form adds 10; a plain type above 10
 // is written below 0 with the same low byte, since above 10 means a tunnel.
