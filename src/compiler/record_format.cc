@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <utility>
 
 #include "compiler/decompile_choices.h"
 #include "compiler/field_reader.h"
@@ -502,6 +503,33 @@ std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part
     if (r.file == file && r.part == part && TestPasses(r, field)) matches.push_back(&r);
   }
   return matches;
+}
+
+const RecordFormat& RecordNamed(std::string_view name) {
+  for (const RecordFormat& r : RecordFormats()) {
+    if (name == r.name) return r;
+  }
+  return RecordFormats().front();
+}
+
+const char* RecordSection(const RecordFormat& record) {
+  static const std::pair<const char*, const char*> kSections[] = {
+      {"curve", "[curve]"},
+      {"gradient", "[pendenze]"},
+      {"mountain", "[montagne]"},
+      {"maximum-speed board", "[cartelli]"},
+      {"sign", "[indicazioni]"},
+      {"adhesion", "[aderenze]"},
+      {"speed", "[vel_limite]"},
+      {"station", "[stazioni]"},
+      {"slowdown", "[rallentamenti]"},
+      {"signal", "[segnali]"},
+      {"abbattimento", "[abbattimenti]"},
+  };
+  for (const auto& [name, section] : kSections) {
+    if (std::string_view(record.name) == name) return section;
+  }
+  return SectionMarkers(record.file).front();
 }
 
 const std::vector<const char*>& SectionMarkers(ScenarioFile file) {
