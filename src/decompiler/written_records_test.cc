@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iostream>
 #include <string>
 
 #include "compiler/compile.h"
 #include "compiler/silent_paths.h"
+#include "decompiler/round_trip.h"
 #include "test_support.h"
 
 namespace sc {
@@ -106,6 +109,39 @@ TEST(WrittenRecordsTest, EveryPathTheComparisonFindsHasARow) {
     for (const Row& r : kRows) row = row || r.id == std::string(p.id);
     EXPECT_TRUE(row) << p.id;
   }
+}
+
+// Every fuzz corpus input that compiles is checked, with and without the
+// route plan, without a fault; an input that then shows no warning at all
+// decompiles to texts that give its bytes back.
+TEST(WrittenRecordsTest, EveryCorpusInputIsCheckedAndACleanOneDecompilesBack) {
+  const std::filesystem::path corpus =
+      std::filesystem::path(SC_SOURCE_DIR) / "fuzz" / "corpus" / "compile_fuzz";
+  int checked = 0, clean = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    const TextPair texts = SplitTextPair(testing::ReadFileOrDie(entry.path().string()));
+    for (int32_t flag : {0, 1}) {
+      RunState state;
+      state.line_name = "Fuzz";
+      state.train_number = "1";
+      state.compile_flag = flag;
+      Compilation c;
+      DiagnosticSink sink;
+      const CompileInput input{"line", texts.line, "train", texts.train};
+      const CompileOutcome outcome = CompileScenario(input, state, c, &sink);
+      if (state.error_code != kErrNone || !HasCompiledOutput(outcome, c)) continue;
+      ++checked;
+      WarnWrittenAgainstStored(input, c, sink);
+      if (sink.warning_count() != 0) continue;
+      ++clean;
+      const std::optional<CompiledBytes> bytes = CompileToBytes(texts.line, texts.train, state);
+      ASSERT_TRUE(bytes.has_value()) << entry.path();
+      EXPECT_EQ(CheckRoundTrip(*bytes), "") << entry.path() << " with compile flag " << flag;
+    }
+  }
+  EXPECT_GT(checked, 0);
+  std::cout << "written against stored: " << checked << " compiles checked, " << clean
+            << " without a warning\n";
 }
 
 }  // namespace
