@@ -152,6 +152,10 @@ std::vector<SilentPath> MakeList() {
        "a slowdown starting at 1500 m or less gets no warning board, and no approach boards even "
        "when f_ta is not 0",
        kNoEffect, ""},
+      {"slowdown-end-not-after", "slowdown", "train_reader.cc Slowdown",
+       "a length that keeps the end in the start's cell (its start marker replaces the end "
+       "marker) or puts it before the start (the end comes first)",
+       kNoEffect, ""},
       {"slowdown-dv-zero", "slowdown", "encoders.cc MemoRallentamento",
        "a d_v of 0 leaves value_b of its cells as it was", kRule,
        "0 means no second value in the format"},
