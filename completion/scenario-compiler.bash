@@ -45,7 +45,8 @@ _scenario_compiler() {
     --diagnostics) COMPREPLY=($(compgen -W "text json" -- "$cur")); return ;;
     -W)
       COMPREPLY=($(compgen -W "no-unknown-keyword no-short-line no-extra-fields no-ambiguous-keyword
-        no-fraction no-stored-value no-off-grid no-overwrite no-last-field no-header-repeat no-out-of-order no-no-effect" -- "$cur"))
+        no-fraction no-stored-value no-off-grid no-overwrite no-last-field no-header-repeat no-out-of-order no-no-effect
+        no-keyword-text no-open-quote no-encoding" -- "$cur"))
       return
       ;;
     -o) _scenario_compiler_files '*.svg'; return ;;

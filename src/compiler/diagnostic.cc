@@ -8,9 +8,9 @@ namespace sc {
 namespace {
 
 constexpr const char* kNames[kWarningClassCount] = {
-    "unknown-keyword", "short-line",    "extra-fields", "ambiguous-keyword",
-    "fraction",        "stored-value",  "off-grid",     "overwrite",
-    "last-field",      "header-repeat", "out-of-order", "no-effect",
+    "unknown-keyword", "short-line", "extra-fields", "ambiguous-keyword", "fraction",
+    "stored-value",    "off-grid",   "overwrite",    "last-field",        "header-repeat",
+    "out-of-order",    "no-effect",  "keyword-text", "open-quote",        "encoding",
 };
 
 }  // namespace

@@ -53,8 +53,11 @@ enum class WarningClass : uint8_t {
   kHeaderRepeat,      // "header-repeat": a header record given twice
   kOutOfOrder,        // "out-of-order": a record behind the one before it, cut short or moved
   kNoEffect,          // "no-effect": a record or value that puts nothing where it asks
+  kKeywordText,       // "keyword-text": words beside a keyword that change how it is read
+  kOpenQuote,         // "open-quote": a quote not closed on its line
+  kEncoding,          // "encoding": UTF-8 bytes in a file read as Windows-1252
 };
-inline constexpr int kWarningClassCount = 12;
+inline constexpr int kWarningClassCount = 15;
 
 const char* WarningClassName(WarningClass c);
 std::optional<WarningClass> WarningClassFromName(std::string_view name);

@@ -1,5 +1,6 @@
 #include "compiler/field_reader.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace sc {
@@ -71,11 +72,13 @@ std::string FieldReader::ReadText() {
   StartField("a text field");
   last_was_text_ = true;
   std::string text;
-  if (pos_ < bytes_.size() && bytes_[pos_] == '"') {
+  last_was_quoted_ = pos_ < bytes_.size() && bytes_[pos_] == '"';
+  if (last_was_quoted_) {
     size_t close = bytes_.find('"', pos_ + 1);
     if (close == std::string_view::npos) close = bytes_.size();
     const size_t open = pos_;
     text.assign(bytes_.substr(pos_ + 1, close - pos_ - 1));
+    WarnOpenQuote(text, close);
     // A quoted field may span lines (CR LF, lone LF or lone CR); keep the
     // line count right.
     for (size_t i = 0; i < text.size(); ++i) {
@@ -99,9 +102,29 @@ std::string FieldReader::ReadText() {
   return text;
 }
 
+void FieldReader::WarnOpenQuote(std::string_view quoted, size_t close) {
+  const size_t line_end = quoted.find_first_of("\r\n");
+  if (line_end == std::string_view::npos && close < bytes_.size()) return;
+  if (!sink_ || !sink_->wants(WarningClass::kOpenQuote)) return;
+  const int end = field_column_ + 1 + static_cast<int>(std::min<size_t>(line_end, quoted.size()));
+  std::string where = "the file's end";
+  if (close < bytes_.size()) {
+    int closing_line = field_line_;
+    for (size_t i = 0; i < quoted.size(); ++i) {
+      closing_line += quoted[i] == '\n' ||
+                      (quoted[i] == '\r' && (i + 1 == quoted.size() || quoted[i + 1] != '\n'));
+    }
+    where = "the quote on line " + std::to_string(closing_line);
+  }
+  sink_->Warn(WarningClass::kOpenQuote, {name_, field_line_, field_column_, end},
+              "this quote is not closed on its line: the text runs on to " + where +
+                  " and takes every record in between; close the quote");
+}
+
 std::string FieldReader::ReadNumberText() {
   StartField("a number");
   last_was_text_ = false;
+  last_was_quoted_ = false;
   size_t begin = pos_;
   while (pos_ < bytes_.size() && bytes_[pos_] != ',' && !IsBlank(pos_) && !IsLineEnd(pos_)) ++pos_;
   std::string text(bytes_.substr(begin, pos_ - begin));

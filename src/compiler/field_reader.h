@@ -64,6 +64,8 @@ class FieldReader {
   SourcePlace place() const { return {name_, field_line_, field_column_, field_end_column_}; }
   // Whether the last field was read as text.
   bool last_was_text() const { return last_was_text_; }
+  // Whether the last field was a text in quotes.
+  bool last_was_quoted() const { return last_was_quoted_; }
   // How many fields were read so far.
   int64_t fields_read() const { return fields_read_; }
   // The column where the next field starts when it starts on the last
@@ -83,6 +85,9 @@ class FieldReader {
   void StartField(const char* what);
   int64_t ReadNumber(int64_t min, int64_t max, const char* type);
   void CountLineEnd(size_t next_line_start);
+  // Warns at the opening quote of the quoted text `quoted` (closed at
+  // `close`, the input's size when never) when it is not closed on its line.
+  void WarnOpenQuote(std::string_view quoted, size_t close);
 
   std::string_view bytes_;
   std::string name_;
@@ -95,6 +100,7 @@ class FieldReader {
   int field_end_column_ = 0;
   int64_t fields_read_ = 0;
   bool last_was_text_ = false;
+  bool last_was_quoted_ = false;
 };
 
 // Runs `read`, whose reads go through FieldReaders; returns the failure

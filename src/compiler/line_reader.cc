@@ -77,7 +77,7 @@ class LineReader : RecordReader {
   Flow BodyRecord(std::string& field, uint32_t matched, int line);
   Flow Gradient(int line);
   Flow Curve(const std::string& field, int line);
-  void WarnCurve(const std::string& field, int32_t start, int64_t filled);
+  void WarnCurve(const std::string& field, int32_t start, int32_t length, int64_t filled);
   Flow Mountain(int line);
   void CheckMountain(int32_t start, int32_t end, int32_t type, const MountainEncoded& result);
   Flow MaxSpeedBoard(int line);
@@ -423,7 +423,7 @@ Flow LineReader::Curve(const std::string& field, int line) {
   if (ContainsIgnoringCase(field, "s")) k = -*k;
 
   RoutePlan& plan = Plan();
-  if (sink_.on()) WarnCurve(field, start, plan.filled());
+  if (sink_.on()) WarnCurve(field, start, length, plan.filled());
   if (!DrawUpTo(plan, std::nullopt, start, line)) return Flow::kStop;
   const int64_t end = int64_t{start} + length;
   if (!FitsLong(end)) in_.Fail("the curve's start plus length overflows");
@@ -431,9 +431,16 @@ Flow LineReader::Curve(const std::string& field, int line) {
   return Flow::kNext;
 }
 
-// A curve keyword with several radius digits, and a curve starting behind
-// the plan drawn so far (`filled`: the next metre to draw).
-void LineReader::WarnCurve(const std::string& field, int32_t start, int64_t filled) {
+// A curve that turns no metre, a curve keyword with several radius digits,
+// and a curve starting behind the plan drawn so far (`filled`: the next metre to draw).
+void LineReader::WarnCurve(const std::string& field, int32_t start, int32_t length,
+                           int64_t filled) {
+  if (length <= 0 && sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+               "the curve's length is " + std::to_string(length) +
+                   " m: it turns no metre, and the route plan runs straight on; give the length "
+                   "the curve turns through");
+  }
   int digits = 0;
   for (const auto& entry : kCurvatures) digits += Contains(field, entry.digit);
   if (digits > 1 && sink_.wants(WarningClass::kAmbiguousKeyword)) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <utility>
 
 #include "compiler/decompile_choices.h"
 #include "compiler/field_reader.h"
@@ -143,7 +144,8 @@ std::vector<RecordFormat> LineRecords() {
        "The keyword must contain 4 or 9 (error 5): slot 86 position holds it, or 0 when last is 0.",
        false,
        true,
-       "ripetizione segnali"},
+       "ripetizione segnali",
+       "49"},
       {"gradient",
        kLn,
        kBody,
@@ -174,7 +176,8 @@ std::vector<RecordFormat> LineRecords() {
        "built.",
        true,
        false,
-       "curva"},
+       "curva",
+       "123456s"},
       {"mountain",
        kLn,
        kBody,
@@ -424,7 +427,8 @@ void WriteRecord(const RecordFormat& r, std::ostringstream& out) {
   }
   out << "\nExample:\n\n    " << r.example << "\n\n";
   if (*r.notes != '\0') out << r.notes << "\n\n";
-  if (*DecompileChoice(r.name) != '\0') out << "Decompiled as: " << DecompileChoice(r.name) << "\n\n";
+  if (*DecompileChoice(r.name) != '\0')
+    out << "Decompiled as: " << DecompileChoice(r.name) << "\n\n";
 }
 
 void WriteFile(ScenarioFile file, std::ostringstream& out) {
@@ -499,6 +503,33 @@ std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part
     if (r.file == file && r.part == part && TestPasses(r, field)) matches.push_back(&r);
   }
   return matches;
+}
+
+const RecordFormat& RecordNamed(std::string_view name) {
+  for (const RecordFormat& r : RecordFormats()) {
+    if (name == r.name) return r;
+  }
+  return RecordFormats().front();
+}
+
+const char* RecordSection(const RecordFormat& record) {
+  static const std::pair<const char*, const char*> kSections[] = {
+      {"curve", "[curve]"},
+      {"gradient", "[pendenze]"},
+      {"mountain", "[montagne]"},
+      {"maximum-speed board", "[cartelli]"},
+      {"sign", "[indicazioni]"},
+      {"adhesion", "[aderenze]"},
+      {"speed", "[vel_limite]"},
+      {"station", "[stazioni]"},
+      {"slowdown", "[rallentamenti]"},
+      {"signal", "[segnali]"},
+      {"abbattimento", "[abbattimenti]"},
+  };
+  for (const auto& [name, section] : kSections) {
+    if (std::string_view(record.name) == name) return section;
+  }
+  return SectionMarkers(record.file).front();
 }
 
 const std::vector<const char*>& SectionMarkers(ScenarioFile file) {

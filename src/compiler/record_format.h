@@ -87,6 +87,10 @@ struct RecordFormat {
   bool once = false;
   // The keyword offered to an author who misspelt it, when not `keyword`.
   const char* suggestion = nullptr;
+  // Characters the reader takes from anywhere in the keyword field, beside
+  // its test (letters without case): a curve's radius digit and its s, the
+  // repetition's number of codes. "" when the keyword says nothing more.
+  const char* keyword_reads = "";
 };
 
 // Every record of both files, in the order the readers test them.
@@ -101,8 +105,18 @@ const std::vector<const RecordFormat*>& RecordsOf(ScenarioFile file, RecordPart 
 std::vector<const RecordFormat*> MatchRecords(ScenarioFile file, RecordPart part,
                                               std::string_view field);
 
-// Section markers the built-in scenario writes; they are no records.
+// Section markers the built-in scenario writes; they are no records. The
+// first opens the records ("[generale]"), the last ends the file ("[fine]").
 const std::vector<const char*>& SectionMarkers(ScenarioFile file);
+
+// The record named `name` (RecordFormat::name); the name must be one.
+const RecordFormat& RecordNamed(std::string_view name);
+
+// The section marker a record is written under, as in the built-in
+// scenario: "[generale]" for the records that set one value, "[curve]" for
+// a curve, "[abbattimenti]" for an abbattimento (a section the built-in
+// scenario does not have).
+const char* RecordSection(const RecordFormat& record);
 
 // The value a number field holds once read and stored: nullopt when
 // `written` is not a number or lies outside the field's type (a read

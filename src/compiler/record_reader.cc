@@ -1,12 +1,14 @@
 #include "compiler/record_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "model/encoders.h"
 #include "model/rounding.h"
 #include "model/track_grid.h"
 #include "platform/edit_distance.h"
+#include "platform/text_1252.h"
 
 namespace sc {
 namespace {
@@ -45,7 +47,9 @@ KeywordTests TableKeywordTests(ScenarioFile file, RecordPart part) {
       tests.push_back({r->suggestion ? r->suggestion : r->keyword,
                        {r->contains[0], r->contains[1]},
                        r->ignore_case,
-                       r->once});
+                       r->once,
+                       r->keyword_reads,
+                       r->name});
     }
     return tests;
   };
@@ -69,6 +73,159 @@ std::string UnknownKeywordMessage(std::string_view field, KeywordTests tests) {
   std::string message = Quoted(field) + " is not a record keyword; it is skipped";
   const std::string suggestion = SuggestKeyword(field, tests);
   if (!suggestion.empty()) message += "; did you mean " + Quoted(suggestion) + "?";
+  return message;
+}
+
+namespace {
+
+bool IsWordByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == '_' ||
+         b >= 0x80;
+}
+
+// Words longer than this beside a keyword are taken as words of the author's
+// language rather than part of the keyword ("4", "d2" are meant as written).
+constexpr size_t kMeantWordLength = 2;
+
+// The characters the records `matched` take from anywhere in `field`.
+std::string ReadsOf(std::string_view field, uint32_t matched, KeywordTests tests) {
+  const std::string folded = Folded(field);
+  std::string taken;
+  for (size_t i = 0; i < tests.size(); ++i) {
+    if (!Has(matched, static_cast<int>(i))) continue;
+    for (const char* c = tests[i].reads; *c; ++c) {
+      if (folded.find(Fold(*c)) != std::string::npos && taken.find(*c) == std::string::npos) {
+        taken += *c;
+      }
+    }
+  }
+  return taken;
+}
+
+// The spans of `field` that are words beside the keywords of `matched`:
+// a word holding no keyword, or what a word holding one has around it,
+// when longer than kMeantWordLength.
+std::vector<std::pair<size_t, size_t>> ExtraWords(std::string_view field, uint32_t matched,
+                                                  KeywordTests tests) {
+  const std::string folded = Folded(field);
+  std::vector<std::pair<size_t, size_t>> extra;
+  size_t at = 0;
+  while (at < field.size()) {
+    if (!IsWordByte(field[at])) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < field.size() && IsWordByte(field[end])) ++end;
+    std::vector<bool> keyword(end - at, false);
+    for (size_t i = 0; i < tests.size(); ++i) {
+      if (!Has(matched, static_cast<int>(i))) continue;
+      for (const char* word : tests[i].words) {
+        if (word == nullptr) continue;
+        const std::string w = Folded(word);
+        for (size_t k = folded.find(w, at); k != std::string::npos && k + w.size() <= end;
+             k = folded.find(w, k + 1)) {
+          std::fill(keyword.begin() + static_cast<std::ptrdiff_t>(k - at),
+                    keyword.begin() + static_cast<std::ptrdiff_t>(k - at + w.size()), true);
+        }
+      }
+    }
+    for (size_t k = 0; k < keyword.size();) {
+      size_t run = k;
+      while (run < keyword.size() && !keyword[run]) ++run;
+      if (run - k > kMeantWordLength) extra.push_back({at + k, at + run});
+      k = run + 1;
+    }
+    at = end;
+  }
+  return extra;
+}
+
+std::string Blanked(std::string_view field, std::pair<size_t, size_t> span) {
+  std::string out(field);
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(span.first),
+            out.begin() + static_cast<std::ptrdiff_t>(span.second), ' ');
+  return out;
+}
+
+std::string RecordsNamed(uint32_t matched, KeywordTests tests) {
+  std::string names;
+  for (size_t i = 0; i < tests.size(); ++i) {
+    if (Has(matched, static_cast<int>(i))) {
+      names += std::string(names.empty() ? "the " : " and the ") + tests[i].record;
+    }
+  }
+  return names + " record";
+}
+
+}  // namespace
+
+std::string KeywordTextMessage(std::string_view field, uint32_t matched, KeywordTests tests) {
+  if (matched == 0) return "";
+  const size_t first = field.find_first_not_of(" \t");
+  if (first != std::string_view::npos && !IsWordByte(field[first]) && field[first] != '[') {
+    return Quoted(field) + " starts with '" + std::string(1, field[first]) +
+           "', but the format has no comments: it is read as " + RecordsNamed(matched, tests) +
+           "; delete the line to leave the record out";
+  }
+  const std::string reads = ReadsOf(field, matched, tests);
+  for (const auto& span : ExtraWords(field, matched, tests)) {
+    const std::string without = Blanked(field, span);
+    const std::string word(field.substr(span.first, span.second - span.first));
+    const std::string reads_without = ReadsOf(without, matched, tests);
+    if (reads_without == reads) continue;
+    std::string taken;
+    for (char c : reads) {
+      if (reads_without.find(c) == std::string::npos)
+        taken += (taken.empty() ? "'" : ", '") + std::string(1, c) + "'";
+    }
+    return "the word " + Quoted(word) + " beside the keyword in " + Quoted(field) + " holds " +
+           taken + ", which " + RecordsNamed(matched, tests) +
+           " takes from anywhere in its keyword; write the keyword alone";
+  }
+  return "";
+}
+
+std::vector<Utf8Sequence> Utf8SequencesIn(std::string_view text) {
+  std::vector<Utf8Sequence> found;
+  auto at = [&text](size_t i) { return static_cast<uint8_t>(text[i]); };
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t lead = at(i);
+    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                    : lead >= 0xE0 && lead <= 0xEF ? 3
+                    : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                   : 0;
+    if (length == 0 || i + length > text.size()) continue;
+    uint32_t code = lead & (0x7F >> length);
+    bool well_formed = true;
+    for (size_t k = 1; k < length && well_formed; ++k) {
+      well_formed = (at(i + k) & 0xC0) == 0x80;
+      code = (code << 6) | (at(i + k) & 0x3F);
+    }
+    // No overlong form, no surrogate, nothing beyond U+10FFFF.
+    const uint32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    if (!well_formed || code < least || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+      continue;
+    }
+    found.push_back({i, length, code});
+    i += length - 1;
+  }
+  return found;
+}
+
+std::string Utf8Message(std::string_view text, const Utf8Sequence& sequence) {
+  const std::string_view bytes = text.substr(sequence.offset, sequence.length);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(sequence.code_point));
+  std::string meant;
+  std::string offender;
+  const bool has_byte = Cp1252FromUtf8(bytes, &meant, &offender) == Cp1252Conversion::kConverted;
+  std::string message = "the bytes '" + std::string(bytes) + "' are the UTF-8 form of " + hex;
+  message += has_byte ? " ('" + meant + "')" : ", which Windows-1252 has no byte for";
+  message += "; this file is read as Windows-1252, so they are stored as " +
+             std::to_string(sequence.length) + " characters";
+  message += has_byte ? "; save the file as Windows-1252" : "; write the text without it";
   return message;
 }
 
@@ -134,6 +291,10 @@ void RecordReader::CheckRecord(const std::string& field, uint32_t matched, Keywo
                    "): each reads its own fields, in that order");
   }
   WarnRepeat(field, matched, tests);
+  if (sink_.wants(WarningClass::kKeywordText)) {
+    const std::string message = KeywordTextMessage(field, matched, tests);
+    if (!message.empty()) sink_.Warn(WarningClass::kKeywordText, keyword_, message);
+  }
   if (flow != Flow::kNext || in_.fields_read() == keyword_field_count_) return;
   const SourcePlace last = in_.place();
   if (last.line > keyword_.line && sink_.wants(WarningClass::kShortLine)) {
@@ -172,6 +333,18 @@ void RecordReader::WarnUnknown(const std::string& field, KeywordTests tests) {
   if (keyword_.line == last_warned_line_ || !sink_.wants(WarningClass::kUnknownKeyword)) return;
   last_warned_line_ = keyword_.line;
   sink_.Warn(WarningClass::kUnknownKeyword, keyword_, UnknownKeywordMessage(field, tests));
+}
+
+void RecordReader::WarnUtf8(const std::string& text) {
+  if (!sink_.wants(WarningClass::kEncoding)) return;
+  const SourcePlace field = in_.place();
+  const int first = field.column + (in_.last_was_quoted() ? 1 : 0);
+  for (const Utf8Sequence& s : Utf8SequencesIn(text)) {
+    const int column = first + static_cast<int>(s.offset);
+    sink_.Warn(WarningClass::kEncoding,
+               {field.file, field.line, column, column + static_cast<int>(s.length)},
+               Utf8Message(text, s));
+  }
 }
 
 void RecordReader::WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests) {
@@ -296,8 +469,9 @@ void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t l
         value = 0;
         if (text) {
           *text = in_.ReadText();
+          WarnUtf8(*text);
         } else {
-          in_.ReadText();
+          WarnUtf8(in_.ReadText());
         }
         break;
     }

@@ -7,9 +7,9 @@
 #define SC_COMPILER_RECORD_READER_H_
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <span>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,7 +48,9 @@ struct KeywordTest {
   const char* keyword;   // the keyword as authors write it (for suggestions)
   const char* words[2];  // the second may be null
   bool ignore_case;
-  bool once;  // a record that sets one value: given twice, the later wins
+  bool once;                // a record that sets one value: given twice, the later wins
+  const char* reads = "";   // taken from anywhere in the field (RecordFormat::keyword_reads)
+  const char* record = "";  // the record's name
 };
 using KeywordTests = std::span<const KeywordTest>;
 
@@ -66,6 +68,28 @@ std::string SuggestKeyword(std::string_view field, KeywordTests tests);
 // The warning for a field that none of `tests` takes, with the suggestion
 // when one is close; the compiler and the editor check word it alike.
 std::string UnknownKeywordMessage(std::string_view field, KeywordTests tests);
+
+// What a keyword field's words beside its keywords do to how it is read:
+// a word beside the keyword that holds one of the characters its record
+// takes from anywhere in the field ("curva destra": the s turns it left),
+// or a mark before the keyword that looks like a comment ("# curvad2": the
+// format has none, the record is read). Words of one or two characters
+// ("4", "d2") are taken as meant. "" when the field reads as its keywords
+// alone. `matched` as MatchKeyword gave it.
+std::string KeywordTextMessage(std::string_view field, uint32_t matched, KeywordTests tests);
+
+// A well-formed UTF-8 sequence of two to four bytes, as a file typed in
+// UTF-8 holds where Windows-1252 would have one byte.
+struct Utf8Sequence {
+  size_t offset = 0;
+  size_t length = 0;
+  uint32_t code_point = 0;
+};
+// The UTF-8 multi-byte sequences in `text`, in order.
+std::vector<Utf8Sequence> Utf8SequencesIn(std::string_view text);
+// What the author of `sequence` (in `text`) likely meant, and how the
+// Windows-1252 reading stores it.
+std::string Utf8Message(std::string_view text, const Utf8Sequence& sequence);
 
 // A record's position plus this margin must still lie on the grid.
 inline constexpr int32_t kRangeMargin = 100;
@@ -190,6 +214,8 @@ class RecordReader {
 
  private:
   void WarnUnknown(const std::string& field, KeywordTests tests);
+  // Warns at each UTF-8 multi-byte sequence in the text field just read.
+  void WarnUtf8(const std::string& text);
   void WarnDashSkipped(const std::string& field, KeywordTests tests);
   void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
 

@@ -17,6 +17,9 @@ constexpr WarningClass kLast = WarningClass::kLastField;
 constexpr WarningClass kRepeat = WarningClass::kHeaderRepeat;
 constexpr WarningClass kOrder = WarningClass::kOutOfOrder;
 constexpr WarningClass kNoEffect = WarningClass::kNoEffect;
+constexpr WarningClass kKeywordText = WarningClass::kKeywordText;
+constexpr WarningClass kOpenQuote = WarningClass::kOpenQuote;
+constexpr WarningClass kEncoding = WarningClass::kEncoding;
 constexpr std::nullopt_t kRule = std::nullopt;
 
 std::vector<SilentPath> MakeList() {
@@ -40,6 +43,20 @@ std::vector<SilentPath> MakeList() {
        "a record short of fields on its line takes the rest from the next line", kShort, ""},
       {"extra-fields", "any record", "record_reader.cc CheckRecord",
        "fields left on a record's line are read as further keyword fields", kExtra, ""},
+      {"keyword-words", "any keyword field", "record_reader.cc KeywordTextMessage",
+       "a word beside the keyword is read with it: an s or a digit in it (\"curva destra\") "
+       "changes the curve's side or radius, a 4 or 9 the repetition's codes",
+       kKeywordText, ""},
+      {"comment-mark", "any keyword field", "record_reader.cc KeywordTextMessage",
+       "a mark before the keyword (\"# curvad2\") comments nothing out: the record is read",
+       kKeywordText, ""},
+      {"open-quote", "any text field", "field_reader.cc ReadText",
+       "a quote not closed on its line runs on to the next quote, taking the records in between "
+       "into the text",
+       kOpenQuote, ""},
+      {"utf8-text", "any text field", "record_reader.cc WarnUtf8",
+       "a character typed in UTF-8 is stored as its two to four bytes read as Windows-1252",
+       kEncoding, ""},
       {"fraction", "any number field", "field_reader.cc ReadNumber",
        "a number with a fraction is rounded half to even", kFraction, ""},
       {"empty-number", "any number field", "field_reader.cc ReadNumber",
@@ -83,6 +100,8 @@ std::vector<SilentPath> MakeList() {
       {"curve-behind", "curve", "line_reader.cc Curve",
        "a curve starting behind the end of the route plan drawn so far turns from there on", kOrder,
        ""},
+      {"curve-not-positive", "curve", "line_reader.cc Curve",
+       "a curve whose length is 0 or negative turns no metre", kNoEffect, ""},
       {"curve-digits", "curve", "line_reader.cc Curve",
        "a curve keyword holding several radius digits takes the lowest of 1 to 6", kAmbiguous, ""},
       {"curve-right", "curve", "line_reader.cc Curve", "a curve keyword without an s turns right",
@@ -133,6 +152,10 @@ std::vector<SilentPath> MakeList() {
        "a slowdown starting at 1500 m or less gets no warning board, and no approach boards even "
        "when f_ta is not 0",
        kNoEffect, ""},
+      {"slowdown-end-not-after", "slowdown", "train_reader.cc Slowdown",
+       "a length that keeps the end in the start's cell (its start marker replaces the end "
+       "marker) or puts it before the start (the end comes first)",
+       kNoEffect, ""},
       {"slowdown-dv-zero", "slowdown", "encoders.cc MemoRallentamento",
        "a d_v of 0 leaves value_b of its cells as it was", kRule,
        "0 means no second value in the format"},
@@ -161,6 +184,14 @@ std::vector<SilentPath> MakeList() {
        "countdown marks beyond the grid are left out", kOffGrid, ""},
       {"station-end-overwrite", "station", "train_reader.cc StationMarks",
        "the end marker replaces the object in its cell without a check", kOverwrite, ""},
+      // Found by the comparison of each record with what the files hold.
+      {"signal-carry", "signal", "written_records.cc CheckSignal",
+       "an aspect value of 10 or more (or below 0) carries into its neighbour in the packed "
+       "tens (d1 13 with s1 3 is held as s1 4, d1 3; dx 3 as sx one higher)",
+       kStored, "", true},
+      {"mountain-overlap", "mountain", "written_records.cc CheckMountain",
+       "a range placed over an earlier one replaces its type in the cells they share", kOverwrite,
+       "", true},
       {"free-marker-cell", "any object", "track_grid.h is_free",
        "an object placed on a tunnel marker (kind 11) replaces it", kRule,
        "kind 11 counts as free by definition"},

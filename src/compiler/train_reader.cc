@@ -389,6 +389,16 @@ Flow TrainReader::Slowdown(int line) {
                    (f_ta != 0 ? ", and no approach boards though f_ta is " + std::to_string(f_ta)
                               : std::string()));
   }
+  // A length that keeps the end within the start's cell, or puts it before
+  // the start: the start replaces its end marker, or the end comes first.
+  if (flow == Flow::kNext && CellOf(int64_t{x} + l) <= CellOf(x) &&
+      sink_.wants(WarningClass::kNoEffect)) {
+    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+               "the slowdown's length " + std::to_string(l) + " m puts its end in cell " +
+                   std::to_string(CellOf(int64_t{x} + l)) + ", not after its start in cell " +
+                   std::to_string(CellOf(x)) +
+                   ": the slowdown does not end where written; give a length of 50 m or more");
+  }
   if (result.last_value.cut() && sink_.wants(WarningClass::kStoredValue)) {
     sink_.Warn(WarningClass::kStoredValue, keyword_place(),
                "the slowdown's last value " + std::to_string(d_v) +

@@ -37,14 +37,17 @@ std::unique_ptr<Built> CompileTexts(const DecompiledScenario& texts, bool plan) 
   return built;
 }
 
-// The "abbattimento" entries: every marker cell (kind 12 or 13) the compile
-// of the texts so far does not give. The finalisation's own markers come
-// back by compiling; an entry changes where later ones go, so this is
-// repeated until nothing is added.
-bool AddAbbattimenti(const std::vector<TrackCell>& stored, const TrackGrid& built,
-                     TrainRecords* train) {
-  constexpr int64_t kWrap = 65536;  // a value is stored as its low 16 bits
-  bool added = false;
+// The "abbattimento" entries: marker cells (kind 12 or 13) the compile of
+// the texts so far does not give (MissingMarkers). The finalisation's own
+// markers come back by compiling; an entry changes where later ones go, so
+// this is repeated until nothing is added.
+// The marker cells the compile does not give: first every one the
+// finalisation could not have placed (another value, kind 13), all at once;
+// when only cells holding the finalisation's own marker are left, the first
+// of them alone, since an entry there moves where the run through a slowdown
+// puts every later marker (the compile may give the rest by itself).
+std::vector<size_t> MissingMarkers(const std::vector<TrackCell>& stored, const TrackGrid& built) {
+  std::vector<size_t> records, finalisation;
   for (size_t i = 0; i < stored.size() && i < built.cells().size(); ++i) {
     const TrackCell& want = stored[i];
     if (want.kind != kKindMarker && want.kind != kKindAbbattimentoZero) continue;
@@ -52,6 +55,19 @@ bool AddAbbattimenti(const std::vector<TrackCell>& stored, const TrackGrid& buil
     if (got.kind == want.kind &&
         (want.kind == kKindAbbattimentoZero || got.value_a == want.value_a))
       continue;
+    const bool own = want.kind == kKindMarker && want.value_a == kFinalMarkerValue;
+    (own ? finalisation : records).push_back(i);
+  }
+  if (records.empty() && !finalisation.empty()) records.push_back(finalisation.front());
+  return records;
+}
+
+bool AddAbbattimenti(const std::vector<TrackCell>& stored, const TrackGrid& built,
+                     TrainRecords* train) {
+  constexpr int64_t kWrap = 65536;  // a value is stored as its low 16 bits
+  bool added = false;
+  for (const size_t i : MissingMarkers(stored, built)) {
+    const TrackCell& want = stored[i];
     const int32_t position = static_cast<int32_t>(ProfileMetreOf(static_cast<int64_t>(i)));
     const bool listed = std::any_of(train->abbattimenti.begin(), train->abbattimenti.end(),
                                     [&](const ProfilePoint& a) { return a.position == position; });
@@ -124,7 +140,9 @@ Status Decompile(const CompiledScenarioFiles& files, const std::string& program,
 
   // Compiled until no entry is added; the last compile is of the final text.
   std::unique_ptr<Built> built;
-  constexpr int kMarkerRounds = 4;
+  // Each round adds the entries no finalisation gives, or one of its own
+  // markers the run put elsewhere.
+  constexpr int kMarkerRounds = 32;
   for (int round = 0; round < kMarkerRounds; ++round) {
     out->train_text = TrainServiceText("", train);
     built = CompileTexts(*out, files.plan.has_value());

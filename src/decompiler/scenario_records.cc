@@ -98,9 +98,6 @@ void RecoverGradients(const std::vector<TrackCell>& cells, LineRecords* line) {
   }
 }
 
-// A range starting 150 m or less after the previous one's end gets this type.
-constexpr int32_t kJoinedType = 3;
-
 // A range's type as written: the tunnel form adds 10; a plain type above 10
 // is written below 0 with the same low byte, since above 10 means a tunnel.
 int32_t MountainType(uint8_t stored, bool tunnel) {
@@ -336,10 +333,10 @@ void RecoverStations(const StationTable& table, const std::vector<TrackCell>& ce
   }
 }
 
-// The slowdown at start cell s: its end is the first end cell after it with
-// the same values (else the first end cell after it). A start in cell 31 with
-// its warning board in cell 7 lies past 1500 m: written at 1501.
-TrainRecords::Slowdown RecoverSlowdown(const std::vector<TrackCell>& cells, int64_t s) {
+// The slowdown at start cell s ending in cell `end`. A start in cell 31
+// with its warning board in cell 7 lies past 1500 m: written at 1501.
+TrainRecords::Slowdown RecoverSlowdown(const std::vector<TrackCell>& cells, int64_t s,
+                                       int64_t end) {
   constexpr int64_t kWarningCells = 24;     // cell of x - 1200
   constexpr int64_t kFirstBoardCells = 25;  // round((x - 1200) / 50)
   constexpr int64_t kLastCellWithoutWarning = 31;
@@ -356,21 +353,51 @@ TrainRecords::Slowdown RecoverSlowdown(const std::vector<TrackCell>& cells, int6
   };
   if (s == kLastCellWithoutWarning && is_kind(s - kWarningCells, kKindSlowdownWarning))
     d.x = kFirstPositionWithWarning;
-  int64_t end = -1;
-  for (int64_t e = s + 1; e < n && end < 0; ++e) {
-    const TrackCell& c = cells[static_cast<size_t>(e)];
-    if (c.kind == kKindSlowdownEnd && c.value_a == start.value_a && c.value_b == start.value_b &&
-        c.value_c == start.value_c)
-      end = e;
-  }
-  for (int64_t e = s + 1; e < n && end < 0; ++e) {
-    if (is_kind(e, kKindSlowdownEnd)) end = e;
-  }
-  if (end < 0) end = s;
   d.l = static_cast<int32_t>(PositionOfCell(end) - int64_t{d.x});
   const int64_t board = s - kFirstBoardCells;
   d.f_ta = is_kind(board, kKindApproachBoard) && cells[static_cast<size_t>(board)].value_a == 1;
   return d;
+}
+
+// Each slowdown start's end cell, in start order: an end not taken by
+// another start, with the start's values, before the next start with those
+// values; else any end before the next start; else one with its values
+// before it (a slowdown written end first); else its own cell (a length
+// within the cell: the start overwrote its end).
+std::vector<int64_t> SlowdownEnds(const std::vector<TrackCell>& cells,
+                                  const std::vector<int64_t>& starts) {
+  const int64_t n = static_cast<int64_t>(cells.size());
+  std::vector<bool> taken(cells.size(), false);
+  const auto same = [&](int64_t a, int64_t b) {
+    const TrackCell x = ObjectCell(cells, a), y = ObjectCell(cells, b);
+    return x.value_a == y.value_a && x.value_b == y.value_b && x.value_c == y.value_c;
+  };
+  const auto free_end = [&](int64_t e) {
+    return cells[static_cast<size_t>(e)].kind == kKindSlowdownEnd && !taken[static_cast<size_t>(e)];
+  };
+  std::vector<int64_t> ends;
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const int64_t s = starts[k];
+    const int64_t next = k + 1 < starts.size() ? starts[k + 1] : n;
+    int64_t next_same = n;
+    for (size_t j = k + 1; j < starts.size() && next_same == n; ++j) {
+      if (same(starts[j], s)) next_same = starts[j];
+    }
+    int64_t end = -1;
+    for (int64_t e = s + 1; e < next_same && end < 0; ++e) {
+      if (free_end(e) && same(e, s)) end = e;
+    }
+    for (int64_t e = s + 1; e < next && end < 0; ++e) {
+      if (free_end(e)) end = e;
+    }
+    for (int64_t e = s - 1; e >= 0 && end < 0; --e) {
+      if (free_end(e) && same(e, s)) end = e;
+    }
+    if (end < 0) end = s;
+    taken[static_cast<size_t>(end)] = true;
+    ends.push_back(end);
+  }
+  return ends;
 }
 
 // The signal at cell c. Its aspect (sx × 3 + dx) is the units of value_d,
@@ -430,14 +457,19 @@ TrainRecords RecoverTrainRecords(const StationTable& stations,
   train.clock_hours = repetition.word_3;
   train.clock_minutes = repetition.word_4;
   train.clock_seconds = repetition.word_5;
-  RecoverProfile(cells, &TrackCell::adhesion, [](int64_t code) { return code; }, &train.adhesions);
+  RecoverProfile(
+      cells, &TrackCell::adhesion, [](int64_t code) { return code; }, &train.adhesions);
   RecoverProfile(cells, &TrackCell::speed_code, SpeedOfCode, &train.speeds);
   RecoverStations(stations, cells, &train);
+  std::vector<int64_t> starts;
   for (int64_t i = 0; i < static_cast<int64_t>(cells.size()); ++i) {
     const uint8_t kind = cells[static_cast<size_t>(i)].kind;
-    if (kind == kKindSlowdownStart) train.slowdowns.push_back(RecoverSlowdown(cells, i));
+    if (kind == kKindSlowdownStart) starts.push_back(i);
     if (kind == kKindSignal) train.signals.push_back(RecoverSignal(cells, i));
   }
+  const std::vector<int64_t> ends = SlowdownEnds(cells, starts);
+  for (size_t k = 0; k < starts.size(); ++k)
+    train.slowdowns.push_back(RecoverSlowdown(cells, starts[k], ends[k]));
   return train;
 }
 

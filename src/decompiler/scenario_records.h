@@ -14,6 +14,10 @@
 
 namespace sc {
 
+// The type a mountain range takes when it starts 150 m or less after the
+// previous one's end (it joins it).
+inline constexpr int32_t kJoinedType = 3;
+
 struct ProfilePoint {
   int32_t position = 0;
   int32_t value = 0;

@@ -5,6 +5,7 @@
 
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
+#include "decompiler/written_records.h"
 #include "platform/paths.h"
 #include "run/output_lock.h"
 #include "run/report.h"
@@ -100,8 +101,8 @@ Status ScenarioJob::Read() {
 }
 
 Status ScenarioJob::ReadPresent() {
-  for (auto [path, text] : {std::pair{&line_file_, &input_.line_text},
-                            std::pair{&train_file_, &input_.train_text}}) {
+  for (auto [path, text] :
+       {std::pair{&line_file_, &input_.line_text}, std::pair{&train_file_, &input_.train_text}}) {
     std::string bytes;
     Status s = env_->ReadFile(*path, kMaxTextInputBytes, &bytes);
     // Without a line description the train file is not looked at.
@@ -124,6 +125,11 @@ void ScenarioJob::ShowInputsAs(std::string line, std::string train) {
 
 void ScenarioJob::Compile(DiagnosticSink* sink) {
   outcome_ = CompileScenario(input_, state_, compilation_, sink);
+  // What each record wrote against what the files hold for it, once the
+  // compile's own warnings are in (a record they name is left to them).
+  if (sink && state_.error_code == kErrNone && HasCompiledOutput(outcome_, compilation_)) {
+    WarnWrittenAgainstStored(input_, compilation_, *sink);
+  }
 }
 
 void ScenarioJob::Report(const DiagnosticSink& sink, DiagnosticFormat format,

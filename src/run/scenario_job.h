@@ -68,7 +68,9 @@ class ScenarioJob {
   // The names the diagnostics give the two inputs; by default their paths.
   void ShowInputsAs(std::string line, std::string train);
 
-  // Compiles the texts read; warnings and notes go to `sink` when given.
+  // Compiles the texts read; warnings and notes go to `sink` when given,
+  // with those of each record written against what the files hold for it
+  // (decompiler/written_records.h) after a compile without error.
   void Compile(DiagnosticSink* sink = nullptr);
 
   // Writes what the compile reported to `err` in `format`: the warnings in
