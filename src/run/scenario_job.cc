@@ -6,6 +6,7 @@
 #include "compiler/compiled_files.h"
 #include "compiler/input_limits.h"
 #include "platform/paths.h"
+#include "run/output_folder.h"
 #include "run/output_lock.h"
 #include "run/report.h"
 #include "run/scenario_names.h"
@@ -71,9 +72,14 @@ void ScenarioJob::SendOutputTo(const std::string& out_dir) {
   folder_ = out_dir.empty() ? FolderOf(line_file_) : out_dir;
 }
 
-Status ScenarioJob::CheckOutputFolder() const {
-  if (!env_->FolderExists(folder_)) return Status::Invalid(folder_ + ": not a folder");
+Status ScenarioJob::CheckOutputNames() const {
   return CheckCompiledFileNames(*env_, folder_, state_);
+}
+
+Status ScenarioJob::MakeOutputFolder(std::ostream& err) const {
+  Status s = CheckOutputNames();
+  if (s.ok()) s = sc::MakeOutputFolder(*env_, folder_, err);
+  return s;
 }
 
 Status ScenarioJob::CheckInputsKept() const {
@@ -100,8 +106,8 @@ Status ScenarioJob::Read() {
 }
 
 Status ScenarioJob::ReadPresent() {
-  for (auto [path, text] : {std::pair{&line_file_, &input_.line_text},
-                            std::pair{&train_file_, &input_.train_text}}) {
+  for (auto [path, text] :
+       {std::pair{&line_file_, &input_.line_text}, std::pair{&train_file_, &input_.train_text}}) {
     std::string bytes;
     Status s = env_->ReadFile(*path, kMaxTextInputBytes, &bytes);
     // Without a line description the train file is not looked at.
