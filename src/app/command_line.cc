@@ -390,6 +390,13 @@ std::string UnexpectedArgumentMessage(const CLI::App& app, const CLI::App* comma
   return "unexpected argument '" + first + "' for " + command->get_name();
 }
 
+// Tells what is wrong with the command line and where to read its usage.
+int UsageError(const std::string& what, std::ostream& err) {
+  err << kProgram << what << "\n"
+      << "Run 'scenario-compiler --help' for usage.\n";
+  return kExitUsageOrIo;
+}
+
 // Runs the command line; RunCommandLine adds the check of `raw_out`.
 int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::istream& in,
               std::ostream& raw_out, std::ostream& raw_err) {
@@ -431,13 +438,9 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
     for (const auto& [sub, bound] : commands) {
       if (sub->parsed()) command = sub;
     }
-    err << kProgram << UnexpectedArgumentMessage(app, command, app.remaining(true)) << "\n"
-        << "Run 'scenario-compiler --help' for usage.\n";
-    return kExitUsageOrIo;
+    return UsageError(UnexpectedArgumentMessage(app, command, app.remaining(true)), err);
   } catch (const CLI::ParseError& e) {
-    err << kProgram << e.what() << "\n"
-        << "Run 'scenario-compiler --help' for usage.\n";
-    return kExitUsageOrIo;
+    return UsageError(e.what(), err);
   }
 
   const BoundCommand* chosen = nullptr;
