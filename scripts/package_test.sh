@@ -2,7 +2,8 @@
 # Tests the release in dist/ (scripts/release.sh) as users get it:
 # - the man page renders with no groff warning;
 # - the .deb installs with dpkg -i, the installed program's built-in run
-#   writes the same bytes as the release build tree's program, its man page
+#   writes the same bytes as the release build tree's program, it says the
+#   plain version (no commit), its man page
 #   and bash completion are found, and dpkg -r leaves nothing behind;
 # - every package carries the user's guide (the README's sections for users,
 #   none of its developers' sections) and the format reference (the
@@ -142,6 +143,10 @@ installed=1
 dpkg_retry -i "$deb"
 test "$(command -v scenario-compiler)" = /usr/bin/scenario-compiler
 test "$(scenario-compiler --version)" = "$("$linux_build" --version)"
+# A release says its version as the package names it, without the commit.
+release_version=${deb##*/scenario-compiler_}
+release_version=${release_version%_amd64.deb}
+test "$(scenario-compiler --version)" = "scenario-compiler $release_version (Linux x86_64)"
 scenario-compiler --version
 mkdir "$work/installed" "$work/build-tree"
 installed_status=0 build_status=0

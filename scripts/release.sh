@@ -6,9 +6,10 @@
 #   scenario-compiler-<version>.vsix              VS Code extension
 #   SHA256SUMS
 # HEAD is cloned into build-release/source, so nothing uncommitted or left
-# over from other builds gets in. The files are named with project()'s
-# version alone; --version adds the commit unless HEAD is the release commit
-# (tagged v<version>). The build trees stay in build-release/linux and
+# over from other builds gets in. Both builds are release builds
+# (SC_RELEASE=ON): the files are named with project()'s version and the
+# programs' --version says it alone, without the commit, tag or none. The
+# build trees stay in build-release/linux and
 # build-release/windows (scripts/package_test.sh compares with them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,7 @@ git clone -q --no-checkout "$root" "$work/source"
 git -C "$work/source" -c advice.detachedHead=false checkout -q --detach "$(git rev-parse HEAD)"
 
 echo "== Debian package"
-cmake -S "$work/source" -B "$work/linux" -G Ninja -DSC_BUILD_TESTS=OFF >/dev/null
+cmake -S "$work/source" -B "$work/linux" -G Ninja -DSC_BUILD_TESTS=OFF -DSC_RELEASE=ON >/dev/null
 cmake --build "$work/linux" -j "$jobs"
 (cd "$work/linux" && cpack)
 
@@ -37,7 +38,7 @@ export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,ms
 unset DISPLAY
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot --init >/dev/null 2>&1
-cmake -S "$work/source" -B "$work/windows" -G Ninja -DSC_BUILD_TESTS=OFF \
+cmake -S "$work/source" -B "$work/windows" -G Ninja -DSC_BUILD_TESTS=OFF -DSC_RELEASE=ON \
   -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$work/windows" -j "$jobs" --target all sc_example
 (cd "$work/windows" && cpack)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The version: project() in CMakeLists.txt holds it, and the newest release
 # heading of CHANGELOG.md and the VS Code extension say the same; what
-# cmake/version.cmake makes of it in a checkout (the release commit, another
-# commit, uncommitted changes, tags of other versions, no tags at all) and
-# outside one (a tarball, also when unpacked inside another repository).
+# cmake/version.cmake makes of it in a checkout (a release build, another
+# build, uncommitted changes, tags, no tags at all) and outside one (a
+# tarball, also when unpacked inside another repository).
 # Usage: version_test.sh SOURCE_DIR PROJECT_VERSION
 set -uo pipefail
 source_dir=$(realpath "$1")
@@ -26,9 +26,10 @@ expect "CHANGELOG.md's newest release" "$project_version" "$changelog"
 extension=$(sed -n 's/^  "version": "\(.*\)",$/\1/p' "$source_dir/editors/vscode/package.json")
 expect "the VS Code extension's version" "$project_version" "$extension"
 
-# The version written for SOURCE_DIR, with 9.8.7 as project()'s version.
+# The version written for SOURCE_DIR, with 9.8.7 as project()'s version;
+# RELEASE (ON or OFF, default OFF) says whether it is a release build.
 version_of() {
-  cmake -DSOURCE_DIR="$1" -DVERSION=9.8.7 -DPLATFORM="Linux x86_64" \
+  cmake -DSOURCE_DIR="$1" -DVERSION=9.8.7 -DPLATFORM="Linux x86_64" -DRELEASE="${2:-OFF}" \
     -DOUTPUT="$work/version.cc" -P "$script" >/dev/null &&
     sed -n 's/^const char kProgramVersion\[\] = "\(.*\)";$/\1/p' "$work/version.cc"
 }
@@ -45,23 +46,24 @@ expect "no tag" "9.8.7+g$hash" "$(version_of "$work/repo")"
 echo b > "$work/repo/file"
 expect "no tag, changed" "9.8.7+g$hash-dirty" "$(version_of "$work/repo")"
 git -C "$work/repo" checkout -q file
+expect "a release build" "9.8.7" "$(version_of "$work/repo" ON)"
 git -C "$work/repo" tag v1.2.3
-git -C "$work/repo" tag v9.8.7-rc1
-expect "tags of other versions" "9.8.7+g$hash" "$(version_of "$work/repo")"
 git -C "$work/repo" tag -a -m release v9.8.7
-expect "the release commit" "9.8.7" "$(version_of "$work/repo")"
-echo b > "$work/repo/file"
-expect "the release commit, changed" "9.8.7+g$hash-dirty" "$(version_of "$work/repo")"
-git -C "$work/repo" checkout -q file
+# A tag decides nothing: the tagged commit built for development names its
+# commit, and a release build needs no tag.
+expect "the tagged commit" "9.8.7+g$hash" "$(version_of "$work/repo")"
+expect "the tagged commit, a release build" "9.8.7" "$(version_of "$work/repo" ON)"
 commit second
 hash=$(git -C "$work/repo" rev-parse --short=7 HEAD)
-expect "after the release" "9.8.7+g$hash" "$(version_of "$work/repo")"
+expect "after the tag" "9.8.7+g$hash" "$(version_of "$work/repo")"
 git clone -q --no-tags "$work/repo" "$work/clone"
 expect "a clone without tags" "9.8.7+g$hash" "$(version_of "$work/clone")"
+expect "a clone without tags, a release build" "9.8.7" "$(version_of "$work/clone" ON)"
 
 mkdir "$work/tarball"
 git -C "$work/repo" archive HEAD | tar -x -C "$work/tarball"
 expect "outside git" "9.8.7" "$(version_of "$work/tarball")"
+expect "outside git, a release build" "9.8.7" "$(version_of "$work/tarball" ON)"
 mkdir "$work/repo/unpacked"
 git -C "$work/repo" archive HEAD | tar -x -C "$work/repo/unpacked"
 expect "unpacked inside another checkout" "9.8.7" "$(version_of "$work/repo/unpacked")"

@@ -22,7 +22,10 @@
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
 #include "compiler/record_format.h"
+#include "platform/edit_distance.h"
+#include "platform/process.h"
 #include "present/terminal_text.h"
+#include "run/output_folder.h"
 #include "run/report.h"
 #include "run/version.h"
 
@@ -322,8 +325,8 @@ int RunBuiltIn(const BuiltInArguments& a, const CommandContext& x) {
       x.err << kProgram << "cannot find the program's folder: " << s.message() << "\n";
       return kExitUsageOrIo;
     }
-  } else if (!x.env.FolderExists(folder)) {
-    x.err << kProgram << folder << ": not a folder\n";
+  } else if (Status made = MakeOutputFolder(x.env, folder, x.err); !made.ok()) {
+    x.err << kProgram << made.message() << "\n";
     return kExitUsageOrIo;
   }
   return RunBuiltInScenario(x.env, x.ui, folder, x.err, !a.no_wait);
@@ -331,6 +334,67 @@ int RunBuiltIn(const BuiltInArguments& a, const CommandContext& x) {
 
 std::string BuiltInInput(const BuiltInArguments& a) {
   return a.out_dir.empty() ? "the built-in scenario" : a.out_dir;
+}
+
+// The name in `names` nearest `given`, at most two edits away; "" when none
+// is that near.
+std::string NearestName(const std::string& given, const std::vector<std::string>& names) {
+  constexpr size_t kMostEdits = 2;
+  std::string nearest;
+  size_t nearest_distance = kMostEdits + 1;
+  for (const std::string& name : names) {
+    const size_t d = EditDistance(given, name, kMostEdits);
+    if (d < nearest_distance) {
+      nearest_distance = d;
+      nearest = name;
+    }
+  }
+  return nearest;
+}
+
+std::string Suggestion(const std::string& given, const std::vector<std::string>& names) {
+  const std::string nearest = NearestName(given, names);
+  return nearest.empty() ? "" : "; did you mean '" + nearest + "'?";
+}
+
+// The options `command` takes, as they are written ("--out", "-w").
+std::vector<std::string> OptionNames(const CLI::App& command) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : command.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  return names;
+}
+
+// What to say of arguments the command line does not take (`unexpected`, in
+// the order given), with the nearest command or option as a suggestion. The
+// first one is named: what follows a mistyped command is only unexpected
+// because of it.
+std::string UnexpectedArgumentMessage(const CLI::App& app, const CLI::App* command,
+                                      const std::vector<std::string>& unexpected) {
+  if (unexpected.empty()) return "an argument was not expected";
+  const std::string& first = unexpected.front();
+  const CLI::App& taker = command ? *command : app;
+  if (first.size() > 1 && first[0] == '-') {
+    const std::string name = first.substr(0, first.find('='));
+    return "unknown option '" + name + "'" + (command ? " for " + command->get_name() : "") +
+           Suggestion(name, OptionNames(taker));
+  }
+  if (!command) {
+    std::vector<std::string> names;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+      names.push_back(sub->get_name());
+    return "'" + first + "' is not a command" + Suggestion(first, names);
+  }
+  return "unexpected argument '" + first + "' for " + command->get_name();
+}
+
+// Tells what is wrong with the command line and where to read its usage.
+int UsageError(const std::string& what, std::ostream& err) {
+  err << kProgram << what << "\n"
+      << "Run 'scenario-compiler --help' for usage.\n";
+  return kExitUsageOrIo;
 }
 
 // Runs the command line; RunCommandLine adds the check of `raw_out`.
@@ -341,6 +405,10 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
   ControlEscapingBuffer out_buffer(raw_out), err_buffer(raw_err);
   std::ostream out(&out_buffer), err(&err_buffer);
   CLI::App app{kDescription, "scenario-compiler"};
+  // Options begin with "-" on every platform: on Windows a path may begin
+  // with "/" ("/users/me/x.sim"), and a console run behaves as on Linux.
+  // Set before the commands are added, which take it over.
+  app.allow_windows_style_options(false);
   app.require_subcommand(0, 1);
   BuiltInArguments built_in;
   DefineBuiltIn(app, built_in);
@@ -365,10 +433,14 @@ int RunParsed(const std::vector<std::string>& arguments, Env& env, Ui& ui, std::
   } catch (const CLI::CallForVersion&) {
     out << VersionLine() << "\n";
     return kExitClean;
+  } catch (const CLI::ExtrasError&) {
+    const CLI::App* command = nullptr;
+    for (const auto& [sub, bound] : commands) {
+      if (sub->parsed()) command = sub;
+    }
+    return UsageError(UnexpectedArgumentMessage(app, command, app.remaining(true)), err);
   } catch (const CLI::ParseError& e) {
-    err << kProgram << e.what() << "\n"
-        << "Run 'scenario-compiler --help' for usage.\n";
-    return kExitUsageOrIo;
+    return UsageError(e.what(), err);
   }
 
   const BoundCommand* chosen = nullptr;
@@ -402,9 +474,13 @@ int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, 
     out.flush();
     error_number = errno;
   }
+  // A reader that closed the pipe (a pager quit, `head` had enough) wants
+  // no more: the run ends as it would have, saying nothing.
+  if (!out && StandardOutputPipeClosed(error_number)) return status;
   if (!out) {
-    err << kProgram << "standard output: "
-        << (error_number != 0 ? std::strerror(error_number) : "write failed") << "\n";
+    err << kProgram
+        << "standard output: " << (error_number != 0 ? std::strerror(error_number) : "write failed")
+        << "\n";
     return kExitUsageOrIo;
   }
   return status;

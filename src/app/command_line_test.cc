@@ -156,5 +156,39 @@ TEST(CommandLine, WithoutConsoleAFailedWriteIsShownAsAMessage) {
   EXPECT_EQ(quiet.waits, 1);
 }
 
+// A mistyped command or option is named, in the order given, with the
+// nearest one as a suggestion when one is near.
+TEST(CommandLine, MistypedCommandsAndOptionsGetASuggestion) {
+  const struct {
+    std::vector<std::string> args;
+    std::string told;
+  } cases[] = {
+      {{"compil", "a", "b"}, "'compil' is not a command; did you mean 'compile'?"},
+      {{"Emit"}, "'Emit' is not a command; did you mean 'emit'?"},
+      {{"frobnicate"}, "'frobnicate' is not a command"},
+      {{"compile", "l", "t", "--dryrun"},
+       "unknown option '--dryrun' for compile; did you mean '--dry-run'?"},
+      {{"emit", "--forse"}, "unknown option '--forse' for emit; did you mean '--force'?"},
+      {{"--outt", "x"}, "unknown option '--outt'; did you mean '--out'?"},
+      {{"dump", "a", "b"}, "unexpected argument 'b' for dump"},
+  };
+  for (const auto& c : cases) {
+    MemEnv env;
+    Outcome run = RunArgs(env, c.args);
+    EXPECT_EQ(run.status, 1) << c.told;
+    EXPECT_EQ(run.err,
+              "scenario-compiler: " + c.told + "\nRun 'scenario-compiler --help' for usage.\n");
+  }
+}
+
+// Options begin with "-" on every platform: a path beginning with "/" (valid
+// on Windows too) is a path.
+TEST(CommandLine, APathBeginningWithASlashIsNoOption) {
+  MemEnv env;
+  Outcome run = RunArgs(env, {"dump", "/users/me/x.sim"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "scenario-compiler: /users/me/x.sim: No such file or directory\n");
+}
+
 }  // namespace
 }  // namespace sc

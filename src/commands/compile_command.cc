@@ -23,7 +23,8 @@ int RunCompileCommand(Env& env, const CompileOptions& options, std::ostream& err
   if (!s.ok()) return Failed(s, err);
   job.state().compile_flag = options.no_plan ? 0 : 1;
   job.SendOutputTo(options.out_dir);
-  s = job.CheckOutputFolder();
+  // A dry run writes nothing, so it makes no folder either.
+  s = options.dry_run ? job.CheckOutputNames() : job.MakeOutputFolder(err);
   if (s.ok() && !options.dry_run) s = job.Lock(!options.no_wait, err);
   if (s.ok()) s = job.Read();
   if (s.ok()) s = job.CheckInputsKept();

@@ -5,6 +5,7 @@
 #include "documents/documents.h"
 #include "platform/paths.h"
 #include "platform/text_1252.h"
+#include "run/output_folder.h"
 #include "run/report.h"
 #include "run/scenario_names.h"
 
@@ -47,8 +48,8 @@ std::string NamePart(const std::optional<std::string>& given, const std::string&
   const std::string name = given ? *given : NativeText(stored);
   const Status problem = CheckNamePart(name);
   if (problem.ok()) return name;
-  err << kProgram << "the " << what << " '" << name << "' cannot name a file ("
-      << problem.message() << "); give " << option << "\n";
+  err << kProgram << "the " << what << " '" << name << "' cannot name a file (" << problem.message()
+      << "); give " << option << "\n";
   return "";
 }
 
@@ -107,8 +108,13 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
     }
   }
   ReportPlaces(texts, err);
+  Status s = MakeOutputFolder(env, folder, err);
+  if (!s.ok()) {
+    err << kProgram << s.message() << "\n";
+    return kExitUsageOrIo;
+  }
   // The two texts are a pair: written as a set.
-  Status s = env.WriteFiles(
+  s = env.WriteFiles(
       {{outputs[0].first, *outputs[0].second}, {outputs[1].first, *outputs[1].second}});
   if (!s.ok()) {
     err << kProgram << s.message() << "\n";

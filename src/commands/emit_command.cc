@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "documents/documents.h"
+#include "run/output_folder.h"
 #include "run/output_lock.h"
 #include "run/report.h"
 
@@ -11,17 +12,14 @@ namespace sc {
 
 int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream& out,
                    std::ostream& err) {
-  if (!env.FolderExists(folder)) {
-    err << kProgram << folder << ": not a folder\n";
-    return kExitUsageOrIo;
-  }
   std::vector<Document> documents = ScenarioDocuments(kBuiltInLineName, kBuiltInTrainNumber);
   // The built-in run writes the same names: the two take turns.
   std::vector<std::string> outputs;
   for (const Document& document : documents)
     outputs.push_back(JoinPath(folder, document.file_name));
   std::unique_ptr<FileLock> lock;
-  Status locked = LockOutputFolder(env, folder, outputs, true, err, &lock);
+  Status locked = MakeOutputFolder(env, folder, err);
+  if (locked.ok()) locked = LockOutputFolder(env, folder, outputs, true, err, &lock);
   if (!locked.ok()) {
     err << kProgram << locked.message() << "\n";
     return kExitUsageOrIo;
@@ -30,8 +28,7 @@ int RunEmitCommand(Env& env, const std::string& folder, bool force, std::ostream
     for (const Document& document : documents) {
       std::string path = JoinPath(folder, document.file_name);
       if (env.FileExists(path) || env.FolderExists(path)) {
-        err << kProgram << path
-            << " already exists; nothing written (use --force to replace it)\n";
+        err << kProgram << path << " already exists; nothing written (use --force to replace it)\n";
         return kExitUsageOrIo;
       }
     }

@@ -1,5 +1,6 @@
 #include "commands/explain_command.h"
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -48,10 +49,9 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
     case FieldRole::kValue: {
       const AnnotatedRecord& r = a.records[static_cast<size_t>(f.record)];
       const FieldFormat& format = r.format->fields[static_cast<size_t>(f.field_index)];
-      std::string text =
-          "  " + std::string(format.name) + " = " +
-          NativeText(DescribeCompiledField(compiled, path, a, r,
-                                           static_cast<size_t>(f.field_index)));
+      std::string text = "  " + std::string(format.name) + " = " +
+                         NativeText(DescribeCompiledField(compiled, path, a, r,
+                                                          static_cast<size_t>(f.field_index)));
       const int keyword_line = a.fields[static_cast<size_t>(r.keyword)].span.line;
       if (keyword_line != f.span.line) {
         text += " (of the " + std::string(r.format->name) + " on line " +
@@ -63,6 +63,19 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
   return "";
 }
 
+// Where on its line a diagnostic points, for its note: ` at "132" (column
+// 22)`; "" when the column is not known.
+std::string PlaceOnLine(const SourcePlace& place, const std::vector<std::string>& lines) {
+  if (place.column <= 0) return "";
+  std::string at = " (column " + std::to_string(place.column) + ")";
+  const size_t line = static_cast<size_t>(place.line - 1);
+  if (place.end_column <= place.column || line >= lines.size()) return at;
+  const size_t begin = static_cast<size_t>(place.column - 1);
+  const std::string text = lines[line].substr(std::min(begin, lines[line].size()),
+                                              static_cast<size_t>(place.end_column - place.column));
+  return " at \"" + NativeText(text.substr(0, 60)) + "\"" + at;
+}
+
 }  // namespace
 
 std::string ExplainText(ScenarioFile file, const ScenarioText& text,
@@ -70,6 +83,7 @@ std::string ExplainText(ScenarioFile file, const ScenarioText& text,
                         const CompiledRecords* compiled) {
   const std::string& bytes = text.bytes;
   const FileAnnotation a = AnnotateFile(file, bytes);
+  const std::vector<std::string> lines = SplitLines(bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
     std::vector<std::string>& line = notes[f.span.line];
@@ -83,13 +97,13 @@ std::string ExplainText(ScenarioFile file, const ScenarioText& text,
   }
   for (const Diagnostic& d : diagnostics) {
     std::string kind = d.severity == Severity::kError ? "error" : "warning";
-    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) +
-                                      "]: " + NativeText(DiagnosticMessage(d)));
+    notes[d.place.line - 1].push_back(kind + " [" + DiagnosticCode(d) + "]" +
+                                      PlaceOnLine(d.place, lines) + ": " +
+                                      NativeText(DiagnosticMessage(d)));
   }
 
   std::ostringstream out;
   out << "# " << ScenarioFileTitle(file) << "\n";
-  const std::vector<std::string> lines = SplitLines(bytes);
   for (size_t i = 0; i < lines.size(); ++i) {
     out << (i + 1) << ": " << NativeText(lines[i]) << "\n";
     auto it = notes.find(static_cast<int>(i));
@@ -128,8 +142,7 @@ int RunExplainCommand(Env& env, const std::string& path, std::ostream& out, std:
       compiled.emplace(line, text);
     } else {
       diagnostics = KeywordWarnings(path, AnnotateFile(*file, text.bytes));
-      err << kProgram << "no line description beside " << path
-          << "; checked without compiling\n";
+      err << kProgram << "no line description beside " << path << "; checked without compiling\n";
     }
   }
   std::erase_if(diagnostics, [&](const Diagnostic& d) { return d.place.file != path; });

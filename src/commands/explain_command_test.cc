@@ -69,9 +69,12 @@ TEST(Explain, DiagnosticsInPlace) {
             std::string::npos)
       << text;
   EXPECT_NE(text.find(": segnal,    2800,"), std::string::npos);
-  EXPECT_NE(text.find("    warning [unknown-keyword]: 'segnal' is not a record keyword; it is "
-                      "skipped; did you mean "
-                      "'segnale'?\n"),
+  // Each diagnostic names the field it is about, by its text and column.
+  EXPECT_NE(text.find("    warning [unknown-keyword] at \"segnal\" (column 1): 'segnal' is not a "
+                      "record keyword; it is skipped; did you mean 'segnale'?\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("    warning [stored-value] at \"132\" (column 22): the speed 132 km/h"),
             std::string::npos)
       << text;
   std::ostringstream none;

@@ -132,7 +132,11 @@ TEST(LspServer, CompileErrorOnTheRecordThatSetIt) {
   ASSERT_EQ(diagnostics.size(), 1u) << diagnostics.dump();
   EXPECT_EQ(diagnostics[0]["code"], "error 8");
   EXPECT_EQ(diagnostics[0]["severity"], 1);
-  EXPECT_EQ(diagnostics[0]["range"]["start"]["line"], LineOfText(bad, "stazione,    3425"));
+  // The range is the position the check fails on: "3425", columns 13 to 17.
+  const int line = LineOfText(bad, "stazione,    3425");
+  EXPECT_EQ(diagnostics[0]["range"], json::parse(R"({"start":{"line":)" + std::to_string(line) +
+                                                 R"(,"character":13},"end":{"line":)" +
+                                                 std::to_string(line) + R"(,"character":17}})"));
   // A change to the open line description re-checks the open train file.
   c.Open(kLineUri, LineText());
   std::map<std::string, json> published = c.Wait(0);
@@ -186,8 +190,8 @@ TEST(LspServer, HoverShowsTheCompiledValue) {
   Client alone;
   alone.Open(kTrainUri, TrainText());
   const int line = LineOfText(TrainText(), station);
-  const std::string hover = alone.At("textDocument/hover", kTrainUri, line,
-                                     byte_4_column)["result"]["contents"]["value"];
+  const std::string hover =
+      alone.At("textDocument/hover", kTrainUri, line, byte_4_column)["result"]["contents"]["value"];
   EXPECT_NE(hover.find("byte_4 1\n"), std::string::npos) << hover;
 }
 

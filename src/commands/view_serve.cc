@@ -103,7 +103,7 @@ ScenarioJob OutputJob(Env& env, const ViewOptions& options, const RunState& stat
 
 // Checks the output folder and the compiled files' names before serving.
 bool CheckOutput(ScenarioJob& job, std::ostream& err) {
-  Status s = job.CheckOutputFolder();
+  Status s = job.MakeOutputFolder(err);
   if (s.ok()) s = job.CheckInputsKept();
   if (!s.ok()) err << kProgram << s.message() << "\n";
   return s.ok();
@@ -117,7 +117,11 @@ void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source,
   Status s = job.Lock(true, err);
   if (s.ok()) s = job.Write();
   if (s.ok()) {
-    out << "wrote the compiled files into " << job.folder() << "\n" << std::flush;
+    // The folder by its full name: "." or a relative path says little in a
+    // terminal left open beside the editor.
+    std::string folder;
+    if (!env.FullPath(job.folder(), &folder).ok()) folder = job.folder();
+    out << "wrote the compiled files into " << folder << "\n" << std::flush;
   } else {
     err << kProgram << s.message() << "\n" << std::flush;
   }

@@ -191,7 +191,6 @@ TEST_F(ViewServeTest, AScenarioWithoutAPictureFromTheStartShowsItsErrorUntilFixe
 TEST_F(ViewServeTest, WriteWritesTheCompiledFilesAfterEachCleanCompileOnly) {
   options_.write = true;
   options_.out_dir = "out";
-  env_.folders.insert("out");
   ASSERT_EQ(Serve({[this] {
                      env_.files.erase(options_.train_file);
                      return false;
@@ -203,7 +202,9 @@ TEST_F(ViewServeTest, WriteWritesTheCompiledFilesAfterEachCleanCompileOnly) {
   // Two clean compiles, three files each; nothing for the failed one.
   EXPECT_EQ(env_.commits.size(), 6u);
   EXPECT_EQ(env_.files.count(JoinPath("out", "Vastro - Dreo_2001.dat")), 1u);
-  EXPECT_NE(out_.str().find("wrote the compiled files into out\n"), std::string::npos);
+  // The missing folder was made, and the files' folder is named in full.
+  EXPECT_NE(err_.str().find("created folder out\n"), std::string::npos) << err_.str();
+  EXPECT_NE(out_.str().find("wrote the compiled files into /work/out\n"), std::string::npos);
 }
 
 TEST_F(ViewServeTest, FailsAtTheStartWithStatusOne) {
@@ -224,12 +225,16 @@ TEST_F(ViewServeTest, FailsAtTheStartWithStatusOne) {
     env_.files[options_.line_file] = line;
   }
   {
-    SCOPED_TRACE("--write into a folder that is not there");
+    SCOPED_TRACE("--write into a folder a file is in the way of");
     options_.write = true;
-    options_.out_dir = "missing";
+    options_.out_dir = "blocked/out";
+    env_.files["blocked"] = "x";
     err_.str("");
     EXPECT_EQ(Serve({}), 1);
-    EXPECT_NE(err_.str().find("missing: not a folder"), std::string::npos);
+    EXPECT_NE(
+        err_.str().find("cannot create the output folder blocked/out: blocked: Not a directory"),
+        std::string::npos)
+        << err_.str();
     EXPECT_FALSE(server_.started);
   }
 }

@@ -68,7 +68,7 @@ std::optional<Diagnostic> ErrorDiagnostic(const RunState& state, const Diagnosti
   Diagnostic d;
   d.severity = Severity::kError;
   d.code = state.error_code;
-  d.place = {state.error_file, state.error_line, state.error_column, 0};
+  d.place = {state.error_file, state.error_line, state.error_column, state.error_end_column};
   if (state.error_code == kErrReadFailure && !state.error_detail.empty()) {
     d.message = "the file could not be read: " + state.error_detail;
   } else {

@@ -1,5 +1,5 @@
 // The warnings, each from a small edit of the built-in scenario: the class,
-// the file, line and column, and compiled files equal to those compiled
+// the file, line and the field it points at, and compiled files equal to those compiled
 // with every warning turned off.
 #include "compiler/diagnostic.h"
 
@@ -48,6 +48,29 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
+// The text `place` covers on its line of `text`: from its column to its
+// end column, or to the line's end when the end is not known.
+std::string Covered(const std::string& text, const SourcePlace& place) {
+  size_t begin = 0;
+  for (int line = 1; line < place.line; ++line) begin = text.find('\n', begin) + 1;
+  const size_t end = text.find_first_of("\r\n", begin);
+  const std::string on_line = text.substr(begin, end - begin);
+  const size_t from = static_cast<size_t>(place.column - 1);
+  return place.end_column == 0
+             ? on_line.substr(from)
+             : on_line.substr(from, static_cast<size_t>(place.end_column - place.column));
+}
+
+// The built-in scenario's two texts with one edit in one of them.
+struct EditedTexts {
+  std::string line, train;
+};
+EditedTexts Edited(const std::vector<Document>& docs, bool in_train, const std::string& from,
+                   const std::string& to) {
+  return {in_train ? docs[0].bytes : Replaced(docs[0].bytes, from, to),
+          in_train ? Replaced(docs[1].bytes, from, to) : docs[1].bytes};
+}
+
 struct Edit {
   const char* name;
   bool in_train;  // the edit is in the train file, else in the line file
@@ -55,67 +78,74 @@ struct Edit {
   const char* to;
   WarningClass expected;
   int line;
-  int column;
+  // The text the warning points at: the field whose value it is about (or
+  // the fields a packed value is made of), or the keyword of a record no
+  // one field of which is at fault; to the line's end when the end is not
+  // known.
+  const char* covers;
   const char* says;  // a part of the message
 };
 
 const Edit kEdits[] = {
     {"misspelt keyword", true, "segnale,    1450", "segnal,    1450", WarningClass::kUnknownKeyword,
-     32, 1, "did you mean 'segnale'?"},
-    {"station name left out", true, "0, 0, Montanaro", "0, 0", WarningClass::kShortLine, 19, 1,
-     "last of them on line 20"},
+     32, "segnal", "did you mean 'segnale'?"},
+    {"station name left out", true, "0, 0, Montanaro", "0, 0", WarningClass::kShortLine, 19,
+     "stazione", "last of them on line 20"},
     {"comma in a sign text", false, "(GALLERIA   )(DELL'ANGELO)", "(GALLERIA   ),(DELL'ANGELO)",
-     WarningClass::kExtraFields, 77, 45, "a comma ends a text field"},
+     WarningClass::kExtraFields, 77, "(DELL'ANGELO)", "a comma ends a text field"},
     {"speed not a multiple of 5", true, "velocita,     900,   130", "velocita,     900,   132",
-     WarningClass::kStoredValue, 11, 1, "stores 130 km/h"},
+     WarningClass::kStoredValue, 11, "132", "stores 130 km/h"},
     {"adhesion above 255", true, "aderenza,   0,    100", "aderenza,   0,    300",
-     WarningClass::kStoredValue, 8, 1, "stored as its low 8 bits, 44"},
+     WarningClass::kStoredValue, 8, "300", "stored as its low 8 bits, 44"},
     {"signal value beyond 16 bits", true, "segnale,    1450,   2, 4,",
-     "segnale,    1450,   2, 4000,", WarningClass::kStoredValue, 32, 1,
+     "segnale,    1450,   2, 4000,", WarningClass::kStoredValue, 32, "4000, 0,  0, 0,    1,  3",
      "s1 x 10 + d1 = 40003, which does not fit 16 bits"},
     {"signal countdown marks beyond 8 bits", true, "segnale,    2800,   2, 4, 1,  0, 0,    2,",
-     "segnale,    2800,   2, 4, 1,  0, 0,    20,", WarningClass::kStoredValue, 33, 1,
-     "countdown marks 261 to 264"},
+     "segnale,    2800,   2, 4, 1,  0, 0,    20,", WarningClass::kStoredValue, 33,
+     "2, 4, 1,  0, 0,    20", "countdown marks 261 to 264"},
     {"signal time beyond 8 bits", true, "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 0",
-     "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 300", WarningClass::kStoredValue, 32, 1,
+     "segnale,    1450,   2, 4, 0,  0, 0,    1,  3,0,0, 300", WarningClass::kStoredValue, 32, "300",
      "the time 300, outside 0 to 255; it is stored as its low 8 bits, 44"},
     {"board speed not a multiple of 5", false, "indicatori_vmax,  900,  120,  130,  140,  0,  115,",
-     "indicatori_vmax,  900,  120,  130,  140,  0,  117,", WarningClass::kStoredValue, 63, 1,
+     "indicatori_vmax,  900,  120,  130,  140,  0,  117,", WarningClass::kStoredValue, 63,
+     "120,  130,  140,  0,  117",
      "vad / 5 + vas x 20 = 2423.4; its cell holds a whole number in 16 bits and stores 2423"},
     {"board speeds beyond 16 bits", false, "indicatori_vmax,  3000,  130,  150,  165,",
-     "indicatori_vmax,  3000,  130,  150,  1650,", WarningClass::kStoredValue, 64, 1,
+     "indicatori_vmax,  3000,  130,  150,  1650,", WarningClass::kStoredValue, 64,
+     "1650,  0,  125,  140,  150",
      "vcd / 5 + vcs x 20 = 33030; its cell holds a whole number in 16 bits and stores -32506"},
     {"board stripes beyond 16 bits", false, "indicatori_vmax,  19100,  60,  65,  70,  2,",
-     "indicatori_vmax,  19100,  60,  65,  70,  4000,", WarningClass::kStoredValue, 65, 1,
+     "indicatori_vmax,  19100,  60,  65,  70,  4000,", WarningClass::kStoredValue, 65,
+     "4000,  50,  55,  70,  2",
      "strisces x 10 + strisced = 40002, which does not fit 16 bits; it is stored as -25534"},
     {"end marker over a signal", true, "[stazioni]",
      "segnale,    3600,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n[stazioni]", WarningClass::kOverwrite,
-     20, 1, "overwrites the signal at 3600 m in cell 73"},
+     20, "3400", "overwrites the signal at 3600 m in cell 73"},
     {"case of a case-sensitive keyword", false, "sfondo due", "Sfondo due",
-     WarningClass::kUnknownKeyword, 20, 1, "did you mean 'sfondo due'?"},
+     WarningClass::kUnknownKeyword, 20, "Sfondo due", "did you mean 'sfondo due'?"},
     {"keyword of two records", true, "numero vetture,    10", "numero vetture sabbia,    10, 100",
-     WarningClass::kAmbiguousKeyword, 3, 1, "'numero vetture', 'sabbia'"},
+     WarningClass::kAmbiguousKeyword, 3, "numero vetture sabbia", "'numero vetture', 'sabbia'"},
     {"header record given twice", false, "sfondo uno,    1\r\n",
-     "sfondo uno,    1\r\nsfondo uno,    2\r\n", WarningClass::kHeaderRepeat, 20, 1,
+     "sfondo uno,    1\r\nsfondo uno,    2\r\n", WarningClass::kHeaderRepeat, 20, "sfondo uno",
      "this later value wins"},
     {"fraction", true, "velocita,    3000,   150", "velocita,    3000,   150.5",
-     WarningClass::kFraction, 12, 22, "stores 150"},
+     WarningClass::kFraction, 12, "150.5", "stores 150"},
     {"gradient outside the profile", false, "[pendenze]\r\n",
-     "[pendenze]\r\npendenza, 100, 200\r\n", WarningClass::kStoredValue, 43, 1, "(gradient -56)"},
+     "[pendenze]\r\npendenza, 100, 200\r\n", WarningClass::kStoredValue, 43, "200",
+     "(gradient -56)"},
     {"mountain past the grid", false, "montagna,   37650,  38300,  12",
-     "montagna,   37650,  48300,  12", WarningClass::kOffGrid, 61, 1, "left out"},
+     "montagna,   37650,  48300,  12", WarningClass::kOffGrid, 61, "48300", "left out"},
     {"signal countdown before the start", true, "segnale,    1450", "segnale,    250",
-     WarningClass::kOffGrid, 32, 1, "countdown marks"},
+     WarningClass::kOffGrid, 32, "250", "countdown marks"},
     {"keyword as the last field", true, "[codici]\r\n[fine]\r\n", "[codici]\r\nsegnale\r\n",
-     WarningClass::kLastField, 57, 1, "never processed"},
+     WarningClass::kLastField, 57, "segnale", "never processed"},
 };
 
 TEST(Diagnostics, EachEditOfTheBuiltInScenarioWarnsAtItsPlaceAndChangesNoByte) {
   const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
   for (const Edit& e : kEdits) {
     SCOPED_TRACE(e.name);
-    const std::string line = e.in_train ? docs[0].bytes : Replaced(docs[0].bytes, e.from, e.to);
-    const std::string train = e.in_train ? Replaced(docs[1].bytes, e.from, e.to) : docs[1].bytes;
+    const auto [line, train] = Edited(docs, e.in_train, e.from, e.to);
     DiagnosticSink sink;
     Compiled with;
     CompileTexts(line, train, &sink, &with);
@@ -127,7 +157,7 @@ TEST(Diagnostics, EachEditOfTheBuiltInScenarioWarnsAtItsPlaceAndChangesNoByte) {
       if (d.place.line != e.line || d.message.find(e.says) == std::string::npos) continue;
       found = true;
       EXPECT_EQ(d.place.file, e.in_train ? kTrain : kLine);
-      EXPECT_EQ(d.place.column, e.column);
+      EXPECT_EQ(Covered(e.in_train ? train : line, d.place), e.covers);
     }
     EXPECT_TRUE(found) << "no " << WarningClassName(e.expected) << " warning at line " << e.line;
 
@@ -174,10 +204,42 @@ TEST(Diagnostics, ATakenCellErrorNamesTheRecordThatTookIt) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->code, kErrSignalCellTaken);
   EXPECT_EQ(error->place.line, 33);
-  EXPECT_EQ(error->place.column, 1);
+  // At the position the check stands at.
+  EXPECT_EQ(Covered(train, error->place), "1450");
   ASSERT_EQ(error->notes.size(), 1u);
   EXPECT_EQ(error->notes[0].place.line, 32);
   EXPECT_EQ(error->notes[0].message, "cell 30 was taken here by the signal at 1450 m");
+}
+
+// A failed check points at the field whose value fails it.
+TEST(Diagnostics, AnErrorPointsAtTheFieldItsCheckFails) {
+  const std::vector<Document> docs = ScenarioDocuments("Vastro - Dreo", "2001");
+  const struct {
+    bool in_train;
+    const char* from;
+    const char* to;
+    ErrorCode code;
+    const char* covers;
+  } cases[] = {
+      {true, "stazione,    3400, 22,  600", "stazione,    3425, 22,  600", kErrStationPosition,
+       "3425"},
+      {true, "stazione,    3400, 22,  600", "stazione,    3400, 22,  650", kErrStationLength,
+       "650"},
+      {true, "segnale,    2800", "segnale,  999999", kErrBeyondGrid, "999999"},
+      {false, "lunghezza percorso,    40000", "lunghezza percorso,    4000000", kErrRouteTooLong,
+       "4000000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.to);
+    const auto [line, train] = Edited(docs, c.in_train, c.from, c.to);
+    DiagnosticSink sink;
+    Compiled compiled;
+    CompileTexts(line, train, &sink, &compiled);
+    std::optional<Diagnostic> error = ErrorDiagnostic(compiled.state, &sink);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, c.code);
+    EXPECT_EQ(Covered(c.in_train ? train : line, error->place), c.covers);
+  }
 }
 
 // How each form names and words a diagnostic: the code from the tag, the

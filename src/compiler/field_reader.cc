@@ -9,7 +9,7 @@ FieldReader::FieldReader(std::string_view bytes, std::string name, DiagnosticSin
     : bytes_(bytes), name_(std::move(name)), sink_(sink && sink->on() ? sink : nullptr) {}
 
 void FieldReader::Fail(const std::string& what) const {
-  throw ReadFailure{what, field_line_, field_column_};
+  throw ReadFailure{what, field_line_, field_column_, field_end_column_};
 }
 
 bool FieldReader::IsBlank(size_t at) const {
@@ -57,6 +57,7 @@ void FieldReader::FinishField() {
 }
 
 void FieldReader::StartField(const char* what) {
+  field_end_column_ = 0;  // known once the field is read
   if (AtEnd()) {
     field_line_ = line_;
     field_column_ = static_cast<int>(pos_ - line_start_) + 1;
@@ -178,7 +179,7 @@ FieldSpan LastFieldSpan(const FieldReader& in, std::string text) {
 }
 
 void RecordReadFailure(const ReadFailure& failure, const std::string& name, RunState& state) {
-  state.FailAt(kErrReadFailure, name, failure.line, failure.column);
+  state.FailAt(kErrReadFailure, name, failure.line, failure.column, failure.end_column);
   state.error_detail = failure.what;
 }
 

@@ -31,9 +31,10 @@
 namespace sc {
 
 struct ReadFailure {
-  std::string what;  // what went wrong, for the author
-  int line = 0;      // 1-based line where it went wrong
-  int column = 0;    // 1-based column of the field, 0 unknown
+  std::string what;    // what went wrong, for the author
+  int line = 0;        // 1-based line where it went wrong
+  int column = 0;      // 1-based column of the field, 0 unknown
+  int end_column = 0;  // 1-based column just past the field, 0 unknown
 };
 
 class FieldReader {

@@ -184,7 +184,7 @@ bool LineReader::RouteLength(int line) {
   // A failing length leaves the grid and plan of an earlier length record:
   // they exist from the first one on.
   if (length > kMaxRouteLength) {
-    Stop(kErrRouteTooLong, line);
+    StopOnField(kErrRouteTooLong, line, "length");
     return false;
   }
   const int64_t grid_upper = GridUpperFor(length);
@@ -238,11 +238,11 @@ bool LineReader::Repetition(const std::string& field, int line) {
   ReadAll(Header(kRepetition), v, nullptr,
           [&rep](size_t i, int32_t value) { (i == 0 ? rep.start : rep.end) = value; });
   if (rep.start % kRepetitionStep != 0) {
-    Stop(kErrRepetitionFirst, line);
+    StopOnField(kErrRepetitionFirst, line, "first");
     return false;
   }
   if (rep.end % kRepetitionStep != 0) {
-    Stop(kErrRepetitionLast, line);
+    StopOnField(kErrRepetitionLast, line, "last");
     return false;
   }
   if (Contains(field, "4") && Contains(field, "9") &&
@@ -347,7 +347,7 @@ Flow LineReader::Gradient(int line) {
   if (gradient_place_.line != 0 && cell <= gradient_cursor_ &&
       sink_.wants(WarningClass::kOutOfOrder)) {
     Diagnostic* d = sink_.Warn(
-        WarningClass::kOutOfOrder, keyword_place(),
+        WarningClass::kOutOfOrder, FieldPlace("position"),
         "the gradient record's cell " + std::to_string(cell) +
             " is not beyond where the profile stands (cell " + std::to_string(gradient_cursor_) +
             "): the profile runs forward only, so the previous gradient's stretch is cut short "
@@ -360,7 +360,7 @@ Flow LineReader::Gradient(int line) {
   previous_gradient_ = value;
   const int64_t shifted = GradientCodeOf(value);
   if (Low8(shifted) != shifted && sink_.wants(WarningClass::kStoredValue)) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("value"),
                "the gradient " + std::to_string(value) +
                    " is outside -100 to 155; its profile code " + std::to_string(shifted) +
                    " is stored as its low 8 bits, " + std::to_string(Low8(shifted)) +
@@ -397,7 +397,7 @@ bool LineReader::DrawUpTo(RoutePlan& plan, std::optional<double> k, int64_t unti
   } else {
     plan.Straight(drawn);
   }
-  if (stopped) Stop(kErrCurve, line);
+  if (stopped) StopOn(kErrCurve, line, FieldsPlace("start", "length"));
   return !stopped;
 }
 
@@ -451,7 +451,7 @@ void LineReader::WarnCurve(const std::string& field, int32_t start, int32_t leng
   if (curve_place_.line != 0 && int64_t{start} + 1 < filled &&
       sink_.wants(WarningClass::kOutOfOrder)) {
     Diagnostic* d =
-        sink_.Warn(WarningClass::kOutOfOrder, keyword_place(),
+        sink_.Warn(WarningClass::kOutOfOrder, FieldPlace("start"),
                    "the curve starts at " + std::to_string(start) +
                        " m, behind the route plan drawn so far (to " + std::to_string(filled - 1) +
                        " m): it turns from there on; write curves in the order "
@@ -481,19 +481,19 @@ void LineReader::CheckMountain(int32_t start, int32_t end, int32_t type,
   const int64_t first = result.first_cell;
   const int64_t last = result.last_cell;
   if (last < first && sink_.wants(WarningClass::kNoEffect)) {
-    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+    sink_.Warn(WarningClass::kNoEffect, FieldsPlace("start", "end"),
                "the mountain range from " + std::to_string(start) + " m to " + std::to_string(end) +
                    " m covers no cell (its last cell, " + std::to_string(last) +
                    ", lies before its first, " + std::to_string(first) + "): it marks nothing");
   }
   if (last > Grid().upper() && sink_.wants(WarningClass::kOffGrid)) {
-    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+    sink_.Warn(WarningClass::kOffGrid, FieldPlace("end"),
                "the mountain range ends at " + std::to_string(end) +
                    " m, beyond the track grid (last cell " + std::to_string(Grid().upper()) +
                    "); its cells past the grid are left out");
   }
   if (result.type.cut() && sink_.wants(WarningClass::kStoredValue)) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("type"),
                "the mountain type " + std::to_string(type) +
                    " does not fit a byte; it is stored as " + std::to_string(result.type.stored));
   }
@@ -522,19 +522,20 @@ Flow LineReader::MaxSpeedBoard(int line) {
 // kept to 16 bits.
 void LineReader::WarnBoardStored(int32_t position, const BoardEncoded& result) {
   const char* names[3] = {"vad / 5 + vas x 20", "vbd / 5 + vbs x 20", "vcd / 5 + vcs x 20"};
+  const char* fields[3][2] = {{"vas", "vad"}, {"vbs", "vbd"}, {"vcs", "vcd"}};
   const std::string board = "the maximum-speed board at " + std::to_string(position) + " m packs ";
   for (int i = 0; i < 3; ++i) {
     const Packed<double>& pair = result.speeds[i];
     if (!pair.cut()) continue;
     char written[32];
     const auto end = std::to_chars(written, written + sizeof written, pair.packed).ptr;
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldsPlace(fields[i][0], fields[i][1]),
                board + names[i] + " = " + std::string(written, end) +
                    "; its cell holds a whole number in 16 bits and stores " +
                    std::to_string(pair.stored));
   }
   if (result.stripes.cut()) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldsPlace("strisces", "strisced"),
                board + "strisces x 10 + strisced = " + std::to_string(result.stripes.packed) +
                    ", which does not fit 16 bits; it is stored as " +
                    std::to_string(result.stripes.stored));

@@ -259,6 +259,7 @@ bool RecordReader::NextKeyword(int dash_skips, bool end_in_skips, KeywordTests t
   keyword_.line = in_.line();
   keyword_.column = in_.column();
   keyword_.end_column = in_.end_column();
+  fields_record_ = nullptr;
   keyword_field_count_ = in_.fields_read();
   if (at_end) {
     if (sink_.wants(WarningClass::kLastField) && MatchKeyword(*field, tests) != 0) {
@@ -388,7 +389,7 @@ void RecordReader::WarnOverwrite(int64_t cell, const std::string& object) {
   const PlacedObject* p = recorder_ ? recorder_->ObjectAt(cell) : nullptr;
   const std::string what = p ? "the " + p->object + " at " + std::to_string(p->position) + " m"
                              : "the object of kind " + std::to_string(kind);
-  Diagnostic* d = sink_.Warn(WarningClass::kOverwrite, keyword_,
+  Diagnostic* d = sink_.Warn(WarningClass::kOverwrite, FieldPlace("position"),
                              "the " + object + " overwrites " + what + " in cell " +
                                  std::to_string(cell) + " without a check; that object is lost");
   if (d && p) {
@@ -431,12 +432,20 @@ void RecordReader::StartRecording() {
   if (recorder_ == &c_.writers_for_notes) c_.writers_for_notes = Provenance();
 }
 
-void RecordReader::Stop(ErrorCode code, int line) {
-  state_.FailAt(code, name_, line, line == keyword_.line ? keyword_.column : 0);
+void RecordReader::Stop(ErrorCode code, int line) { StopOn(code, line, keyword_); }
+
+void RecordReader::StopOn(ErrorCode code, int line, const SourcePlace& place) {
+  const bool known = line == place.line;
+  state_.FailAt(code, name_, line, known ? place.column : 0, known ? place.end_column : 0);
 }
 
-void RecordReader::StopAt(ErrorCode code, int32_t position, int line) {
-  Stop(code, line);
+void RecordReader::StopOnField(ErrorCode code, int line, std::string_view field) {
+  StopOn(code, line, FieldPlace(field));
+}
+
+void RecordReader::StopAt(ErrorCode code, int32_t position, int line, std::string_view field) {
+  // By default the record's first field, its position.
+  StopOnField(code, line, !field.empty() ? field : FirstFieldName());
   state_.error_position = position;
 }
 
@@ -475,8 +484,39 @@ void RecordReader::ReadFields(const RecordFormat& record, size_t first, size_t l
         }
         break;
     }
+    if (sink_.on()) {
+      if (fields_record_ != &record) {
+        fields_record_ = &record;
+        field_places_.assign(record.fields.size(), FieldColumns{});
+      }
+      field_places_[i] = {in_.line(), in_.column(), in_.end_column()};
+    }
     if (store) store(i - first, value);
   }
+}
+
+std::string_view RecordReader::FirstFieldName() const {
+  return fields_record_ && !fields_record_->fields.empty() ? fields_record_->fields[0].name : "";
+}
+
+SourcePlace RecordReader::FieldPlace(std::string_view name) const {
+  if (fields_record_) {
+    for (size_t i = 0; i < fields_record_->fields.size(); ++i) {
+      const FieldColumns& f = field_places_[i];
+      if (fields_record_->fields[i].name == name && f.line != 0)
+        return {name_, f.line, f.column, f.end_column};
+    }
+  }
+  return keyword_;
+}
+
+SourcePlace RecordReader::FieldsPlace(std::string_view first, std::string_view last) const {
+  SourcePlace from = FieldPlace(first);
+  const SourcePlace to = FieldPlace(last);
+  if (from.line == to.line && from.end_column != 0 && to.end_column > from.column) {
+    from.end_column = to.end_column;
+  }
+  return from;
 }
 
 bool RecordReader::ReadProfilePoint(const RecordFormat& record, int line, int32_t* value,

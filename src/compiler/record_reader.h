@@ -132,6 +132,14 @@ class RecordReader {
 
   // The place of the current record's keyword field.
   const SourcePlace& keyword_place() const { return keyword_; }
+  // Where the current record's field `name` (its name in the record table)
+  // stands, as read: the place a warning about its value points at. The
+  // keyword's place when the field was not read (or nothing is collected).
+  SourcePlace FieldPlace(std::string_view name) const;
+  // The stretch from field `first` to field `last` of the current record,
+  // for a value made of several fields: both read on one line give their
+  // whole stretch, otherwise FieldPlace(first).
+  SourcePlace FieldsPlace(std::string_view first, std::string_view last) const;
 
   // Adds a taken-cell note to the error just set: what stands in `cell`
   // and which record put it there.
@@ -158,9 +166,16 @@ class RecordReader {
   // A fresh compile: forgets the writers an earlier one kept for the notes.
   void StartRecording();
 
-  // Sets `code`, located at the keyword field's `line` (and `position`).
+  // Sets `code`, located at the keyword field's `line`: at the keyword
+  // itself, or for StopOnField at the current record's field `field` whose
+  // value fails the check.
   void Stop(ErrorCode code, int line);
-  void StopAt(ErrorCode code, int32_t position, int line);
+  void StopOnField(ErrorCode code, int line, std::string_view field);
+  // Sets `code` at `line`, with the columns of `place` when it stands there.
+  void StopOn(ErrorCode code, int line, const SourcePlace& place);
+  // Sets `code` for the check at `position`, located at the record's field
+  // `field`, by default its position (its first field).
+  void StopAt(ErrorCode code, int32_t position, int line, std::string_view field = {});
 
   // The grid; a read failure when no route length made one.
   TrackGrid& Grid();
@@ -218,9 +233,20 @@ class RecordReader {
   void WarnUtf8(const std::string& text);
   void WarnDashSkipped(const std::string& field, KeywordTests tests);
   void WarnRepeat(const std::string& field, uint32_t matched, KeywordTests tests);
+  // The name of the first field of the record read last ("" when none).
+  std::string_view FirstFieldName() const;
 
   const char* grid_missing_;
   SourcePlace keyword_;
+  // The record whose fields the current record read last, and where each
+  // of its fields stands (line 0: not read); kept only while collecting.
+  struct FieldColumns {
+    int line = 0;
+    int column = 0;
+    int end_column = 0;
+  };
+  const RecordFormat* fields_record_ = nullptr;
+  std::vector<FieldColumns> field_places_;
   int64_t keyword_field_count_ = 0;
   int last_warned_line_ = 0;
   // The first place of each `once` record given so far (by test index).

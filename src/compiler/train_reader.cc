@@ -146,7 +146,7 @@ void TrainReader::WarnProfileBehind(const char* what, int64_t cell, int64_t fill
                                     SourcePlace& previous) {
   if (previous.line != 0 && cell <= fill && sink_.wants(WarningClass::kOutOfOrder)) {
     Diagnostic* d = sink_.Warn(
-        WarningClass::kOutOfOrder, keyword_place(),
+        WarningClass::kOutOfOrder, FieldPlace("position"),
         std::string("the ") + what + " record's cell " + std::to_string(cell) +
             " is not beyond where the profile stands (cell " + std::to_string(fill) +
             "): the profile runs forward only, so the previous " + what +
@@ -161,7 +161,7 @@ void TrainReader::WarnCountdownOverwrite(int64_t cell, uint8_t mark, const std::
   if (!sink_.wants(WarningClass::kOverwrite) || !Grid().contains(cell)) return;
   const uint8_t before = Grid().at(cell).countdown;
   if (before == 0 || before == mark) return;
-  sink_.Warn(WarningClass::kOverwrite, keyword_place(),
+  sink_.Warn(WarningClass::kOverwrite, FieldPlace("position"),
              "the " + object + "'s countdown mark " + std::to_string(mark) + " replaces the mark " +
                  std::to_string(before) + " in cell " + std::to_string(cell) +
                  ", written by an earlier signal or station");
@@ -249,7 +249,7 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
   if (speed % kSpeedStep == 0 || code < 0 || code > std::numeric_limits<uint8_t>::max()) {
     return;
   }
-  sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+  sink_.Warn(WarningClass::kStoredValue, FieldPlace("speed"),
              "the speed " + std::to_string(speed) +
                  " km/h is not a multiple of 5; the speed profile stores " +
                  std::to_string(SpeedOfCode(code)) + " km/h");
@@ -260,16 +260,20 @@ void TrainReader::WarnSpeedStored(int32_t speed) {
 // wrap, so the simulator would read other aspects than the line gives.
 void TrainReader::WarnSignalStored(int32_t position, const SignalEncoded& result) {
   const std::string at = "the signal at " + std::to_string(position) + " m ";
+  // Each packed value and the fields it is made of, first to last in the
+  // file.
   const struct {
     const char* what;
     const Packed<int64_t>& value;
-  } packed[] = {{"s1 x 10 + d1", result.pairs[0]},
-                {"s2 x 10 + d2", result.pairs[1]},
-                {"s3 x 10 + d3", result.pairs[2]},
-                {"rapp x 10 + sx x 3 + dx", result.aspects}};
+    const char* first;
+    const char* last;
+  } packed[] = {{"s1 x 10 + d1", result.pairs[0], "s1", "d1"},
+                {"s2 x 10 + d2", result.pairs[1], "s2", "d2"},
+                {"s3 x 10 + d3", result.pairs[2], "s3", "d3"},
+                {"rapp x 10 + sx x 3 + dx", result.aspects, "sx", "dx"}};
   for (const auto& p : packed) {
     if (!p.value.cut()) continue;
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldsPlace(p.first, p.last),
                at + "packs " + p.what + " = " + std::to_string(p.value.packed) +
                    ", which does not fit 16 bits; it is stored as " +
                    std::to_string(p.value.stored));
@@ -277,20 +281,20 @@ void TrainReader::WarnSignalStored(int32_t position, const SignalEncoded& result
   const Packed<int64_t>& first_mark = result.marks[0];
   const Packed<int64_t>& last_mark = result.marks[kSignalCountdownMarks - 1];
   if (first_mark.cut() || last_mark.cut()) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldsPlace("sx", "dx"),
                at + "has countdown marks " + std::to_string(first_mark.packed) + " to " +
                    std::to_string(last_mark.packed) +
                    " ((sx x 3 + dx) x 10 + 1 to 4), outside 0 to 255; they are stored as their "
                    "low 8 bits");
   }
   if (result.timing.cut()) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("tempo"),
                at + "has the time " + std::to_string(result.timing.packed) +
                    ", outside 0 to 255; it is stored as its low 8 bits, " +
                    std::to_string(result.timing.stored));
   }
   if (result.time.cut()) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("tempo"),
                at + "has the time " + std::to_string(result.time.packed) + ", which is stored as " +
                    std::to_string(result.time.stored) + ": times of 1 to 100 are raised to 101");
   }
@@ -331,7 +335,7 @@ Flow TrainReader::Adhesion(int line) {
   if (cell > 0) FillAdhesion(cell);
   current_adhesion_ = value;
   if (Low8(value) != value && sink_.wants(WarningClass::kStoredValue)) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("value"),
                "the adhesion " + std::to_string(value) +
                    " is outside 0 to 255; it is stored as its low 8 bits, " +
                    std::to_string(Low8(value)));
@@ -360,7 +364,7 @@ Flow TrainReader::Signal(int line) {
   if (flow != Flow::kNext) return flow;
   if (sink_.wants(WarningClass::kStoredValue)) WarnSignalStored(posizione, result);
   if (cell - 2 * kSignalCountdownMarks < 0 && sink_.wants(WarningClass::kOffGrid)) {
-    sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+    sink_.Warn(WarningClass::kOffGrid, FieldPlace("position"),
                "the signal at " + std::to_string(posizione) +
                    " m is too close to the route start for its countdown marks (every second cell "
                    "before it); those before cell 0 are left out");
@@ -382,7 +386,7 @@ Flow TrainReader::Slowdown(int line) {
                                                    static_cast<int16_t>(f_tt), f_ta, d_v);
   const Flow flow = Placed(result, "slowdown", x, line);
   if (flow == Flow::kNext && !result.warning_board && sink_.wants(WarningClass::kNoEffect)) {
-    sink_.Warn(WarningClass::kNoEffect, keyword_place(),
+    sink_.Warn(WarningClass::kNoEffect, FieldPlace("start"),
                "the slowdown at " + std::to_string(x) + " m starts at " +
                    std::to_string(kNoWarningLimit) +
                    " m or less: it gets no warning board 1200 m before it" +
@@ -400,7 +404,7 @@ Flow TrainReader::Slowdown(int line) {
                    ": the slowdown does not end where written; give a length of 50 m or more");
   }
   if (result.last_value.cut() && sink_.wants(WarningClass::kStoredValue)) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("d_v"),
                "the slowdown's last value " + std::to_string(d_v) +
                    " does not fit 16 bits; it is stored as " +
                    std::to_string(result.last_value.stored));
@@ -422,11 +426,11 @@ Flow TrainReader::Abbattimento(int line) {
     return flow;
   }
   if (value > 0) {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("value"),
                "the abbattimento value " + std::to_string(value) +
                    " does not fit 16 bits; it is stored as " + std::to_string(result.value.stored));
   } else {
-    sink_.Warn(WarningClass::kStoredValue, keyword_place(),
+    sink_.Warn(WarningClass::kStoredValue, FieldPlace("value"),
                "the abbattimento value " + std::to_string(value) +
                    " is below 0: the cell becomes kind 13, as for 0, and the value is not stored");
   }
@@ -505,7 +509,7 @@ Flow TrainReader::Station(int line) {
              });
   const int32_t length = kind_and_length[1];
   if (length % kStationLengthStep != 0) {
-    StopAt(kErrStationLength, station.position, line);
+    StopAt(kErrStationLength, station.position, line, "length");
     return Flow::kStop;
   }
   ReadStationDetails(station);
@@ -551,7 +555,7 @@ Flow TrainReader::PlaceStationMarks(const StationRecord& station, int32_t slot, 
       const double q = end_cell - i - 1;
       if (q <= 1) {
         if (sink_.wants(WarningClass::kOffGrid)) {
-          sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+          sink_.Warn(WarningClass::kOffGrid, FieldPlace("position"),
                      "the countdown mark " + std::to_string(kCountdownBase + i) +
                          " of the station '" + station.name +
                          "' would fall in cell 1 or before; it is left out");
@@ -567,7 +571,7 @@ Flow TrainReader::PlaceStationMarks(const StationRecord& station, int32_t slot, 
         grid.at(cell).countdown = static_cast<uint8_t>(kCountdownBase + i);
         written.Add(CellPart::kCountdown, cell);
       } else if (sink_.wants(WarningClass::kOffGrid)) {
-        sink_.Warn(WarningClass::kOffGrid, keyword_place(),
+        sink_.Warn(WarningClass::kOffGrid, FieldPlace("position"),
                    "the countdown mark " + std::to_string(kCountdownBase + i) +
                        " of the station '" + station.name + "' falls in cell " +
                        std::to_string(cell) + ", beyond the track grid; it is left out");
@@ -576,7 +580,7 @@ Flow TrainReader::PlaceStationMarks(const StationRecord& station, int32_t slot, 
   }
   const double q = end_cell - 1;
   if (q <= 1) {
-    Stop(kErrStationTooEarly, line);
+    StopOnField(kErrStationTooEarly, line, "position");
     return Flow::kStop;
   }
   const int64_t cell = RoundToInt(q);

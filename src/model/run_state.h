@@ -71,7 +71,10 @@ struct RunState {
   // the input's name and its 1-based line; empty/0 otherwise.
   std::string error_file;
   int error_line = 0;
-  int error_column = 0;  // 1-based byte column of the record's keyword; 0 unknown
+  // The 1-based byte columns of the field at fault (the record's keyword
+  // when no one field is), and just past it; 0 unknown.
+  int error_column = 0;
+  int error_end_column = 0;
   // What exactly went wrong, for a read failure ("\"mille\" is not a number").
   std::string error_detail;
 
@@ -81,14 +84,17 @@ struct RunState {
     error_file.clear();
     error_line = 0;
     error_column = 0;
+    error_end_column = 0;
     error_detail.clear();
   }
   // Sets the code and where the record that set it stands.
-  void FailAt(ErrorCode code, const std::string& file, int line, int column = 0) {
+  void FailAt(ErrorCode code, const std::string& file, int line, int column = 0,
+              int end_column = 0) {
     Fail(code);
     error_file = file;
     error_line = line;
     error_column = column;
+    error_end_column = end_column;
   }
   void Fail(ErrorCode code, int32_t position) {
     Fail(code);

@@ -15,6 +15,20 @@ Status Env::WriteFile(const std::string& path, std::string_view bytes) {
   return file->Commit();
 }
 
+Status Env::MakeFolders(const std::string& path, bool* made) {
+  *made = false;
+  if (FolderExists(path)) return Status::Ok();
+  const std::string parent = FolderOf(path);
+  if (parent != path && !FolderExists(parent)) {
+    bool parent_made = false;
+    Status s = MakeFolders(parent, &parent_made);
+    if (!s.ok()) return s;
+  }
+  Status s = MakeFolder(path);
+  *made = s.ok();
+  return s;
+}
+
 Status Env::WriteFiles(const std::vector<NewFile>& files) {
   std::vector<std::unique_ptr<ReplacingFile>> made(files.size());
   std::vector<ReplacingFile*> set;

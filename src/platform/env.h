@@ -160,6 +160,18 @@ class Env {
   virtual Status StampFile(const std::string& path, FileStamp* stamp) = 0;
   // Starts catching the stop signals; see StopRequests.
   virtual Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) = 0;
+  // Makes the folder `path`, whose parent folder must exist. A folder
+  // already there is no error; anything else there, or a folder that cannot
+  // be made, is an error naming `path` and the system's reason.
+  virtual Status MakeFolder(const std::string& path) = 0;
+  // The existing file or folder `path` as a full path, from the root (on
+  // Windows the drive) down, without "." or ".." parts.
+  virtual Status FullPath(const std::string& path, std::string* full) = 0;
+
+  // Makes the folder `path` and the folders above it that are missing, as
+  // MakeFolder does each; *made says whether `path` was missing. A failure
+  // names the part of the path that could not be made.
+  Status MakeFolders(const std::string& path, bool* made);
 
   // Replaces `path` whole with `bytes` (temporary file, then rename).
   Status WriteFile(const std::string& path, std::string_view bytes);

@@ -102,6 +102,28 @@ TEST_P(EnvContract, AMissingFileIsNotFoundAndAFolderIsNoFile) {
   EXPECT_TRUE(env().FolderExists(folder));
 }
 
+TEST_P(EnvContract, MakeFoldersMakesTheMissingFoldersAndStopsAtAFile) {
+  const std::string deep = JoinPath(File("new \xE9"), "a");
+  bool made = false;
+  ASSERT_TRUE(env().MakeFolders(deep, &made).ok());
+  EXPECT_TRUE(made);
+  EXPECT_TRUE(env().FolderExists(File("new \xE9")) && env().FolderExists(deep));
+  ASSERT_TRUE(env().MakeFolders(deep, &made).ok());
+  EXPECT_FALSE(made);
+
+  // A file in the way of the folder, or of a folder above it: named, with
+  // the system's reason, and left as it is.
+  const std::string file = File("file");
+  ASSERT_TRUE(env().WriteFile(file, "x").ok());
+  for (const std::string& blocked : {file, JoinPath(file, "sub")}) {
+    Status s = env().MakeFolders(blocked, &made);
+    EXPECT_FALSE(s.ok()) << blocked;
+    EXPECT_EQ(s.message().rfind(file + ": ", 0), 0u) << s.message();
+    EXPECT_FALSE(made);
+  }
+  EXPECT_TRUE(env().FileExists(file));
+}
+
 TEST_P(EnvContract, AFileOverTheLimitIsRefusedWithItsPath) {
   const std::string path = File("big.txt");
   ASSERT_TRUE(env().WriteFile(path, "12345").ok());

@@ -85,6 +85,24 @@ Status MemEnv::CatchStopRequests(std::unique_ptr<StopRequests>* requests) {
   return Status::Ok();
 }
 
+Status MemEnv::MakeFolder(const std::string& path) {
+  if (files.count(path)) return Status::IoError(path + ": Not a directory");
+  const std::string parent = FolderOf(path);
+  if (parent != "." && !folders.count(parent))
+    return Status::NotFound(path + ": No such file or directory");
+  folders.insert(path);
+  return Status::Ok();
+}
+
+Status MemEnv::FullPath(const std::string& path, std::string* full) {
+  if (path == ".") {
+    *full = current_folder;
+  } else {
+    *full = !path.empty() && path[0] == '/' ? path : current_folder + "/" + path;
+  }
+  return Status::Ok();
+}
+
 bool MemEnv::FileExists(const std::string& path) { return files.count(path) > 0; }
 
 bool MemEnv::FolderExists(const std::string& path) { return folders.count(path) > 0; }

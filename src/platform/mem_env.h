@@ -36,11 +36,19 @@ class MemEnv : public Env {
   // Each Wait calls `on_wait`, which may change the files; its result is
   // whether to stop. Without one, the first Wait stops.
   Status CatchStopRequests(std::unique_ptr<StopRequests>* requests) override;
+  // Adds `path` to `folders`; a file of that name, or a missing parent (other
+  // than "."), is an error.
+  Status MakeFolder(const std::string& path) override;
+  // `path` when it starts with "/", else `path` in `current_folder` ("."
+  // is `current_folder` itself).
+  Status FullPath(const std::string& path, std::string* full) override;
   // `program_folder`, or an error when it is empty.
   Status ProgramFolder(std::string* folder) override;
 
   // The folder ProgramFolder reports.
   std::string program_folder;
+  // The folder relative paths start from, for FullPath.
+  std::string current_folder = "/work";
 
   // The files, open for tests to seed and inspect.
   std::map<std::string, std::string> files;

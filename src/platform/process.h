@@ -25,6 +25,12 @@ Status ProgramArguments(int argc, char** argv, std::vector<std::string>* argumen
 // from the desktop). Always false elsewhere.
 bool StartedWithoutConsole();
 
+// Whether a write to standard output that failed with `error_number` (the
+// errno it left) failed because the reader closed the pipe (a pager quit,
+// `head` had enough): EPIPE; on Windows also EINVAL while standard output is
+// a pipe, which is what the C runtime leaves for a pipe closed by its reader.
+bool StandardOutputPipeClosed(int error_number);
+
 // The Ui for a run started without a console: the waiting window and message
 // boxes on Windows, the terminal form elsewhere.
 std::unique_ptr<Ui> NewDesktopUi();

@@ -78,7 +78,9 @@ void WriteDiagnostics(const std::vector<Diagnostic>& diagnostics, DiagnosticForm
     warnings += d.severity == Severity::kWarning;
     errors += d.severity == Severity::kError;
   }
-  if (format == DiagnosticFormat::kText && diagnostics.size() > 1) {
+  // Any warning gets the count, one as much as several; an error alone is
+  // the one line the exit status promises.
+  if (format == DiagnosticFormat::kText && warnings > 0) {
     std::string summary;
     if (warnings > 0) summary = Plural(warnings, "warning");
     if (errors > 0) summary += (summary.empty() ? "" : " and ") + Plural(errors, "error");

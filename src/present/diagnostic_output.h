@@ -27,7 +27,8 @@ std::string DiagnosticText(const Diagnostic& d);
 std::string DiagnosticJson(const Diagnostic& d);
 
 // Writes every diagnostic in `format`; in text, a summary line follows when
-// there is more than one ("2 warnings and 1 error").
+// there is a warning ("1 warning generated.", "2 warnings and 1 error
+// generated."). An error alone has none.
 void WriteDiagnostics(const std::vector<Diagnostic>& diagnostics, DiagnosticFormat format,
                       std::ostream& out);
 

@@ -194,7 +194,8 @@ Json DiagnosticJson(const ViewInput& input, const Diagnostic& d) {
     return Json{{"source", SourceIndex(input, p.file)},
                 {"file", Utf8From1252(p.file)},
                 {"line", p.line},
-                {"column", p.column}};
+                {"column", p.column},
+                {"end_column", p.end_column}};
   };
   Json j = place(d.place);
   j["severity"] = SeverityName(d.severity);

@@ -184,6 +184,7 @@ TEST(ViewDataJsonTest, EmbedsSafelyAndConvertsTexts) {
   EXPECT_EQ(j["diagnostics"][0]["message"], "taken");
   EXPECT_EQ(j["diagnostics"][0]["notes"],
             nlohmann::json::parse(R"([{"source":0,"file":"line.txt","line":1,"column":3,)"
+                                  R"("end_column":0,)"
                                   R"("message":"taken here"}])"));
   EXPECT_EQ(j["cells"]["kind"].size(), 145u);
   EXPECT_TRUE(j["plan"].is_null());

@@ -7,6 +7,7 @@
 #include "compiler/input_limits.h"
 #include "decompiler/written_records.h"
 #include "platform/paths.h"
+#include "run/output_folder.h"
 #include "run/output_lock.h"
 #include "run/report.h"
 #include "run/scenario_names.h"
@@ -72,9 +73,14 @@ void ScenarioJob::SendOutputTo(const std::string& out_dir) {
   folder_ = out_dir.empty() ? FolderOf(line_file_) : out_dir;
 }
 
-Status ScenarioJob::CheckOutputFolder() const {
-  if (!env_->FolderExists(folder_)) return Status::Invalid(folder_ + ": not a folder");
+Status ScenarioJob::CheckOutputNames() const {
   return CheckCompiledFileNames(*env_, folder_, state_);
+}
+
+Status ScenarioJob::MakeOutputFolder(std::ostream& err) const {
+  Status s = CheckOutputNames();
+  if (s.ok()) s = sc::MakeOutputFolder(*env_, folder_, err);
+  return s;
 }
 
 Status ScenarioJob::CheckInputsKept() const {

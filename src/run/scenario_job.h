@@ -48,9 +48,13 @@ class ScenarioJob {
 
   // Sends the compiled files to `out_dir`, or "" to the line file's folder.
   void SendOutputTo(const std::string& out_dir);
-  // Checks that the output folder is a folder where the compiled files'
-  // names can be written (needs the names spelt).
-  Status CheckOutputFolder() const;
+  // Checks that the compiled files' names can be written in the output
+  // folder (needs the names spelt); a missing folder is checked as one that
+  // will be made.
+  Status CheckOutputNames() const;
+  // Checks the names as CheckOutputNames does, then makes the output folder
+  // when it is missing (see MakeOutputFolder, which tells it on `err`).
+  Status MakeOutputFolder(std::ostream& err) const;
   // Fails when a compiled file would land on one of the two inputs.
   Status CheckInputsKept() const;
   // Holds the output folder's lock until the job ends (see output_lock.h);

@@ -61,13 +61,39 @@ TEST(ScenarioJob, RefusesACompiledFileThatWouldLandOnAnInput) {
   ASSERT_TRUE(job.SpellNames().ok());
   job.state().compile_flag = 1;
   job.SendOutputTo("");
-  EXPECT_TRUE(job.CheckOutputFolder().ok());
+  EXPECT_TRUE(job.CheckOutputNames().ok());
   Status kept = job.CheckInputsKept();
   EXPECT_TRUE(kept.IsInvalid());
   EXPECT_EQ(kept.message(),
             In("L_7.dat") + ": would overwrite an input file; choose another --out");
-  job.SendOutputTo("e");
-  EXPECT_EQ(job.CheckOutputFolder().message(), "e: not a folder");
+}
+
+// The output folder is made, with the folders above it, and told once; a
+// file in its way is refused with the system's reason.
+TEST(ScenarioJob, MakesAMissingOutputFolder) {
+  MemEnv env;
+  env.files["f"] = "x";
+  ScenarioJob job(env, "L_linea.txt", "L_7-.txt");
+  ASSERT_TRUE(job.NameFromFiles().ok());
+  ASSERT_TRUE(job.SpellNames().ok());
+  job.SendOutputTo("e/g");
+  EXPECT_TRUE(job.CheckOutputNames().ok());
+  EXPECT_FALSE(env.FolderExists("e/g"));
+  std::ostringstream err;
+  ASSERT_TRUE(job.MakeOutputFolder(err).ok());
+  EXPECT_TRUE(env.FolderExists("e") && env.FolderExists("e/g"));
+  EXPECT_EQ(err.str(), "scenario-compiler: created folder e/g\n");
+  err.str("");
+  ASSERT_TRUE(job.MakeOutputFolder(err).ok());
+  EXPECT_EQ(err.str(), "");
+  for (const std::string folder : {"f", "f/g"}) {
+    job.SendOutputTo(folder);
+    Status refused = job.MakeOutputFolder(err);
+    EXPECT_EQ(refused.message(), folder == "f"
+                                     ? "cannot create the output folder f: Not a directory"
+                                     : "cannot create the output folder f/g: f: Not a directory");
+  }
+  EXPECT_EQ(err.str(), "");
 }
 
 TEST(ScenarioJob, ReadsCompilesAndWritesTheBuiltInScenario) {

@@ -250,9 +250,9 @@ describe("a scenario with a failed check", () => {
     const list = await page.$eval("#diagnostics", (e) => e.innerText);
     assert.match(list, /error/);
     assert.match(list, /Vastro - Dreo_2001-\.txt:34/);
-    // As on the terminal: the error's column, and its note on the record
-    // that took the cell.
-    assert.match(list, /Vastro - Dreo_2001-\.txt:34:1: error 16: the signal.s cell is already taken/);
+    // As on the terminal: the column of the position the error checks, and
+    // its note on the record that took the cell.
+    assert.match(list, /Vastro - Dreo_2001-\.txt:34:13: error 16: the signal.s cell is already taken/);
     assert.match(list, /note Vastro - Dreo_2001-\.txt:33:1: cell \d+ was taken here by the signal at 2800 m/);
     await page.click("#diagnostics li");
     const text = await selectionText(page);

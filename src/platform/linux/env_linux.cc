@@ -409,6 +409,21 @@ class PosixEnv : public Env {
     return Status::Ok();
   }
 
+  Status MakeFolder(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0777) == 0) return Status::Ok();
+    const int e = errno;
+    if (e == EEXIST) return FolderExists(path) ? Status::Ok() : PosixError(path, ENOTDIR);
+    return PosixError(path, e);
+  }
+
+  Status FullPath(const std::string& path, std::string* full) override {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return PosixError(path, errno);
+    *full = resolved;
+    std::free(resolved);
+    return Status::Ok();
+  }
+
   Status ProgramFolder(std::string* folder) override {
     std::vector<char> buffer(4096);
     for (;;) {

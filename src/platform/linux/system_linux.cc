@@ -1,5 +1,7 @@
 // The process, its text and its streams on Linux, and the form of its paths;
 // none of it is particular to Linux beyond other POSIX systems.
+#include <cerrno>
+
 #include "platform/binary_streams.h"
 #include "platform/native_text.h"
 #include "platform/paths.h"
@@ -15,6 +17,8 @@ Status ProgramArguments(int argc, char** argv, std::vector<std::string>* argumen
 }
 
 bool StartedWithoutConsole() { return false; }
+
+bool StandardOutputPipeClosed(int error_number) { return error_number == EPIPE; }
 
 std::unique_ptr<Ui> NewDesktopUi() { return std::make_unique<TerminalUi>(); }
 

@@ -419,6 +419,32 @@ class WindowsEnv : public Env {
     return LockFirstByte(path, false, lock, busy);
   }
 
+  Status MakeFolder(const std::string& path) override {
+    if (::CreateDirectoryW(Cp1252ToWide(path).c_str(), nullptr)) return Status::Ok();
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && FolderExists(path)) return Status::Ok();
+    return WindowsError(path, error);
+  }
+
+  Status FullPath(const std::string& path, std::string* full) override {
+    const std::wstring wide = Cp1252ToWide(path);
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+      if (length == 0) return WindowsError(path, ::GetLastError());
+      if (length < buffer.size()) {
+        buffer.resize(length);
+        break;
+      }
+      buffer.resize(length);
+    }
+    if (!WideToCp1252(buffer, full)) {
+      return Status::IoError(path + ": its full path holds a character Windows-1252 cannot write");
+    }
+    return Status::Ok();
+  }
+
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     bool busy = false;
     return LockFirstByte(path, true, lock, &busy);

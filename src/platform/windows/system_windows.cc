@@ -5,6 +5,7 @@
 // shellapi.h needs the declarations of windows.h before it.
 #include <shellapi.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -48,6 +49,13 @@ bool StartedWithoutConsole() {
   }
   DWORD processes[2];
   return ::GetConsoleProcessList(processes, 2) <= 1;
+}
+
+bool StandardOutputPipeClosed(int error_number) {
+  if (error_number == EPIPE) return true;
+  if (error_number != EINVAL) return false;
+  HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  return output && output != INVALID_HANDLE_VALUE && ::GetFileType(output) == FILE_TYPE_PIPE;
 }
 
 // ---- Text and streams ------------------------------------------------------
