@@ -125,5 +125,37 @@ TEST(DispatchMessage, ErrorsAreResponses) {
   EXPECT_NE(failed.problem.find("echo: invalid parameters"), std::string::npos) << failed.problem;
 }
 
+TEST(DispatchMessage, RefusesDeepNestingWithoutRecursing) {
+  auto echo = [](const std::string&, const json& params, bool) -> std::optional<RpcAnswer> {
+    return RpcAnswer(params);
+  };
+  const auto nested = [](size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+  };
+  // Deep enough to exhaust any stack if copied or handled recursively.
+  const std::string deep = nested(1000000);
+  const std::string refused =
+      R"({"code":-32600,"message":"the message nests arrays and objects deeper than 64 levels"})";
+  struct Case {
+    std::string body;
+    std::string response;
+  } cases[] = {
+      {R"({"jsonrpc":"2.0","id":7,"method":"echo","params":)" + deep + "}",
+       R"({"error":)" + refused + R"(,"id":7,"jsonrpc":"2.0"})"},
+      {R"({"jsonrpc":"2.0","method":"echo","params":)" + deep + "}",
+       R"({"error":)" + refused + R"(,"id":null,"jsonrpc":"2.0"})"},
+      {R"({"jsonrpc":"2.0","id":)" + deep + R"(,"method":"echo"})",
+       R"({"error":{"code":-32600,"message":"the id is neither a number nor a string"},"id":null,"jsonrpc":"2.0"})"},
+      // Brackets in strings are text, and 64 levels are still read.
+      {R"({"id":8,"method":"echo","params":[")" + deep + R"("]})",
+       R"({"id":8,"jsonrpc":"2.0","result":[")" + deep + R"("]})"},
+      {R"({"id":9,"method":"echo","params":)" + nested(63) + "}",
+       R"({"id":9,"jsonrpc":"2.0","result":)" + nested(63) + "}"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DispatchMessage(c.body, echo).response, c.response) << c.body.substr(0, 60);
+  }
+}
+
 }  // namespace
 }  // namespace sc
