@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/env.h"
+#include "run/output_lock.h"
 #include "test_support.h"
 
 namespace sc::testing {
@@ -326,6 +328,25 @@ TEST(ViewServeCliWrite, LeavesExactlyTheCompiledFilesBesideTheInputs) {
                                           "Vastro - Dreo_2001_scheda_treno.txt",
                                           "Vastro - Dreo_linea.txt", "Vastro - Dreo_linea.dat",
                                           "Vastro - Dreo_2001.sim", "Vastro - Dreo_2001.dat"}));
+}
+
+// Ctrl-C while it waits for another run's lock stops it then, and it writes
+// nothing, neither at once nor once the lock is free.
+TEST(ViewServeCliWrite, AnInterruptWhileWaitingForTheLockStopsAndWritesNothing) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  std::unique_ptr<FileLock> held;
+  bool busy = false;
+  ASSERT_TRUE(Env::Default()->TryLockFile(dir.File(kLockFileName), &held, &busy).ok());
+  ASSERT_FALSE(busy);
+  {
+    Server server(dir.path(), {"--write"});
+    ASSERT_NE(server.ReadUntil(std::regex("waiting for it")), "");
+    EXPECT_EQ(server.Interrupt(), 0);
+  }
+  held.reset();
+  EXPECT_FALSE(PathExists(dir.File("Vastro - Dreo_2001.sim")));
+  EXPECT_FALSE(PathExists(dir.File(kLockFileName)));
 }
 
 }  // namespace
