@@ -225,10 +225,11 @@ class PosixReplacingFile : public ReplacingFile {
   BlockBuffer buffer_;
 };
 
-// True when the open file `fd` is the file `path` names now.
+// True when the open file `fd` is the file `path` names now (the name
+// itself, never what a link there points to).
 bool NamesOpenFile(const std::string& path, int fd) {
   struct stat held, named;
-  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+  return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
@@ -252,6 +253,22 @@ class PosixFileLock : public FileLock {
   int fd_;
 };
 
+// Opens the lock file `path`, creating it when missing. A link at the path
+// is never followed (nor its target created): it is refused.
+int OpenLockFile(const std::string& path, Status* error) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd >= 0) return fd;
+  struct stat st;
+  if (errno == ELOOP && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    *error = Status::IoError(path +
+                             ": a symbolic link, where the lock file must be a plain file; "
+                             "remove the link");
+  } else {
+    *error = PosixError(path, errno);
+  }
+  return -1;
+}
+
 // Opens the lock file `path` (creating it when missing) and locks it,
 // waiting or not; retries when the file it locked was removed by its
 // previous holder on release. Sets *busy when another holder has it and
@@ -259,8 +276,9 @@ class PosixFileLock : public FileLock {
 Status LockPath(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock, bool* busy) {
   *busy = false;
   for (;;) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return PosixError(path, errno);
+    Status error;
+    int fd = OpenLockFile(path, &error);
+    if (fd < 0) return error;
     int locked;
     while ((locked = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "test_support.h"
@@ -85,6 +87,28 @@ TEST(PosixEnv, TemporaryNamesOfLongTargetsFitTheLimit) {
   EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255),
             "/d/" + std::string(244, 'n') + ".tmp-");
   EXPECT_EQ(TemporaryPrefix("/d/short", 255), "/d/short.tmp-");
+}
+
+// A link at the lock file's path, dangling or not, is refused: neither its
+// target is created nor the file it names locked or removed.
+TEST(PosixEnv, ALinkAtTheLockPathIsNeverFollowed) {
+  testing::TempFolder dir;
+  const std::string lock_path = dir.File("lock");
+  std::filesystem::create_symlink(dir.File("target"), lock_path);
+  for (bool exists : {false, true}) {
+    if (exists) testing::WriteFileOrDie(dir.File("target"), "mine");
+    std::unique_ptr<FileLock> lock;
+    bool busy = false;
+    Status tried = Env::Default()->TryLockFile(lock_path, &lock, &busy);
+    EXPECT_FALSE(tried.ok());
+    EXPECT_NE(tried.message().find("a symbolic link"), std::string::npos) << tried.message();
+    Status waited = Env::Default()->LockFile(lock_path, &lock);
+    EXPECT_FALSE(waited.ok());
+    EXPECT_EQ(lock, nullptr);
+    EXPECT_EQ(testing::PathExists(dir.File("target")), exists);
+    EXPECT_TRUE(std::filesystem::is_symlink(lock_path));
+  }
+  EXPECT_EQ(testing::ReadFileOrDie(dir.File("target")), "mine");
 }
 
 }  // namespace
