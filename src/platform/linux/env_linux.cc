@@ -269,37 +269,63 @@ int OpenLockFile(const std::string& path, Status* error) {
   return -1;
 }
 
+// With the cleanup signals blocked: when the lock of `fd` was granted and
+// `path` still names that file, makes it the lock (removed by a signal from
+// now on) and returns true; otherwise closes `fd`.
+bool HoldIfNamed(const std::string& path, int fd, std::unique_ptr<FileLock>* lock) {
+  if (NamesOpenFile(path, fd)) {
+    AddLiveTemporary(path);
+    *lock = std::make_unique<PosixFileLock>(path, fd);
+    return true;
+  }
+  ::close(fd);
+  return false;
+}
+
 // Opens the lock file `path` (creating it when missing) and locks it,
 // waiting or not; retries when the file it locked was removed by its
 // previous holder on release. Sets *busy when another holder has it and
 // `wait` is false.
+//
+// Opening (which may create the file) and the lock's grant happen with the
+// cleanup signals blocked, so that a signal either comes before the file
+// exists or finds it among the files to remove: it never leaves a lock file
+// of ours behind. Only waiting for another holder leaves them unblocked, so
+// that a signal ends a waiting run at once; the file is the holder's then.
 Status LockPath(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock, bool* busy) {
   *busy = false;
   for (;;) {
-    Status error;
-    int fd = OpenLockFile(path, &error);
-    if (fd < 0) return error;
-    int locked;
-    while ((locked = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    if (locked != 0) {
-      int e = errno;
-      ::close(fd);
-      if (!wait && e == EWOULDBLOCK) {
+    int fd;
+    {
+      CleanupSignalsBlocked blocked;
+      Status error;
+      fd = OpenLockFile(path, &error);
+      if (fd < 0) return error;
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (HoldIfNamed(path, fd, lock)) return Status::Ok();
+        continue;
+      }
+      const int e = errno;
+      if (e != EWOULDBLOCK) {
+        ::close(fd);
+        return PosixError(path, e);
+      }
+      if (!wait) {
+        ::close(fd);
         *busy = true;
         return Status::Ok();
       }
+    }
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      const int e = errno;
+      ::close(fd);
       return PosixError(path, e);
     }
-    {
-      CleanupSignalsBlocked blocked;
-      if (NamesOpenFile(path, fd)) {
-        AddLiveTemporary(path);
-        *lock = std::make_unique<PosixFileLock>(path, fd);
-        return Status::Ok();
-      }
-    }
-    ::close(fd);
+    CleanupSignalsBlocked blocked;
+    if (HoldIfNamed(path, fd, lock)) return Status::Ok();
   }
 }
 
