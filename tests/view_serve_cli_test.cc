@@ -211,6 +211,14 @@ TEST_F(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
       {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host_),
        "HTTP/1.1 404 Not Found"},
       {"a very long URL", Get("/" + std::string(20000, 'a'), host_), "HTTP/1.1 414 URI Too Long"},
+      {"a very long header field",
+       "GET / HTTP/1.1\r\nHost: " + host_ + "\r\nX-Long: " + std::string(12000, 'a') +
+           "\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 431 Request Header Fields Too Large"},
+      {"a very long first header field",
+       "GET / HTTP/1.1\r\nX-Long: " + std::string(12000, 'a') + "\r\nHost: " + host_ +
+           "\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 431 Request Header Fields Too Large"},
       {"another Host", Get("/data", "attacker.example:" + std::to_string(port_)),
        "HTTP/1.1 403 Forbidden"},
       {"no Host", "GET /data HTTP/1.1\r\nConnection: close\r\n\r\n", "HTTP/1.1 400 Bad Request"},
@@ -242,6 +250,23 @@ TEST_F(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   EXPECT_EQ(server_->Interrupt(), 0);
   EXPECT_NE(server_->ReadUntil(std::regex("stopped\r?\n")), "");
   EXPECT_EQ(Ask(port_, Get("/", host_)), "no connection");
+}
+
+// A HEAD request, of the page or of the update stream, gets the header that
+// a GET would and no byte of a body.
+TEST_F(ViewServeCli, HeadGetsTheHeaderAlone) {
+  for (const char* target : {"/", "/data", "/events"}) {
+    SCOPED_TRACE(target);
+    int fd = Connect(port_);
+    ASSERT_GE(fd, 0);
+    const std::string request = std::string("HEAD ") + target + " HTTP/1.1\r\nHost: " + host_ +
+                                "\r\nConnection: close\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    const std::string reply = ReadAll(fd, 10);
+    ::close(fd);
+    EXPECT_EQ(reply.substr(0, reply.find("\r\n")), "HTTP/1.1 200 OK");
+    EXPECT_EQ(reply.find("\r\n\r\n") + 4, reply.size()) << reply;
+  }
 }
 
 // Reads from `fd` until `text` arrived; false after `seconds` without it.
