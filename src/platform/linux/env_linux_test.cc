@@ -85,8 +85,24 @@ TEST(PosixEnv, TemporaryNamesOfLongTargetsFitTheLimit) {
   ASSERT_TRUE(file->Commit().ok());
   EXPECT_EQ(testing::ReadFileOrDie(path), "x");
   EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255),
-            "/d/" + std::string(244, 'n') + ".tmp-");
+            "/d/" + std::string(235, 'n') + "~cb1ff1b5.tmp-");
   EXPECT_EQ(TemporaryPrefix("/d/short", 255), "/d/short.tmp-");
+}
+
+// Two long names that share their first 244 bytes: the temporary left for
+// one is not the other's.
+TEST(PosixEnv, ShortenedTemporaryNamesOfDifferentTargetsDiffer) {
+  testing::TempFolder dir;
+  const std::string first = dir.File(std::string(240, 'n') + "_2001.sim");
+  const std::string second = dir.File(std::string(240, 'n') + "_2002.sim");
+  const std::string left = TemporaryPrefix(first, 255) + "a1b2c3";
+  EXPECT_LE(BaseName(left).size(), 255u);
+  testing::WriteFileOrDie(left, "half");
+  std::vector<std::string> found;
+  ASSERT_TRUE(Env::Default()->LeftTemporaries(second, &found).ok());
+  EXPECT_TRUE(found.empty());
+  ASSERT_TRUE(Env::Default()->LeftTemporaries(first, &found).ok());
+  EXPECT_EQ(found, std::vector<std::string>{left});
 }
 
 // A link at the lock file's path, dangling or not, is refused: neither its
