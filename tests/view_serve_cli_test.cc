@@ -322,6 +322,33 @@ TEST_F(ViewServeCli, AnswersWhileManyConnectionsHang) {
   EXPECT_EQ(server_->Interrupt(), 0);
 }
 
+// A stream the page closes no longer counts: after more streams than the
+// limit have come and gone, two pages open at once keep both their streams.
+TEST_F(ViewServeCli, ClosedStreamsLeaveRoomForNewOnes) {
+  const std::string stream = Get("/events", host_);
+  for (int i = 0; i < 80; ++i) {
+    int fd = Connect(port_);
+    ASSERT_GE(fd, 0) << "stream " << i;
+    ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
+    EXPECT_TRUE(ReadUntilText(fd, "data: ", 10)) << "stream " << i;
+    ::close(fd);
+  }
+  ::usleep(300000);  // the server sees the last ones go
+  int first = Connect(port_);
+  ::send(first, stream.data(), stream.size(), MSG_NOSIGNAL);
+  ASSERT_TRUE(ReadUntilText(first, "data: ", 10));
+  int second = Connect(port_);
+  ::send(second, stream.data(), stream.size(), MSG_NOSIGNAL);
+  ASSERT_TRUE(ReadUntilText(second, "data: ", 10));
+  // The first stream is still open: nothing ends it within a second.
+  pollfd p{first, POLLIN, 0};
+  char byte;
+  const bool ended = ::poll(&p, 1, 1000) > 0 && ::recv(first, &byte, 1, MSG_PEEK) <= 0;
+  EXPECT_FALSE(ended);
+  ::close(first);
+  ::close(second);
+}
+
 TEST(ViewServeOptions, GoTogether) {
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);

@@ -111,6 +111,9 @@ TEST(DispatchMessage, ErrorsAreResponses) {
       {R"({"id":4,"method":"fail"})",
        R"({"error":{"code":-32803,"message":"no"},"id":4,"jsonrpc":"2.0"})"},
       {R"({"id":5,"method":"echo","params":{}})", nullptr},
+      // A notification of a method nobody handles is dropped unanswered.
+      {R"({"jsonrpc":"2.0","method":"nope","params":{}})", ""},
+      {R"({"jsonrpc":"2.0","method":"$/cancelRequest","params":{"id":1}})", ""},
   };
   for (const Case& c : cases) {
     std::string response = DispatchMessage(c.body, handler).response;
