@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   sc::MemEnv env;
   sc::LspServer server(env);
-  sc::MessageFramer framer(1 << 16);
+  // The limit lies above the largest input fuzz.sh lets libFuzzer make, so
+  // a message of any size the fuzzer can make reaches the dispatch.
+  sc::MessageFramer framer(2 << 20);
   std::vector<std::string> out, log;
   double now = 0;
   // Every session starts initialized, so the input reaches the handlers.

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Builds from scratch and runs every test, saying what it does at each step:
+# Builds from a fresh configuration and runs every test, saying what it does at
+# each step. Both build folders are configured afresh (cmake --fresh): no
+# option that another script or a hand-run cmake left in their caches
+# carries over, only the defaults and the arguments given here.
 #   1. installs missing Debian packages (scripts/deps.sh), with chromium for
 #      the browser tests and Node.js where the machine has none;
 #   2. a normal build with the benchmarks (build/), all unit tests, then each
@@ -22,7 +25,7 @@ scripts/deps.sh "${browser_packages[@]}"
 jobs=$(nproc)
 
 step "Normal build (build/)"
-cmake -S . -B build -G Ninja -DSC_BUILD_BENCH=ON "$@"
+cmake --fresh -S . -B build -G Ninja -DSC_BUILD_BENCH=ON "$@"
 cmake --build build -j "$jobs"
 step "Tests (build/)"
 ctest --test-dir build --output-on-failure -j "$jobs"
@@ -37,7 +40,7 @@ step "Editor tests (tests/editor)"
 (cd tests/editor && SC_PROGRAM="$PWD/../../build/scenario-compiler" node --test)
 
 step "Sanitizer build (build-asan/)"
-cmake -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "$@"
+cmake --fresh -S . -B build-asan -G Ninja -DSC_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "$@"
 cmake --build build-asan -j "$jobs" --target sc_tests scenario-compiler
 step "Tests under the sanitizers (build-asan/)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

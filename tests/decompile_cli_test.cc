@@ -69,6 +69,20 @@ TEST_F(DecompileCli, ExistingTextsAreReplacedOnlyWithForce) {
   EXPECT_NE(ReadFileOrDie(texts_.File(kTrainText)), "mine");
 }
 
+// A train text's name one byte past the file system's limit, beside a line
+// text's that fits: neither text is written, even with --force.
+TEST_F(DecompileCli, ANameTooLongWritesNeitherText) {
+  const std::string line(245, 'n');
+  const std::string line_text = texts_.File(line + "_linea.txt");
+  WriteFileOrDie(line_text, "mine");
+  ProgramRun run = RunProgram("decompile " + Inputs() + " --line " + line +
+                              " --train 20011 --force --out " + ShellQuote(texts_.path()));
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.err.find(line + "_20011-.txt: File name too long"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFileOrDie(line_text), "mine");
+  EXPECT_EQ(run.out, "");
+}
+
 // A station file named like the output line description: even with --force
 // it is never written over.
 TEST_F(DecompileCli, NeverWritesOverAnInput) {

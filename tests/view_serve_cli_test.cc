@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/env.h"
+#include "run/output_lock.h"
 #include "test_support.h"
 
 namespace sc::testing {
@@ -209,6 +211,14 @@ TEST_F(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
       {"a file beside the inputs", Get("/Vastro%20-%20Dreo_linea.txt", host_),
        "HTTP/1.1 404 Not Found"},
       {"a very long URL", Get("/" + std::string(20000, 'a'), host_), "HTTP/1.1 414 URI Too Long"},
+      {"a very long header field",
+       "GET / HTTP/1.1\r\nHost: " + host_ + "\r\nX-Long: " + std::string(12000, 'a') +
+           "\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 431 Request Header Fields Too Large"},
+      {"a very long first header field",
+       "GET / HTTP/1.1\r\nX-Long: " + std::string(12000, 'a') + "\r\nHost: " + host_ +
+           "\r\nConnection: close\r\n\r\n",
+       "HTTP/1.1 431 Request Header Fields Too Large"},
       {"another Host", Get("/data", "attacker.example:" + std::to_string(port_)),
        "HTTP/1.1 403 Forbidden"},
       {"no Host", "GET /data HTTP/1.1\r\nConnection: close\r\n\r\n", "HTTP/1.1 400 Bad Request"},
@@ -240,6 +250,23 @@ TEST_F(ViewServeCli, RefusesWhatItMustAndKeepsServing) {
   EXPECT_EQ(server_->Interrupt(), 0);
   EXPECT_NE(server_->ReadUntil(std::regex("stopped\r?\n")), "");
   EXPECT_EQ(Ask(port_, Get("/", host_)), "no connection");
+}
+
+// A HEAD request, of the page or of the update stream, gets the header that
+// a GET would and no byte of a body.
+TEST_F(ViewServeCli, HeadGetsTheHeaderAlone) {
+  for (const char* target : {"/", "/data", "/events"}) {
+    SCOPED_TRACE(target);
+    int fd = Connect(port_);
+    ASSERT_GE(fd, 0);
+    const std::string request = std::string("HEAD ") + target + " HTTP/1.1\r\nHost: " + host_ +
+                                "\r\nConnection: close\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    const std::string reply = ReadAll(fd, 10);
+    ::close(fd);
+    EXPECT_EQ(reply.substr(0, reply.find("\r\n")), "HTTP/1.1 200 OK");
+    EXPECT_EQ(reply.find("\r\n\r\n") + 4, reply.size()) << reply;
+  }
 }
 
 // Reads from `fd` until `text` arrived; false after `seconds` without it.
@@ -295,6 +322,33 @@ TEST_F(ViewServeCli, AnswersWhileManyConnectionsHang) {
   EXPECT_EQ(server_->Interrupt(), 0);
 }
 
+// A stream the page closes no longer counts: after more streams than the
+// limit have come and gone, two pages open at once keep both their streams.
+TEST_F(ViewServeCli, ClosedStreamsLeaveRoomForNewOnes) {
+  const std::string stream = Get("/events", host_);
+  for (int i = 0; i < 80; ++i) {
+    int fd = Connect(port_);
+    ASSERT_GE(fd, 0) << "stream " << i;
+    ::send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
+    EXPECT_TRUE(ReadUntilText(fd, "data: ", 10)) << "stream " << i;
+    ::close(fd);
+  }
+  ::usleep(300000);  // the server sees the last ones go
+  int first = Connect(port_);
+  ::send(first, stream.data(), stream.size(), MSG_NOSIGNAL);
+  ASSERT_TRUE(ReadUntilText(first, "data: ", 10));
+  int second = Connect(port_);
+  ::send(second, stream.data(), stream.size(), MSG_NOSIGNAL);
+  ASSERT_TRUE(ReadUntilText(second, "data: ", 10));
+  // The first stream is still open: nothing ends it within a second.
+  pollfd p{first, POLLIN, 0};
+  char byte;
+  const bool ended = ::poll(&p, 1, 1000) > 0 && ::recv(first, &byte, 1, MSG_PEEK) <= 0;
+  EXPECT_FALSE(ended);
+  ::close(first);
+  ::close(second);
+}
+
 TEST(ViewServeOptions, GoTogether) {
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
@@ -326,6 +380,25 @@ TEST(ViewServeCliWrite, LeavesExactlyTheCompiledFilesBesideTheInputs) {
                                           "Vastro - Dreo_2001_scheda_treno.txt",
                                           "Vastro - Dreo_linea.txt", "Vastro - Dreo_linea.dat",
                                           "Vastro - Dreo_2001.sim", "Vastro - Dreo_2001.dat"}));
+}
+
+// Ctrl-C while it waits for another run's lock stops it then, and it writes
+// nothing, neither at once nor once the lock is free.
+TEST(ViewServeCliWrite, AnInterruptWhileWaitingForTheLockStopsAndWritesNothing) {
+  TempFolder dir;
+  ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
+  std::unique_ptr<FileLock> held;
+  bool busy = false;
+  ASSERT_TRUE(Env::Default()->TryLockFile(dir.File(kLockFileName), &held, &busy).ok());
+  ASSERT_FALSE(busy);
+  {
+    Server server(dir.path(), {"--write"});
+    ASSERT_NE(server.ReadUntil(std::regex("waiting for it")), "");
+    EXPECT_EQ(server.Interrupt(), 0);
+  }
+  held.reset();
+  EXPECT_FALSE(PathExists(dir.File("Vastro - Dreo_2001.sim")));
+  EXPECT_FALSE(PathExists(dir.File(kLockFileName)));
 }
 
 }  // namespace

@@ -11,14 +11,15 @@ CompiledRecords::CompiledRecords(const ScenarioText& line, const std::optional<S
   job_.compilation().provenance = provenance_.get();
   job_.Compile();
   job_.compilation().provenance = nullptr;
+  const std::vector<SourceRecord>& records = provenance_->records();
+  for (size_t i = 0; i < records.size(); ++i)
+    by_keyword_.emplace(std::make_tuple(records[i].file, records[i].line, records[i].column), i);
 }
 
 const SourceRecord* CompiledRecords::RecordAt(const std::string& path,
                                               const FieldSpan& keyword) const {
-  for (const SourceRecord& r : provenance_->records()) {
-    if (r.file == path && r.line == keyword.line + 1 && r.column == keyword.begin + 1) return &r;
-  }
-  return nullptr;
+  auto found = by_keyword_.find(std::make_tuple(path, keyword.line + 1, keyword.begin + 1));
+  return found == by_keyword_.end() ? nullptr : &provenance_->records()[found->second];
 }
 
 int CompiledRecords::SlotOf(const std::string& path, const FieldSpan& keyword) const {

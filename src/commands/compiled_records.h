@@ -7,9 +7,11 @@
 #ifndef SC_COMMANDS_COMPILED_RECORDS_H_
 #define SC_COMMANDS_COMPILED_RECORDS_H_
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "commands/scenario_check.h"
 #include "compiler/compilation.h"
@@ -39,6 +41,10 @@ class CompiledRecords {
 
   std::unique_ptr<Provenance> provenance_;
   ScenarioJob job_;
+  // The first record whose keyword stands at each (file, line, column), as
+  // an index into provenance_->records(): found once, so describing every
+  // field of a long file stays linear.
+  std::map<std::tuple<std::string, int, int>, size_t> by_keyword_;
 };
 
 // Field `field` of `record` in `annotation` (of the file `path`) for

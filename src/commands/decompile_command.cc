@@ -102,6 +102,13 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
         return kExitUsageOrIo;
       }
     }
+    // A name the file system refuses would fail only at its rename, after
+    // the other text had replaced its file: every name is checked first.
+    const Status name_fits = env.CheckNewFileName(path);
+    if (!name_fits.ok()) {
+      err << kProgram << name_fits.message() << "; nothing written\n";
+      return kExitUsageOrIo;
+    }
     if (!request.force && (env.FileExists(path) || env.FolderExists(path))) {
       err << kProgram << path << " already exists; nothing written (use --force to replace it)\n";
       return kExitUsageOrIo;

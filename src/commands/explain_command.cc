@@ -4,30 +4,13 @@
 #include <map>
 #include <sstream>
 
+#include "commands/text_lines.h"
 #include "compiler/input_limits.h"
 #include "platform/text_1252.h"
 #include "run/report.h"
 
 namespace sc {
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t stop = bytes.find_first_of("\r\n", pos);
-    if (stop == std::string::npos) stop = bytes.size();
-    lines.push_back(bytes.substr(pos, stop - pos));
-    pos = stop;
-    if (pos < bytes.size() && bytes[pos] == '\r') {
-      ++pos;
-      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-    } else if (pos < bytes.size()) {
-      ++pos;
-    }
-  }
-  return lines;
-}
 
 std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
                       const CompiledRecords* compiled, const std::string& path) {
@@ -39,10 +22,12 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
     case FieldRole::kLast:
       return "not processed (the file's last field): " + NativeText(f.span.text);
     case FieldRole::kKeyword: {
+      // The records a keyword field starts follow one another, from its first.
       std::string text = "record";
-      for (const AnnotatedRecord& r : a.records) {
-        if (&a.fields[static_cast<size_t>(r.keyword)] == &f)
-          text += std::string(" '") + r.format->name + "'";
+      const int keyword = a.records[static_cast<size_t>(f.record)].keyword;
+      for (size_t r = static_cast<size_t>(f.record);
+           r < a.records.size() && a.records[r].keyword == keyword; ++r) {
+        text += std::string(" '") + a.records[r].format->name + "'";
       }
       return text;
     }
@@ -65,14 +50,15 @@ std::string FieldNote(const FileAnnotation& a, const AnnotatedField& f,
 
 // Where on its line a diagnostic points, for its note: ` at "132" (column
 // 22)`; "" when the column is not known.
-std::string PlaceOnLine(const SourcePlace& place, const std::vector<std::string>& lines) {
+std::string PlaceOnLine(const SourcePlace& place, const TextLines& lines) {
   if (place.column <= 0) return "";
   std::string at = " (column " + std::to_string(place.column) + ")";
   const size_t line = static_cast<size_t>(place.line - 1);
   if (place.end_column <= place.column || line >= lines.size()) return at;
   const size_t begin = static_cast<size_t>(place.column - 1);
-  const std::string text = lines[line].substr(std::min(begin, lines[line].size()),
-                                              static_cast<size_t>(place.end_column - place.column));
+  const std::string_view whole = lines.Line(static_cast<int64_t>(line));
+  const std::string text(whole.substr(std::min(begin, whole.size()),
+                                      static_cast<size_t>(place.end_column - place.column)));
   return " at \"" + NativeText(text.substr(0, 60)) + "\"" + at;
 }
 
@@ -83,7 +69,7 @@ std::string ExplainText(ScenarioFile file, const ScenarioText& text,
                         const CompiledRecords* compiled) {
   const std::string& bytes = text.bytes;
   const FileAnnotation a = AnnotateFile(file, bytes);
-  const std::vector<std::string> lines = SplitLines(bytes);
+  const TextLines lines(bytes);
   std::map<int, std::vector<std::string>> notes;
   for (const AnnotatedField& f : a.fields) {
     std::vector<std::string>& line = notes[f.span.line];
@@ -105,7 +91,7 @@ std::string ExplainText(ScenarioFile file, const ScenarioText& text,
   std::ostringstream out;
   out << "# " << ScenarioFileTitle(file) << "\n";
   for (size_t i = 0; i < lines.size(); ++i) {
-    out << (i + 1) << ": " << NativeText(lines[i]) << "\n";
+    out << (i + 1) << ": " << NativeText(lines.Line(static_cast<int64_t>(i))) << "\n";
     auto it = notes.find(static_cast<int>(i));
     if (it == notes.end()) continue;
     for (const std::string& note : it->second) out << "    " << note << "\n";

@@ -57,6 +57,31 @@ nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::stri
   return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
 }
 
+// True when the JSON text `body` nests arrays and objects more than `limit`
+// deep. Brackets inside strings do not count; in text that is no JSON the
+// answer does not matter, as the parse refuses it.
+bool NestsDeeperThan(std::string_view body, int limit) {
+  int depth = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < body.size(); ++i) {
+    const char c = body[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return true;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return false;
+}
+
 // A response to send, with nothing for the log.
 Dispatched Respond(const nlohmann::json& response) { return {DumpJson(response), ""}; }
 
@@ -124,16 +149,26 @@ std::string NotificationBody(const std::string& method, const nlohmann::json& pa
 }
 
 Dispatched DispatchMessage(std::string_view body, const RpcHandler& handler) {
+  // Parsing and destroying a value keep their nesting on the heap, but
+  // copying or handling one recurses: a message nested too deeply is
+  // answered from its id alone, and nothing else of it is touched.
+  const bool too_deep = NestsDeeperThan(body, kMaxMessageDepth);
   nlohmann::json message = nlohmann::json::parse(body, nullptr, false);
   if (message.is_discarded())
     return Respond(ErrorResponse(nullptr, kParseError, "the message is not JSON"));
   if (!message.is_object())
     return Respond(ErrorResponse(nullptr, kInvalidRequest, "the message is not an object"));
-  const bool has_id = message.contains("id");
-  nlohmann::json id = has_id ? message["id"] : nlohmann::json();
-  if (has_id && !id.is_number_integer() && !id.is_string() && !id.is_null()) {
+  const auto id_at = message.find("id");
+  const bool has_id = id_at != message.end();
+  if (has_id && !id_at->is_number_integer() && !id_at->is_string() && !id_at->is_null()) {
     return Respond(
         ErrorResponse(nullptr, kInvalidRequest, "the id is neither a number nor a string"));
+  }
+  const nlohmann::json id = has_id ? *id_at : nlohmann::json();
+  if (too_deep) {
+    return Respond(ErrorResponse(id, kInvalidRequest,
+                                 "the message nests arrays and objects deeper than " +
+                                     std::to_string(kMaxMessageDepth) + " levels"));
   }
   auto method = message.find("method");
   if (method == message.end()) {

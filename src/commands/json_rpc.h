@@ -85,9 +85,14 @@ struct Dispatched {
   std::string problem;
 };
 
+// The deepest nesting of arrays and objects a message may have; no message
+// of the protocol comes near it.
+inline constexpr int kMaxMessageDepth = 64;
+
 // Dispatches one message body: parses it and calls `handler`. Malformed
-// JSON, a body that is no request, an unknown method and a handler's
-// RpcFailure become error responses.
+// JSON, a body that is no request, one nested deeper than kMaxMessageDepth
+// (refused as it is parsed, so no depth can exhaust the stack), an unknown
+// method and a handler's RpcFailure become error responses.
 Dispatched DispatchMessage(std::string_view body, const RpcHandler& handler);
 
 // A notification's body.

@@ -111,6 +111,9 @@ TEST(DispatchMessage, ErrorsAreResponses) {
       {R"({"id":4,"method":"fail"})",
        R"({"error":{"code":-32803,"message":"no"},"id":4,"jsonrpc":"2.0"})"},
       {R"({"id":5,"method":"echo","params":{}})", nullptr},
+      // A notification of a method nobody handles is dropped unanswered.
+      {R"({"jsonrpc":"2.0","method":"nope","params":{}})", ""},
+      {R"({"jsonrpc":"2.0","method":"$/cancelRequest","params":{"id":1}})", ""},
   };
   for (const Case& c : cases) {
     std::string response = DispatchMessage(c.body, handler).response;
@@ -123,6 +126,38 @@ TEST(DispatchMessage, ErrorsAreResponses) {
   Dispatched failed = DispatchMessage(R"({"method":"echo","params":{}})", handler);
   EXPECT_EQ(failed.response, "");
   EXPECT_NE(failed.problem.find("echo: invalid parameters"), std::string::npos) << failed.problem;
+}
+
+TEST(DispatchMessage, RefusesDeepNestingWithoutRecursing) {
+  auto echo = [](const std::string&, const json& params, bool) -> std::optional<RpcAnswer> {
+    return RpcAnswer(params);
+  };
+  const auto nested = [](size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+  };
+  // Deep enough to exhaust any stack if copied or handled recursively.
+  const std::string deep = nested(1000000);
+  const std::string refused =
+      R"({"code":-32600,"message":"the message nests arrays and objects deeper than 64 levels"})";
+  struct Case {
+    std::string body;
+    std::string response;
+  } cases[] = {
+      {R"({"jsonrpc":"2.0","id":7,"method":"echo","params":)" + deep + "}",
+       R"({"error":)" + refused + R"(,"id":7,"jsonrpc":"2.0"})"},
+      {R"({"jsonrpc":"2.0","method":"echo","params":)" + deep + "}",
+       R"({"error":)" + refused + R"(,"id":null,"jsonrpc":"2.0"})"},
+      {R"({"jsonrpc":"2.0","id":)" + deep + R"(,"method":"echo"})",
+       R"({"error":{"code":-32600,"message":"the id is neither a number nor a string"},"id":null,"jsonrpc":"2.0"})"},
+      // Brackets in strings are text, and 64 levels are still read.
+      {R"({"id":8,"method":"echo","params":[")" + deep + R"("]})",
+       R"({"id":8,"jsonrpc":"2.0","result":[")" + deep + R"("]})"},
+      {R"({"id":9,"method":"echo","params":)" + nested(63) + "}",
+       R"({"id":9,"jsonrpc":"2.0","result":)" + nested(63) + "}"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DispatchMessage(c.body, echo).response, c.response) << c.body.substr(0, 60);
+  }
 }
 
 }  // namespace

@@ -344,8 +344,12 @@ void Connection::OnRequest(ErrorCode error) {
     return Close();  // the client went, or the time ran out
   }
   if (error == http::error::header_limit) {
+    // The parser takes the request line as soon as it ends (and the buffer
+    // drops it then): a target it holds, or a line end still in the buffer,
+    // means the request line was whole and the header fields are too large.
     const auto* bytes = static_cast<const char*>(buffer_.data().data());
     const bool line_ended =
+        !parser_->get().target().empty() ||
         std::string_view(bytes, buffer_.size()).find('\n') != std::string_view::npos;
     return line_ended ? Refuse(431, "request header too large")
                       : Refuse(414, "request target too long");
@@ -451,10 +455,9 @@ void Connection::OpenStream(bool head) {
       "X-Content-Type-Options: nosniff\r\n"
       "Connection: close\r\n"
       "Transfer-Encoding: chunked\r\n\r\n";
-  if (head) {
-    ending_ = true;
-    out_ += "0\r\n\r\n";
-  }
+  // A HEAD request gets the stream's header and nothing after it: the
+  // connection closes once it is sent.
+  if (head) ending_ = true;
   WriteStream();
   if (!head) Drain();
 }

@@ -1,6 +1,8 @@
 #include "commands/lsp_server.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 #include "commands/json_rpc.h"
 #include "compiler/input_limits.h"
@@ -425,13 +427,21 @@ void LspServer::Check(Document& doc, std::map<std::string, std::vector<Diagnosti
         "train files "
         "find it");
   }
+  // A diagnostic already listed for its file (the line description checked
+  // with each of its trains) is listed once; what tells them apart is kept
+  // in a set, so many diagnostics cost no more than a sort.
+  using Identity = std::tuple<int, int, std::string, std::string>;
+  const auto identity = [](const Diagnostic& d) {
+    return Identity(d.place.line, d.place.column, DiagnosticCode(d), d.message);
+  };
+  std::map<std::string, std::set<Identity>> listed;
   for (Diagnostic& d : found) {
     std::vector<Diagnostic>& list = (*by_path)[d.place.file];
-    auto same = [&](const Diagnostic& e) {
-      return e.place.line == d.place.line && e.place.column == d.place.column &&
-             DiagnosticCode(e) == DiagnosticCode(d) && e.message == d.message;
-    };
-    if (std::none_of(list.begin(), list.end(), same)) list.push_back(std::move(d));
+    auto [seen, fresh] = listed.try_emplace(d.place.file);
+    if (fresh) {
+      for (const Diagnostic& e : list) seen->second.insert(identity(e));
+    }
+    if (seen->second.insert(identity(d)).second) list.push_back(std::move(d));
   }
 }
 

@@ -27,6 +27,10 @@ TEST(RequestGuardTest, ServesOnlyThePageItsDataAndTheStreamToThisMachine) {
       {"GET", "/", "127.0.0.1", 403, none},
       {"GET", "/", "evil-localhost:8123", 403, none},
       {"GET", "/", "localhost:8123.example", 403, none},
+      // Names that only begin like ours.
+      {"GET", "/data", "localhost.example.test:8123", 403, none},
+      {"GET", "/data", "localhostx:8123", 403, none},
+      {"GET", "/data", "127.0.0.1.example.test:8123", 403, none},
       {"GET", "/", "", 403, none},
       {"GET", "/", nullptr, 400, none},
       // Paths that try to name a file, or are not paths.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "commands/text_lines.h"
 #include "compiler/compile.h"
 #include "compiler/record_reader.h"
 #include "compiler/train_reader.h"
@@ -18,25 +19,15 @@ namespace {
 // can be checked alone.
 constexpr const char* kEmptyTrain = "[generale]\r\n[fine]\r\n";
 
-// The text of 0-based line `line` of `bytes`, without its line end.
-std::string_view LineText(const std::string& bytes, int line) {
-  size_t pos = 0;
-  for (int i = 0; i < line && pos < bytes.size(); ++i) {
-    size_t next = bytes.find_first_of("\r\n", pos);
-    if (next == std::string::npos) {
-      pos = bytes.size();
-      break;
-    }
-    pos = next +
-          ((bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1);
-  }
-  size_t stop = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
-  return std::string_view(bytes.data() + pos, stop - pos);
-}
+// A text of the pair with its lines found once.
+struct IndexedText {
+  explicit IndexedText(const ScenarioText& t) : text(t), lines(t.bytes) {}
+  const ScenarioText& text;
+  TextLines lines;
+};
 
 // The columns of a line's text without its leading and trailing blanks.
-void LineExtent(const std::string& bytes, int line, int* begin, int* end) {
-  std::string_view text = LineText(bytes, line);
+void LineExtent(std::string_view text, int* begin, int* end) {
   size_t first = text.find_first_not_of(" \t");
   size_t last = text.find_last_not_of(" \t");
   *begin = first == std::string_view::npos ? 0 : static_cast<int>(first);
@@ -48,13 +39,12 @@ bool HasLetter(const std::string& text) {
                      [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
-// The 0-based columns [begin, end) a place covers in `bytes`: its own
-// columns where the reader recorded them, else the field starting at its
+// The 0-based columns [begin, end) a place covers in its line `text`: its
+// own columns where the reader recorded them, else the field starting at its
 // column (up to the next comma), else the line's text.
-void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, int* begin,
-                  int* end) {
+void PlaceColumns(const SourcePlace& place, std::string_view text, int* begin, int* end) {
   int line_begin = 0, line_end = 0;
-  LineExtent(bytes, line, &line_begin, &line_end);
+  LineExtent(text, &line_begin, &line_end);
   if (place.column <= 0) {
     *begin = line_begin;
     *end = line_end;
@@ -65,18 +55,17 @@ void PlaceColumns(const SourcePlace& place, const std::string& bytes, int line, 
     *end = place.end_column - 1;
     return;
   }
-  const std::string_view text = LineText(bytes, line);
   size_t stop = std::min(text.find(',', static_cast<size_t>(*begin)), text.size());
   while (stop > static_cast<size_t>(*begin) && (text[stop - 1] == ' ' || text[stop - 1] == '\t'))
     --stop;
   *end = std::max(static_cast<int>(stop), *begin + 1);
 }
 
-// `place` as an editor marks it in `bytes`: a line (1 when not known) and
-// the 1-based columns [column, end_column) it covers.
-SourcePlace EditorPlace(const SourcePlace& place, const ScenarioText& in) {
-  SourcePlace out{in.path, place.line > 0 ? place.line : 1, 0, 0};
-  PlaceColumns(place, in.bytes, out.line - 1, &out.column, &out.end_column);
+// `place` as an editor marks it in `in`: a line (1 when not known) and the
+// 1-based columns [column, end_column) it covers.
+SourcePlace EditorPlace(const SourcePlace& place, const IndexedText& in) {
+  SourcePlace out{in.text.path, place.line > 0 ? place.line : 1, 0, 0};
+  PlaceColumns(place, in.lines.Line(out.line - 1), &out.column, &out.end_column);
   ++out.column;
   ++out.end_column;
   return out;
@@ -85,12 +74,12 @@ SourcePlace EditorPlace(const SourcePlace& place, const ScenarioText& in) {
 // The compiler's diagnostic placed in `home` as an editor marks it; notes
 // keep their own file when it is one of the pair, and are dropped otherwise.
 template <typename TextOf>
-Diagnostic PlacedForEditor(const Diagnostic& d, const ScenarioText& home, TextOf text_of) {
+Diagnostic PlacedForEditor(const Diagnostic& d, const IndexedText& home, TextOf text_of) {
   Diagnostic e = d;
   e.place = EditorPlace(d.place, home);
   e.notes.clear();
   for (const DiagnosticNote& n : d.notes) {
-    if (const ScenarioText* where = text_of(n.place.file))
+    if (const IndexedText* where = text_of(n.place.file))
       e.notes.push_back({EditorPlace(n.place, *where), n.message});
   }
   return e;
@@ -156,15 +145,18 @@ std::vector<Diagnostic> CheckScenario(const ScenarioText& line,
   const CompileOutcome& outcome = job.outcome();
 
   // The stand-in train file has no name: what is placed in it is dropped.
-  auto text_of = [&](const std::string& file) -> const ScenarioText* {
-    if (file == line.path) return &line;
-    if (train && file == train->path) return &*train;
+  const IndexedText line_text(line);
+  const std::optional<IndexedText> train_text =
+      train ? std::optional<IndexedText>(std::in_place, *train) : std::nullopt;
+  auto text_of = [&](const std::string& file) -> const IndexedText* {
+    if (file == line.path) return &line_text;
+    if (train && file == train->path) return &*train_text;
     return nullptr;
   };
   std::vector<Diagnostic> out;
   auto add = [&](const Diagnostic& d) {
-    const ScenarioText* home =
-        d.place.file.empty() ? (train ? &*train : &line) : text_of(d.place.file);
+    const IndexedText* home =
+        d.place.file.empty() ? (train ? &*train_text : &line_text) : text_of(d.place.file);
     if (home) out.push_back(PlacedForEditor(d, *home, text_of));
   };
   for (const Diagnostic& d : CompileDiagnostics(sink, state)) add(d);

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "commands/scenario_source.h"
+#include "compiler/compiled_files.h"
 #include "platform/file_watcher.h"
 #include "present/view_data.h"
 #include "present/view_page.h"
@@ -109,12 +110,16 @@ bool CheckOutput(ScenarioJob& job, std::ostream& err) {
   return s.ok();
 }
 
-// Writes what `source` compiled (taking it), under the folder's lock.
-void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source, std::ostream& out,
-                   std::ostream& err) {
+// Writes what `source` compiled (taking it), under the folder's lock. A
+// stop requested while it waits for the lock ends the wait: nothing is
+// written after a stop request.
+void WriteCompiled(Env& env, const ViewOptions& options, ScenarioSource& source, StopRequests& stop,
+                   std::ostream& out, std::ostream& err) {
   ScenarioJob job = OutputJob(env, options, *source.compile_state);
   job.compilation() = std::move(*source.compilation);
-  Status s = job.Lock(true, err);
+  std::unique_ptr<FileLock> lock;
+  Status s = LockOutputFolder(env, job.folder(), CompiledFilePaths(job.folder(), job.state()), true,
+                              err, &lock, &stop);
   if (s.ok()) s = job.Write();
   if (s.ok()) {
     // The folder by its full name: "." or a relative path says little in a
@@ -170,7 +175,7 @@ int ServeView(Env& env, const ViewOptions& options, LiveServer& server, std::ost
   for (;;) {
     server.Publish(Present(now, last_good.get(), ++version));
     if (options.write && now.status == kExitClean && now.compilation) {
-      WriteCompiled(env, options, now, out, err);
+      WriteCompiled(env, options, now, *stop, out, err);
     }
     // Only a clean compile's picture is a good one to fall back on.
     if (now.data && now.status == kExitClean) {

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "compiler/format/grid_file.h"
+#include "compiler/format/station_file.h"
+#include "decompiler/compare_compiled.h"
+#include "decompiler/plan_curves.h"
 #include "decompiler/round_trip.h"
 #include "model/route_plan.h"
 #include "test_support.h"
@@ -90,7 +93,10 @@ TEST(Decompile, RecordsWithAChoiceRoundTrip) {
        "segnale, 1450, 2, 4, 0, 0, 0, 1, 3, 0, 0, 50\r\n"
        "segnale, 5000, 7, -4, 12, 3, 9, 5, 3, -2, 8, 0\r\n"
        "segnale, 9000, 2, 1, 1, 1, 1, 1, 1, 1, 1, 300\r\n"
-       "segnale, 12000, 1, 1, 1, 1, 41, 2, 1, 1, 1, 0\r\n"},
+       "segnale, 12000, 1, 1, 1, 1, 41, 2, 1, 1, 1, 0\r\n"
+       // Stored as 100 and 101 (8 bits): read back as 356, and as 101.
+       "segnale, 15000, 2, 1, 1, 1, 1, 1, 1, 1, 1, 356\r\n"
+       "segnale, 16000, 2, 1, 1, 1, 1, 1, 1, 1, 1, 357\r\n"},
       {"slowdowns with and without boards, one past 1500 m in cell 31", "",
        "rallentamento, 16100, 100, 250, 1, 1, 10\r\nrallentamento, 1510, 30, 100, 0, 1, 0\r\n"
        "rallentamento, 26000, 140, 400, 2, 0, -3\r\n"},
@@ -178,6 +184,53 @@ TEST(Decompile, ACurveNoRecordCanPlaceIsFoundByTheComparison) {
   bool plan_place = false;
   for (const IrreproduciblePlace& p : out.places.shown()) plan_place |= p.file == "L_linea.dat";
   EXPECT_TRUE(plan_place);
+}
+
+// The plan check holds only for the very plan the curves came from: the
+// same curves over fewer or more filled metres are another plan.
+TEST(Decompile, ThePlanCheckComparesTheFilledMetres) {
+  const CompiledBytes bytes = BuiltInBytes();
+  RoutePlanReader reader;
+  ASSERT_TRUE(reader.Open(*bytes.plan).ok());
+  PlanCurves curves;
+  IrreproduciblePlaces places;
+  RecoverPlanCurves(reader, *bytes.plan, "L_linea.dat", &curves, &places);
+  ASSERT_TRUE(places.empty());
+  const Compilation built = testing::CompileBuiltInScenario();
+  ASSERT_TRUE(built.plan);
+  EXPECT_TRUE(DrawsTheSamePlan(*built.plan, curves));
+  for (int64_t change : {-1, 1}) {
+    SCOPED_TRACE(change);
+    PlanCurves other = curves;
+    other.filled += change;
+    EXPECT_FALSE(DrawsTheSamePlan(*built.plan, other));
+  }
+}
+
+// Each byte of the station file changed alone: the place reported is the
+// field that holds that byte, in slots before and after ones with names.
+TEST(Decompile, StationTableOffsetsAreThoseOfTheChangedField) {
+  const std::string stored = BuiltInBytes().stations;
+  StationTable original;
+  ASSERT_TRUE(DecodeStationFile(stored, &original).ok());
+  int checked_after_a_name = 0;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    std::string changed = stored;
+    changed[i] = static_cast<char>(changed[i] ^ 1);
+    StationTable table;
+    if (!DecodeStationFile(changed, &table).ok()) continue;
+    IrreproduciblePlaces places;
+    CompareStationTables("L_1.sim", table, original, &places);
+    if (places.total() != 1) continue;  // a name's length: the rest moves
+    const IrreproduciblePlace& p = places.shown()[0];
+    SCOPED_TRACE("byte " + std::to_string(i) + ": " + p.field);
+    ASSERT_LE(p.offset, i);
+    // A number is at most 4 bytes; a name's place is its length, before it.
+    if (p.field.ends_with(" name")) continue;
+    EXPECT_LT(i - p.offset, 4u);
+    checked_after_a_name += i > stored.find("Vastro");
+  }
+  EXPECT_GT(checked_after_a_name, 100);
 }
 
 TEST(Decompile, MalformedFileIsAnErrorWithItsOffset) {

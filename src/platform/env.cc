@@ -75,12 +75,36 @@ Status SyncTogether(const std::vector<ReplacingFile*>& files) {
   return Status::Ok();
 }
 
+namespace {
+
+// The 32-bit FNV-1a hash of `bytes`, as eight hexadecimal digits: the same
+// on every platform and in every run.
+std::string ShortHash(std::string_view bytes) {
+  uint32_t hash = 2166136261u;
+  for (char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string digits(8, '0');
+  for (int i = 7; i >= 0; --i, hash >>= 4) digits[static_cast<size_t>(i)] = kHex[hash & 15];
+  return digits;
+}
+
+}  // namespace
+
+// A last part too long is shortened, and "~" and a hash of the whole part
+// (eight hexadecimal digits) follow it, so that the temporaries of two long
+// names that begin alike differ.
 std::string TemporaryPrefix(const std::string& path, size_t name_limit) {
-  const size_t name_length = BaseName(path).size();
+  const std::string name = BaseName(path);
   const size_t room = name_limit > kTemporarySuffixLength ? name_limit - kTemporarySuffixLength : 1;
-  std::string prefix = path;
-  if (name_length > room) prefix.resize(path.size() - (name_length - room));
-  return prefix + ".tmp-";
+  if (name.size() <= room) return path + ".tmp-";
+  // Shortened names that share their start stay apart by a hash of the whole
+  // name: a run never takes another target's temporaries for its own.
+  const std::string mark = "~" + ShortHash(name);
+  const size_t keep = room > mark.size() ? room - mark.size() : 0;
+  return path.substr(0, path.size() - name.size() + keep) + mark + ".tmp-";
 }
 
 bool IsTemporaryOf(const std::string& name, const std::string& target_name, size_t name_limit) {

@@ -200,7 +200,9 @@ constexpr size_t kTemporarySuffixLength = 11;
 
 // The name of the temporary beside `path` for a file system whose names hold
 // at most `name_limit` bytes, without the six unique characters: `path`,
-// its last part shortened when needed, then ".tmp-".
+// then ".tmp-". A last part too long for that is shortened and followed by
+// "~" and a hash of the whole part, so that the temporaries of two long
+// names that begin alike differ.
 std::string TemporaryPrefix(const std::string& path, size_t name_limit);
 // True when `name` (one part of a path) is a temporary name of the file named
 // `target_name` for that file system: its TemporaryPrefix followed by six

@@ -30,11 +30,25 @@ void RemoveLeftTemporaries(Env& env, const std::string& folder,
   err.flush();
 }
 
+// Takes the lock of `path` once its holder lets it go, trying again after
+// each wait for a stop request; fails when one comes first.
+Status WaitForLockUnlessStopped(Env& env, const std::string& path, StopRequests& stop,
+                                std::unique_ptr<FileLock>* lock) {
+  for (;;) {
+    if (stop.Wait(kStopPollInterval)) {
+      return Status::Invalid(path + ": stopped while waiting for another run to finish writing");
+    }
+    bool busy = false;
+    Status s = env.TryLockFile(path, lock, &busy);
+    if (!s.ok() || !busy) return s;
+  }
+}
+
 }  // namespace
 
 Status LockOutputFolder(Env& env, const std::string& folder,
                         const std::vector<std::string>& outputs, bool wait, std::ostream& err,
-                        std::unique_ptr<FileLock>* lock) {
+                        std::unique_ptr<FileLock>* lock, StopRequests* stop) {
   const std::string path = JoinPath(folder, kLockFileName);
   bool busy = false;
   Status s = env.TryLockFile(path, lock, &busy);
@@ -44,7 +58,7 @@ Status LockOutputFolder(Env& env, const std::string& folder,
     }
     err << kProgram << "another run is writing into " << folder << "; waiting for it\n";
     err.flush();
-    s = env.LockFile(path, lock);
+    s = stop ? WaitForLockUnlessStopped(env, path, *stop, lock) : env.LockFile(path, lock);
   }
   if (s.ok()) RemoveLeftTemporaries(env, folder, outputs, err);
   return s;

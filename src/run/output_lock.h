@@ -8,6 +8,7 @@
 #ifndef SC_RUN_OUTPUT_LOCK_H_
 #define SC_RUN_OUTPUT_LOCK_H_
 
+#include <chrono>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -25,9 +26,14 @@ inline constexpr const char* kLockFileName = ".scenario-compiler.lock";
 // while it wrote, left for the files this run writes (`outputs`, full paths
 // in `folder`), and says so on `err`; a temporary that cannot be removed is
 // told there too, and the run goes on.
+// Given `stop`, the wait asks it every kStopPollInterval and ends at a stop
+// request, failing without the lock: a program that catches its stop
+// signals (see StopRequests) still stops while it waits, and then writes
+// nothing.
+inline constexpr std::chrono::milliseconds kStopPollInterval(100);
 Status LockOutputFolder(Env& env, const std::string& folder,
                         const std::vector<std::string>& outputs, bool wait, std::ostream& err,
-                        std::unique_ptr<FileLock>* lock);
+                        std::unique_ptr<FileLock>* lock, StopRequests* stop = nullptr);
 
 }  // namespace sc
 

@@ -67,5 +67,33 @@ TEST_F(OutputLockTest, ATemporaryThatCannotBeRemovedIsToldAndTheRunGoesOn) {
   EXPECT_NE(err_.str().find("removed 2 temporary files"), std::string::npos) << err_.str();
 }
 
+// Waiting with a stop to heed: the lock is taken once its holder lets go,
+// unless a stop request comes first; then the run gets nothing and touches
+// nothing.
+TEST_F(OutputLockTest, AStopRequestEndsTheWait) {
+  const std::string path = JoinPath("out", kLockFileName);
+  for (bool stopped : {false, true}) {
+    SCOPED_TRACE(stopped);
+    std::unique_ptr<StopRequests> stop;
+    ASSERT_TRUE(env_.CatchStopRequests(&stop).ok());
+    env_.files[JoinPath("out", "a.dat.tmp-abc123")] = "x";
+    env_.held_locks.insert(path);
+    int waits = 0;
+    env_.on_wait = [&] {
+      if (++waits < 3) return false;
+      if (!stopped) env_.held_locks.erase(path);  // the holder ends
+      return stopped;
+    };
+    Status s = LockOutputFolder(env_, "out", {JoinPath("out", "a.dat")}, true, err_, &lock_,
+                                stop.get());
+    EXPECT_EQ(s.ok(), !stopped) << s.message();
+    EXPECT_EQ(lock_ != nullptr, !stopped);
+    EXPECT_EQ(Has("a.dat.tmp-abc123"), stopped);
+    EXPECT_EQ(waits, 3);
+    lock_.reset();
+    env_.held_locks.clear();
+  }
+}
+
 }  // namespace
 }  // namespace sc

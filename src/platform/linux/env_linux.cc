@@ -227,10 +227,11 @@ class PosixReplacingFile : public ReplacingFile {
   BlockBuffer buffer_;
 };
 
-// True when the open file `fd` is the file `path` names now.
+// True when the open file `fd` is the file `path` names now (the name
+// itself, never what a link there points to).
 bool NamesOpenFile(const std::string& path, int fd) {
   struct stat held, named;
-  return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+  return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
@@ -254,36 +255,79 @@ class PosixFileLock : public FileLock {
   int fd_;
 };
 
+// Opens the lock file `path`, creating it when missing. A link at the path
+// is never followed (nor its target created): it is refused.
+int OpenLockFile(const std::string& path, Status* error) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd >= 0) return fd;
+  struct stat st;
+  if (errno == ELOOP && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    *error = Status::IoError(path +
+                             ": a symbolic link, where the lock file must be a plain file; "
+                             "remove the link");
+  } else {
+    *error = PosixError(path, errno);
+  }
+  return -1;
+}
+
+// With the cleanup signals blocked: when the lock of `fd` was granted and
+// `path` still names that file, makes it the lock (removed by a signal from
+// now on) and returns true; otherwise closes `fd`.
+bool HoldIfNamed(const std::string& path, int fd, std::unique_ptr<FileLock>* lock) {
+  if (NamesOpenFile(path, fd)) {
+    AddLiveTemporary(path);
+    *lock = std::make_unique<PosixFileLock>(path, fd);
+    return true;
+  }
+  ::close(fd);
+  return false;
+}
+
 // Opens the lock file `path` (creating it when missing) and locks it,
 // waiting or not; retries when the file it locked was removed by its
 // previous holder on release. Sets *busy when another holder has it and
 // `wait` is false.
+//
+// Opening (which may create the file) and the lock's grant happen with the
+// cleanup signals blocked, so that a signal either comes before the file
+// exists or finds it among the files to remove: it never leaves a lock file
+// of ours behind. Only waiting for another holder leaves them unblocked, so
+// that a signal ends a waiting run at once; the file is the holder's then.
 Status LockPath(const std::string& path, bool wait, std::unique_ptr<FileLock>* lock, bool* busy) {
   *busy = false;
   for (;;) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return PosixError(path, errno);
-    int locked;
-    while ((locked = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    if (locked != 0) {
-      int e = errno;
-      ::close(fd);
-      if (!wait && e == EWOULDBLOCK) {
+    int fd;
+    {
+      CleanupSignalsBlocked blocked;
+      Status error;
+      fd = OpenLockFile(path, &error);
+      if (fd < 0) return error;
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (HoldIfNamed(path, fd, lock)) return Status::Ok();
+        continue;
+      }
+      const int e = errno;
+      if (e != EWOULDBLOCK) {
+        ::close(fd);
+        return PosixError(path, e);
+      }
+      if (!wait) {
+        ::close(fd);
         *busy = true;
         return Status::Ok();
       }
+    }
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      const int e = errno;
+      ::close(fd);
       return PosixError(path, e);
     }
-    {
-      CleanupSignalsBlocked blocked;
-      if (NamesOpenFile(path, fd)) {
-        AddLiveTemporary(path);
-        *lock = std::make_unique<PosixFileLock>(path, fd);
-        return Status::Ok();
-      }
-    }
-    ::close(fd);
+    CleanupSignalsBlocked blocked;
+    if (HoldIfNamed(path, fd, lock)) return Status::Ok();
   }
 }
 

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/env.h"
 #include "test_support.h"
@@ -83,8 +85,47 @@ TEST(PosixEnv, TemporaryNamesOfLongTargetsFitTheLimit) {
   ASSERT_TRUE(file->Commit().ok());
   EXPECT_EQ(testing::ReadFileOrDie(path), "x");
   EXPECT_EQ(TemporaryPrefix("/d/" + std::string(300, 'n'), 255),
-            "/d/" + std::string(244, 'n') + ".tmp-");
+            "/d/" + std::string(235, 'n') + "~cb1ff1b5.tmp-");
   EXPECT_EQ(TemporaryPrefix("/d/short", 255), "/d/short.tmp-");
+}
+
+// Two long names that share their first 244 bytes: the temporary left for
+// one is not the other's.
+TEST(PosixEnv, ShortenedTemporaryNamesOfDifferentTargetsDiffer) {
+  testing::TempFolder dir;
+  const std::string first = dir.File(std::string(240, 'n') + "_2001.sim");
+  const std::string second = dir.File(std::string(240, 'n') + "_2002.sim");
+  const std::string left = TemporaryPrefix(first, 255) + "a1b2c3";
+  EXPECT_LE(BaseName(left).size(), 255u);
+  testing::WriteFileOrDie(left, "half");
+  std::vector<std::string> found;
+  ASSERT_TRUE(Env::Default()->LeftTemporaries(second, &found).ok());
+  EXPECT_TRUE(found.empty());
+  ASSERT_TRUE(Env::Default()->LeftTemporaries(first, &found).ok());
+  EXPECT_EQ(found, std::vector<std::string>{left});
+}
+
+// A link at the lock file's path, dangling or not, is refused: neither its
+// target is created nor the file it names locked or removed.
+TEST(PosixEnv, ALinkAtTheLockPathIsNeverFollowed) {
+  testing::TempFolder dir;
+  const std::string lock_path = dir.File("lock");
+  std::filesystem::create_symlink(dir.File("target"), lock_path);
+  for (bool exists : {false, true}) {
+    if (exists) testing::WriteFileOrDie(dir.File("target"), "mine");
+    std::unique_ptr<FileLock> lock;
+    bool busy = false;
+    Status tried = Env::Default()->TryLockFile(lock_path, &lock, &busy);
+    EXPECT_FALSE(tried.ok());
+    EXPECT_NE(tried.message().find("a symbolic link"), std::string::npos) << tried.message();
+    lock.reset();  // had it been taken, waiting for it would never end
+    Status waited = Env::Default()->LockFile(lock_path, &lock);
+    EXPECT_FALSE(waited.ok());
+    EXPECT_EQ(lock, nullptr);
+    EXPECT_EQ(testing::PathExists(dir.File("target")), exists);
+    EXPECT_TRUE(std::filesystem::is_symlink(lock_path));
+  }
+  EXPECT_EQ(testing::ReadFileOrDie(dir.File("target")), "mine");
 }
 
 }  // namespace

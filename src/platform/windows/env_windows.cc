@@ -328,9 +328,12 @@ Status LockFirstByte(const std::string& path, bool wait, std::unique_ptr<FileLoc
   constexpr int kDeniedRetries = 300;  // 10 ms apart: 3 s
   int denied = 0;
   for (;;) {
-    HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    // A link (any reparse point) at the path is opened itself, never
+    // followed, and refused: its target is not created or locked.
+    HANDLE handle =
+        ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       DWORD error = ::GetLastError();
       if (error == ERROR_ACCESS_DENIED && ++denied < kDeniedRetries) {
@@ -338,6 +341,18 @@ Status LockFirstByte(const std::string& path, bool wait, std::unique_ptr<FileLoc
         continue;
       }
       return WindowsError(path, error);
+    }
+    BY_HANDLE_FILE_INFORMATION opened;
+    if (!::GetFileInformationByHandle(handle, &opened)) {
+      DWORD error = ::GetLastError();
+      ::CloseHandle(handle);
+      return WindowsError(path, error);
+    }
+    if (opened.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
+      ::CloseHandle(handle);
+      return Status::IoError(path +
+                             ": a link or folder, where the lock file must be a plain file; "
+                             "remove it");
     }
     OVERLAPPED at = {};
     DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
