@@ -1,5 +1,5 @@
 // Finding a station by the name an author types: case and accents are
-// ignored ("zurich hb" finds "Zürich HB"), and a name that is not there gets
+// ignored ("zurich hb" finds "Z\xC3\xBCrich HB"), and a name that is not there gets
 // the nearest names the source does hold, for the error message.
 #ifndef SC_IMPORT_STATION_NAMES_H_
 #define SC_IMPORT_STATION_NAMES_H_
