@@ -14,33 +14,11 @@
 #include "import/local_projection.h"
 #include "import/scenario_texts.h"
 #include "import/track_between.h"
+#include "map_export.h"
 #include "test_support.h"
 
 namespace sc {
 namespace {
-
-// A plan's points put on the map through `projection`, as GeoJSON: the line,
-// and a named point at each of `stations` (plan metre, name).
-std::string PlanAsGeoJson(const testing::PlanColumns& plan, size_t metres,
-                          const LocalProjection& projection,
-                          const std::vector<std::pair<size_t, std::string>>& stations) {
-  std::string out = R"({"type":"FeatureCollection","features":[)";
-  out += R"({"type":"Feature","properties":{},"geometry":{"type":"LineString","coordinates":[)";
-  char text[96];
-  for (size_t m = 0; m <= metres; ++m) {
-    const GeoPoint p = projection.Reverse(plan.x[m], plan.y[m]);
-    std::snprintf(text, sizeof text, "%s[%.12f,%.12f]", m ? "," : "", p.lon, p.lat);
-    out += text;
-  }
-  out += "]}}";
-  for (const auto& [m, name] : stations) {
-    const GeoPoint p = projection.Reverse(plan.x[m], plan.y[m]);
-    std::snprintf(text, sizeof text, "[%.12f,%.12f]", p.lon, p.lat);
-    out += R"(,{"type":"Feature","properties":{"name":")" + name +
-           R"("},"geometry":{"type":"Point","coordinates":)" + text + "}}";
-  }
-  return out + "]}";
-}
 
 // The two texts compiled in memory: the error code and the warnings.
 struct Compiled {
@@ -64,12 +42,9 @@ Compiled CompileTexts(const ScenarioDraft& draft) {
 TEST(ImportInverse, ACompiledPlanPutOnTheMapGivesItsCurvesBack) {
   const Compilation built_in = testing::CompileBuiltInScenario();
   const testing::PlanColumns plan = testing::PointsOf(*built_in.plan);
-  ProjectionTransform t;
-  t.centre_lat = 47.15, t.centre_lon = 9.52;
-  t.origin_lat = 47.05, t.origin_lon = 9.45;
-  t.bearing_deg = 35;
-  const std::string geojson = PlanAsGeoJson(
-      plan, 40000, LocalProjection(t), {{0, "Vastro"}, {9850, "Castelletto"}, {40000, "Dreo"}});
+  const std::string geojson =
+      testing::PlanAsGeoJson(plan, 40000, testing::AlpineTransform(),
+                             {{0, "Vastro"}, {9850, "Castelletto"}, {40000, "Dreo"}});
 
   std::istringstream in(geojson);
   MapLine line;
