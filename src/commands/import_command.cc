@@ -131,7 +131,7 @@ std::string ImportReportText(const ImportResult& r) {
   for (const std::string& t : facts.transliterated) s += "transliterated: " + t + "\n";
   for (const std::string& d : facts.defaulted) s += "defaulted: " + d + "\n";
   for (const std::string& n : r.track.notes) s += "note: " + n + "\n";
-  s += "projection: " + LocalProjection(r.transform).Describe() + "\n";
+  s += LocalProjection(r.transform).Describe() + "\n";
   return s;
 }
 

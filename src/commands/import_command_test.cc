@@ -153,6 +153,42 @@ TEST(ImportCommand, BadInputsAreRefusedAndNothingIsWritten) {
   }
 }
 
+// A real line: Schaan-Vaduz to Tisis in an OpenStreetMap extract of
+// Liechtenstein (no route relation), with Forst Hilti and Nendeln between.
+TEST(ImportCommand, TheLiechtensteinLine) {
+  const std::string map =
+      std::string(SC_SOURCE_DIR) + "/tests/data/osm/liechtenstein-2013-08-03.osm.pbf";
+  TempFolder folder;
+  ImportRequest request;
+  request.source = map;
+  request.from = "Schaan-Vaduz";
+  request.to = "Tisis";
+  request.out_dir = folder.path();
+  request.report_path = folder.File("report.json");
+  std::ostringstream out, err;
+  ASSERT_EQ(RunImportCommand(*Env::Default(), request, "scenario-compiler test", out, err), 0)
+      << err.str();
+  const auto report = nlohmann::json::parse(testing::ReadFileOrDie(folder.File("report.json")));
+  EXPECT_NEAR(report["track_length"].get<double>(), 8544, 50);
+  EXPECT_LE(report["rms_distance"].get<double>(), 1.0);
+  EXPECT_LE(report["max_distance"].get<double>(), 2.0);
+  std::vector<std::string> names;
+  for (const auto& station : report["stations"]) {
+    names.push_back(station["name"]);
+    EXPECT_LE(std::abs(station["written"].get<double>() - station["along"].get<double>()), 25);
+  }
+  ASSERT_EQ(names.size(), 4u);
+  EXPECT_EQ(names[0], "Schaan-Vaduz");
+  EXPECT_NE(names[1].find("Forst Hilti"), std::string::npos);
+  EXPECT_EQ(names[2], "Nendeln");
+  EXPECT_EQ(names[3], "Tisis");
+  EXPECT_FALSE(report["defaulted"].empty());
+  const std::string line_text =
+      testing::ReadFileOrDie(folder.File("Schaan-Vaduz - Tisis_linea.txt"));
+  EXPECT_NE(line_text.find("\xA9 OpenStreetMap contributors, ODbL\r\n"), std::string::npos);
+  ExpectCompilesAndRoundTrips(folder, "Schaan-Vaduz - Tisis", kDefaultImportTrain);
+}
+
 TEST(ImportCommand, IsoTimes) {
   EXPECT_EQ(IsoSeconds("1970-01-02T00:00:01Z"), 86401.0);
   EXPECT_EQ(IsoSeconds("2000-03-01T01:00:00+01:00"), 951868800.0);

@@ -152,12 +152,12 @@ constexpr double kExact = 2e-5;
 constexpr double kExactOffset = 0.25;
 // Gains of the steering: sideways offset and heading error die away over
 // about kHorizon metres, without overshoot (critically damped).
-constexpr double kHorizon = 50;
+constexpr double kHorizon = 40;
 constexpr double kHeadingGain = 2 / kHorizon;
 constexpr double kOffsetGain = 1 / (kHorizon * kHorizon);
 // How much better (turn per metre) another choice must follow the track
 // before the current one is left.
-constexpr double kKeep = 0.00004;
+constexpr double kKeep = 0.00015;
 
 void AddTight(double along, double curvature, std::vector<TightPlace>* tight) {
   const double radius = 1 / std::abs(curvature);

@@ -82,13 +82,17 @@ std::string_view PlainPunctuation(uint32_t cp) {
 }  // namespace
 
 std::string Cp1252Transliterated(std::string_view utf8, std::vector<std::string>* changes) {
+  return Transliterated(utf8, changes, true);
+}
+
+std::string Transliterated(std::string_view utf8, std::vector<std::string>* changes, bool field) {
   std::string out;
   for (size_t i = 0; i < utf8.size();) {
     size_t length = 1;
     const uint32_t cp = NextCodePoint(utf8, &i, &length);
     const std::string_view ch = utf8.substr(i, length);
     i += length;
-    if (cp == ',' || cp == '"') {
+    if (field && (cp == ',' || cp == '"')) {
       out += ' ';
       continue;
     }
@@ -175,6 +179,9 @@ struct Writer {
                                : s.halt ? kHaltLength
                                         : kStationLength,
                                &from_source);
+      // The first station's area runs from its position: shorter than 400 m,
+      // its countdown marks would fall before the route's start.
+      if (first) len = std::max(len, kFirstLength);
       int64_t position = first  ? 0
                          : last ? length
                                 : std::clamp<int64_t>(OnGrid(s.along), 0, length);
@@ -375,7 +382,7 @@ struct Writer {
 };
 
 std::string Preamble(const std::string& utf8, std::vector<std::string>* changes) {
-  std::string text = Cp1252Transliterated(utf8, changes);
+  std::string text = Transliterated(utf8, changes, false);
   // A preamble line must never open the header.
   std::replace(text.begin(), text.end(), '[', '(');
   std::replace(text.begin(), text.end(), ']', ')');

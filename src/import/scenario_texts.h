@@ -24,6 +24,8 @@ namespace sc {
 // none; never "?". Each change is added to `changes` as "X -> Y" (UTF-8).
 // Commas and double quotes, which end or open a field, become blanks.
 std::string Cp1252Transliterated(std::string_view utf8, std::vector<std::string>* changes);
+// The same, keeping commas and quotes when `field` is false (free text).
+std::string Transliterated(std::string_view utf8, std::vector<std::string>* changes, bool field);
 
 struct DraftOptions {
   std::string program;      // names the program and version in the preamble
