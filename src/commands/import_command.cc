@@ -1,5 +1,6 @@
 #include "commands/import_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -78,7 +79,11 @@ void BuildImport(const DraftOptions& options, const std::optional<std::string>& 
   std::vector<PlanXY> flat;
   flat.reserve(track.points.size());
   for (const GeoPoint& p : track.points) flat.push_back(projection.Forward(p.lat, p.lon));
-  r->fit = FitCurves(flat, static_cast<int64_t>(kMaxTrackMetres));
+  // The line reader stops a curve that would draw past metre 1,000,000 or
+  // past the plan's end (7000 m beyond the route); a plan that cannot follow
+  // the track (curves too tight for its stretched steps) stops well before.
+  const double limit = std::min(kMaxTrackMetres - 2, track.along.back() + 5000);
+  r->fit = FitCurves(flat, static_cast<int64_t>(limit));
   r->draft = WriteScenarioTexts(track, r->fit, projection, options);
   const std::string from = track.stations.empty() ? "From" : track.stations.front().name;
   const std::string to = track.stations.empty() ? "To" : track.stations.back().name;

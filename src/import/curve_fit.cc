@@ -211,7 +211,6 @@ CurveFit FitCurves(const std::vector<PlanXY>& track, int64_t max_metres) {
   size_t current = 0;
   int64_t run_start = 0;  // the first metre of the current curve
   int64_t c = RoutePlan::kStartingPoints;
-  double tight_checked = 0;
   const auto close_run = [&](int64_t end) {
     if (current == 0) return;
     fit.records.push_back(
@@ -224,22 +223,25 @@ CurveFit FitCurves(const std::vector<PlanXY>& track, int64_t max_metres) {
     const double step = std::hypot(dx, dy);
     const double heading = std::atan2(dy, dx);
     const double heading_error = Wrap(heading - line.Heading(place.along, w));
-    for (; tight_checked <= place.along; tight_checked += 1) {
-      const double k = line.Curvature(tight_checked, std::max(w, 2.0));
-      if (std::abs(k) > std::abs(tightest) * 1.02) AddTight(tight_checked, k, &fit.tight);
+    const double curvature = line.Curvature(place.along + step / 2, std::max(w, 5.0));
+    if (std::abs(curvature) * step > std::abs(tightest) * 1.02) {
+      AddTight(place.along, curvature, &fit.tight);
     }
-    // The turn that draws the track's next metre exactly.
-    const double exact = Wrap(line.Heading(place.along + step / 2, w) - heading);
+    // The turn that draws the track's next metre exactly, on a track read
+    // segment by segment.
     size_t best = 0;
-    for (size_t i = 1; i < choices.size(); ++i) {
-      if (std::abs(choices[i].turn - exact) < std::abs(choices[best].turn - exact)) best = i;
+    bool drawn_exactly = false;
+    if (w == 0) {
+      const double exact = Wrap(line.Heading(place.along + step / 2, w) - heading);
+      for (size_t i = 1; i < choices.size(); ++i) {
+        if (std::abs(choices[i].turn - exact) < std::abs(choices[best].turn - exact)) best = i;
+      }
+      drawn_exactly = std::abs(choices[best].turn - exact) < kExact * step &&
+                      std::abs(place.offset) < kExactOffset;
     }
-    const bool drawn_exactly = std::abs(choices[best].turn - exact) < kExact * step &&
-                               std::abs(place.offset) < kExactOffset;
     if (!drawn_exactly) {
       // Steer: the track's curvature, less what brings the heading error
       // and the sideways offset back to nothing over about kHorizon metres.
-      const double curvature = line.Curvature(place.along + step / 2, std::max(w, 5.0));
       const double want =
           (curvature - kHeadingGain * heading_error - kOffsetGain * place.offset) * step;
       best = 0;
