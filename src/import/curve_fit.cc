@@ -9,6 +9,10 @@
 namespace sc {
 namespace {
 
+// The plane's length of a step (no care for overflow is needed at these
+// sizes, and std::hypot costs several times more).
+double Length(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
 double Wrap(double angle) {
   while (angle > std::numbers::pi) angle -= 2 * std::numbers::pi;
   while (angle <= -std::numbers::pi) angle += 2 * std::numbers::pi;
@@ -23,7 +27,7 @@ class Line {
     for (const PlanXY& p : points) {
       if (!p_.empty() && p.x == p_.back().x && p.y == p_.back().y) continue;
       if (!p_.empty())
-        a_.push_back(a_.back() + std::hypot(p.x - p_.back().x, p.y - p_.back().y));
+        a_.push_back(a_.back() + Length(p.x - p_.back().x, p.y - p_.back().y));
       else
         a_.push_back(0);
       p_.push_back(p);
@@ -187,7 +191,7 @@ void Measure(const Line& line, CurveFit* fit) {
     const double d = std::abs(follower.Locate({x, y}).offset);
     sum2 += d * d;
     if (d > fit->max_distance) fit->max_distance = d, fit->max_distance_metre = metre;
-    if (metre > 0) fit->plan_length += std::hypot(x - px, y - py);
+    if (metre > 0) fit->plan_length += Length(x - px, y - py);
     px = x, py = y;
     ++metre;
   });
@@ -220,7 +224,7 @@ CurveFit FitCurves(const std::vector<PlanXY>& track, int64_t max_metres) {
     const Follower::Place place = follower.Locate({x1, y1});
     if (place.along >= line.length() - 0.5) break;
     const double dx = x1 - x0, dy = y1 - y0;
-    const double step = std::hypot(dx, dy);
+    const double step = Length(dx, dy);
     const double heading = std::atan2(dy, dx);
     const double heading_error = Wrap(heading - line.Heading(place.along, w));
     const double curvature = line.Curvature(place.along + step / 2, std::max(w, 5.0));

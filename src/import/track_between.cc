@@ -70,8 +70,19 @@ Status TrackBetween(const MapLine& line, const std::string& from, const std::str
                            " long; a line holds at most " + Metres(kMaxTrackMetres));
   }
   track->points = CutLine(line.points, along, lo, hi);
-  if (reversed) std::reverse(track->points.begin(), track->points.end());
-  track->along = AlongMetres(track->points);
+  // Metres along the cut: the line's own (a cut point lies on its segment's
+  // geodesic, so the parts add up to the whole).
+  track->along.assign(1, 0);
+  for (size_t i = 0; i < along.size(); ++i) {
+    if (along[i] > lo && along[i] < hi) track->along.push_back(along[i] - lo);
+  }
+  track->along.push_back(hi - lo);
+  if (track->along.size() != track->points.size()) track->along = AlongMetres(track->points);
+  if (reversed) {
+    std::reverse(track->points.begin(), track->points.end());
+    std::reverse(track->along.begin(), track->along.end());
+    for (double& a : track->along) a = (hi - lo) - a;
+  }
   const double length = track->along.back();
   const auto along_track = [&](double at) { return reversed ? hi - at : at - lo; };
 
