@@ -86,5 +86,26 @@ TEST(ImportInverse, ACompiledPlanPutOnTheMapGivesItsCurvesBack) {
   EXPECT_EQ(draft.facts.route_length, 40100);  // the plan's steps are a little over 1 m
 }
 
+TEST(ImportNames, WindowsCodePageLettersStayAndOthersBecomeTheirPlainLetters) {
+  std::vector<std::string> changes;
+  // "Zurich" with u-umlaut keeps its byte, and so do s-caron and S-caron
+  // (the code page has them); c-caron becomes "c"; a Greek letter has no
+  // plain form and is left out. Each change is reported.
+  EXPECT_EQ(Cp1252Transliterated("Z\xC3\xBCrich", &changes), "Z\xFCrich");
+  EXPECT_TRUE(changes.empty());
+  EXPECT_EQ(Cp1252Transliterated("\xC4\x8C"
+                                 "e\xC5\xA1ka Lipa",
+                                 &changes),
+            "Ce\x9Aka Lipa");
+  EXPECT_EQ(Cp1252Transliterated("\xC5\xA0id", &changes), "\x8Aid");
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0], "\xC4\x8C -> C");
+  // A comma would end the field, a quote open one.
+  EXPECT_EQ(Cp1252Transliterated("A, \"B\"", nullptr), "A   B");
+  changes.clear();
+  EXPECT_EQ(Cp1252Transliterated("\xCE\xB1x", &changes), "x");
+  EXPECT_EQ(changes, std::vector<std::string>{"\xCE\xB1 -> (left out)"});
+}
+
 }  // namespace
 }  // namespace sc
