@@ -19,7 +19,7 @@ include(GNUInstallDirs)
 
 # The notices of the libraries compiled into the program: CLI11,
 # nlohmann/json and Boost (Beast and Asio, the server of view --serve), all
-# header-only, and in the static Windows .exe the mingw-w64
+# header-only, the import's map libraries, and in the static Windows .exe the mingw-w64
 # runtime and winpthreads. (libstdc++ and libgcc need none: the GCC runtime
 # library exception.)
 set(SC_NOTICES)
@@ -30,6 +30,17 @@ set(sc_notice_packages
   "Boost (Beast and Asio), the web server of view --serve|libboost1.74-dev|BSL-1.0")
 if(WIN32)
   list(APPEND sc_notice_packages "mingw-w64 runtime and winpthreads, in the .exe|mingw-w64-x86-64-dev")
+endif()
+if(SC_WITH_IMPORT)
+  # The import's map libraries: libosmium and protozero (header-only), and
+  # zlib, bzip2, expat and GeographicLib, linked in statically.
+  list(APPEND sc_notice_packages
+    "libosmium, reading OpenStreetMap files (import)|libosmium2-dev"
+    "protozero, the PBF format's protocol buffers (import)|libprotozero-dev"
+    "zlib, gzip and PBF decompression (import)|zlib1g-dev"
+    "bzip2, bzip2 decompression (import)|libbz2-dev"
+    "Expat, OpenStreetMap XML (import)|libexpat1-dev"
+    "GeographicLib, distances on the WGS84 ellipsoid (import)|libgeographiclib-dev")
 endif()
 foreach(entry IN LISTS sc_notice_packages)
   string(REPLACE "|" ";" entry "${entry}")

@@ -1,8 +1,10 @@
 #include "import/osm_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <fstream>
+#include <limits>
 #include <osmium/handler.hpp>
 #include <osmium/io/bzip2_compression.hpp>
 #include <osmium/io/gzip_compression.hpp>
@@ -11,11 +13,33 @@
 #include <osmium/io/xml_input.hpp>
 #include <osmium/visitor.hpp>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace sc {
 namespace {
+
+// True when XML text, past its declaration, comments and doctype, starts
+// with the <osm> element (or runs out before any element starts).
+bool IsOsmXml(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  while (true) {
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) return true;
+    text.remove_prefix(start);
+    if (text.empty() || text[0] != '<') return false;
+    const std::string_view end = text.substr(0, 4) == "<!--" ? "-->"
+                                 : text.substr(0, 2) == "<?" ? "?>"
+                                 : text.substr(0, 2) == "<!" ? ">"
+                                                             : "";
+    if (end.empty()) break;
+    const size_t close = text.find(end);
+    if (close == std::string_view::npos) return true;
+    text.remove_prefix(close + end.size());
+  }
+  return text.size() < 5 || (text.substr(0, 4) == "<osm" &&
+                             std::string_view(" \t\r\n>").find(text[4]) != std::string_view::npos);
+}
 
 // The libosmium format of a file, from its first bytes: gzip and bzip2
 // hold XML; a PBF file starts with the length of its first block header,
@@ -27,15 +51,14 @@ std::string OsmiumFormat(std::string_view head) {
       head.substr(6, 9) == "OSMHeader") {
     return "pbf";
   }
-  size_t start = head.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-  while (start < head.size() &&
-         std::string_view(" \t\r\n").find(head[start]) != std::string_view::npos) {
-    ++start;
-  }
-  const std::string_view text = head.substr(start);
-  if (text.substr(0, 5) == "<?xml" || text.substr(0, 4) == "<osm") return "osm";
-  return "";
+  return !head.empty() && IsOsmXml(head) ? "osm" : "";
 }
+
+}  // namespace
+
+bool LooksLikeOsm(std::string_view head) { return !OsmiumFormat(head).empty(); }
+
+namespace {
 
 bool Has(const osmium::TagList& tags, const char* key,
          std::initializer_list<std::string_view> values) {
@@ -129,19 +152,49 @@ class RailwayHandler : public osmium::handler::Handler {
   OsmRailData* data_;
 };
 
+// The positions of the nodes the railway uses: their ids sorted, the
+// positions beside them (some 24 bytes a node, so a country's railway fits).
+class NodePositions {
+ public:
+  void Want(const std::vector<int64_t>& ids) { ids_.insert(ids_.end(), ids.begin(), ids.end()); }
+  void Seal() {
+    std::sort(ids_.begin(), ids_.end());
+    ids_.erase(std::unique(ids_.begin(), ids_.end()), ids_.end());
+    places_.assign(ids_.size(), {kMissing, kMissing});
+  }
+  bool Wants(int64_t id) const { return std::binary_search(ids_.begin(), ids_.end(), id); }
+  void Set(int64_t id, const osmium::Location& location) {
+    const size_t at = std::lower_bound(ids_.begin(), ids_.end(), id) - ids_.begin();
+    places_[at] = {location.lat_without_check(), location.lon_without_check()};
+  }
+  // False when the node is not in the file.
+  bool Get(int64_t id, GeoPoint* point) const {
+    const auto it = std::lower_bound(ids_.begin(), ids_.end(), id);
+    if (it == ids_.end() || *it != id) return false;
+    const auto& [lat, lon] = places_[it - ids_.begin()];
+    if (std::isnan(lat)) return false;
+    *point = GeoPoint{lat, lon, std::nullopt, std::nullopt};
+    return true;
+  }
+
+ private:
+  static constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
+  std::vector<int64_t> ids_;
+  std::vector<std::pair<double, double>> places_;
+};
+
 // The second pass: the positions of the nodes the first pass kept, and the
 // signals, kilometre posts and stops among them or beside the track.
 class NodeHandler : public osmium::handler::Handler {
  public:
-  NodeHandler(const std::unordered_set<int64_t>* needed, const std::unordered_set<int64_t>* stops,
-              std::unordered_map<int64_t, GeoPoint>* positions,
+  NodeHandler(NodePositions* positions, const std::unordered_set<int64_t>* stops,
               std::map<int64_t, OsmTrackNode>* track_nodes)
-      : needed_(needed), stops_(stops), positions_(positions), track_nodes_(track_nodes) {}
+      : positions_(positions), stops_(stops), track_nodes_(track_nodes) {}
 
   void node(const osmium::Node& node) {
     if (!node.location().valid()) return;
-    const bool needed = needed_->count(node.id()) > 0;
-    if (needed) (*positions_)[node.id()] = PointOf(node.location());
+    const bool needed = positions_->Wants(node.id());
+    if (needed) positions_->Set(node.id(), node.location());
     const osmium::TagList& tags = node.tags();
     const bool signal = needed && Has(tags, "railway", {"signal"});
     const bool milestone =
@@ -161,20 +214,19 @@ class NodeHandler : public osmium::handler::Handler {
   }
 
  private:
-  const std::unordered_set<int64_t>* needed_;
+  NodePositions* positions_;
   const std::unordered_set<int64_t>* stops_;
-  std::unordered_map<int64_t, GeoPoint>* positions_;
   std::map<int64_t, OsmTrackNode>* track_nodes_;
 };
 
 // Gives each way its nodes' positions; returns false when one is missing.
-bool Place(const std::vector<int64_t>& nodes,
-           const std::unordered_map<int64_t, GeoPoint>& positions, std::vector<GeoPoint>* points) {
+bool Place(const std::vector<int64_t>& nodes, const NodePositions& positions,
+           std::vector<GeoPoint>* points) {
   points->clear();
   for (int64_t id : nodes) {
-    const auto it = positions.find(id);
-    if (it == positions.end()) return false;
-    points->push_back(it->second);
+    GeoPoint point;
+    if (!positions.Get(id, &point)) return false;
+    points->push_back(point);
   }
   return true;
 }
@@ -182,8 +234,8 @@ bool Place(const std::vector<int64_t>& nodes,
 // The middle of an area's outline (its nodes' mean position, the closing
 // node counted once): near enough for a station's place over its few
 // hundred metres. False when a node is missing.
-bool PlaceArea(const std::vector<int64_t>& outline,
-               const std::unordered_map<int64_t, GeoPoint>& positions, GeoPoint* where) {
+bool PlaceArea(const std::vector<int64_t>& outline, const NodePositions& positions,
+               GeoPoint* where) {
   std::vector<GeoPoint> points;
   if (!Place(outline, positions, &points) || points.size() < 2) return false;
   points.pop_back();
@@ -202,18 +254,15 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
   osmium::apply(first, railways);
   first.close();
 
-  std::unordered_set<int64_t> needed, stops;
-  for (const OsmRailWay& way : data->ways) needed.insert(way.nodes.begin(), way.nodes.end());
-  for (const OsmStation& station : data->stations) {
-    needed.insert(station.outline.begin(), station.outline.end());
-  }
-  for (const OsmPlatform& platform : data->platforms) {
-    needed.insert(platform.nodes.begin(), platform.nodes.end());
-  }
+  NodePositions positions;
+  for (const OsmRailWay& way : data->ways) positions.Want(way.nodes);
+  for (const OsmStation& station : data->stations) positions.Want(station.outline);
+  for (const OsmPlatform& platform : data->platforms) positions.Want(platform.nodes);
+  positions.Seal();
+  std::unordered_set<int64_t> stops;
   for (const OsmRoute& route : data->routes) stops.insert(route.stops.begin(), route.stops.end());
-  std::unordered_map<int64_t, GeoPoint> positions;
   osmium::io::Reader second(file, osmium::osm_entity_bits::node);
-  NodeHandler nodes(&needed, &stops, &positions, &data->track_nodes);
+  NodeHandler nodes(&positions, &stops, &data->track_nodes);
   osmium::apply(second, nodes);
   second.close();
 
@@ -235,7 +284,7 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
 Status ReadOsmRailData(const std::string& path, OsmRailData* data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot open the file");
-  std::string head(64, '\0');
+  std::string head(kHeadBytes, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<size_t>(in.gcount()));
   const std::string format = OsmiumFormat(head);

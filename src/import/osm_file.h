@@ -8,10 +8,12 @@
 #ifndef SC_IMPORT_OSM_FILE_H_
 #define SC_IMPORT_OSM_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/source_track.h"
@@ -75,6 +77,13 @@ struct OsmRailData {
   std::string date;                             // the file header's timestamp (ISO 8601), or empty
   size_t ways_without_positions = 0;            // rail ways dropped: a node missing from the file
 };
+
+// How many first bytes of a file LooksLikeOsm wants (fewer at the end of a file).
+constexpr size_t kHeadBytes = 4096;
+
+// True when a file's first bytes are OpenStreetMap data: gzip or bzip2
+// (taken to hold OSM XML), PBF, or XML whose first element is <osm>.
+bool LooksLikeOsm(std::string_view head);
 
 // Reads `path` into `data`. Errors (Corruption for a file that is not an
 // OpenStreetMap file or is cut short or damaged, NotFound/IoError from the

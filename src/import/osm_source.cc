@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <set>
 #include <unordered_map>
@@ -84,9 +85,14 @@ Status PlaceStation(const RailGraph& graph, const std::vector<Candidate>& candid
     placed->station.halt = IsHalt(candidates, placed->station.name);
     return Status::Ok();
   }
-  const std::vector<TrackPlace> far = graph.Near(candidates[found[0]].where, 1e8);
+  double nearest = std::numeric_limits<double>::infinity();
+  for (size_t i : found) {
+    for (const TrackPlace& place : graph.Near(candidates[i].where, 1e8)) {
+      nearest = std::min(nearest, place.off_track);
+    }
+  }
   return Status::Invalid("station " + Quoted(candidates[found[0]].name) + " is " +
-                         (far.empty() ? "far" : Metres(far[0].off_track)) +
+                         (std::isfinite(nearest) ? Metres(nearest) : "far") +
                          " from the nearest track");
 }
 

@@ -322,6 +322,15 @@ TEST_F(OsmFixtureTest, BadStationsAndFilesAreRefused) {
   EXPECT_EQ(Read(map, "Alpha", "Gamma").message(),
             path_ + ": station \"Gamma\" is 1112 m from the nearest track");
 
+  MapText long_line;
+  long_line.Node(1, 0, 0, "railway=station,name=Alpha")
+      .Node(2, 0, 10, "railway=station,name=Beta")
+      .Way(10, {1, 2}, "railway=rail");
+  EXPECT_EQ(Read(long_line, "Alpha", "Beta").message(),
+            path_ +
+                ": the track between \"Alpha\" and \"Beta\" is 1113195 m long, more than the "
+                "1000000 m a line may hold");
+
   MapText roads;
   roads.Node(1, kLat, kLon).Node(2, kLat, kLon + 0.004).Way(10, {1, 2}, "highway=primary");
   EXPECT_EQ(Read(roads, "Alpha", "Beta").message(),
@@ -343,6 +352,8 @@ TEST_F(OsmFixtureTest, BadStationsAndFilesAreRefused) {
       {"text.osm", "name,lat,lon\nAlpha,47,9\n", "not an OpenStreetMap file"},
       {"line.geojson", "{\"type\": \"FeatureCollection\"}", "not an OpenStreetMap file"},
       {"empty.osm", "", "not an OpenStreetMap file"},
+      {"ride.gpx", "<?xml version=\"1.0\"?>\n<!-- <osm> -->\n<gpx version=\"1.1\"></gpx>",
+       "not an OpenStreetMap file"},
   };
   for (const auto& file : files) {
     if (file.name.find("pbf") != std::string::npos && pbf.empty()) continue;

@@ -169,7 +169,7 @@ std::vector<std::string> NearestNames(std::string_view wanted,
   std::vector<std::pair<size_t, std::string>> ranked;
   std::set<std::string> seen;
   for (const std::string& candidate : candidates) {
-    if (!seen.insert(candidate).second) continue;
+    if (candidate.empty() || !seen.insert(candidate).second) continue;
     const std::string other = FoldName(candidate);
     ranked.emplace_back(EditDistance(folded, other, std::max(folded.size(), other.size())),
                         candidate);

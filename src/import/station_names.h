@@ -43,8 +43,8 @@ struct NameMatch {
 // one name.
 NameMatch MatchName(std::string_view wanted, const std::vector<std::string>& candidates);
 
-// Up to `count` different candidate names, nearest to `wanted` first (edit
-// distance between folded names, then alphabetical).
+// Up to `count` different candidate names (empty ones left out), nearest to
+// `wanted` first (edit distance between folded names, then alphabetical).
 std::vector<std::string> NearestNames(std::string_view wanted,
                                       const std::vector<std::string>& candidates, size_t count = 3);
 

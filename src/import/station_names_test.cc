@@ -64,6 +64,7 @@ TEST(StationNamesTest, UnknownNameListsTheNearest) {
   EXPECT_EQ(missing.message(),
             "no station named \"Nendel\"; nearest: \"Nendeln\", \"Tisis\", \"Feldkirch\"");
   EXPECT_EQ(FindStation("X", {}, &found).message(), "no station named \"X\"");
+  EXPECT_EQ(NearestNames("X", {"", "Y", "Y"}), (std::vector<std::string>{"Y"}));
 }
 
 }  // namespace
