@@ -13,6 +13,7 @@
 #include "import/geojson_source.h"
 #include "import/local_projection.h"
 #include "import/scenario_texts.h"
+#include "import/source_kind.h"
 #include "import/track_between.h"
 #include "map_export.h"
 #include "test_support.h"
@@ -84,6 +85,20 @@ TEST(ImportInverse, ACompiledPlanPutOnTheMapGivesItsCurvesBack) {
   ASSERT_EQ(draft.facts.stations.size(), 3u);
   EXPECT_EQ(draft.facts.stations[1].written, 9850);
   EXPECT_EQ(draft.facts.route_length, 40100);  // the plan's steps are a little over 1 m
+}
+
+TEST(ImportSources, AreToldApartByTheirContent) {
+  const std::pair<std::string, SourceKind> cases[] = {
+      {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- x -->\n<gpx version=\"1.1\">", SourceKind::kGpx},
+      {"<?xml version='1.0'?><osm version=\"0.6\">", SourceKind::kOsm},
+      {" {\n \"type\": \"FeatureCollection\"", SourceKind::kGeoJson},
+      {"\x1F\x8B\x08", SourceKind::kOsm},
+      {"BZh91AY", SourceKind::kOsm},
+      {"{\"name\": 1}", SourceKind::kUnknown},
+      {"<kml>", SourceKind::kUnknown},
+      {"", SourceKind::kUnknown},
+  };
+  for (const auto& [head, kind] : cases) EXPECT_EQ(SniffSource(head), kind) << head;
 }
 
 TEST(ImportNames, WindowsCodePageLettersStayAndOthersBecomeTheirPlainLetters) {

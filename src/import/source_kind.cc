@@ -5,6 +5,7 @@
 #include "import/geodesy.h"
 #include "import/geojson_source.h"
 #include "import/gpx_source.h"
+#include "import/osm_file.h"
 #include "import/osm_source.h"
 #include "import/track_between.h"
 
@@ -37,15 +38,10 @@ std::string_view SkipProlog(std::string_view s) {
 }  // namespace
 
 SourceKind SniffSource(std::string_view head) {
-  if (StartsWith(head, "\x1F\x8B") || StartsWith(head, "BZh")) return SourceKind::kOsm;
-  // PBF: a 4-byte length, then a BlobHeader whose first field is the type
-  // "OSMHeader".
-  if (head.size() >= 14 && head.substr(4, 20).find("OSMHeader") != std::string_view::npos) {
-    return SourceKind::kOsm;
-  }
+  // Compressed data, PBF and <osm> XML: the OpenStreetMap reader's own test.
+  if (LooksLikeOsm(head)) return SourceKind::kOsm;
   const std::string_view body = SkipProlog(head);
   if (StartsWith(body, "<gpx")) return SourceKind::kGpx;
-  if (StartsWith(body, "<osm")) return SourceKind::kOsm;
   if (StartsWith(body, "{") && head.find("\"type\"") != std::string_view::npos) {
     return SourceKind::kGeoJson;
   }
@@ -55,7 +51,7 @@ SourceKind SniffSource(std::string_view head) {
 Status ReadSourceTrack(const std::string& path, const TrackRequest& request, SourceTrack* track) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot be opened");
-  std::string head(4096, '\0');
+  std::string head(kHeadBytes, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<size_t>(in.gcount()));
   const SourceKind kind = SniffSource(head);
