@@ -20,7 +20,7 @@ _scenario_compiler() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --out | --line | --train | --kind | --diagnostics | -o | -W | --port | --from | --to | --route | --max-speed | --report) ((i++)) ;;
+      --out | --line | --train | --kind | --diagnostics | -o | -W | --port | --from | --to | --route | --max-speed | --report | --source) ((i++)) ;;
       --from-compiled) from_compiled=1 ;;
       -*) ;;
       *)
@@ -42,6 +42,7 @@ _scenario_compiler() {
       ;;
     --line | --train | --port | --from | --to | --route | --max-speed) COMPREPLY=(); return ;;
     --report) _scenario_compiler_files '*.json'; return ;;
+    --source) _scenario_compiler_files '*.osm' '*.pbf' '*.gz' '*.bz2' '*.json' '*.geojson' '*.gpx'; return ;;
     --kind) COMPREPLY=($(compgen -W "plan stations grid" -- "$cur")); return ;;
     --diagnostics) COMPREPLY=($(compgen -W "text json" -- "$cur")); return ;;
     -W)
@@ -59,7 +60,7 @@ _scenario_compiler() {
     dump) options="--json --kind --help" ;;
     import) options="--from --to --route --line --train --max-speed --out --force --report --help" ;;
     decompile) options="--out --line --train --force --help" ;;
-    preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
+    preview) options="--from-compiled -o -W -w --strict --diagnostics --source --help" ;;
     view) options="--from-compiled -o --serve --port --write --out --help" ;;
     explain) options="--reference --help" ;;
     lsp) options="--help" ;;

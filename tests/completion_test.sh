@@ -35,7 +35,7 @@ expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
 expect "--force|--help|--line|--out|--train" decompile --
-expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
+expect "--diagnostics|--from-compiled|--help|--source|--strict|-W|-o|-w" preview -
 expect "json|text" compile --diagnostics ""
 expect "--from-compiled|--help|--out|--port|--serve|--write|-o" view -
 expect "" view --serve --port ""

@@ -228,6 +228,11 @@ void DefinePreview(CLI::App& p, PreviewOptions& a) {
                        "Output file (default: <line>_<train>_preview.svg beside the inputs)",
                        "FILE.svg");
   DefineDiagnosticOptions(p, a.diagnostics);
+#ifdef SC_WITH_IMPORT
+  p.add_option("--source", a.source,
+               "Draw the map file an imported pair came from under the ground plan")
+      ->option_text("MAP_FILE");
+#endif
 }
 
 void DefineView(CLI::App& v, ViewOptions& a) {

@@ -2,8 +2,11 @@
 // built-in plan, and bad inputs refused with nothing written.
 #include "commands/import_command.h"
 
+#include "commands/preview_command.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -86,6 +89,20 @@ TEST(ImportCommand, AGeoJsonLineBecomesAPairThatCompilesAndRoundTrips) {
   ExpectCompilesAndRoundTrips(folder, "Vastro - Dreo", kDefaultImportTrain);
   EXPECT_NE(testing::ReadFileOrDie(folder.File("report.json")).find("\"rms_distance\""),
             std::string::npos);
+
+  // The map's track drawn under the compiled plan, placed by the transform
+  // the line description records.
+  PreviewOptions preview;
+  preview.line_file = folder.File("Vastro - Dreo_linea.txt");
+  preview.train_file = folder.File("Vastro - Dreo_1-.txt");
+  preview.source = folder.File("line.json");
+  preview.output = folder.File("p.svg");
+  std::ostringstream preview_out, preview_err;
+  ASSERT_EQ(RunPreviewCommand(*Env::Default(), preview, preview_out, preview_err), 0)
+      << preview_err.str();
+  EXPECT_NE(testing::ReadFileOrDie(folder.File("p.svg")).find("class=\"source-track\""),
+            std::string::npos);
+  std::remove(folder.File("p.svg").c_str());
 
   // Again: the files are there, and only --force replaces them.
   const ImportRun again = Import(folder, "line.json", "Vastro", "Dreo");

@@ -315,6 +315,12 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
   const std::vector<PlanPoint>& points = *data.plan;
   PlanMap map = FitPlan(points, n, top + 40);
   svg.out() += "<g class=\"plan\">";
+  if (data.source_track.size() >= 2) {
+    svg.out() +=
+        "<polyline class=\"source-track\" fill=\"none\" stroke=\"#7b7\" stroke-width=\"5\" "
+        "stroke-opacity=\"0.6\" points=\"" +
+        PolylinePoints(data.source_track, 0, data.source_track.size() - 1, map) + "\"/>\n";
+  }
   svg.out() +=
       "<polyline class=\"track\" fill=\"none\" stroke=\"#333\" stroke-width=\"2\" points=\"" +
       PolylinePoints(points, 0, n - 1, map) + "\"/>\n";
@@ -453,7 +459,8 @@ void MountainLane(Svg& svg, const PreviewData& data, const AxisMap& axis, double
   for (const Run& r : Runs(data, tunnel)) {
     if (r.value == 0) continue;
     // A run cut short by the route's end leaves its last cell out.
-    const bool whole = r.to == static_cast<double>(ProfileMetreOf(static_cast<int64_t>(r.last) + 1));
+    const bool whole =
+        r.to == static_cast<double>(ProfileMetreOf(static_cast<int64_t>(r.last) + 1));
     const size_t end = whole ? r.last + 1 : r.last;
     bool marked = false;
     for (size_t i = r.first; i < end && i < data.cells.size(); ++i) {
