@@ -1,6 +1,6 @@
 # Writes the user's guide that the packages carry, USER-GUIDE.txt: the
 # README's opening and its sections for users (installing, the commands, the
-# author's guide, the warnings, decompiling, editors, Windows, bad input), in
+# author's guide, the warnings, importing a real line, decompiling, editors, Windows, bad input), in
 # the README's words, so the guide and the README never disagree. The
 # developers' sections (building, testing, releases, layout) stay out. The
 # guide is Markdown, which reads as plain text.
@@ -14,6 +14,7 @@ set(sections
   "Files"
   "Author's guide"
   "Warnings"
+  "Importing a real line"
   "Decompiling"
   "Editors"
   "On Windows"

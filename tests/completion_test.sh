@@ -28,14 +28,14 @@ expect() {
   fi
 }
 
-expect "compile|decompile|dump|emit|explain|lsp|preview|view" ""
+expect "compile|decompile|dump|emit|explain|import|lsp|preview|view" ""
 expect "compile" "co"
 expect "--help|--no-wait|--out|--version" "--"
 expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict|--train" compile --
 expect "--force|--help|--out" emit --
 expect "--help|--json|--kind" dump --
 expect "--force|--help|--line|--out|--train" decompile --
-expect "--diagnostics|--from-compiled|--help|--strict|-W|-o|-w" preview -
+expect "--diagnostics|--from-compiled|--help|--source|--strict|-W|-o|-w" preview -
 expect "json|text" compile --diagnostics ""
 expect "--from-compiled|--help|--out|--port|--serve|--write|-o" view -
 expect "" view --serve --port ""

@@ -20,6 +20,9 @@ struct PreviewOptions : ScenarioFiles {
   std::string output;
   // For the two text descriptions.
   DiagnosticOptions diagnostics;
+  // A map file the pair was imported from: its track is drawn under the
+  // plan, placed by the projection the line description records.
+  std::string source;
 };
 
 // Returns the exit status: 0 drawn; 1 usage or a file not read or written;

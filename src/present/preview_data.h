@@ -30,6 +30,9 @@ struct PreviewData {
   std::optional<std::vector<PlanPoint>> plan;
   std::vector<TrackCell> cells;
   StationTable stations;
+  // A map's track laid in the plan's frame (preview --source), drawn under
+  // the plan; empty: none.
+  std::vector<PlanPoint> source_track;
 };
 
 // From the compiled files' bytes into `out`. `plan_bytes` nullopt: no route

@@ -413,6 +413,12 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
   const std::vector<PlanPoint>& points = *data.plan;
   PlanMap map = FitPlan(points, n, top + 40);
   svg.out() += "<g class=\"plan\">";
+  if (data.source_track.size() >= 2) {
+    svg.out() +=
+        "<polyline class=\"source-track\" fill=\"none\" stroke=\"#7b7\" stroke-width=\"5\" "
+        "stroke-opacity=\"0.6\" points=\"" +
+        PolylinePoints(data.source_track, 0, data.source_track.size() - 1, map) + "\"/>\n";
+  }
   svg.out() +=
       "<polyline class=\"track\" fill=\"none\" stroke=\"#333\" stroke-width=\"2\" points=\"" +
       PolylinePoints(points, 0, n - 1, map) + "\"/>\n";
