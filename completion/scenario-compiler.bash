@@ -20,12 +20,12 @@ _scenario_compiler() {
   for ((i = 1; i < COMP_CWORD; i++)); do
     word=${COMP_WORDS[i]}
     case $word in
-      --out | --line | --train | --kind | --diagnostics | -o | -W | --port) ((i++)) ;;
+      --out | --line | --train | --kind | --diagnostics | -o | -W | --port | --from | --to | --route | --max-speed | --report) ((i++)) ;;
       --from-compiled) from_compiled=1 ;;
       -*) ;;
       *)
         if [[ -z $command ]]; then
-          case $word in compile | emit | dump | decompile | preview | view | explain | lsp) command=$word ;; esac
+          case $word in compile | emit | dump | import | decompile | preview | view | explain | lsp) command=$word ;; esac
         else
           ((positionals++))
         fi
@@ -40,7 +40,8 @@ _scenario_compiler() {
       COMPREPLY=($(compgen -d -- "$cur"))
       return
       ;;
-    --line | --train | --port) COMPREPLY=(); return ;;
+    --line | --train | --port | --from | --to | --route | --max-speed) COMPREPLY=(); return ;;
+    --report) _scenario_compiler_files '*.json'; return ;;
     --kind) COMPREPLY=($(compgen -W "plan stations grid" -- "$cur")); return ;;
     --diagnostics) COMPREPLY=($(compgen -W "text json" -- "$cur")); return ;;
     -W)
@@ -56,6 +57,7 @@ _scenario_compiler() {
     compile) options="--out --line --train --no-plan --dry-run --no-wait -W -w --strict --diagnostics --help" ;;
     emit) options="--out --force --help" ;;
     dump) options="--json --kind --help" ;;
+    import) options="--from --to --route --line --train --max-speed --out --force --report --help" ;;
     decompile) options="--out --line --train --force --help" ;;
     preview) options="--from-compiled -o -W -w --strict --diagnostics --help" ;;
     view) options="--from-compiled -o --serve --port --write --out --help" ;;
@@ -69,7 +71,7 @@ _scenario_compiler() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile emit dump decompile preview view explain lsp" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "compile emit dump import decompile preview view explain lsp" -- "$cur")) ;;
     compile | preview | view)
       if [[ -n $from_compiled ]]; then
         _scenario_compiler_files '*.dat' '*.sim'
@@ -83,6 +85,7 @@ _scenario_compiler() {
       fi
       ;;
     dump) _scenario_compiler_files '*.dat' '*.sim' ;;
+    import) _scenario_compiler_files '*.osm' '*.pbf' '*.gz' '*.bz2' '*.json' '*.geojson' '*.gpx' ;;
     decompile)
       _scenario_compiler_files '*.dat' '*.sim'
       ((positionals == 0)) && [[ - == "$cur"* ]] && COMPREPLY+=(-)

@@ -28,7 +28,7 @@ expect() {
   fi
 }
 
-expect "compile|decompile|dump|emit|explain|lsp|preview|view" ""
+expect "compile|decompile|dump|emit|explain|import|lsp|preview|view" ""
 expect "compile" "co"
 expect "--help|--no-wait|--out|--version" "--"
 expect "--diagnostics|--dry-run|--help|--line|--no-plan|--no-wait|--out|--strict|--train" compile --

@@ -18,6 +18,9 @@
 #include "commands/dump_command.h"
 #include "commands/emit_command.h"
 #include "commands/explain_command.h"
+#ifdef SC_WITH_IMPORT
+#include "commands/import_command.h"
+#endif
 #include "commands/lsp_command.h"
 #include "commands/preview_command.h"
 #include "commands/view_command.h"
@@ -156,6 +159,39 @@ void DefineDecompile(CLI::App& d, DecompileRequest& a) {
   d.add_flag("--force", a.force, "Replace text files that already exist");
 }
 
+#ifdef SC_WITH_IMPORT
+void DefineImport(CLI::App& c, ImportRequest& a) {
+  c.add_option("SOURCE", a.source,
+               "The map file: OpenStreetMap (.osm, .osm.gz, .osm.bz2, .osm.pbf), GeoJSON or GPX")
+      ->required();
+  c.add_option("--from", a.from, "The station the line starts at")
+      ->required()
+      ->option_text("STATION");
+  c.add_option("--to", a.to, "The station the line ends at")->required()->option_text("STATION");
+  c.add_option_function<std::string>(
+       "--route", [&a](const std::string& v) { a.route = v; },
+       "OpenStreetMap: the route relation to follow (its name, ref or id)")
+      ->option_text("NAME|REF|ID");
+  c.add_option_function<std::string>(
+       "--line", [&a](const std::string& v) { a.line_name = v; },
+       "Line name in the output file names (default: \"FROM - TO\")")
+      ->option_text("NAME");
+  c.add_option_function<std::string>(
+       "--train", [&a](const std::string& v) { a.train_number = v; },
+       std::string("Train number in the output file names (default: ") + kDefaultImportTrain + ")")
+      ->option_text("NUMBER");
+  c.add_option(
+       "--max-speed", a.train_max_kmh,
+       "The train's maximum speed, km/h (default: " + std::to_string(kDefaultTrainMaxKmh) + ")")
+      ->option_text("KMH");
+  c.add_option("--out", a.out_dir, "Output folder (default: the current folder)")
+      ->option_text("DIR");
+  c.add_flag("--force", a.force, "Replace text files that already exist");
+  c.add_option("--report", a.report_path, "Also write the fit report as JSON")
+      ->option_text("FILE.json");
+}
+#endif
+
 // The inputs shared by preview and view: two text files or the compiled
 // files; `output_text` names -o's value.
 void DefineScenarioInputs(CLI::App* p, std::vector<std::string>& compiled_files,
@@ -271,6 +307,15 @@ std::vector<Command> Commands() {
             return RunDecompileCommand(x.env, a, VersionLine(), x.out, x.err);
           },
           [](const DecompileRequest& a) { return a.compiled.back(); }),
+#ifdef SC_WITH_IMPORT
+      MakeCommand<ImportRequest>(
+          "import", "Turn map data (OpenStreetMap, GeoJSON, GPX) into a line and a train file",
+          DefineImport,
+          [](const ImportRequest& a, const CommandContext& x) {
+            return RunImportCommand(x.env, a, VersionLine(), x.out, x.err);
+          },
+          [](const ImportRequest& a) { return a.source; }),
+#endif
       MakeCommand<PreviewOptions>(
           "preview", "Draw a scenario as an SVG picture (ground plan and profiles)", DefinePreview,
           [](const PreviewOptions& a, const CommandContext& x) {
@@ -403,8 +448,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, Env& env, Ui& ui, 
     error_number = errno;
   }
   if (!out) {
-    err << kProgram << "standard output: "
-        << (error_number != 0 ? std::strerror(error_number) : "write failed") << "\n";
+    err << kProgram
+        << "standard output: " << (error_number != 0 ? std::strerror(error_number) : "write failed")
+        << "\n";
     return kExitUsageOrIo;
   }
   return status;

@@ -69,24 +69,35 @@ GeoPoint PointOf(const osmium::Location& location) {
 
 // The first pass: railway ways, platforms, station nodes, route relations.
 class RailwayHandler : public osmium::handler::Handler {
+  static bool IsStation(const osmium::TagList& tags, OsmStation* station) {
+    if (!Has(tags, "railway", {"station", "halt", "stop"}) || tags["name"] == nullptr) return false;
+    station->name = tags["name"];
+    station->stop = Has(tags, "railway", {"stop"});
+    station->halt = !Has(tags, "railway", {"station"});
+    return true;
+  }
+
  public:
   explicit RailwayHandler(OsmRailData* data) : data_(data) {}
 
   void node(const osmium::Node& node) {
-    const osmium::TagList& tags = node.tags();
-    if (!Has(tags, "railway", {"station", "halt", "stop"}) || tags["name"] == nullptr) return;
     if (!node.location().valid()) return;
     OsmStation station;
+    if (!IsStation(node.tags(), &station)) return;
     station.id = node.id();
-    station.name = tags["name"];
     station.where = PointOf(node.location());
-    station.stop = Has(tags, "railway", {"stop"});
-    station.halt = !Has(tags, "railway", {"station"});
     data_->stations.push_back(std::move(station));
   }
 
   void way(const osmium::Way& way) {
     const osmium::TagList& tags = way.tags();
+    OsmStation station;
+    if (way.is_closed() && IsStation(tags, &station)) {
+      station.id = way.id();
+      for (const osmium::NodeRef& ref : way.nodes()) station.outline.push_back(ref.ref());
+      data_->stations.push_back(std::move(station));
+      return;
+    }
     if (Has(tags, "railway", {"platform"})) {
       OsmPlatform platform;
       for (const osmium::NodeRef& ref : way.nodes()) platform.nodes.push_back(ref.ref());
@@ -179,6 +190,22 @@ bool Place(const std::vector<int64_t>& nodes,
   return true;
 }
 
+// The middle of an area's outline (its nodes' mean position, the closing
+// node counted once): near enough for a station's place over its few
+// hundred metres. False when a node is missing.
+bool PlaceArea(const std::vector<int64_t>& outline,
+               const std::unordered_map<int64_t, GeoPoint>& positions, GeoPoint* where) {
+  std::vector<GeoPoint> points;
+  if (!Place(outline, positions, &points) || points.size() < 2) return false;
+  points.pop_back();
+  *where = GeoPoint();
+  for (const GeoPoint& p : points) {
+    where->lat += p.lat / static_cast<double>(points.size());
+    where->lon += p.lon / static_cast<double>(points.size());
+  }
+  return true;
+}
+
 Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
   osmium::io::Reader first(file);
   data->date = first.header().get("osmosis_replication_timestamp", first.header().get("timestamp"));
@@ -188,6 +215,9 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
 
   std::unordered_set<int64_t> needed, stops;
   for (const OsmRailWay& way : data->ways) needed.insert(way.nodes.begin(), way.nodes.end());
+  for (const OsmStation& station : data->stations) {
+    needed.insert(station.outline.begin(), station.outline.end());
+  }
   for (const OsmPlatform& platform : data->platforms) {
     needed.insert(platform.nodes.begin(), platform.nodes.end());
   }
@@ -204,6 +234,9 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
   data->ways_without_positions = rail_ways - data->ways.size();
   std::erase_if(data->platforms, [&](OsmPlatform& platform) {
     return !Place(platform.nodes, positions, &platform.points);
+  });
+  std::erase_if(data->stations, [&](OsmStation& station) {
+    return !station.outline.empty() && !PlaceArea(station.outline, positions, &station.where);
   });
   return Status::Ok();
 }

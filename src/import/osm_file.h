@@ -36,13 +36,15 @@ struct OsmPlatform {
   std::vector<GeoPoint> points;
 };
 
-// A named railway=station|halt|stop node.
+// A named railway=station|halt|stop node, or a station mapped as an area
+// (a closed way), placed at the middle of its outline's nodes.
 struct OsmStation {
   int64_t id = 0;
   std::string name;
   GeoPoint where;
-  bool halt = false;  // railway=halt or stop
-  bool stop = false;  // railway=stop (a stop position, not the station itself)
+  std::vector<int64_t> outline;  // an area's nodes; empty for a node
+  bool halt = false;             // railway=halt or stop
+  bool stop = false;             // railway=stop (a stop position, not the station itself)
 };
 
 // A type=route relation with route=train|railway.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -52,6 +53,7 @@ struct Placed {
 };
 
 struct Attempt {
+  std::unique_ptr<RailGraph> graph;  // the track the path was found on
   RailPath path;
   Placed from, to;
 };
@@ -94,7 +96,9 @@ Status PlaceStation(const RailGraph& graph, const std::vector<Candidate>& candid
 Status FindPath(const OsmRailData& data, const std::vector<size_t>& chosen,
                 const std::vector<Candidate>& candidates, const OsmRequest& request,
                 Attempt* attempt) {
-  RailGraph graph(data.ways, chosen);
+  *attempt = Attempt();
+  attempt->graph = std::make_unique<RailGraph>(data.ways, chosen);
+  RailGraph& graph = *attempt->graph;
   if (Status s = PlaceStation(graph, candidates, request.from, &attempt->from); !s.ok()) return s;
   if (Status s = PlaceStation(graph, candidates, request.to, &attempt->to); !s.ok()) return s;
   BreakOff break_off;
@@ -324,7 +328,7 @@ TrackStation StationAt(const Candidate& c, double along, double off_track) {
 // The stations between the two ends: the route's stops, or every station
 // and halt whose nearest track is the path.
 void FillStations(const Attempt& attempt, const std::vector<Candidate>& between,
-                  const RailGraph& graph, const LineIndex& path_index, SourceTrack* track) {
+                  const LineIndex& path_index, SourceTrack* track) {
   const double length = track->along.back();
   track->stations.push_back(StationAt(attempt.from.station, 0, attempt.from.places[0].off_track));
   std::vector<TrackStation> inner;
@@ -334,7 +338,7 @@ void FillStations(const Attempt& attempt, const std::vector<Candidate>& between,
     const std::vector<LineHit> hits = path_index.Near(c.where, kMaxOffTrack);
     if (hits.empty()) continue;
     const LinePosition& on_path = hits[0].position;
-    const std::vector<TrackPlace> nearest = graph.Near(c.where, on_path.off_track);
+    const std::vector<TrackPlace> nearest = attempt.graph->Near(c.where, on_path.off_track);
     if (!nearest.empty() && on_path.off_track > nearest[0].off_track + kOtherTrack) continue;
     if (on_path.along <= 0.5 || on_path.along >= length - 0.5) continue;
     inner.push_back(StationAt(c, on_path.along, on_path.off_track));
@@ -415,10 +419,9 @@ Status Read(const std::string& path, const OsmRequest& request, SourceTrack* out
                            Quoted(request.to) + " is " + Metres(track.along.back()) +
                            " long, more than the " + Metres(kMaxLength) + " a line may hold");
   }
-  const RailGraph graph(data.ways, chosen);
   const std::vector<const std::vector<GeoPoint>*> path_line{&track.points};
   const LineIndex path_index(path_line);
-  FillStations(attempt, between, graph, path_index, &track);
+  FillStations(attempt, between, path_index, &track);
   FillPlatforms(data, &track);
   FillPieces(data, attempt.path, &track, &notes);
   FillSignals(data, attempt.path, &track, &notes);

@@ -358,12 +358,18 @@ TEST_F(OsmFixtureTest, BadStationsAndFilesAreRefused) {
                   .IsNotFound());
 }
 
-// A compressed file is known by its content, whatever its name.
+// A compressed file is known by its content, whatever its name. (Its
+// second station is mapped as an area: it stands at the area's middle.)
 TEST_F(OsmFixtureTest, CompressedXmlIsKnownByItsContent) {
   MapText map;
   map.Node(1, kLat, kLon, "railway=station,name=Alpha")
-      .Node(2, kLat, kLon + 0.004, "railway=station,name=Beta")
-      .Way(10, {1, 2}, "railway=rail");
+      .Node(2, kLat, kLon + 0.004)
+      .Node(3, kLat + 0.0001, kLon + 0.0035)
+      .Node(4, kLat + 0.0003, kLon + 0.0035)
+      .Node(5, kLat + 0.0003, kLon + 0.0045)
+      .Node(6, kLat + 0.0001, kLon + 0.0045)
+      .Way(10, {1, 2}, "railway=rail")
+      .Way(11, {3, 4, 5, 6, 3}, "railway=station,name=Beta");
   const std::string path = folder_.File("line.dat");
   gzFile out = gzopen(path.c_str(), "wb");
   const std::string xml = map.Xml();
@@ -371,7 +377,11 @@ TEST_F(OsmFixtureTest, CompressedXmlIsKnownByItsContent) {
   gzclose(out);
   const Status status = ReadOsmTrack(path, OsmRequest{"Alpha", "Beta", std::nullopt}, &track_);
   ASSERT_TRUE(status.ok()) << status.message();
-  EXPECT_EQ(track_.stations.size(), 2u);
+  ASSERT_EQ(track_.stations.size(), 2u);
+  EXPECT_NEAR(track_.stations[1].where.lat, kLat + 0.0002, 1e-9);
+  EXPECT_NEAR(track_.stations[1].where.lon, kLon + 0.004, 1e-9);
+  EXPECT_NEAR(track_.stations[1].off_track,
+              GeodesicDistance(At(kLat, kLon + 0.004), At(kLat + 0.0002, kLon + 0.004)), 0.01);
 }
 
 // Names as the program holds them (Windows-1252 bytes: accented letters that

@@ -18,8 +18,8 @@
 namespace sc {
 
 struct GeoPoint {
-  double lat = 0;  // degrees, WGS84
-  double lon = 0;  // degrees, WGS84
+  double lat = 0;              // degrees, WGS84
+  double lon = 0;              // degrees, WGS84
   std::optional<double> ele;   // metres above sea level, where the source has it
   std::optional<double> time;  // seconds (any epoch), where the source has it (GPX)
 };
@@ -31,12 +31,12 @@ struct TrackSpan {
 };
 
 struct TrackStation {
-  std::string name;        // UTF-8
-  double along = 0;        // metres along the track, the point nearest the source's position
-  double off_track = 0;    // metres between the source's position and that point
-  bool halt = false;       // a halt (railway=halt, stop) rather than a station
+  std::string name;      // UTF-8
+  double along = 0;      // metres along the track, the point nearest the source's position
+  double off_track = 0;  // metres between the source's position and that point
+  bool halt = false;     // a halt (railway=halt, stop) rather than a station
   std::optional<double> platform_length;  // metres, where the source tags a platform
-  GeoPoint where;          // the source's position
+  GeoPoint where;                         // the source's position
 };
 
 enum class TrackSignalKind { kMain, kDistant, kBlock, kOther };
@@ -64,19 +64,19 @@ struct BridgedGap {
 
 // The track from the `--from` station to the `--to` station.
 struct SourceTrack {
-  std::vector<GeoPoint> points;  // in travel order; points[0] is at the --from station
-  std::vector<double> along;     // metres along the track of each point; along[0] == 0
+  std::vector<GeoPoint> points;        // in travel order; points[0] is at the --from station
+  std::vector<double> along;           // metres along the track of each point; along[0] == 0
   std::vector<TrackStation> stations;  // in along order, the two end stations included
   std::vector<TrackSpan> tunnels;      // in along order, not overlapping
   std::vector<TrackSpan> bridges;      // in along order, not overlapping
   std::vector<TrackSpeed> speeds;      // tagged limits only, in along order
   std::vector<TrackSignal> signals;    // those facing the direction of travel
   std::vector<TrackMilestone> milestones;
-  std::vector<BridgedGap> gaps;        // gaps the reader closed (50 m or less)
-  std::vector<std::string> notes;      // what the reader assumed or left out, for the report
+  std::vector<BridgedGap> gaps;    // gaps the reader closed (50 m or less)
+  std::vector<std::string> notes;  // what the reader assumed or left out, for the report
 
   std::string source_kind;  // "OpenStreetMap", "GeoJSON", "GPX"
-  std::string credit;       // UTF-8, e.g. "\xC2\xA9 OpenStreetMap contributors, ODbL"; empty if none
+  std::string credit;  // UTF-8, e.g. "\xC2\xA9 OpenStreetMap contributors, ODbL"; empty if none
   std::string source_date;  // the data's own date where it has one (ISO 8601), else empty
 };
 
