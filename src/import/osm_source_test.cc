@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include "import/geodesy.h"
+#include "import/source_kind.h"
 #include "platform/env.h"
 #include "test_support.h"
 
@@ -387,7 +388,7 @@ TEST_F(OsmFixtureTest, CompressedXmlIsKnownByItsContent) {
 // Names as the program holds them (Windows-1252 bytes: accented letters that
 // the system code page of the tests' Windows lacks), and names libosmium
 // would otherwise take for standard input or a download address: each is
-// the file of that name.
+// the file of that name, for the sniffing of its kind and for libosmium.
 TEST_F(OsmFixtureTest, AnyFileNameIsTheFile) {
   MapText map;
   map.Node(1, kLat, kLon, "railway=station,name=Alpha")
@@ -403,7 +404,7 @@ TEST_F(OsmFixtureTest, AnyFileNameIsTheFile) {
     ASSERT_TRUE(file->Append(map.Xml()).ok());
     ASSERT_TRUE(file->Commit().ok());
     const Status status =
-        ReadOsmTrack(folder_.File(name), OsmRequest{"Alpha", "Beta", std::nullopt}, &track_);
+        ReadSourceTrack(folder_.File(name), TrackRequest{"Alpha", "Beta", std::nullopt}, &track_);
     ASSERT_TRUE(status.ok()) << name << ": " << status.message();
     EXPECT_EQ(track_.stations.size(), 2u) << name;
   }

@@ -7,6 +7,7 @@
 #include "import/gpx_source.h"
 #include "import/osm_source.h"
 #include "import/track_between.h"
+#include "platform/native_text.h"
 
 namespace sc {
 namespace {
@@ -53,7 +54,10 @@ SourceKind SniffSource(std::string_view head) {
 }
 
 Status ReadSourceTrack(const std::string& path, const TrackRequest& request, SourceTrack* track) {
-  std::ifstream in(path, std::ios::binary);
+  // Read as a stream by name, as the map reader reads its files.
+  std::string name;
+  if (Status status = NarrowOpenName(path, &name); !status.ok()) return status;
+  std::ifstream in(name, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot be opened");
   std::string head(4096, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
