@@ -37,7 +37,14 @@ add_deb_src() {
   . /etc/os-release
   local suite=$VERSION_CODENAME
   local lists=/etc/apt/sources.list.d
-  if grep -rqsE "^(deb-src[[:space:]]|Types:.*deb-src)" /etc/apt/sources.list "$lists"; then
+  # Already there: a one-line entry, or a deb822 paragraph, for the suite.
+  if cat /etc/apt/sources.list "$lists"/*.list 2>/dev/null |
+    grep -qE "^deb-src[[:space:]].*[[:space:]]$suite[[:space:]]"; then
+    return
+  fi
+  if cat "$lists"/*.sources 2>/dev/null | awk -v RS= -v suite="$suite" '
+      /(^|\n)Types:[^\n]*deb-src/ && $0 ~ "(^|\n)Suites:[^\n]*[ \t]" suite "([ \t]|\n|$)" {found = 1}
+      END {exit !found}'; then
     return
   fi
   local file made=0
