@@ -9,9 +9,11 @@ set(CMAKE_C_COMPILER ${SC_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${SC_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${SC_MINGW_PREFIX}-windres)
 
-# Libraries and headers come from the mingw-w64 tree only; programs (cmake's
-# helpers, wine) from the build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${SC_MINGW_PREFIX})
+# Libraries and headers come from the mingw-w64 tree only, and from the folder
+# SC_WINDOWS_DEPS where one is given (libraries built for Windows with this
+# same toolchain: scripts/windows_deps.sh); programs (cmake's helpers, wine)
+# from the build machine.
+set(CMAKE_FIND_ROOT_PATH /usr/${SC_MINGW_PREFIX} ${SC_WINDOWS_DEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

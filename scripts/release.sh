@@ -13,7 +13,8 @@
 # build-release/windows (scripts/package_test.sh compares with them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh dpkg-dev file g++-mingw-w64-x86-64-posix wine wine64 wixl msitools
+scripts/deps.sh dpkg-dev file g++-mingw-w64-x86-64-posix wine wine64 wixl msitools \
+  libz-mingw-w64-dev make
 jobs=${JOBS:-$(nproc)}
 root=$PWD
 work=$root/build-release
@@ -38,8 +39,12 @@ export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,ms
 unset DISPLAY
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot --init >/dev/null 2>&1
+# The import's map libraries, built from Debian's sources (once, kept in
+# build-windows-deps/ beside the Windows test build's).
+scripts/windows_deps.sh
 cmake -S "$work/source" -B "$work/windows" -G Ninja -DSC_BUILD_TESTS=OFF -DSC_RELEASE=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-w64-x86_64.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-w64-x86_64.cmake" \
+  -DSC_WINDOWS_DEPS="$root/build-windows-deps/prefix" >/dev/null
 cmake --build "$work/windows" -j "$jobs" --target all sc_example
 (cd "$work/windows" && cpack)
 echo "== Windows installer"

@@ -16,7 +16,11 @@ std::string Position(const LocalProjection& p, const PlanColumns& plan, size_t m
 std::string Time(double seconds) {
   const std::time_t t = 1700000000 + static_cast<std::time_t>(seconds);
   std::tm day{};
+#ifdef _WIN32
+  gmtime_s(&day, &t);
+#else
   gmtime_r(&t, &day);
+#endif
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &day);
   return text;

@@ -1,6 +1,7 @@
 // Well-formedness of generated XML (the preview's SVG), checked by a real
-// XML parser (expat). The Windows cross-build has no such parser: there the
-// check is left out and ExpectWellFormedXml accepts everything.
+// XML parser (expat). A Windows cross-build without the import's libraries
+// has no such parser: there the check is left out and ExpectWellFormedXml
+// accepts everything.
 #ifndef SC_TESTS_XML_CHECK_H_
 #define SC_TESTS_XML_CHECK_H_
 

@@ -194,7 +194,7 @@ TEST(Decompile, ThePlanCheckComparesTheFilledMetres) {
   ASSERT_TRUE(reader.Open(*bytes.plan).ok());
   PlanCurves curves;
   IrreproduciblePlaces places;
-  RecoverPlanCurves(reader, *bytes.plan, "L_linea.dat", &curves, &places);
+  RecoverPlanCurves(reader, "L_linea.dat", &curves, &places);
   ASSERT_TRUE(places.empty());
   const Compilation built = testing::CompileBuiltInScenario();
   ASSERT_TRUE(built.plan);

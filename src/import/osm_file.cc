@@ -16,6 +16,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/native_text.h"
+
 namespace sc {
 namespace {
 
@@ -54,6 +56,14 @@ std::string OsmiumFormat(std::string_view head) {
   return !head.empty() && IsOsmXml(head) ? "osm" : "";
 }
 
+// libosmium reads "-" as standard input, and a name that starts "http:",
+// "https:", "ftp:" or "file:" as an address to download; "./" before a
+// relative name keeps every name a file's.
+std::string AsFileName(const std::string& name) {
+  const bool absolute =
+      !name.empty() && (name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':'));
+  return absolute ? name : "./" + name;
+}
 }  // namespace
 
 bool LooksLikeOsm(std::string_view head) { return !OsmiumFormat(head).empty(); }
@@ -282,7 +292,10 @@ Status ReadPasses(const osmium::io::File& file, OsmRailData* data) {
 }  // namespace
 
 Status ReadOsmRailData(const std::string& path, OsmRailData* data) {
-  std::ifstream in(path, std::ios::binary);
+  // libosmium opens the file itself, by a name the C runtime understands.
+  std::string name;
+  if (Status status = NarrowOpenName(path, &name); !status.ok()) return status;
+  std::ifstream in(name, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot open the file");
   std::string head(kHeadBytes, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
@@ -292,11 +305,9 @@ Status ReadOsmRailData(const std::string& path, OsmRailData* data) {
     return Status::Corruption(
         path + ": not an OpenStreetMap file (neither OSM XML, compressed XML nor PBF)");
   }
-  // libosmium reads "-" as standard input; any other name is a file.
-  const std::string name = path == "-" ? "./-" : path;
   *data = OsmRailData();
   try {
-    return ReadPasses(osmium::io::File(name, format), data);
+    return ReadPasses(osmium::io::File(AsFileName(name), format), data);
   } catch (const std::exception& e) {
     return Status::Corruption(path + ": damaged or cut short OpenStreetMap data (" + e.what() +
                               ")");

@@ -4,12 +4,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <zlib.h>
 
 #include "import/geodesy.h"
+#include "import/source_kind.h"
+#include "platform/env.h"
 #include "test_support.h"
 
 namespace sc {
@@ -391,6 +394,31 @@ TEST_F(OsmFixtureTest, CompressedXmlIsKnownByItsContent) {
   EXPECT_NEAR(track_.stations[1].where.lon, kLon + 0.004, 1e-9);
   EXPECT_NEAR(track_.stations[1].off_track,
               GeodesicDistance(At(kLat, kLon + 0.004), At(kLat + 0.0002, kLon + 0.004)), 0.01);
+}
+
+// Names as the program holds them (Windows-1252 bytes: accented letters that
+// the system code page of the tests' Windows lacks), and names libosmium
+// would otherwise take for standard input or a download address: each is
+// the file of that name, for the sniffing of its kind and for libosmium.
+TEST_F(OsmFixtureTest, AnyFileNameIsTheFile) {
+  MapText map;
+  map.Node(1, kLat, kLon, "railway=station,name=Alpha")
+      .Node(2, kLat, kLon + 0.004, "railway=station,name=Beta")
+      .Way(10, {1, 2}, "railway=rail");
+  std::vector<std::string> names = {"Z\xFCrich - Ma\xEEtre.osm", "-"};
+#ifndef _WIN32
+  names.push_back("file:line.osm");
+#endif
+  for (const std::string& name : names) {
+    std::unique_ptr<ReplacingFile> file;
+    ASSERT_TRUE(Env::Default()->NewReplacingFile(folder_.File(name), &file).ok());
+    ASSERT_TRUE(file->Append(map.Xml()).ok());
+    ASSERT_TRUE(file->Commit().ok());
+    const Status status =
+        ReadSourceTrack(folder_.File(name), TrackRequest{"Alpha", "Beta", std::nullopt}, &track_);
+    ASSERT_TRUE(status.ok()) << name << ": " << status.message();
+    EXPECT_EQ(track_.stations.size(), 2u) << name;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "import/osm_file.h"
 #include "import/osm_source.h"
 #include "import/track_between.h"
+#include "platform/native_text.h"
 
 namespace sc {
 namespace {
@@ -49,7 +50,10 @@ SourceKind SniffSource(std::string_view head) {
 }
 
 Status ReadSourceTrack(const std::string& path, const TrackRequest& request, SourceTrack* track) {
-  std::ifstream in(path, std::ios::binary);
+  // Read as a stream by name, as the map reader reads its files.
+  std::string name;
+  if (Status status = NarrowOpenName(path, &name); !status.ok()) return status;
+  std::ifstream in(name, std::ios::binary);
   if (!in) return Status::NotFound(path + ": cannot be opened");
   std::string head(kHeadBytes, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));

@@ -27,6 +27,11 @@ std::unique_ptr<Ui> NewDesktopUi() { return std::make_unique<TerminalUi>(); }
 // Arguments and file names are the user's own bytes.
 bool NativeTextIsCp1252() { return false; }
 
+Status NarrowOpenName(const std::string& path, std::string* name) {
+  *name = path;
+  return Status::Ok();
+}
+
 // The streams carry bytes as they are.
 void UseBinaryStandardStreams() {}
 

@@ -7,6 +7,7 @@
 
 #include "platform/block_buffer.h"
 #include "platform/env.h"
+#include "platform/native_text.h"
 #include "platform/text_1252.h"
 
 namespace sc {
@@ -563,7 +564,38 @@ Status ProgramFolderOf(std::string* folder) {
   return Status::IoError("the program's folder has a name that Windows-1252 cannot write");
 }
 
+// `wide` in the system (ANSI) code page; false where a character has no
+// place there (no best-fit look-alikes: they would name another file).
+bool InSystemCodePage(const std::wstring& wide, std::string* bytes) {
+  bytes->clear();
+  if (wide.empty()) return true;
+  const UINT code_page = ::GetACP();
+  // UTF-8 writes every character, and takes no default-character check.
+  const bool utf8 = code_page == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL lossy = FALSE;
+  BOOL* check = utf8 ? nullptr : &lossy;
+  const int length = static_cast<int>(wide.size());
+  const int size =
+      ::WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0, nullptr, check);
+  if (size <= 0 || lossy) return false;
+  bytes->resize(static_cast<size_t>(size));
+  ::WideCharToMultiByte(code_page, flags, wide.data(), length, bytes->data(), size, nullptr, check);
+  return !lossy;
+}
+
 }  // namespace
+
+Status NarrowOpenName(const std::string& path, std::string* name) {
+  const std::wstring wide = Cp1252ToWide(path);
+  if (InSystemCodePage(wide, name)) return Status::Ok();
+  if (InSystemCodePage(ShortPath(wide), name) && !name->empty()) return Status::Ok();
+  if (Attributes(path) == INVALID_FILE_ATTRIBUTES) return WindowsError(path, ::GetLastError());
+  return Status::IoError(path +
+                         ": the map reader cannot open a file of this name here (a letter of it "
+                         "is missing from the system's code page and the file has no short "
+                         "name); rename the file or copy it to a plain name");
+}
 
 Env* Env::Default() {
   static WindowsEnv env;
