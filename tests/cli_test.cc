@@ -183,9 +183,14 @@ TEST(Cli, OutputFoldersAreMadeOrRefusedAlike) {
   std::string compiled;
   for (const char* name : kCompiled) compiled += " " + ShellQuote(dir.File(name));
   // The live server is only refused here: once started, it runs until stopped.
-  const std::string commands[] = {"", "emit", "compile " + texts, "decompile" + compiled,
-                                  "view " + texts + " --serve --write"};
-  for (size_t i = 0; i < std::size(commands); ++i) {
+  std::vector<std::string> commands = {"", "emit", "compile " + texts, "decompile" + compiled,
+                                       "view " + texts + " --serve --write"};
+#ifdef SC_WITH_IMPORT
+  commands.push_back("import " +
+                     ShellQuote(SC_SOURCE_DIR "/tests/data/osm/liechtenstein-2013-08-03.osm.pbf") +
+                     " --from Schaan-Vaduz --to Tisis");
+#endif
+  for (size_t i = 0; i < commands.size(); ++i) {
     const std::string& command = commands[i];
     SCOPED_TRACE(command);
     if (command.rfind("view", 0) != 0) {

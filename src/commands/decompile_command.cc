@@ -95,24 +95,11 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
       {JoinPath(folder, TrainServiceFileName(line, train)), &texts.train_text}};
   std::vector<std::string> inputs = {in.station_path, in.grid_path};
   if (in.plan_path) inputs.push_back(*in.plan_path);
-  for (const auto& [path, text] : outputs) {
-    for (const std::string& input : inputs) {
-      if (env.SameFile(path, input)) {
-        err << kProgram << path << " is an input file; nothing written\n";
-        return kExitUsageOrIo;
-      }
-    }
-    // A name the file system refuses would fail only at its rename, after
-    // the other text had replaced its file: every name is checked first.
-    const Status name_fits = env.CheckNewFileName(path);
-    if (!name_fits.ok()) {
-      err << kProgram << name_fits.message() << "; nothing written\n";
-      return kExitUsageOrIo;
-    }
-    if (!request.force && (env.FileExists(path) || env.FolderExists(path))) {
-      err << kProgram << path << " already exists; nothing written (use --force to replace it)\n";
-      return kExitUsageOrIo;
-    }
+  const Status fits =
+      CheckOutputFiles(env, {outputs[0].first, outputs[1].first}, inputs, request.force);
+  if (!fits.ok()) {
+    err << kProgram << fits.message() << "\n";
+    return kExitUsageOrIo;
   }
   ReportPlaces(texts, err);
   Status s = MakeOutputFolder(env, folder, err);

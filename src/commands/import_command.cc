@@ -12,6 +12,7 @@
 #include "import/track_between.h"
 #include "platform/paths.h"
 #include "platform/text_1252.h"
+#include "run/output_folder.h"
 #include "run/report.h"
 #include "run/scenario_names.h"
 
@@ -203,10 +204,6 @@ int RunImportCommand(Env& env, const ImportRequest& request, const std::string& 
     err << kProgram << "--max-speed must be 5 to 1275 km/h\n";
     return kExitUsageOrIo;
   }
-  if (!env.FolderExists(request.out_dir)) {
-    err << kProgram << request.out_dir << ": not a folder\n";
-    return kExitUsageOrIo;
-  }
   ImportResult result;
   result.source = request.source;
   const Status read =
@@ -245,18 +242,19 @@ int RunImportCommand(Env& env, const ImportRequest& request, const std::string& 
        &result.draft.line_text},
       {JoinPath(request.out_dir, TrainServiceFileName(result.line_name, result.train_number)),
        &result.draft.train_text}};
-  for (const auto& [path, text] : outputs) {
-    if (env.SameFile(path, request.source)) {
-      err << kProgram << path << " is the source file; nothing written\n";
-      return kExitUsageOrIo;
-    }
-    if (!request.force && (env.FileExists(path) || env.FolderExists(path))) {
-      err << kProgram << path << " already exists; nothing written (use --force to replace it)\n";
-      return kExitUsageOrIo;
-    }
+  const Status fits = CheckOutputFiles(env, {outputs[0].first, outputs[1].first},
+                                       {request.source}, request.force);
+  if (!fits.ok()) {
+    err << kProgram << fits.message() << "\n";
+    return kExitUsageOrIo;
+  }
+  Status s = MakeOutputFolder(env, request.out_dir, err);
+  if (!s.ok()) {
+    err << kProgram << s.message() << "\n";
+    return kExitUsageOrIo;
   }
   // The two texts are a pair: written as a set.
-  Status s = env.WriteFiles(
+  s = env.WriteFiles(
       {{outputs[0].first, *outputs[0].second}, {outputs[1].first, *outputs[1].second}});
   if (!s.ok()) {
     err << kProgram << s.message() << "\n";

@@ -19,4 +19,21 @@ Status MakeOutputFolder(Env& env, const std::string& folder, std::ostream& err) 
   return Status::Ok();
 }
 
+Status CheckOutputFiles(Env& env, const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, bool force) {
+  for (const std::string& path : outputs) {
+    for (const std::string& input : inputs) {
+      if (env.SameFile(path, input)) return Status::Invalid(path + " is an input file; nothing written");
+    }
+    // A name the file system refuses would fail only at its rename, after
+    // another file of the set had replaced its own.
+    const Status name_fits = env.CheckNewFileName(path);
+    if (!name_fits.ok()) return Status::Invalid(name_fits.message() + "; nothing written");
+    if (!force && (env.FileExists(path) || env.FolderExists(path))) {
+      return Status::Invalid(path + " already exists; nothing written (use --force to replace it)");
+    }
+  }
+  return Status::Ok();
+}
+
 }  // namespace sc

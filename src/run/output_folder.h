@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -17,6 +18,14 @@ namespace sc {
 // not be made where that is a folder above it (a file in its way, no
 // permission); every command that writes into a folder words it so.
 Status MakeOutputFolder(Env& env, const std::string& folder, std::ostream& err);
+
+// Checks, before anything is written, every file a command will write as one
+// set: none is one of `inputs`, the file system takes each name, and none
+// exists unless `force`. The failure names the file and ends "nothing
+// written", so that no output of the set has replaced a file when another
+// turns out to be unwritable.
+Status CheckOutputFiles(Env& env, const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, bool force);
 
 }  // namespace sc
 
