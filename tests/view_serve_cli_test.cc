@@ -385,6 +385,10 @@ TEST(ViewServeCliWrite, LeavesExactlyTheCompiledFilesBesideTheInputs) {
 // Ctrl-C while it waits for another run's lock stops it then, and it writes
 // nothing, neither at once nor once the lock is free.
 TEST(ViewServeCliWrite, AnInterruptWhileWaitingForTheLockStopsAndWritesNothing) {
+  // The lock is held by this process with the host's own locks, which a
+  // program run under an emulator (the .exe under wine) does not see.
+  const char* emulator = std::getenv("SC_SERVE_EMULATOR");
+  if (emulator && *emulator) GTEST_SKIP() << "the lock it holds is not seen under " << emulator;
   TempFolder dir;
   ASSERT_EQ(RunProgram("emit --out " + ShellQuote(dir.path())).exit_status, 0);
   std::unique_ptr<FileLock> held;
