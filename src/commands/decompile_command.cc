@@ -102,14 +102,8 @@ int RunDecompileCommand(Env& env, const DecompileRequest& request, const std::st
     return kExitUsageOrIo;
   }
   ReportPlaces(texts, err);
-  Status s = MakeOutputFolder(env, folder, err);
-  if (!s.ok()) {
-    err << kProgram << s.message() << "\n";
-    return kExitUsageOrIo;
-  }
   // The two texts are a pair: written as a set.
-  s = env.WriteFiles(
-      {{outputs[0].first, *outputs[0].second}, {outputs[1].first, *outputs[1].second}});
+  Status s = WriteOutputSet(env, folder, outputs, err);
   if (!s.ok()) {
     err << kProgram << s.message() << "\n";
     return kExitUsageOrIo;

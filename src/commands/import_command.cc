@@ -242,20 +242,14 @@ int RunImportCommand(Env& env, const ImportRequest& request, const std::string& 
        &result.draft.line_text},
       {JoinPath(request.out_dir, TrainServiceFileName(result.line_name, result.train_number)),
        &result.draft.train_text}};
-  const Status fits = CheckOutputFiles(env, {outputs[0].first, outputs[1].first},
-                                       {request.source}, request.force);
+  const Status fits =
+      CheckOutputFiles(env, {outputs[0].first, outputs[1].first}, {request.source}, request.force);
   if (!fits.ok()) {
     err << kProgram << fits.message() << "\n";
     return kExitUsageOrIo;
   }
-  Status s = MakeOutputFolder(env, request.out_dir, err);
-  if (!s.ok()) {
-    err << kProgram << s.message() << "\n";
-    return kExitUsageOrIo;
-  }
   // The two texts are a pair: written as a set.
-  s = env.WriteFiles(
-      {{outputs[0].first, *outputs[0].second}, {outputs[1].first, *outputs[1].second}});
+  Status s = WriteOutputSet(env, request.out_dir, outputs, err);
   if (!s.ok()) {
     err << kProgram << s.message() << "\n";
     return kExitUsageOrIo;

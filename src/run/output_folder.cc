@@ -23,7 +23,8 @@ Status CheckOutputFiles(Env& env, const std::vector<std::string>& outputs,
                         const std::vector<std::string>& inputs, bool force) {
   for (const std::string& path : outputs) {
     for (const std::string& input : inputs) {
-      if (env.SameFile(path, input)) return Status::Invalid(path + " is an input file; nothing written");
+      if (env.SameFile(path, input))
+        return Status::Invalid(path + " is an input file; nothing written");
     }
     // A name the file system refuses would fail only at its rename, after
     // another file of the set had replaced its own.
@@ -34,6 +35,16 @@ Status CheckOutputFiles(Env& env, const std::vector<std::string>& outputs,
     }
   }
   return Status::Ok();
+}
+
+Status WriteOutputSet(Env& env, const std::string& folder,
+                      const std::vector<std::pair<std::string, const std::string*>>& files,
+                      std::ostream& err) {
+  Status s = MakeOutputFolder(env, folder, err);
+  if (!s.ok()) return s;
+  std::vector<Env::NewFile> set;
+  for (const auto& [path, bytes] : files) set.push_back({path, *bytes});
+  return env.WriteFiles(set);
 }
 
 }  // namespace sc

@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/env.h"
@@ -26,6 +27,12 @@ Status MakeOutputFolder(Env& env, const std::string& folder, std::ostream& err);
 // turns out to be unwritable.
 Status CheckOutputFiles(Env& env, const std::vector<std::string>& outputs,
                         const std::vector<std::string>& inputs, bool force);
+
+// Makes `folder` (as MakeOutputFolder) and writes `files` (path, bytes) into
+// it as one set: all of them or none.
+Status WriteOutputSet(Env& env, const std::string& folder,
+                      const std::vector<std::pair<std::string, const std::string*>>& files,
+                      std::ostream& err);
 
 }  // namespace sc
 
