@@ -204,6 +204,19 @@ TEST(ImportCommand, TheLiechtensteinLine) {
       testing::ReadFileOrDie(folder.File("Schaan-Vaduz - Tisis_linea.txt"));
   EXPECT_NE(line_text.find("\xA9 OpenStreetMap contributors, ODbL\r\n"), std::string::npos);
   ExpectCompilesAndRoundTrips(folder, "Schaan-Vaduz - Tisis", kDefaultImportTrain);
+
+  // The map's track drawn under the plan carries the map's credit with it.
+  PreviewOptions preview;
+  preview.line_file = folder.File("Schaan-Vaduz - Tisis_linea.txt");
+  preview.train_file = folder.File("Schaan-Vaduz - Tisis_1-.txt");
+  preview.source = map;
+  preview.output = folder.File("p.svg");
+  std::ostringstream preview_out, preview_err;
+  ASSERT_EQ(RunPreviewCommand(*Env::Default(), preview, preview_out, preview_err), 0)
+      << preview_err.str();
+  EXPECT_NE(testing::ReadFileOrDie(folder.File("p.svg"))
+                .find("Map track: \xC2\xA9 OpenStreetMap contributors, ODbL"),
+            std::string::npos);
 }
 
 TEST(ImportCommand, IsoTimes) {

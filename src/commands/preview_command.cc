@@ -6,6 +6,7 @@
 #include "run/report.h"
 #ifdef SC_WITH_IMPORT
 #include "import/local_projection.h"
+#include "import/scenario_texts.h"
 #include "import/source_kind.h"
 #include "platform/text_1252.h"
 #endif
@@ -43,6 +44,7 @@ Status SourceTrackInPlan(Env& env, const PreviewOptions& options, PreviewData* d
     const PlanXY xy = projection.Forward(p.lat, p.lon);
     data->source_track.push_back({xy.x, xy.y});
   }
+  data->source_credit = Transliterated(track.credit, nullptr, false);
   return Status::Ok();
 #else
   (void)env, (void)data;

@@ -33,6 +33,9 @@ struct PreviewData {
   // A map's track laid in the plan's frame (preview --source), drawn under
   // the plan; empty: none.
   std::vector<PlanPoint> source_track;
+  // The map data's credit (Windows-1252), shown with its track wherever it
+  // is drawn; empty: the source asks none.
+  std::string source_credit;
 };
 
 // From the compiled files' bytes into `out`. `plan_bytes` nullopt: no route

@@ -431,6 +431,11 @@ double DrawPlan(Svg& svg, const PreviewData& data, const PreviewObjects& objects
   for (size_t i = 0; i < n; ++i) lowest = std::max(lowest, map.Y(points[i]));
   double bottom = lowest + 30;
   DrawScaleBar(svg, map.scale, bottom);
+  if (!data.source_track.empty() && !data.source_credit.empty()) {
+    bottom += 24;
+    svg.Text(kLeft, bottom, "Map track: " + XmlFrom1252(data.source_credit),
+             " class=\"source-credit\"");
+  }
   return bottom + 30;
 }
 
